@@ -1,0 +1,1 @@
+// The module's exported entry point lands here with the core.
