@@ -1,0 +1,139 @@
+#include "params/DistortionParameters.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "params/Numeric.h"
+#include "params/PresetTemplate.h"
+
+namespace marrowfold {
+
+namespace {
+
+struct ParameterRow {
+    int32_t index;
+    const char* name;
+    const char* unit;
+    float minValue;
+    float maxValue;
+    float defaultValue;
+    float step;
+    bool notify;
+    int32_t dataSize;
+};
+
+// The parameter table, in registration order.
+// clang-format off
+constexpr ParameterRow kParameterTable[] = {
+    // index           name          unit  min    max   dflt step  notify dataSize
+    {ParamBand1,       "Band1",      "dB", -12.f, 12.f, 0.f,  0.1f, true,  kPlainValueSize},
+    {ParamBand2,       "Band2",      "dB", -12.f, 12.f, 0.f,  0.1f, true,  kPlainValueSize},
+    {ParamBand3,       "Band3",      "dB", -12.f, 12.f, 0.f,  0.1f, true,  kPlainValueSize},
+    {ParamBand4,       "Band4",      "dB", -12.f, 12.f, 0.f,  0.1f, true,  kPlainValueSize},
+    {ParamIn,          "In",         "dB", -20.f, 20.f, 0.f,  0.1f, true,  kPlainValueSize},
+    {ParamOut,         "Out",        "dB", -20.f, 20.f, 0.f,  0.1f, true,  kPlainValueSize},
+    {ParamPreset,      "Preset",     "",   0.f,   1.f,  0.f,  0.f,  false, kPlainValueSize},
+    {ParamPresetCount, "NrOfPreset", "",   1.f,   64.f, 1.f,  1.f,  false, kPlainValueSize},
+    {ParamEdit,        "Edit",       "",   0.f,   1.f,  0.f,  1.f,  false, kPlainValueSize},
+    {ParamSolo,        "Solo",       "",   -1.f,  4.f,  -1.f, 1.f,  true,  kPlainValueSize},
+    {ParamDelete,      "Delete",     "",   0.f,   1.f,  0.f,  1.f,  false, kPlainValueSize},
+    {ParamCreate,      "Create",     "",   0.f,   1.f,  0.f,  1.f,  false, kPlainValueSize},
+    {ParamShape,       "Shape",      "",   0.f,   4.f,  0.f,  1.f,  true,  kPlainValueSize},
+    {ParamClip,        "Clip",       "",   0.f,   1.f,  0.f,  1.f,  false, kPlainValueSize},
+    {ParamModify,      "Modify",     "",   0.f,   18.f, 0.f,  1.f,  true,  kPlainValueSize},
+    {ParamBank,        "",           "",   0.f,   0.f,  0.f,  0.f,  true,  kBankSize},
+};
+// clang-format on
+static_assert(std::size(kParameterTable) == ParamCount);
+
+bool isRecordLevel(int32_t index) {
+    return index >= ParamBand1 && index <= ParamOut;
+}
+
+// The record field behind parameters 0..5 (float& or const float&).
+template <typename Record>
+auto& recordLevel(Record& record, int32_t index) {
+    return index < ParamIn ? record.bandLevel[index]
+                           : (index == ParamIn ? record.inputGain : record.outputGain);
+}
+
+}  // namespace
+
+DistortionParameters::DistortionParameters()
+    : ParameterSet(ParamCount), bank_(std::make_unique<PresetRecord[]>(kBankRecordCount)) {
+    for (const ParameterRow& row : kParameterTable) {
+        registerParameter(row.index, row.defaultValue, row.minValue, row.maxValue, row.step,
+                          row.unit, row.name, row.notify, row.dataSize);
+    }
+    // The engine may look at the bank before any program is loaded: give it a defined content.
+    const PresetRecord fresh = makeNewPreset("", defaultBandEdges(kDefaultSampleRate));
+    std::fill_n(bank_.get(), kBankRecordCount, fresh);
+    setValue(ParamPresetCount, static_cast<float>(kInitialPresetCount));
+}
+
+DistortionParameters::~DistortionParameters() = default;
+
+int32_t DistortionParameters::presetCount() const {
+    const int32_t stored = truncateToInt32(ParameterSet::getValue(ParamPresetCount));
+    return std::clamp(stored, 1, kBankRecordCount);
+}
+
+void DistortionParameters::setValue(int32_t index, float real) {
+    if (isRecordLevel(index)) {
+        recordLevel(current(), index) = real;
+    } else if (index == ParamShape) {
+        current().shape = truncateToInt32(real);
+    } else if (index == ParamPreset) {
+        selectPreset(real);
+        return;
+    }
+    ParameterSet::setValue(index, real);
+}
+
+// Selects record i = trunc(value x N + 0.5), kept within 0..N-1, and stores i / N rather than
+// the value given, so the host value of "Preset" is always a multiple of 1/N.
+void DistortionParameters::selectPreset(float value) {
+    const int32_t count = presetCount();
+    const int32_t index = truncateToInt32(static_cast<double>(value) * count + 0.5);
+    currentPreset_ = std::clamp(index, 0, count - 1);
+    ParameterSet::setValue(ParamPreset,
+                           static_cast<float>(currentPreset_) / static_cast<float>(count));
+}
+
+float DistortionParameters::getValue(int32_t index) const {
+    if (isRecordLevel(index)) {
+        return recordLevel(current(), index);
+    }
+    if (index == ParamShape) return static_cast<float>(current().shape);
+    return ParameterSet::getValue(index);
+}
+
+int32_t DistortionParameters::bankSpan(int32_t length, int32_t recordIndex) {
+    if (length <= 0 || static_cast<uint32_t>(recordIndex) >= kBankRecordCount) return 0;
+    return std::min(length, kBankSize - recordIndex * kPresetRecordSize);
+}
+
+void DistortionParameters::setData(int32_t index, const void* source, int32_t length,
+                                   int32_t recordIndex) {
+    if (index != ParamBank) {
+        ParameterSet::setData(index, source, length, recordIndex);
+        return;
+    }
+    const int32_t span = bankSpan(length, recordIndex);
+    if (span == 0 || source == nullptr) return;
+    auto* bankBytes = reinterpret_cast<unsigned char*>(bank_.get());
+    std::memmove(bankBytes + recordIndex * kPresetRecordSize, source, span);
+    ParameterSet::setData(index, source, length, recordIndex);
+}
+
+int32_t DistortionParameters::getData(int32_t index, void* dest, int32_t length,
+                                      int32_t recordIndex) const {
+    if (index != ParamBank) return ParameterSet::getData(index, dest, length, recordIndex);
+    const int32_t span = bankSpan(length, recordIndex);
+    if (span == 0 || dest == nullptr) return 0;
+    const auto* bankBytes = reinterpret_cast<const unsigned char*>(bank_.get());
+    std::memmove(dest, bankBytes + recordIndex * kPresetRecordSize, span);
+    return span;
+}
+
+}  // namespace marrowfold
