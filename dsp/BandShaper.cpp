@@ -1,0 +1,115 @@
+#include "dsp/BandShaper.h"
+
+#include <cmath>
+
+namespace marrowfold {
+
+namespace {
+
+constexpr int32_t kInitialShape = 1;
+constexpr double kDecibelsToExponent = 0.05;
+// The table is read at A = a * 254 for 0 <= a <= 1, so entry 255 is only ever the right-hand
+// neighbour of entry 254.
+constexpr float kLookupScale = 254.0f;
+
+// Nearest integer to a (0 <= a <= 254), ties to even, whatever rounding mode the host has set.
+int32_t roundHalfEven(float a) {
+    const int32_t whole = static_cast<int32_t>(a);
+    const float fraction = a - static_cast<float>(whole);
+    const bool up = fraction > 0.5f || (fraction == 0.5f && (whole & 1) != 0);
+    return up ? whole + 1 : whole;
+}
+
+// Curve value at 0 <= a <= 1. The index is rounded, not truncated, so the weight lies in
+// -0.5..0.5 and half of each interval is read from the line through the next pair of entries.
+float lookup(const ShapeTable& table, float a) {
+    const float position = a * kLookupScale;
+    const int32_t i = roundHalfEven(position);
+    return table[i] + (table[i + 1] - table[i]) * (position - static_cast<float>(i));
+}
+
+// The odd transfer curve limited to -1..1; an undefined sample gives 0.
+float shapeSample(const ShapeTable& table, float v, bool& clipped) {
+    if (v >= 0.0f) {
+        if (v > 1.0f) {
+            clipped = true;
+            return 1.0f;
+        }
+        return lookup(table, v);
+    }
+    if (v < 0.0f) {
+        if (-v > 1.0f) {
+            clipped = true;
+            return -1.0f;
+        }
+        return -lookup(table, -v);
+    }
+    return 0.0f;
+}
+
+}  // namespace
+
+float decibelsToGain(float decibels) {
+    return static_cast<float>(std::pow(10.0, decibels * kDecibelsToExponent));
+}
+
+BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, int32_t bandCount,
+                       int32_t filterOrder)
+    : BandSplitter(sampleRate, channels, blockSize, bandCount, filterOrder),
+      driveGains_(static_cast<size_t>(this->bandCount()), 1.0f),
+      levelGains_(static_cast<size_t>(this->bandCount()), 1.0f) {
+    setShape(kInitialShape);
+}
+
+BandShaper::~BandShaper() = default;
+
+void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
+    const ShapeTable& table = *shapeTable_;
+    const float commonGain = outputGain_ * makeupGain_;
+    bool clipped = false;
+    for (int32_t b = 0; b < bandCount(); ++b) {
+        const float drive = inputGain_ * driveGains_[b];
+        const float level = commonGain * levelGains_[b];
+        for (int32_t ch = 0; ch < channelCount(); ++ch) {
+            float* samples = bands[b][ch];
+            for (int32_t n = 0; n < frames; ++n) {
+                samples[n] = shapeSample(table, samples[n] * drive, clipped) * level;
+            }
+        }
+    }
+    if (clipped) clipFlag_ = 1.0f;
+}
+
+void BandShaper::setShape(int32_t shape) {
+    if (shape < 0 || shape >= kShapeCount) shape = 0;
+    shapeTable_ = &shapeTable(shape);
+    makeupGain_ = decibelsToGain(-(*shapeTable_)[kShapeMakeupEntry]);
+}
+
+void BandShaper::setInputGain(float decibels) {
+    inputGain_ = decibelsToGain(decibels);
+}
+
+void BandShaper::setOutputGain(float decibels) {
+    outputGain_ = decibelsToGain(decibels);
+}
+
+void BandShaper::setBandDrive(float decibels, int32_t band) {
+    if (validBand(band)) driveGains_[band - 1] = decibelsToGain(decibels);
+}
+
+void BandShaper::setBandLevel(float decibels, int32_t band) {
+    if (validBand(band)) levelGains_[band - 1] = decibelsToGain(decibels);
+}
+
+float BandShaper::takeClipFlag() {
+    const float value = clipFlag_;
+    clipFlag_ = 0.0f;
+    return value;
+}
+
+bool BandShaper::validBand(int32_t band) const {
+    return band >= 1 && band <= bandCount();
+}
+
+}  // namespace marrowfold

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "dsp/BandSplitter.h"
+#include "dsp/ShapeTables.h"
+
+namespace marrowfold {
+
+// Drives each band through a transfer curve: v = band sample * inputGain * driveGains[b], limited
+// to -1..1 (recording clipFlag when it had to be), looked up in the shape table, then scaled by
+// outputGain * makeupGain * levelGains[b]. Gains are given in dB and held as linear factors.
+// The setters run on the audio thread (inside a process call).
+class BandShaper : public BandSplitter {
+  public:
+    // Starts with shape 1, every gain at 0 dB, no clip and no solo.
+    BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, int32_t bandCount,
+               int32_t filterOrder);
+    ~BandShaper() override;
+
+    // Works in place on bands[band][channel]. Called on the audio thread.
+    void shapeBands(float* const* const* bands, int32_t frames) override;
+
+    // Shapes outside 0..4 select shape 0.
+    void setShape(int32_t shape);
+    void setInputGain(float decibels);
+    void setOutputGain(float decibels);
+    // band is 1-based; other bands are ignored.
+    void setBandDrive(float decibels, int32_t band);
+    void setBandLevel(float decibels, int32_t band);
+
+    // 1.0 once a driven sample fell outside -1..1 since the flag was last taken, else 0.0.
+    float clipFlag() const { return clipFlag_; }
+    // Returns the flag and clears it.
+    float takeClipFlag();
+
+    float makeupGain() const { return makeupGain_; }
+    float inputGain() const { return inputGain_; }
+    float outputGain() const { return outputGain_; }
+    float driveGain(int32_t band) const { return driveGains_[band]; }
+    float levelGain(int32_t band) const { return levelGains_[band]; }
+
+  private:
+    bool validBand(int32_t band) const;
+
+    const ShapeTable* shapeTable_ = nullptr;
+    float makeupGain_ = 1.0f;
+    float inputGain_ = 1.0f;
+    float outputGain_ = 1.0f;
+    std::vector<float> driveGains_;
+    std::vector<float> levelGains_;
+    float clipFlag_ = 0.0f;
+};
+
+// 10^(dB / 20).
+float decibelsToGain(float decibels);
+
+}  // namespace marrowfold

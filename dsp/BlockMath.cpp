@@ -1,0 +1,29 @@
+#include "dsp/BlockMath.h"
+
+namespace marrowfold {
+
+void copyBlock(float* dest, const float* source, int32_t frames) {
+    int32_t n = 0;
+    for (; n + 4 <= frames; n += 4) {
+        dest[n] = source[n];
+        dest[n + 1] = source[n + 1];
+        dest[n + 2] = source[n + 2];
+        dest[n + 3] = source[n + 3];
+    }
+    for (; n < frames; ++n)
+        dest[n] = source[n];
+}
+
+void addBlock(float* dest, const float* source, int32_t frames) {
+    int32_t n = 0;
+    for (; n + 4 <= frames; n += 4) {
+        dest[n] += source[n];
+        dest[n + 1] += source[n + 1];
+        dest[n + 2] += source[n + 2];
+        dest[n + 3] += source[n + 3];
+    }
+    for (; n < frames; ++n)
+        dest[n] += source[n];
+}
+
+}  // namespace marrowfold

@@ -1,0 +1,85 @@
+#include "dsp/ShapeTables.h"
+
+#include <cstddef>
+
+#include "dsp/MonotoneSpline.h"
+
+namespace marrowfold {
+
+namespace {
+
+// Make-up attenuation of each shape in dB.
+constexpr std::array<float, kShapeCount> kMakeupDecibels = {2.0f, 6.1f, 7.4f, 6.9f, 10.2f};
+
+// Shapes 1 to 4 are defined by these rows; the entries between them follow a smooth monotone
+// curve through every row. Shapes 1 and 2 are saturation curves of increasing steepness, shape 3
+// rises steeply, flattens near 0.73 and rises again, shape 4 is almost a hard limiter.
+constexpr size_t kListedRows = 18;
+struct ListedRow {
+    double index;
+    std::array<double, 4> shape;  // shapes 1, 2, 3, 4
+};
+constexpr std::array<ListedRow, kListedRows> kRows = {{
+    //   index   shape 1   shape 2   shape 3   shape 4
+    {0, {0.00000, 0.00000, 0.00000, 0.00000}},
+    {1, {0.01550, 0.02316, 0.06526, 0.12936}},
+    {16, {0.22705, 0.32040, 0.58294, 0.89132}},
+    {32, {0.41297, 0.55007, 0.64427, 0.98307}},
+    {48, {0.56307, 0.71084, 0.66446, 0.99372}},
+    {64, {0.68229, 0.82036, 0.69805, 0.99689}},
+    {80, {0.77519, 0.89262, 0.72089, 0.99858}},
+    {96, {0.84599, 0.93856, 0.72999, 0.99942}},
+    {112, {0.89852, 0.96650, 0.73399, 0.99978}},
+    {128, {0.93624, 0.98262, 0.74244, 0.99992}},
+    {144, {0.96225, 0.99136, 0.76306, 0.99997}},
+    {160, {0.97930, 0.99578, 0.80133, 0.99999}},
+    {176, {0.98975, 0.99787, 0.85715, 0.99999}},
+    {192, {0.99559, 0.99884, 0.91936, 1.00000}},
+    {208, {0.99845, 0.99934, 0.96865, 1.00000}},
+    {224, {0.99961, 0.99968, 0.99340, 1.00000}},
+    {240, {0.99995, 0.99991, 0.99964, 1.00000}},
+    {255, {1.00000, 1.00000, 1.00000, 1.00000}},
+}};
+
+// Shape 0: T[i] = 1.5 x - 0.5 x^3 with x = i / 255, the soft clipper that meets 1 with zero slope.
+constexpr ShapeTable cubicTable() {
+    ShapeTable table{};
+    for (int32_t i = 0; i <= kShapeLastCurveEntry; ++i) {
+        const double x = static_cast<double>(i) / kShapeLastCurveEntry;
+        table[i] = static_cast<float>(1.5 * x - 0.5 * x * x * x);
+    }
+    return table;
+}
+
+constexpr ShapeTable listedTable(size_t column) {
+    std::array<double, kListedRows> x{};
+    std::array<double, kListedRows> y{};
+    for (size_t k = 0; k < kListedRows; ++k) {
+        x[k] = kRows[k].index;
+        y[k] = kRows[k].shape[column];
+    }
+    const MonotoneSpline<kListedRows> curve(x, y);
+    ShapeTable table{};
+    for (int32_t i = 0; i <= kShapeLastCurveEntry; ++i) {
+        table[i] = static_cast<float>(curve(static_cast<double>(i)));
+    }
+    return table;
+}
+
+constexpr std::array<ShapeTable, kShapeCount> buildShapeTables() {
+    std::array<ShapeTable, kShapeCount> tables = {cubicTable(), listedTable(0), listedTable(1),
+                                                  listedTable(2), listedTable(3)};
+    for (int32_t s = 0; s < kShapeCount; ++s)
+        tables[s][kShapeMakeupEntry] = kMakeupDecibels[s];
+    return tables;
+}
+
+constinit const std::array<ShapeTable, kShapeCount> kShapeTables = buildShapeTables();
+
+}  // namespace
+
+const ShapeTable& shapeTable(int32_t shape) {
+    return kShapeTables[shape];
+}
+
+}  // namespace marrowfold
