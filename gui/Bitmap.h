@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+
+#include "gui/Geometry.h"
+
+namespace marrowfold {
+
+class Canvas;
+
+// A picture from the module's resources, shared by reference count. It draws opaquely, or with
+// every pixel of its key colour left out.
+class Bitmap {
+  public:
+    // Loads the resource of that id; a missing or unreadable one gives a 0 x 0 bitmap that
+    // draws nothing.
+    explicit Bitmap(int32_t resourceId);
+    // Takes a reference to a picture made in memory; the id is only reported.
+    Bitmap(int32_t resourceId, cairo_surface_t* picture);
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+
+    void retain() { referenceCount_++; }
+    void release();
+    int32_t retainCount() const { return referenceCount_; }
+
+    // Copies a rect-sized area starting at offset in the bitmap to rect on the canvas (plus the
+    // canvas's origin offset).
+    void draw(Canvas& canvas, const Rect& rect, const Point& offset = {});
+    // The same, leaving the canvas unchanged where the bitmap has the key colour.
+    void drawKeyed(Canvas& canvas, const Rect& rect, const Point& offset = {});
+
+    void setKeyColour(const Color& colour);
+    Color keyColour() const { return keyColour_; }
+    int32_t width() const { return width_; }
+    int32_t height() const { return height_; }
+    int32_t resourceId() const { return resourceId_; }
+
+  private:
+    ~Bitmap();
+    void adopt(cairo_surface_t* picture);
+    void makeKeyedCopy();
+    void paint(Canvas& canvas, cairo_surface_t* source, const Rect& rect, const Point& offset);
+
+    int32_t resourceId_;
+    int32_t referenceCount_ = 1;
+    int32_t width_ = 0;
+    int32_t height_ = 0;
+    Color keyColour_ = kWhite;
+    cairo_surface_t* picture_ = nullptr;
+    // The picture with alpha 0 at the key colour, made on the first keyed draw.
+    cairo_surface_t* keyedCopy_ = nullptr;
+};
+
+}  // namespace marrowfold

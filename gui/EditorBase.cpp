@@ -1,0 +1,126 @@
+#include "gui/EditorBase.h"
+
+#include <cstring>
+
+#include "core/HostEffectExt.h"
+#include "gui/Frame.h"
+#include "platform/Platform.h"
+
+namespace marrowfold {
+
+namespace {
+
+constexpr uint32_t kPumpSleepMs = 4;
+constexpr uint32_t kIdleLeadMs = 50;
+constexpr uint32_t kIdleIntervalMs = 100;
+constexpr const char* kUnsetInfoText = "????????????";
+constexpr size_t kLongestInfoText = 62;
+
+int32_t chosenKnobMode = 0;
+
+// Tick counts wrap around every 49.7 days; differences stay meaningful across the wrap.
+bool isBefore(uint32_t a, uint32_t b) {
+    return static_cast<int32_t>(a - b) < 0;
+}
+
+}  // namespace
+
+EditorBase::EditorBase(HostEffectExt* effect) : HostEditor(effect) {
+    if (effect) effect->registerEditor(this);
+    nextIdleTime = currentPlatform().tickCount();
+    for (char* text : infoTexts)
+        std::strcpy(text, kUnsetInfoText);
+}
+
+EditorBase::~EditorBase() = default;
+
+int32_t EditorBase::getBounds(EditorRect** rect) {
+    if (rect) *rect = &bounds;
+    return 1;
+}
+
+int32_t EditorBase::attach(void* parentWindow) {
+    requestRefresh();
+    systemWindow = parentWindow;
+    return 0;
+}
+
+void EditorBase::idle() {
+    if (inIdle) return;
+    if (refreshPending) {
+        refreshPending = 0;
+        refresh();
+    }
+    if (!frame) return;
+    currentPlatform().dispatchEvents();
+    if (frame) frame->idle();
+}
+
+int32_t EditorBase::chooseKnobMode(int32_t mode) {
+    chosenKnobMode = mode;
+    return 1;
+}
+
+int32_t EditorBase::knobMode() {
+    return chosenKnobMode;
+}
+
+int32_t EditorBase::wheelTurned(float distance) {
+    return frame && frame->wheelMoved(nullptr, {0, 0}, distance) ? 1 : 0;
+}
+
+void EditorBase::parameterChanged(int32_t, float) {
+    requestRefresh();
+}
+
+void EditorBase::redrawFrame() {
+    if (frame) frame->redrawNow(nullptr);
+}
+
+void EditorBase::pumpIdle() {
+    Platform& platform = currentPlatform();
+    uint32_t now = platform.tickCount();
+    if (isBefore(now, nextIdleTime)) {
+        platform.sleep(kPumpSleepMs);
+        now += kPumpSleepMs;
+        if (isBefore(now, nextIdleTime) && nextIdleTime - now > kIdleLeadMs) return;
+    }
+    idle();
+    platform.dispatchOnePaint();
+    nextIdleTime = now + kIdleIntervalMs;
+    if (effect) {
+        inIdle = true;
+        effect->askHostIdle();
+        inIdle = false;
+    }
+}
+
+float EditorBase::defaultValueFor(Control*) {
+    return 0.0f;
+}
+
+int32_t EditorBase::setInfoTexts(const char* text1, const char* text2, const char* text3) {
+    const char* texts[3] = {text1, text2, text3};
+    bool copied[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        if (texts[i] && std::strlen(texts[i]) <= kLongestInfoText) {
+            std::strcpy(infoTexts[i], texts[i]);
+            copied[i] = true;
+        }
+    }
+    const size_t length = text3 ? std::strlen(text3) : 0;
+    return static_cast<int32_t>(length) + (copied[2] ? 1 : 0);
+}
+
+bool EditorBase::tellBeginEdit(int32_t tag) {
+    return effect && effect->tellBeginEdit(tag);
+}
+bool EditorBase::tellEndEdit(int32_t tag) {
+    return effect && effect->tellEndEdit(tag);
+}
+
+bool EditorBase::askHostResize(int32_t width, int32_t height) {
+    return effect && effect->askResizeWindow(width, height);
+}
+
+}  // namespace marrowfold

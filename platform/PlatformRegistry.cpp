@@ -1,0 +1,25 @@
+#include <utility>
+
+#include "platform/Platform.h"
+#include "platform/X11Platform.h"
+
+namespace marrowfold {
+
+namespace {
+std::unique_ptr<Platform>& installed() {
+    static std::unique_ptr<Platform> platform;
+    return platform;
+}
+}  // namespace
+
+Platform& currentPlatform() {
+    std::unique_ptr<Platform>& platform = installed();
+    if (!platform) platform = std::make_unique<X11Platform>();
+    return *platform;
+}
+
+std::unique_ptr<Platform> replacePlatform(std::unique_ptr<Platform> platform) {
+    return std::exchange(installed(), std::move(platform));
+}
+
+}  // namespace marrowfold

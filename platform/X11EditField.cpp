@@ -1,0 +1,119 @@
+// The single-line edit field of the X11 backend: a small child window of ours over the control,
+// with its own caret and selection, closed by Enter or by losing the keyboard focus.
+
+#include "platform/X11Internal.h"
+
+namespace marrowfold {
+
+namespace {
+constexpr long kFieldEventMask = ExposureMask | KeyPressMask | FocusChangeMask;
+}
+
+X11Platform::Field* X11Platform::fieldOfWindow(WindowId window, EditFieldId* id) {
+    for (auto& [fieldId, field] : fields_) {
+        if (field->window == window) {
+            *id = fieldId;
+            return field.get();
+        }
+    }
+    return nullptr;
+}
+
+EditFieldId X11Platform::openEditField(WindowId window, const EditFieldSpec& spec,
+                                       EditFieldEvents* events) {
+    Display* display = connection_->display;
+    if (!display || !windows_.count(window) || spec.rect.width() <= 0 || spec.rect.height() <= 0) {
+        return kNoEditField;
+    }
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;
+    attributes.event_mask = kFieldEventMask;
+    const Window fieldWindow = XCreateWindow(
+        display, static_cast<Window>(window), spec.rect.left, spec.rect.top,
+        static_cast<unsigned>(spec.rect.width()), static_cast<unsigned>(spec.rect.height()), 0,
+        CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+    XMapWindow(display, fieldWindow);
+    XSetInputFocus(display, fieldWindow, RevertToParent, CurrentTime);
+
+    auto field = std::make_unique<Field>();
+    field->window = fieldWindow;
+    field->parent = static_cast<Window>(window);
+    field->spec = spec;
+    field->editor = LineEditor(spec.text);
+    field->editor.selectAll();
+    field->events = events;
+    field->surface = cairo_xlib_surface_create(display, fieldWindow,
+                                               DefaultVisual(display, DefaultScreen(display)),
+                                               spec.rect.width(), spec.rect.height());
+    const EditFieldId id = nextField_++;
+    drawField(*field);
+    fields_[id] = std::move(field);
+    XSync(display, False);
+    return id;
+}
+
+std::string X11Platform::editFieldText(EditFieldId field) {
+    auto it = fields_.find(field);
+    return it == fields_.end() ? std::string() : it->second->editor.text();
+}
+
+void X11Platform::closeEditField(EditFieldId id) {
+    auto it = fields_.find(id);
+    if (it == fields_.end()) return;
+    cairo_surface_destroy(it->second->surface);
+    XDestroyWindow(connection_->display, it->second->window);
+    XSync(connection_->display, False);
+    fields_.erase(it);
+}
+
+void X11Platform::drawField(Field& field) {
+    cairo_t* cr = cairo_create(field.surface);
+    const PixelRect local{0, 0, field.spec.rect.width(), field.spec.rect.height()};
+    drawTextBox(cr, field.editor, local, field.spec.font, field.spec.alignment,
+                field.spec.textColour, field.spec.backgroundColour, true);
+    cairo_destroy(cr);
+    cairo_surface_flush(field.surface);
+    XFlush(connection_->display);
+}
+
+// The owner's editingFinished closes the field; it runs once even when Enter is followed by
+// the focus loss that closing causes.
+void X11Platform::finishField(EditFieldId id) {
+    auto it = fields_.find(id);
+    if (it == fields_.end() || it->second->closing) return;
+    it->second->closing = true;
+    it->second->events->editingFinished();
+}
+
+void X11Platform::handleFieldEvent(Field& field, void* raw) {
+    XEvent& event = *static_cast<XEvent*>(raw);
+    EditFieldId id = kNoEditField;
+    fieldOfWindow(field.window, &id);
+    switch (event.type) {
+        case Expose:
+            drawField(field);
+            break;
+        case KeyPress:
+            switch (applyKey(field.editor, event.xkey)) {
+                case KeyOutcome::Enter:
+                    finishField(id);
+                    break;
+                case KeyOutcome::Edited:
+                    drawField(field);
+                    break;
+                case KeyOutcome::Escape:
+                case KeyOutcome::Ignored:
+                    break;
+            }
+            break;
+        case FocusOut:
+            if (event.xfocus.detail != NotifyInferior && event.xfocus.mode == NotifyNormal) {
+                finishField(id);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace marrowfold

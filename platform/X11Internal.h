@@ -1,0 +1,58 @@
+#pragma once
+
+// Shared by the X11 backend's source files only.
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo-xlib.h>
+
+#include <map>
+
+#include "platform/X11Platform.h"
+
+namespace marrowfold {
+
+struct X11Platform::Connection {
+    Display* display = nullptr;
+    Atom deleteWindowAtom = 0;
+    std::map<PointerShape, Cursor> cursors;
+
+    Connection();
+    ~Connection();
+    Cursor cursorFor(PointerShape shape);
+};
+
+struct X11Platform::OwnWindow {
+    Window id = 0;
+    cairo_surface_t* surface = nullptr;
+    WindowEvents* events = nullptr;
+    PointerShape cursor = PointerShape::Arrow;
+};
+
+struct X11Platform::Field {
+    Window window = 0;
+    Window parent = 0;
+    cairo_surface_t* surface = nullptr;
+    EditFieldSpec spec;
+    LineEditor editor;
+    EditFieldEvents* events = nullptr;
+    bool closing = false;
+};
+
+// What a key press did to a line of text.
+enum class KeyOutcome { Edited, Enter, Escape, Ignored };
+
+// Applies a key press to the text: typing, Backspace, Delete, arrows, Home, End, Control+A.
+KeyOutcome applyKey(LineEditor& editor, XKeyEvent& event);
+
+// Draws the text of an edit box with its selection and, when focused, its caret.
+void drawTextBox(cairo_t* cr, const LineEditor& editor, const PixelRect& rect, const FontSpec& font,
+                 int32_t alignment, PackedRgb text, PackedRgb background, bool focused);
+
+void setSourceRgb(cairo_t* cr, PackedRgb colour);
+
+// A top-level window of ours with a cairo surface, for the modal dialogs.
+Window createTopLevel(Display* display, Window owner, const std::string& title, int32_t width,
+                      int32_t height, Atom deleteAtom);
+
+}  // namespace marrowfold

@@ -1,0 +1,336 @@
+#include "platform/X11Platform.h"
+
+#include <X11/cursorfont.h>
+#include <time.h>
+
+#include <atomic>
+
+#include "platform/ModuleVersion.h"
+#include "platform/X11Internal.h"
+
+namespace marrowfold {
+
+namespace {
+
+constexpr uint32_t kDoubleClickMs = 400;
+constexpr long kFrameEventMask = ExposureMask | ButtonPressMask | StructureNotifyMask;
+
+std::atomic<int32_t> errorsSeen{0};
+Display* ownDisplay = nullptr;
+XErrorHandler previousHandler = nullptr;
+
+// Errors on our connection are counted and swallowed; others go to whoever handled them before.
+int recordError(Display* display, XErrorEvent* error) {
+    if (display == ownDisplay) {
+        errorsSeen++;
+        return 0;
+    }
+    return previousHandler ? previousHandler(display, error) : 0;
+}
+
+unsigned cursorGlyph(PointerShape shape) {
+    switch (shape) {
+        case PointerShape::Wait:
+            return XC_watch;
+        case PointerShape::SizeWestEast:
+            return XC_sb_h_double_arrow;
+        case PointerShape::SizeNorthSouth:
+            return XC_sb_v_double_arrow;
+        case PointerShape::SizeAll:
+            return XC_fleur;
+        case PointerShape::SizeNeSw:
+            return XC_bottom_left_corner;
+        case PointerShape::SizeNwSe:
+            return XC_bottom_right_corner;
+        case PointerShape::Arrow:
+            break;
+    }
+    return XC_left_ptr;
+}
+
+}  // namespace
+
+X11Platform::Connection::Connection() {
+    display = XOpenDisplay(nullptr);
+    if (!display) return;
+    ownDisplay = display;
+    previousHandler = XSetErrorHandler(recordError);
+    deleteWindowAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
+}
+
+X11Platform::Connection::~Connection() {
+    if (!display) return;
+    for (auto& [shape, cursor] : cursors)
+        XFreeCursor(display, cursor);
+    XSync(display, False);
+    XSetErrorHandler(previousHandler);
+    ownDisplay = nullptr;
+    XCloseDisplay(display);
+}
+
+Cursor X11Platform::Connection::cursorFor(PointerShape shape) {
+    auto it = cursors.find(shape);
+    if (it != cursors.end()) return it->second;
+    return cursors[shape] = XCreateFontCursor(display, cursorGlyph(shape));
+}
+
+X11Platform::X11Platform() : connection_(std::make_unique<Connection>()) {}
+
+X11Platform::~X11Platform() {
+    while (!fields_.empty())
+        closeEditField(fields_.begin()->first);
+    while (!windows_.empty())
+        destroyWindow(windows_.begin()->first);
+}
+
+bool X11Platform::connected() const {
+    return connection_->display != nullptr;
+}
+int32_t X11Platform::errorCount() const {
+    return errorsSeen.load();
+}
+size_t X11Platform::liveWindowCount() const {
+    return windows_.size() + fields_.size();
+}
+
+WindowId X11Platform::createChildWindow(WindowId parent, const std::string& className,
+                                        int32_t width, int32_t height, WindowEvents* events) {
+    Display* display = connection_->display;
+    if (!display || parent == kNoWindow || width <= 0 || height <= 0) return kNoWindow;
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;
+    attributes.event_mask = kFrameEventMask;
+    const int screen = DefaultScreen(display);
+    const Window window =
+        XCreateWindow(display, static_cast<Window>(parent), 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixmap | CWEventMask, &attributes);
+    XStoreName(display, window, "Window");
+    XClassHint hint{const_cast<char*>("Window"), const_cast<char*>(className.c_str())};
+    XSetClassHint(display, window, &hint);
+    XMapWindow(display, window);
+    XSync(display, False);
+
+    auto own = std::make_unique<OwnWindow>();
+    own->id = window;
+    own->events = events;
+    own->surface =
+        cairo_xlib_surface_create(display, window, DefaultVisual(display, screen), width, height);
+    windows_[window] = std::move(own);
+    return window;
+}
+
+void X11Platform::destroyWindow(WindowId window) {
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return;
+    for (auto field = fields_.begin(); field != fields_.end();) {
+        const EditFieldId id = field->first;
+        const bool inside = field->second->parent == window;
+        ++field;
+        if (inside) closeEditField(id);
+    }
+    cairo_surface_destroy(it->second->surface);
+    XDestroyWindow(connection_->display, it->second->id);
+    XSync(connection_->display, False);
+    windows_.erase(it);
+}
+
+cairo_surface_t* X11Platform::windowSurface(WindowId window) {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : it->second->surface;
+}
+
+void X11Platform::flushWindow(WindowId window) {
+    if (cairo_surface_t* surface = windowSurface(window)) cairo_surface_flush(surface);
+    if (connection_->display) XFlush(connection_->display);
+}
+
+PixelRect X11Platform::windowRect(WindowId window) {
+    Display* display = connection_->display;
+    XWindowAttributes attributes{};
+    if (!display || !XGetWindowAttributes(display, static_cast<Window>(window), &attributes)) {
+        return {};
+    }
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, static_cast<Window>(window), attributes.root, 0, 0, &x, &y,
+                          &child);
+    return {x, y, x + attributes.width, y + attributes.height};
+}
+
+WindowId X11Platform::parentWindow(WindowId window) {
+    if (!connection_->display) return kNoWindow;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(connection_->display, static_cast<Window>(window), &root, &parent, &children,
+                    &count)) {
+        return kNoWindow;
+    }
+    if (children) XFree(children);
+    return parent == root ? kNoWindow : parent;
+}
+
+std::string X11Platform::windowClassName(WindowId window) {
+    XClassHint hint{};
+    if (!connection_->display ||
+        !XGetClassHint(connection_->display, static_cast<Window>(window), &hint)) {
+        return {};
+    }
+    std::string name = hint.res_class ? hint.res_class : "";
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    return name;
+}
+
+void X11Platform::resizeWindow(WindowId window, int32_t width, int32_t height) {
+    if (!connection_->display || width <= 0 || height <= 0) return;
+    XResizeWindow(connection_->display, static_cast<Window>(window), static_cast<unsigned>(width),
+                  static_cast<unsigned>(height));
+    if (cairo_surface_t* surface = windowSurface(window)) {
+        cairo_xlib_surface_set_size(surface, width, height);
+    }
+    XSync(connection_->display, False);
+}
+
+uint32_t X11Platform::mouseState() {
+    Display* display = connection_->display;
+    if (!display) return 0;
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
+                  &mask);
+    uint32_t state = 0;
+    if (mask & Button1Mask) state |= kMouseLeft;
+    if (mask & Button2Mask) state |= kMouseMiddle;
+    if (mask & Button3Mask) state |= kMouseRight;
+    if (mask & ShiftMask) state |= kKeyShift;
+    if (mask & ControlMask) state |= kKeyControl;
+    if (mask & Mod1Mask) state |= kKeyAlt;
+    return state;
+}
+
+PixelPoint X11Platform::cursorPosition() {
+    Display* display = connection_->display;
+    if (!display) return {};
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
+                  &mask);
+    return {rootX, rootY};
+}
+
+PointerShape X11Platform::windowCursor(WindowId window) {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? PointerShape::Arrow : it->second->cursor;
+}
+
+void X11Platform::setWindowCursor(WindowId window, PointerShape shape) {
+    auto it = windows_.find(window);
+    if (it == windows_.end()) return;
+    it->second->cursor = shape;
+    Display* display = connection_->display;
+    if (shape == PointerShape::Arrow) {
+        XUndefineCursor(display, it->second->id);
+    } else {
+        XDefineCursor(display, it->second->id, connection_->cursorFor(shape));
+    }
+    XFlush(display);
+}
+
+uint32_t X11Platform::doubleClickTime() {
+    return kDoubleClickMs;
+}
+
+uint32_t X11Platform::tickCount() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t ms =
+        static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+void X11Platform::sleep(uint32_t milliseconds) {
+    timespec delay{static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * 1000000L};
+    nanosleep(&delay, nullptr);
+}
+
+void X11Platform::paint(WindowId window) {
+    auto it = windows_.find(window);
+    if (it == windows_.end() || !it->second->events) return;
+    it->second->events->paintRequested(it->second->surface);
+    flushWindow(window);
+}
+
+// A press handler tracks the mouse and pumps events meanwhile; a second press must wait until it
+// returns, so presses are left in the queue while one is being handled.
+static Bool notButtonPress(Display*, XEvent* event, XPointer) {
+    return event->type != ButtonPress;
+}
+
+void X11Platform::dispatchEvents() {
+    Display* display = connection_->display;
+    if (!display) return;
+    XEvent event;
+    while (XPending(display) > 0) {
+        if (pressDepth_ > 0) {
+            if (!XCheckIfEvent(display, &event, notButtonPress, nullptr)) return;
+        } else {
+            XNextEvent(display, &event);
+        }
+        handleEvent(&event);
+    }
+}
+
+bool X11Platform::dispatchOnePaint() {
+    Display* display = connection_->display;
+    XEvent event;
+    if (!display || !XCheckTypedEvent(display, Expose, &event)) return false;
+    handleEvent(&event);
+    return true;
+}
+
+void X11Platform::handleEvent(void* raw) {
+    XEvent& event = *static_cast<XEvent*>(raw);
+    const WindowId target = event.xany.window;
+    EditFieldId fieldId = kNoEditField;
+    if (Field* field = fieldOfWindow(target, &fieldId)) return handleFieldEvent(*field, raw);
+    auto it = windows_.find(target);
+    if (it == windows_.end()) return;
+    switch (event.type) {
+        case Expose:
+            // Exposures of one window come in a series; the whole window is drawn once.
+            while (
+                XCheckTypedWindowEvent(connection_->display, event.xany.window, Expose, &event)) {
+            }
+            paint(target);
+            break;
+        case ButtonPress: {
+            if (event.xbutton.button > Button3) break;  // wheel clicks reach us from the host
+            WindowEvents* events = it->second->events;
+            pressDepth_++;
+            events->buttonPressed({event.xbutton.x, event.xbutton.y});
+            pressDepth_--;
+            flushWindow(target);
+            break;
+        }
+        case DestroyNotify:
+            if (event.xdestroywindow.window == it->second->id) {
+                WindowEvents* events = it->second->events;
+                cairo_surface_destroy(it->second->surface);
+                windows_.erase(it);
+                if (events) events->windowDestroyed();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+std::string X11Platform::moduleFileVersion() {
+    return kModuleVersionText;
+}
+
+}  // namespace marrowfold
