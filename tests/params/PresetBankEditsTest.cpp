@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -19,8 +20,9 @@ namespace {
 void fillNamedBank(DistortionParameters& model, int32_t count, int32_t current) {
     model.setValue(ParamPresetCount, static_cast<float>(count));
     for (int32_t r = 0; r < kBankRecordCount; ++r) {
-        const std::string name = "R" + std::to_string(r);
-        const PresetRecord record = makeNewPreset(name.c_str(), defaultBandEdges(44100.0f));
+        char name[8];
+        std::snprintf(name, sizeof name, "R%d", static_cast<int>(r));
+        const PresetRecord record = makeNewPreset(name, defaultBandEdges(44100.0f));
         model.setData(ParamBank, &record, kPresetRecordSize, r);
     }
     model.setValue(ParamPreset, static_cast<float>(current) / static_cast<float>(count));
