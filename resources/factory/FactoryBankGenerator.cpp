@@ -20,7 +20,6 @@ namespace {
 constexpr double kDriveGrid = 3.0;  // drives lie on multiples of 1/3 dB
 // Edges the table writes as these values are the exact default edges at 44100 Hz.
 constexpr double kShownDefaultEdges[kEdgeCount] = {25.0, 136.24, 742.46, 4046.14, 22050.0};
-constexpr int32_t kLevelCount = 6;  // parameters 0..5
 constexpr int32_t kHexBytesPerLine = 48;
 
 float storedEdge(double shown) {
@@ -47,8 +46,8 @@ PresetRecord makeRecord(const DistortionParameters& model, const FactoryPreset& 
     }
     for (int32_t e = 0; e < kEdgeCount; ++e)
         record.bandEdge[e] = storedEdge(row.edges[e]);
-    float levels[kLevelCount];
-    for (int32_t i = 0; i < kLevelCount; ++i) {
+    float levels[kFactoryLevelCount];
+    for (int32_t i = 0; i < kFactoryLevelCount; ++i) {
         levels[i] = row.exactLevels ? static_cast<float>(row.levels[i])
                                     : hostQuantised(model, i, row.levels[i]);
     }

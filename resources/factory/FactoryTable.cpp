@@ -1,11 +1,17 @@
 #include "FactoryTable.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
 namespace marrowfold {
 
 namespace {
+
+// Cells per row, the row kind included.
+constexpr size_t kProgramCells = 4;
+constexpr size_t kPresetCells = 11;
+constexpr size_t kCopyCells = 5;
 
 std::string trim(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t\r");
@@ -47,7 +53,7 @@ std::array<double, N> numbers(const std::string& cell) {
 }
 
 FactoryPreset presetRow(const std::vector<std::string>& cells) {
-    if (cells.size() != 11) throw std::invalid_argument("expected 11 cells");
+    if (cells.size() != kPresetCells) throw std::invalid_argument("wrong number of cells");
     if (cells[10] != "host" && cells[10] != "exact") throw std::invalid_argument(cells[10]);
     FactoryPreset preset{integer(cells[1]),
                          integer(cells[2]),
@@ -65,7 +71,7 @@ FactoryPreset presetRow(const std::vector<std::string>& cells) {
 }
 
 FactoryCopy copyRow(const std::vector<std::string>& cells) {
-    if (cells.size() != 5) throw std::invalid_argument("expected 5 cells");
+    if (cells.size() != kCopyCells) throw std::invalid_argument("wrong number of cells");
     const std::vector<std::string> range = split(cells[2], '-');
     if (range.size() != 2) throw std::invalid_argument(cells[2]);
     return {integer(cells[1]), integer(range[0]), integer(range[1]), cells[3], cells[4]};
@@ -73,7 +79,7 @@ FactoryCopy copyRow(const std::vector<std::string>& cells) {
 
 void addRow(FactoryTable& table, const std::vector<std::string>& cells) {
     const std::string& kind = cells[0];
-    if (kind == "program" && cells.size() == 4) {
+    if (kind == "program" && cells.size() == kProgramCells) {
         table.programs.push_back({integer(cells[1]), cells[2], integer(cells[3])});
     } else if (kind == "preset") {
         table.presets.push_back(presetRow(cells));

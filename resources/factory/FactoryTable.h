@@ -11,6 +11,8 @@ namespace marrowfold {
 
 // The rows of the factory bank table (factory_bank.txt), values as written there.
 
+inline constexpr int32_t kFactoryLevelCount = 6;  // Band1-4, In, Out: parameters 0..5
+
 struct FactoryProgram {
     int32_t number;
     std::string name;
@@ -23,7 +25,7 @@ struct FactoryPreset {
     std::string name;
     std::array<double, kBandCount> drives;
     std::array<double, kEdgeCount> edges;
-    std::array<double, 6> levels;  // Band1-4, In, Out
+    std::array<double, kFactoryLevelCount> levels;
     int32_t shape;
     bool exactLevels;  // stored as written instead of through the host value path
 };
