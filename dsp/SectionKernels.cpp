@@ -9,6 +9,11 @@ namespace {
 
 // Below this the output history counts as silence.
 constexpr double kSilenceThreshold = 1e-15;
+// Beyond this (200 dB over full scale) a history can only come from broken input. Such a
+// history would take seconds to decay, and in a band whose edge lies at half the sample rate it
+// would never decay: that band has a pole on the unit circle which only rounding excites, and
+// rounding errors of a history this large are audible.
+constexpr double kRunawayLevel = 1e10;
 
 // History entries a section's recursion uses: two for a second-order section, four otherwise.
 int32_t historyLength(int32_t coefficientCount) {
@@ -89,8 +94,9 @@ void settleSectionHistory(Coefficients& inputHistory, Coefficients& outputHistor
                           int32_t coefficientCount) {
     const int32_t used = historyLength(coefficientCount);
     const auto begin = outputHistory.begin();
-    const bool finite = std::all_of(begin, begin + used, [](double y) { return std::isfinite(y); });
-    if (!finite) {
+    const bool sane =
+        std::all_of(begin, begin + used, [](double y) { return std::fabs(y) <= kRunawayLevel; });
+    if (!sane) {
         std::fill(inputHistory.begin(), inputHistory.begin() + used, 0.0);
         std::fill(begin, begin + used, 0.0);
     } else if (std::fabs(outputHistory[0]) < kSilenceThreshold) {

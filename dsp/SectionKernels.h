@@ -24,8 +24,9 @@ void runFourthOrderSection(const Coefficients& numerators, const Coefficients& d
                            const float* source, float* dest, int32_t frames);
 
 // End-of-block care of a section's histories: a decayed output (|y1| < 1e-15) is set to exact
-// zero so the recursion never runs into denormal numbers; a history that is no longer finite
-// (a NaN or infinity from the input) is cleared, inputs too, so the section recovers at once.
+// zero so the recursion never runs into denormal numbers; an output history that is no longer
+// finite or has run far beyond any audio level (a NaN, an infinity or an absurd burst in the
+// input) is cleared, inputs too, so the section recovers at once.
 void settleSectionHistory(Coefficients& inputHistory, Coefficients& outputHistory,
                           int32_t coefficientCount);
 

@@ -149,10 +149,10 @@ TEST(IirFilterTest, DecayEndsInExactZerosOnceTheOutputFallsBelowTheThreshold) {
     EXPECT_EQ(filter.outputHistory(0, 1), Coefficients{});
 }
 
-TEST(IirFilterTest, NonFiniteInputIsForgottenAtTheEndOfItsBlock) {
+TEST(IirFilterTest, NonFiniteOrAbsurdInputIsForgottenAtTheEndOfItsBlock) {
     const std::vector<float> after = noise(300, 31);
-    for (const float bad :
-         {std::numeric_limits<float>::quiet_NaN(), -std::numeric_limits<float>::infinity()}) {
+    for (const float bad : {std::numeric_limits<float>::quiet_NaN(),
+                            -std::numeric_limits<float>::infinity(), 1e30f}) {
         std::vector<float> poisoned = noise(64, 30);
         poisoned[40] = bad;
         IirFilter filter(1, kRate, BandPass, 500.0f, 4000.0f, 4);

@@ -1,0 +1,74 @@
+#include "dsp/DspEngine.h"
+
+#include "dsp/BlockMath.h"
+#include "params/Numeric.h"
+#include "params/ParameterIndex.h"
+#include "params/PresetBankEdits.h"
+
+namespace marrowfold {
+
+namespace {
+
+constexpr int32_t kBandFilterOrder = 4;
+constexpr double kRoundingOffset = 0.5;
+
+}  // namespace
+
+DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32_t outputs)
+    : inputChannels_(inputs),
+      outputChannels_(outputs == 0 ? inputs : outputs),
+      shaper_(std::make_unique<BandShaper>(truncateToInt32(sampleRate), inputs, blockSize,
+                                           kBandCount, kBandFilterOrder)),
+      blockSize_(blockSize) {}
+
+DspEngine::~DspEngine() = default;
+
+void DspEngine::process(float** in, float** out, int32_t frames, int32_t accumulate) {
+    if (accumulate == 0) {
+        shaper_->process(in, out, frames);
+        return;
+    }
+    shaper_->process(in, in, frames);
+    for (int32_t ch = 0; ch < outputChannels_; ++ch)
+        addBlock(out[ch], in[ch], frames);
+}
+
+void DspEngine::applyChanges(DistortionParameters& model) {
+    if (model.changedMask() == 0) return;
+    for (int32_t k = ParamBand1; k <= ParamBand4; ++k) {
+        if (model.isChanged(k)) shaper_->setBandLevel(model.takeValue(k), k + 1);
+    }
+    if (model.isChanged(ParamIn)) shaper_->setInputGain(model.takeValue(ParamIn));
+    if (model.isChanged(ParamOut)) shaper_->setOutputGain(model.takeValue(ParamOut));
+    if (model.isChanged(ParamShape)) {
+        shaper_->setShape(truncateToInt32(model.takeValue(ParamShape) + kRoundingOffset));
+    }
+    if (model.isChanged(ParamSolo)) {
+        shaper_->selectSoloBand(truncateToInt32(model.takeValue(ParamSolo)));
+    }
+    if (model.isChanged(ParamBank)) {
+        model.takeData(ParamBank, &presetCopy_, kPresetRecordSize, model.currentPreset());
+        applyPresetFields(truncateToInt32(model.takeValue(ParamModify)));
+    }
+}
+
+void DspEngine::applyPresetFields(int32_t modifyCode) {
+    const int32_t edge = modifyCode - kFirstEdgeModifyCode;
+    if (modifyCode >= 0 && modifyCode < kBandCount) {
+        shaper_->setBandDrive(presetCopy_.bandDrive[modifyCode], modifyCode + 1);
+    } else if (edge >= 0 && edge < kEdgeCount) {
+        shaper_->setBandEdge(edge, presetCopy_.bandEdge[edge]);
+    } else if (modifyCode == kModifyAll) {
+        for (int32_t band = 0; band < kBandCount; ++band) {
+            shaper_->setBandDrive(presetCopy_.bandDrive[band], band + 1);
+        }
+        for (int32_t k = 0; k < kEdgeCount; ++k)
+            shaper_->setBandEdge(k, presetCopy_.bandEdge[k]);
+    }
+}
+
+void DspEngine::publishClip(DistortionParameters& model) {
+    model.setValue(ParamClip, shaper_->takeClipFlag());
+}
+
+}  // namespace marrowfold

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "dsp/BandShaper.h"
+#include "params/DistortionParameters.h"
+#include "params/PresetRecord.h"
+
+namespace marrowfold {
+
+// The effect's audio processing: four Butterworth bands, each driven through the selected
+// transfer curve and summed, with its settings taken from the parameter model once per block.
+// Construction allocates (and may throw std::bad_alloc); process, applyChanges and publishClip
+// never allocate, lock or print, and all three run on the audio thread.
+class DspEngine {
+  public:
+    // sampleRate is truncated to whole Hz; outputs 0 means as many outputs as inputs.
+    DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32_t outputs);
+    virtual ~DspEngine();
+    DspEngine(const DspEngine&) = delete;
+    DspEngine& operator=(const DspEngine&) = delete;
+
+    // accumulate == 0: the band sum is written to out. Otherwise the band sum replaces the
+    // contents of in, and is then added to out over outputChannels() channels.
+    virtual void process(float** in, float** out, int32_t frames, int32_t accumulate);
+
+    // Takes the parameters marked changed in the model and applies them. Through parameter 8 it
+    // copies the current preset and re-applies the drives and edges that "Modify" names.
+    void applyChanges(DistortionParameters& model);
+
+    // Hands the clip flag to parameter 14 and clears it.
+    void publishClip(DistortionParameters& model);
+
+    int32_t blockSize() const { return blockSize_; }
+    int32_t latency() const { return 0; }
+    int32_t inputChannels() const { return inputChannels_; }
+    int32_t outputChannels() const { return outputChannels_; }
+    const BandShaper& shaper() const { return *shaper_; }
+
+  private:
+    void applyPresetFields(int32_t modifyCode);
+
+    int32_t inputChannels_;
+    int32_t outputChannels_;
+    std::unique_ptr<BandShaper> shaper_;
+    PresetRecord presetCopy_{};
+    int32_t blockSize_;
+};
+
+}  // namespace marrowfold
