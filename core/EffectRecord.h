@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace marrowfold {
@@ -53,6 +54,24 @@ struct EffectRecord {
     ProcessEntry processReplaceEntry;
     char spare[kSpareBytes];
 };
+
+// The layout is the host's binary interface. On a 32-bit build every field is four bytes and
+// the record is 144 bytes; on a 64-bit build the address-carrying fields are eight bytes.
+constexpr size_t recordOffset(size_t offset32, size_t offset64) {
+    return sizeof(void*) == 4 ? offset32 : offset64;
+}
+static_assert(offsetof(EffectRecord, dispatchEntry) == recordOffset(4, 8));
+static_assert(offsetof(EffectRecord, programCount) == recordOffset(20, 40));
+static_assert(offsetof(EffectRecord, flags) == recordOffset(36, 56));
+static_assert(offsetof(EffectRecord, reserved1) == recordOffset(40, 64));
+static_assert(offsetof(EffectRecord, latency) == recordOffset(48, 80));
+static_assert(offsetof(EffectRecord, rateRatio) == recordOffset(60, 92));
+static_assert(offsetof(EffectRecord, owner) == recordOffset(64, 96));
+static_assert(offsetof(EffectRecord, hostData) == recordOffset(68, 104));
+static_assert(offsetof(EffectRecord, pluginId) == recordOffset(72, 112));
+static_assert(offsetof(EffectRecord, processReplaceEntry) == recordOffset(80, 120));
+static_assert(offsetof(EffectRecord, spare) == recordOffset(84, 128));
+static_assert(sizeof(EffectRecord) == recordOffset(144, 192));
 
 // Bits of EffectRecord::flags.
 enum RecordFlag : int32_t {

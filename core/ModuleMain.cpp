@@ -1,1 +1,24 @@
-// The module's exported entry point lands here with the core.
+// The module's only exported symbol. C++ reserves the name `main` for programs, so the entry
+// function has another name in the code and the symbol name `main` in the module.
+#include "core/PluginEntry.h"
+
+#ifdef MARROWFOLD_WITH_EDITOR
+#include "editor/MultibandEditor.h"
+#endif
+
+namespace {
+
+#ifdef MARROWFOLD_WITH_EDITOR
+constexpr marrowfold::EditorFactory kEditorFactory = &marrowfold::MultibandEditor::create;
+#else
+constexpr marrowfold::EditorFactory kEditorFactory = nullptr;
+#endif
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) marrowfold::EffectRecord* moduleEntry(
+    marrowfold::HostCallback callback) __asm__("main");
+
+marrowfold::EffectRecord* moduleEntry(marrowfold::HostCallback callback) {
+    return marrowfold::createPlugin(callback, kEditorFactory);
+}

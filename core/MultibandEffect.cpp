@@ -1,0 +1,142 @@
+#include "core/MultibandEffect.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "core/EffectEditor.h"
+#include "core/HostEditor.h"
+#include "dsp/DspEngine.h"
+#include "params/DistortionParameters.h"
+#include "params/ProgramStore.h"
+
+namespace marrowfold {
+
+namespace {
+
+constexpr int32_t kPluginId = fourCharCode("MRFD");
+constexpr int32_t kWheelRequestIndex = fourCharCode("xpMW");
+constexpr int32_t kWheelRequestValue = fourCharCode("Whee");
+constexpr char kVendorText[] = "Pellmoor Acoustics";
+constexpr int32_t kEffectCategory = 1;
+constexpr float kStartSampleRate = 44100.0f;
+constexpr int32_t kStereo = 2;
+
+}  // namespace
+
+MultibandEffect::MultibandEffect(HostCallback hostCallback, EditorFactory factory)
+    : HostEffectExt(hostCallback, kProgramCount, kHostParameterCount), editorFactory(factory) {
+    assignInputCount(kStereo);
+    assignOutputCount(kStereo);
+    assignPluginId(kPluginId);
+    enableMono(true);
+    enableReplacing(true);
+    enableChunkState(true);
+}
+
+// Storage, model and engine go first; the base class then deletes the editor object, whose
+// destructor therefore must not use the model.
+MultibandEffect::~MultibandEffect() {
+    engineReady = 0;
+    programStore.reset();
+    model.reset();
+    engine.reset();
+}
+
+bool MultibandEffect::initialize() {
+    try {
+        model = std::make_unique<DistortionParameters>();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    createEditor();
+    if (editorEvents) editorEvents->setHostFreshFlag(1);
+    changeSampleRate(kStartSampleRate);
+    if (!buildProgramStore()) return false;
+    loadFactoryPrograms();
+    if (editor) selectProgram(0);
+    return true;
+}
+
+EffectEditor* MultibandEffect::createEditor() {
+    if (editorFactory == nullptr || !model) return nullptr;
+    try {
+        editorEvents = editorFactory(*this, *model);
+    } catch (...) {
+        // A half-built editor has already been torn down; forget its registration.
+        editorEvents = nullptr;
+        registerEditor(nullptr);
+    }
+    editorRelay.connect(editorEvents);
+    return editorEvents;
+}
+
+DspEngine* MultibandEffect::createEngine(int32_t inputs, double rate, int32_t outputs) {
+    try {
+        engine = std::make_unique<DspEngine>(blockSize, inputs, rate, outputs);
+    } catch (...) {
+        engine.reset();
+    }
+    return engine.get();
+}
+
+int32_t MultibandEffect::countInputs() {
+    const bool stereo = record.inputCount != 1 && isInputWired(0) && isInputWired(1);
+    return stereo ? 2 : 1;
+}
+
+int32_t MultibandEffect::countOutputs() {
+    const bool stereo = record.outputCount != 1 && isOutputWired(0) && isOutputWired(1);
+    return stereo ? 2 : 1;
+}
+
+// Rebuilds the engine for the current block size and wiring. Runs on the control thread, or
+// on the audio thread when a block longer than the engine's arrives.
+void MultibandEffect::changeSampleRate(float rate) {
+    // A rate that is not a positive number would only produce a broken engine.
+    if (!(rate > 0.0f) || !std::isfinite(rate)) return;
+    sampleRate = rate;
+    if (model) model->markAllNotifyChanged();
+    engineReady = 0;
+    engine.reset();
+    activeInputs = countInputs();
+    activeOutputs = countOutputs();
+    if (model && createEngine(activeInputs, rate, activeOutputs) != nullptr) {
+        assignLatency(engine->latency());
+        engine->applyChanges(*model);
+        engineReady = 1;
+    }
+    if (editorEvents) editorEvents->sampleRateChanged(rate);
+}
+
+void MultibandEffect::changeBlockSize(int32_t frames) {
+    if (editorEvents) editorEvents->setHostFreshFlag(0);
+    blockSize = frames;
+    changeSampleRate(sampleRate);
+}
+
+void MultibandEffect::onActivate() {
+    const int32_t inputs = countInputs();
+    const int32_t outputs = countOutputs();
+    if (inputs == activeInputs && outputs == activeOutputs) return;
+    changeSampleRate(sampleRate);
+}
+
+void MultibandEffect::onClose() {}
+
+int32_t MultibandEffect::pluginCategory() {
+    return kEffectCategory;
+}
+
+bool MultibandEffect::vendorName(char* text) {
+    if (text != nullptr) std::memcpy(text, kVendorText, sizeof kVendorText);
+    return true;
+}
+
+// The host reports mouse-wheel turns over the editor through this request.
+int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void*, float opt) {
+    if (editor == nullptr || index != kWheelRequestIndex || value != kWheelRequestValue) return 0;
+    return editor->wheelTurned(opt) == 1 ? 1 : 0;
+}
+
+}  // namespace marrowfold

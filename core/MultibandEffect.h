@@ -1,0 +1,89 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "core/EditorRelay.h"
+#include "core/HostEffectExt.h"
+
+namespace marrowfold {
+
+class DistortionParameters;
+class DspEngine;
+class MultibandEffect;
+
+// Makes the editor object for an effect; the editor registers itself with the effect.
+using EditorFactory = EffectEditor* (*)(MultibandEffect& effect, DistortionParameters& model);
+
+// The four-band distortion: owns the parameter model, the processing engine, the stored
+// programs and the editor object, and answers the host's requests about them.
+class MultibandEffect : public HostEffectExt {
+  public:
+    static constexpr int32_t kProgramCount = 4;
+    static constexpr int32_t kHostParameterCount = 8;
+
+    explicit MultibandEffect(HostCallback hostCallback, EditorFactory factory = nullptr);
+    ~MultibandEffect() override;
+
+    // Parameters and programs.
+    void writeParameter(int32_t index, float value) override;
+    float readParameter(int32_t index) override;
+    void selectProgram(int32_t program) override;
+    void renameProgram(char* name) override;
+    void copyProgramName(char* dst) override;
+    void copyParameterUnit(int32_t index, char* dst) override;
+    void copyParameterText(int32_t index, char* dst) override;
+    void copyParameterTitle(int32_t index, char* dst) override;
+    int32_t saveState(void** data, bool isProgram) override;
+    int32_t restoreState(void* data, int32_t bytes, bool isProgram) override;
+
+    // Audio thread.
+    void processAdd(float** inputs, float** outputs, int32_t frames) override;
+    void processReplace(float** inputs, float** outputs, int32_t frames) override;
+
+    void onClose() override;
+    void changeSampleRate(float rate) override;
+    void changeBlockSize(int32_t frames) override;
+    void onActivate() override;
+    int32_t pluginCategory() override;
+    bool vendorName(char* text) override;
+    int32_t vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
+
+    virtual bool initialize();
+    virtual EffectEditor* createEditor();
+    virtual DspEngine* createEngine(int32_t inputs, double rate, int32_t outputs);
+    virtual void storeProgram(int32_t program);
+    virtual int32_t loadProgram(int32_t program);
+
+    int32_t countInputs();
+    int32_t countOutputs();
+
+    // State a host cannot see; read by tests and the editor.
+    DistortionParameters* parameterModel() const { return model.get(); }
+    DspEngine* processingEngine() const { return engine.get(); }
+    bool isEngineReady() const { return engineReady.load() != 0; }
+    int32_t inputChannels() const { return activeInputs; }
+    int32_t outputChannels() const { return activeOutputs; }
+    int32_t storedProgramSize() const { return programSize; }
+
+  private:
+    bool engineNeedsRebuild(int32_t frames) const;
+    void runEngine(float** inputs, float** outputs, int32_t frames, int32_t accumulate);
+    bool buildProgramStore();
+    void loadFactoryPrograms();
+
+    int32_t programSize = 0;
+    std::unique_ptr<DistortionParameters> model;
+    std::unique_ptr<DspEngine> engine;
+    std::unique_ptr<ProgramStore> programStore;
+    int32_t activeInputs = 2;
+    int32_t activeOutputs = 2;
+    // Cleared before the engine is replaced and set once the new engine has its parameters.
+    std::atomic<int16_t> engineReady{0};
+    EditorFactory editorFactory;
+    EffectEditor* editorEvents = nullptr;
+    EditorRelay editorRelay;
+};
+
+}  // namespace marrowfold

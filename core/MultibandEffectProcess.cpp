@@ -1,0 +1,54 @@
+// The two audio entry points of the effect. Both run on the host's audio thread; apart from
+// an engine rebuild for a longer block than announced they neither allocate nor lock.
+#include <algorithm>
+#include <cstring>
+
+#include "core/MultibandEffect.h"
+#include "dsp/DspEngine.h"
+#include "params/DistortionParameters.h"
+
+namespace marrowfold {
+
+namespace {
+constexpr int32_t kAccumulate = 1;
+constexpr int32_t kReplace = 0;
+}  // namespace
+
+// A block longer than the announced block size, or longer than the block the current engine
+// was built for (a host may announce a larger size without a rebuild), needs a new engine.
+bool MultibandEffect::engineNeedsRebuild(int32_t frames) const {
+    return blockSize < frames || (engine && engine->blockSize() < frames);
+}
+
+void MultibandEffect::processAdd(float** inputs, float** outputs, int32_t frames) {
+    if (frames < 0 || engineReady == 0) return;
+    if (engineNeedsRebuild(frames)) {
+        changeBlockSize(std::max(blockSize, frames));
+        if (engineReady == 0) return;
+    }
+    runEngine(inputs, outputs, frames, kAccumulate);
+}
+
+void MultibandEffect::processReplace(float** inputs, float** outputs, int32_t frames) {
+    if (frames < 0) return;
+    if (engineNeedsRebuild(frames)) changeBlockSize(std::max(blockSize, frames));
+    if (engineReady == 0) return;
+    runEngine(inputs, outputs, frames, kReplace);
+}
+
+void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames,
+                                int32_t accumulate) {
+    if (model->busyCount() == 0) engine->applyChanges(*model);
+    engine->process(inputs, outputs, frames, accumulate);
+    // A mono engine fills only the first output; the second output gets a copy, if the host
+    // wired one.
+    if (accumulate == kReplace && activeInputs == 1 && activeOutputs == 2) {
+        std::memcpy(outputs[1], outputs[0], sizeof(float) * static_cast<size_t>(frames));
+    }
+    if (model->clipRequest() != 0 && model->clipReading() == 0) {
+        engine->publishClip(*model);
+        model->setClipRequest(0);
+    }
+}
+
+}  // namespace marrowfold

@@ -1,0 +1,246 @@
+// The effect's lifecycle: what initialisation builds, when the engine is rebuilt, how the two
+// process entry points differ, and what the editor object hears about.
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ProbeEffect.h"
+#include "core/EffectEditor.h"
+#include "core/MultibandEffect.h"
+#include "dsp/DspEngine.h"
+#include "params/DistortionParameters.h"
+
+namespace marrowfold {
+namespace {
+
+using testing::RecordingHost;
+
+// An editor object that records the effect's notifications.
+class ListeningEditor : public HostEditor, public EffectEditor {
+  public:
+    explicit ListeningEditor(MultibandEffect& owner) : HostEditor(&owner) {
+        owner.registerEditor(this);
+    }
+    static EffectEditor* create(MultibandEffect& effect, DistortionParameters&) {
+        return new ListeningEditor(effect);
+    }
+    void parameterChanged(int32_t index, float value) override {
+        changes.push_back({index, value});
+    }
+    void dataChanged(int32_t index, const void*, int32_t length, int32_t) override {
+        dataIndex = index;
+        dataLength = length;
+    }
+    void sampleRateChanged(float rate) override { rates.push_back(rate); }
+    void setHostFreshFlag(int32_t flag) override { hostFresh = flag; }
+    int32_t wheelTurned(float) override { return wheelAnswer; }
+
+    struct Change {
+        int32_t index;
+        float value;
+    };
+    std::vector<Change> changes;
+    std::vector<float> rates;
+    int32_t dataIndex = -1;
+    int32_t dataLength = 0;
+    int32_t hostFresh = -1;
+    int32_t wheelAnswer = 1;
+};
+
+// An effect whose engine can be made to fail, as when memory runs out.
+class EngineLessEffect : public MultibandEffect {
+  public:
+    using MultibandEffect::MultibandEffect;
+    DspEngine* createEngine(int32_t inputs, double rate, int32_t outputs) override {
+        return failEngine ? nullptr : MultibandEffect::createEngine(inputs, rate, outputs);
+    }
+    bool failEngine = false;
+};
+
+class MultibandEffectTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RecordingHost::reset();
+        ASSERT_TRUE(effect.initialize());
+        editor = static_cast<ListeningEditor*>(effect.editorObject());
+        ASSERT_NE(editor, nullptr);
+    }
+
+    size_t wiringQuestions() const {
+        size_t count = 0;
+        for (const auto& call : RecordingHost::calls)
+            count += call.opcode == HostPinConnected;
+        return count;
+    }
+
+    // Processes one block of a 1 kHz tone and answers the output energy.
+    float processTone(int32_t frames, bool accumulate = false) {
+        input.assign(2, std::vector<float>(frames));
+        output.assign(2, std::vector<float>(frames, 0.0f));
+        for (int32_t n = 0; n < frames; ++n) {
+            input[0][n] = input[1][n] =
+                0.3f * std::sin(2.0f * 3.14159265f * 1000.0f * n / 44100.0f);
+        }
+        float* in[2] = {input[0].data(), input[1].data()};
+        float* out[2] = {output[0].data(), output[1].data()};
+        if (accumulate) {
+            effect.processAdd(in, out, frames);
+        } else {
+            effect.processReplace(in, out, frames);
+        }
+        float energy = 0.0f;
+        for (float sample : output[0])
+            energy += sample * sample;
+        return energy;
+    }
+
+    EngineLessEffect effect{&RecordingHost::receive, &ListeningEditor::create};
+    ListeningEditor* editor = nullptr;
+    std::vector<std::vector<float>> input, output;
+};
+
+TEST_F(MultibandEffectTest, InitialisationBuildsEverythingAndRegistersTheEditor) {
+    EXPECT_EQ(effect.effectRecord()->flags, 57);
+    EXPECT_TRUE(effect.isEngineReady());
+    EXPECT_NE(effect.parameterModel(), nullptr);
+    EXPECT_EQ(effect.storedProgramSize(), 6500);
+    EXPECT_EQ(effect.programIndex(), 0);
+    EXPECT_EQ(editor->hostFresh, 1);
+    ASSERT_FALSE(editor->rates.empty());
+    EXPECT_EQ(editor->rates.front(), 44100.0f);
+    EXPECT_EQ(editor->dataIndex, 8) << "the factory load hands the bank to the editor";
+    EXPECT_EQ(editor->dataLength, 6400);
+}
+
+TEST_F(MultibandEffectTest, WithoutAnEditorTheFlagsStayAt56) {
+    MultibandEffect bare(&RecordingHost::receive);
+    ASSERT_TRUE(bare.initialize());
+    EXPECT_EQ(bare.effectRecord()->flags, 56);
+    EXPECT_EQ(bare.vendorSpecific(0x78704D57, 0x57686565, nullptr, 1.0f), 0);
+}
+
+TEST_F(MultibandEffectTest, BlockSizeChangesAlwaysRebuildAndClearHostFreshness) {
+    RecordingHost::reset();
+    effect.changeBlockSize(1024);
+    EXPECT_EQ(wiringQuestions(), 4u) << "same size, still rebuilt";
+    EXPECT_EQ(editor->hostFresh, 0);
+    EXPECT_EQ(effect.processingEngine()->blockSize(), 1024);
+    EXPECT_EQ(editor->rates.back(), 44100.0f);
+}
+
+TEST_F(MultibandEffectTest, SampleRateChangeRebuildsAndTellsTheEditor) {
+    effect.changeSampleRate(48000.0f);
+    EXPECT_EQ(effect.currentSampleRate(), 48000.0f);
+    EXPECT_EQ(editor->rates.back(), 48000.0f);
+    EXPECT_EQ(effect.processingEngine()->shaper().sampleRate(), 48000.0f);
+}
+
+TEST_F(MultibandEffectTest, ARebuiltEngineReceivesEveryValueAgain) {
+    DistortionParameters& model = *effect.parameterModel();
+    model.setNormalized(ParamOut, 0.0f);
+    model.takeValue(ParamOut);  // as if an old engine had taken it already
+    effect.changeSampleRate(44100.0f);
+    EXPECT_NEAR(effect.processingEngine()->shaper().outputGain(), 0.1f, 1e-6f);
+}
+
+TEST_F(MultibandEffectTest, RatesThatAreNotPositiveNumbersAreIgnored) {
+    for (float rate : {0.0f, -44100.0f, NAN, INFINITY}) {
+        effect.changeSampleRate(rate);
+        EXPECT_EQ(effect.currentSampleRate(), 44100.0f) << rate;
+        EXPECT_TRUE(effect.isEngineReady());
+    }
+}
+
+TEST_F(MultibandEffectTest, WheelRequestNeedsBothCodesAndAnEditorAnsweringOne) {
+    EXPECT_EQ(effect.vendorSpecific(0x78704D57, 0x57686565, nullptr, 2.0f), 1);
+    editor->wheelAnswer = 2;
+    EXPECT_EQ(effect.vendorSpecific(0x78704D57, 0x57686565, nullptr, 2.0f), 0);
+    editor->wheelAnswer = 1;
+    EXPECT_EQ(effect.vendorSpecific(0x78704D57, 0x57686566, nullptr, 2.0f), 0);
+    EXPECT_EQ(effect.vendorSpecific(0x78704D58, 0x57686565, nullptr, 2.0f), 0);
+}
+
+TEST_F(MultibandEffectTest, HostWritesRaiseBusyOnlyWhileTheyRunAndReachTheEditor) {
+    DistortionParameters& model = *effect.parameterModel();
+    model.raiseBusy();
+    effect.writeParameter(ParamIn, 0.75f);
+    EXPECT_EQ(model.busyCount(), 1) << "back where it was";
+    model.lowerBusy();
+    ASSERT_FALSE(editor->changes.empty());
+    EXPECT_EQ(editor->changes.back().index, ParamIn);
+    EXPECT_EQ(editor->changes.back().value, 0.75f);
+    EXPECT_FLOAT_EQ(model.getValue(ParamIn), 10.0f);
+    effect.writeParameter(ParamSolo, 2.0f);
+    EXPECT_EQ(model.getValue(ParamSolo), 2.0f) << "editor parameters travel as real values";
+    EXPECT_EQ(effect.readParameter(ParamSolo), 0.0f);
+    EXPECT_FLOAT_EQ(effect.readParameter(ParamIn), 0.75f);
+}
+
+TEST_F(MultibandEffectTest, ChangesWaitWhileTheModelIsBusy) {
+    processTone(512);
+    const BandShaper& shaper = effect.processingEngine()->shaper();
+    DistortionParameters& model = *effect.parameterModel();
+    model.raiseBusy();
+    model.setNormalized(ParamOut, 0.0f);  // -20 dB
+    processTone(512);
+    EXPECT_EQ(shaper.outputGain(), 1.0f) << "the block runs with the old settings";
+    model.lowerBusy();
+    processTone(512);
+    EXPECT_NEAR(shaper.outputGain(), 0.1f, 1e-6f);
+}
+
+TEST_F(MultibandEffectTest, LongerBlockRebuildsOnceThenRuns) {
+    RecordingHost::reset();
+    EXPECT_GT(processTone(1500), 0.0f);
+    EXPECT_EQ(wiringQuestions(), 4u);
+    EXPECT_EQ(effect.processingEngine()->blockSize(), 1500);
+    processTone(1500, true);
+    EXPECT_EQ(wiringQuestions(), 4u) << "no second rebuild for the same length";
+}
+
+TEST_F(MultibandEffectTest, AnnouncedBlockSizeWithoutRebuildStillGetsAnEngineLongEnough) {
+    effect.setBlockAndRate(4096, 44100.0f);
+    EXPECT_EQ(effect.processingEngine()->blockSize(), 1024);
+    EXPECT_GT(processTone(4096), 0.0f);
+    EXPECT_GE(effect.processingEngine()->blockSize(), 4096);
+    EXPECT_EQ(effect.currentBlockSize(), 4096);
+}
+
+TEST_F(MultibandEffectTest, WithoutAnEngineOutputsAreLeftAlone) {
+    effect.failEngine = true;
+    effect.changeSampleRate(44100.0f);
+    ASSERT_FALSE(effect.isEngineReady());
+    std::vector<float> in(2048, 0.5f), out(2048, 7.0f);
+    float* ins[2] = {in.data(), in.data()};
+    float* outs[2] = {out.data(), out.data()};
+    effect.processAdd(ins, outs, 256);
+    effect.processReplace(ins, outs, 256);
+    for (float sample : out)
+        ASSERT_EQ(sample, 7.0f);
+    effect.failEngine = false;
+    effect.processAdd(ins, outs, 2048);
+    EXPECT_FALSE(effect.isEngineReady()) << "the accumulating entry checks readiness first";
+    effect.processReplace(ins, outs, 2048);
+    EXPECT_TRUE(effect.isEngineReady()) << "the replacing entry rebuilds for a longer block";
+}
+
+TEST_F(MultibandEffectTest, AccumulatingAddsToTheOutput) {
+    const float replaced = processTone(512);
+    const std::vector<float> first = output[0];
+    effect.changeSampleRate(44100.0f);  // fresh filter state for the same block
+    input.assign(2, std::vector<float>(512));
+    for (int32_t n = 0; n < 512; ++n) {
+        input[0][n] = input[1][n] = 0.3f * std::sin(2.0f * 3.14159265f * 1000.0f * n / 44100.0f);
+    }
+    output.assign(2, std::vector<float>(512, 0.25f));
+    float* in[2] = {input[0].data(), input[1].data()};
+    float* out[2] = {output[0].data(), output[1].data()};
+    effect.processAdd(in, out, 512);
+    EXPECT_GT(replaced, 0.0f);
+    for (int32_t n = 0; n < 512; ++n)
+        ASSERT_FLOAT_EQ(output[0][n], first[n] + 0.25f) << n;
+}
+
+}  // namespace
+}  // namespace marrowfold
