@@ -15,7 +15,8 @@ class IirFilter {
     IirFilter(int32_t channels, float sampleRate, int32_t type, float f1, float f2, int32_t order);
     virtual ~IirFilter();
 
-    // Replaces every section's coefficients; the histories stay as they are.
+    // Replaces every section's coefficients; the histories stay as they are. In the effect it runs
+    // on the audio thread, when a band edge moves.
     void design(int32_t type, float f1, float f2);
 
     // Filters channelCount() channels of frames samples. Section 0 reads in and writes out,

@@ -42,8 +42,6 @@ class MonotoneSpline {
                width * ((t3 - 2.0 * t2 + t) * tangent_[k] + (t3 - t2) * tangent_[k + 1]);
     }
 
-    constexpr double tangent(size_t k) const { return tangent_[k]; }
-
   private:
     // Solves the tridiagonal system of the natural spline for the tangents:
     //   width[k] m[k-1] + 2 (width[k-1] + width[k]) m[k] + width[k-1] m[k+1]

@@ -43,19 +43,13 @@ struct StereoBlock {
     }
 };
 
-auto sine(double hz, double amplitude, int64_t startSample) {
-    return [=](int32_t, int32_t n) {
-        return static_cast<float>(amplitude * std::sin(2.0 * kPi * hz * (startSample + n) / kRate));
+// A tone, optionally with a second one, starting at sample start of the signal.
+auto tones(int64_t start, double hz, double amplitude, double hz2 = 0.0, double amplitude2 = 0.0) {
+    return [=](int32_t ch, int32_t n) {
+        const double t = static_cast<double>(start + n) / kRate;
+        return static_cast<float>(amplitude * std::sin(2.0 * kPi * hz * t) +
+                                  amplitude2 * std::sin(2.0 * kPi * (hz2 + ch) * t));
     };
-}
-
-PresetRecord recordWith(const std::vector<float>& edges, const std::vector<float>& drives) {
-    PresetRecord record{};
-    for (int32_t k = 0; k < kEdgeCount; ++k)
-        record.bandEdge[k] = edges[k];
-    for (int32_t b = 0; b < kBandCount; ++b)
-        record.bandDrive[b] = drives[b];
-    return record;
 }
 
 TEST(DspEngineTest, ChangedParametersReachTheirSettings) {
@@ -92,7 +86,8 @@ TEST(DspEngineTest, ModifyCodeSelectsThePresetFieldsToApply) {
     DspEngine engine(kBlock, 2, kRate, 2);
     engine.applyChanges(model);
     const BandShaper& shaper = engine.shaper();
-    const PresetRecord record = recordWith({30, 200, 1500, 6000, 18000}, {6, -3, 0, 12});
+    const PresetRecord record = {
+        {6, -3, 0, 12}, {30, 200, 1500, 6000, 18000}, {}, 0.0f, 0.0f, 0, "", kRecordTag};
     const auto applyWithCode = [&](float code) {
         model.setData(ParamBank, &record, kPresetRecordSize, model.currentPreset());
         model.setValue(ParamModify, code);
@@ -133,7 +128,7 @@ TEST(DspEngineTest, ClipIsPublishedOnceAndThenReadsClearAgain) {
     // At +20 dB a 1 kHz tone of 0.15 is driven to about 1.5 in band 2.
     model.setValue(ParamIn, 20.0f);
     engine.applyChanges(model);
-    in.fill(sine(1000.0, 0.15, 0));
+    in.fill(tones(0, 1000.0, 0.15));
     engine.process(in.data(), out.data(), kBlock, 0);
     // The over is remembered through later quiet blocks until it is published.
     in.fill([](int32_t, int32_t) { return 0.0f; });
@@ -146,26 +141,24 @@ TEST(DspEngineTest, ClipIsPublishedOnceAndThenReadsClearAgain) {
     EXPECT_EQ(model.getValue(ParamClip), 0.0f);
 }
 
-TEST(DspEngineTest, AccumulatingModeAddsTheBandSumToTheOutputs) {
-    StereoBlock input;
+TEST(DspEngineTest, AccumulatingModeReplacesTheInputsAndAddsToTheOutputs) {
+    StereoBlock input, expected;
     input.fill([](int32_t ch, int32_t n) { return 0.4f * std::sin(0.05f * n + ch); });
+    StereoBlock replacingIn = input;
+    DspEngine(kBlock, 2, kRate, 2).process(replacingIn.data(), expected.data(), kBlock, 0);
+    ASSERT_EQ(replacingIn.channel[0], input.channel[0]);  // replacing leaves the input alone
 
-    DspEngine replacing(kBlock, 2, kRate, 2);
-    StereoBlock replacingIn = input, expected;
-    replacing.process(replacingIn.data(), expected.data(), kBlock, 0);
-    ASSERT_EQ(replacingIn.channel[0], input.channel[0]);  // the input is left alone
-
+    // Outputs 0 means one output per input; with one output the second is not touched.
     for (const int32_t outputs : {0, 2, 1}) {
-        DspEngine accumulating(kBlock, 2, kRate, outputs);
         StereoBlock in = input, out;
         out.fill([](int32_t, int32_t) { return 0.25f; });
-        accumulating.process(in.data(), out.data(), kBlock, 1);
+        DspEngine(kBlock, 2, kRate, outputs).process(in.data(), out.data(), kBlock, 1);
         for (int32_t ch = 0; ch < 2; ++ch) {
             EXPECT_EQ(in.channel[ch], expected.channel[ch]) << outputs;
             const bool added = outputs == 0 || ch < outputs;
             for (int32_t n = 0; n < kBlock; ++n) {
-                const float wanted = added ? 0.25f + expected.channel[ch][n] : 0.25f;
-                ASSERT_EQ(out.channel[ch][n], wanted) << outputs << " " << ch << " " << n;
+                ASSERT_EQ(out.channel[ch][n], added ? 0.25f + expected.channel[ch][n] : 0.25f)
+                    << outputs << " " << ch << " " << n;
             }
         }
     }
@@ -177,11 +170,7 @@ TEST(DspEngineTest, BrokenInputIsForgottenAndTheSoundReturns) {
     StereoBlock in, cleanIn, out, cleanOut;
     const int32_t secondAfterBurst = 20 + static_cast<int32_t>(kRate / kBlock) + 1;
     for (int32_t block = 0; block <= secondAfterBurst; ++block) {
-        const auto music = [block](int32_t ch, int32_t n) {
-            const int64_t t = int64_t{block} * kBlock + n;
-            return static_cast<float>(0.3 * std::sin(2.0 * kPi * 440.0 * t / kRate) +
-                                      0.1 * std::sin(2.0 * kPi * (70.0 + ch) * t / kRate));
-        };
+        const auto music = tones(int64_t{block} * kBlock, 440.0, 0.3, 70.0, 0.1);
         in.fill(music);
         cleanIn.fill(music);
         if (block == 10) {
