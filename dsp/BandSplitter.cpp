@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <new>
 
 #include "dsp/BlockMath.h"
 
@@ -41,6 +43,11 @@ BandSplitter::BandSplitter(int32_t sampleRate, int32_t channels, int32_t blockSi
       pieceOut_(static_cast<size_t>(channelCount_)) {
     const size_t channelCount = static_cast<size_t>(channelCount_);
     const size_t buffers = static_cast<size_t>(bandCount_) * channelCount;
+    // A host's block size must not wrap the buffer size around on a 32-bit build.
+    if (buffers != 0 && static_cast<size_t>(blockSize_) >
+                            std::numeric_limits<size_t>::max() / sizeof(float) / buffers) {
+        throw std::bad_alloc();
+    }
     bandStorage_ = std::make_unique_for_overwrite<float[]>(buffers * blockSize_);
     channelBuffers_.resize(buffers);
     for (size_t i = 0; i < buffers; ++i)
