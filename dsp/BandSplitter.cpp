@@ -124,14 +124,14 @@ void BandSplitter::redesignBand(int32_t band) {
     BandSpec& spec = bandSpecs_[band];
     const double lowerLimit = kLowerEdgeLimit * sampleRate_;
     const double upperLimit = kUpperEdgeLimit * sampleRate_;
-    const double lower = lowerLimit < spec.lower ? lowerLimit : spec.lower;
-    const double upper = upperLimit < spec.upper ? upperLimit : spec.upper;
+    const double lower = lowerLimit < edges.lower ? lowerLimit : edges.lower;
+    const double upper = upperLimit < edges.upper ? upperLimit : edges.upper;
     IirFilter& filter = *bandFilters_[band];
-    filter.design(spec.type, static_cast<float>(lower * kLowerEdgeFactor),
+    filter.design(edges.type, static_cast<float>(lower * kLowerEdgeFactor),
                   static_cast<float>(upper));
     filter.reset();
-    spec.lower = lower;
-    spec.upper = upper;
+    edges.lower = lower;
+    edges.upper = upper;
 }
 
 void BandSplitter::selectSoloBand(int32_t band) {
