@@ -121,7 +121,7 @@ void BandSplitter::setBandEdge(int32_t k, float hz) {
 }
 
 void BandSplitter::redesignBand(int32_t band) {
-    BandSpec& spec = bandSpecs_[band];
+    BandSpec& edges = bandSpecs_[band];
     const double lowerLimit = kLowerEdgeLimit * sampleRate_;
     const double upperLimit = kUpperEdgeLimit * sampleRate_;
     const double lower = lowerLimit < edges.lower ? lowerLimit : edges.lower;
