@@ -1,0 +1,129 @@
+#include "tests/platform/XvfbSession.h"
+
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace marrowfold::testing {
+
+namespace {
+
+constexpr int kFirstDisplay = 71;
+constexpr int kLastDisplay = 99;
+constexpr int kStartupPolls = 100;
+constexpr auto kPollPause = std::chrono::milliseconds(50);
+
+bool displayAnswers(const char* name) {
+    Display* display = XOpenDisplay(name);
+    if (!display) return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+pid_t spawnShell(const std::string& command) {
+    pid_t child = -1;
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+        return -1;
+    }
+    return child;
+}
+
+std::string numbered(const char* format, int number) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, number);
+    return text;
+}
+
+bool executableOnPath(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace
+
+XvfbSession::XvfbSession() {
+    if (const char* current = std::getenv("DISPLAY")) {
+        hadDisplay_ = true;
+        previousDisplay_ = current;
+        if (displayAnswers(current)) {
+            ready_ = true;
+            return;
+        }
+    }
+    if (!executableOnPath("Xvfb")) {
+        problem_ = "no display and no Xvfb";
+        return;
+    }
+    for (int number = kFirstDisplay; number <= kLastDisplay && !ready_; ++number) {
+        struct stat info {};
+        const std::string socket = numbered("/tmp/.X11-unix/X%d", number);
+        const std::string lock = numbered("/tmp/.X%d-lock", number);
+        if (stat(socket.c_str(), &info) == 0 || stat(lock.c_str(), &info) == 0) continue;
+        const std::string name = numbered(":%d", number);
+        std::string command = "exec Xvfb ";
+        command.append(name).append(" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1");
+        server_ = spawnShell(command);
+        for (int poll = 0; poll < kStartupPolls && server_ > 0; ++poll) {
+            if (displayAnswers(name.c_str())) {
+                setenv("DISPLAY", name.c_str(), 1);
+                ready_ = true;
+                break;
+            }
+            std::this_thread::sleep_for(kPollPause);
+        }
+        if (!ready_ && server_ > 0) {
+            kill(server_, SIGTERM);
+            waitpid(server_, nullptr, 0);
+            server_ = -1;
+        }
+    }
+    if (!ready_) problem_ = "Xvfb did not start";
+}
+
+XvfbSession::~XvfbSession() {
+    if (server_ > 0) {
+        kill(server_, SIGTERM);
+        waitpid(server_, nullptr, 0);
+    }
+    if (hadDisplay_) {
+        setenv("DISPLAY", previousDisplay_.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
+}
+
+int XvfbSession::xdotool(const std::string& arguments) {
+    int status = -1;
+    const pid_t child = spawnShell("exec xdotool " + arguments);
+    if (child < 0) return -1;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+pid_t XvfbSession::scriptAsync(const std::string& script) {
+    return spawnShell(script);
+}
+
+bool XvfbSession::finished(pid_t child, int* status) {
+    int local = 0;
+    const pid_t done = waitpid(child, &local, WNOHANG);
+    if (done == child && status) *status = WIFEXITED(local) ? WEXITSTATUS(local) : -1;
+    return done == child;
+}
+
+bool XvfbSession::screenshot(const std::string& path) {
+    return std::system(("import -window root " + path + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace marrowfold::testing
