@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ModuleFixture.h"
+#include "tests/common/FactoryNames.h"
 
 namespace marrowfold {
 namespace {
@@ -158,19 +159,9 @@ TEST_F(ModuleTest, BankChunkRoundTripsByteForByte) {
 
 TEST_F(ModuleTest, FactoryBankHoldsFourProgramsAndFortyOnePresets) {
     const std::vector<uint8_t> bank = host.saveChunk(false);
-    const char* programs[] = {"Default", "Guitar", "Bass", "Drums"};
+    const auto& programs = testing::kFactoryProgramNames;
+    const auto& presets = testing::factoryPresetNames();
     const int counts[] = {17, 8, 8, 8};
-    const std::vector<std::string> presets[] = {
-        {"Default", "DrumSmasher", "AnalogDrums", "DrumsOfDoom", "DrumSqueeze", "Tightener",
-         "GrungeKord", "Resogrel", "BigNoiseKord", "Acoustigrel", "KordBright", "ChordRez",
-         "PowerChord", "KordKrunch+Hi", "Basic Lead", "Cutting Lead", "60s Lead"},
-        {"Clean Licks", "Light Grel", "Narrow Minded", "Crystal Lead", "Ripping Aluminium",
-         "Heat The Seat", "Disaster Area", "High Speed Grel"},
-        {"Sulking Rhythm", "Bright Notes", "Grel Bass", "Extra Top", "Grel Bass Deluxe",
-         "Dangerous", "Very Dangerous", "Really Dangerous"},
-        {"Garage Drums", "Bathroom Blues", "Underground Noise", "Storm Groove", "Tight Drums",
-         "Quaker", "Gothic Whisper", "Grel Drums"},
-    };
     for (int p = 0; p < 4; ++p) {
         EXPECT_EQ(programName(bank, p), programs[p]);
         ASSERT_EQ(presetCount(bank, p), counts[p]);

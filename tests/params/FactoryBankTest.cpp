@@ -12,6 +12,7 @@
 #include "params/FactoryBankData.h"
 #include "params/PresetBankEdits.h"
 #include "params/ProgramStore.h"
+#include "tests/common/FactoryNames.h"
 
 namespace marrowfold {
 namespace {
@@ -61,17 +62,8 @@ class FactoryBank : public ::testing::Test {
 };
 
 TEST_F(FactoryBank, HoldsTheFourProgramsAndTheir41Presets) {
-    const std::vector<std::vector<std::string>> expected = {
-        {"Default", "DrumSmasher", "AnalogDrums", "DrumsOfDoom", "DrumSqueeze", "Tightener",
-         "GrungeKord", "Resogrel", "BigNoiseKord", "Acoustigrel", "KordBright", "ChordRez",
-         "PowerChord", "KordKrunch+Hi", "Basic Lead", "Cutting Lead", "60s Lead"},
-        {"Clean Licks", "Light Grel", "Narrow Minded", "Crystal Lead", "Ripping Aluminium",
-         "Heat The Seat", "Disaster Area", "High Speed Grel"},
-        {"Sulking Rhythm", "Bright Notes", "Grel Bass", "Extra Top", "Grel Bass Deluxe",
-         "Dangerous", "Very Dangerous", "Really Dangerous"},
-        {"Garage Drums", "Bathroom Blues", "Underground Noise", "Storm Groove", "Tight Drums",
-         "Quaker", "Gothic Whisper", "Grel Drums"}};
-    const char* programNames[] = {"Default", "Guitar", "Bass", "Drums"};
+    const auto& expected = testing::factoryPresetNames();
+    const auto& programNames = testing::kFactoryProgramNames;
     for (int32_t p = 0; p < 4; ++p) {
         EXPECT_EQ(presetNames(p), expected[p]);
         EXPECT_EQ(model.currentPreset(), 0);
