@@ -87,6 +87,8 @@ HostEffect::~HostEffect() {
 }
 
 void HostEffect::initialiseRecord() {
+    // The host reads raw bytes: padding and spare bytes must be zero too, not just the fields.
+    // cppcheck-suppress memsetClassFloat
     std::memset(&record, 0, sizeof record);
     record.magic = kRecordMagic;
     record.dispatchEntry = dispatchRequest;

@@ -69,7 +69,7 @@ void Frame::createWindow() {
 Frame::~Frame() {
     chooseCursor(kCursorRestore);
     if (dropTargetRegistered_) currentPlatform().acceptDrops(window_, false);
-    takeOutAll(true);
+    Frame::takeOutAll(true);
     setBackdrop(nullptr);
     if (window_ != kNoWindow) {
         currentPlatform().destroyWindow(window_);

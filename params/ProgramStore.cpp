@@ -72,6 +72,7 @@ void ProgramStore::layOutBlock() {
     block_ = std::make_unique<unsigned char[]>(headerSize() + kProgramCount * programSize_);
     unsigned char* const start = block_.get();
     table_ = ::new (start) ProgramEntry* [kProgramCount] {};
+    // cppcheck-suppress legacyUninitvar ; placement new constructs the entries it answers
     auto* entries =
         ::new (start + kProgramCount * sizeof(ProgramEntry*)) ProgramEntry[kProgramCount]{};
     unsigned char* cursor = start + headerSize();

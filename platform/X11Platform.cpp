@@ -78,9 +78,9 @@ X11Platform::X11Platform() : connection_(std::make_unique<Connection>()) {}
 
 X11Platform::~X11Platform() {
     while (!fields_.empty())
-        closeEditField(fields_.begin()->first);
+        X11Platform::closeEditField(fields_.begin()->first);
     while (!windows_.empty())
-        destroyWindow(windows_.begin()->first);
+        X11Platform::destroyWindow(windows_.begin()->first);
 }
 
 bool X11Platform::connected() const {
