@@ -1,0 +1,199 @@
+#include "gui/Knob.h"
+
+#include "gui/Bitmap.h"
+#include "gui/Canvas.h"
+#include "gui/Frame.h"
+#include "params/Numeric.h"
+
+namespace marrowfold {
+
+namespace {
+constexpr float kStepShare = 0.005f;     // of the range per pixel before the mode is known
+constexpr float kMaxJumpShare = 0.5f;    // a bigger jump means the cursor crossed the gap
+constexpr float kLinearPixels = 200.0f;  // pixels for the whole range in linear mode
+constexpr float kHandleInsetExtra = 2.5f;
+}  // namespace
+
+Knob::Knob(const Rect& size, ValueListener* listener, int32_t tag, Bitmap* background,
+           Bitmap* handle, const Point& backgroundOffset)
+    : Control(size, listener, tag, background),
+      backgroundOffset_(backgroundOffset),
+      handle_(handle),
+      radius_(static_cast<float>(size.width()) / 2.0f) {
+    if (handle_) {
+        handle_->retain();
+        inset_ = truncateToInt32(0.5 * handle_->width() + kHandleInsetExtra);
+    }
+    recomputeAngles();
+}
+
+Knob::~Knob() {
+    if (handle_) handle_->release();
+}
+
+KnobGeometry Knob::geometry() const {
+    return KnobGeometry(minValue_, maxValue_, startAngle_, rangeAngle_, radius_, inset_);
+}
+
+void Knob::recomputeAngles() {
+    setNeedsRedraw(true);
+}
+
+void Knob::setStartAngle(float angle) {
+    startAngle_ = angle;
+    recomputeAngles();
+}
+
+void Knob::setRangeAngle(float angle) {
+    rangeAngle_ = angle;
+    recomputeAngles();
+}
+
+// The mapping depends on the range as much as on the angles, so it follows both.
+void Knob::setMinimum(float v) {
+    Control::setMinimum(v);
+    recomputeAngles();
+}
+
+void Knob::setMaximum(float v) {
+    Control::setMaximum(v);
+    recomputeAngles();
+}
+
+void Knob::draw(Canvas* context) {
+    if (context) {
+        drawBitmap(background_, *context, size_, backgroundOffset_);
+        const Point p = geometry().valueToPoint(value_);
+        if (handle_) {
+            const int32_t left = size_.left + p.h - handle_->width() / 2;
+            const int32_t top = size_.top + p.v - handle_->height() / 2;
+            drawBitmap(handle_, *context,
+                       {left, top, left + handle_->width(), top + handle_->height()}, {0, 0});
+        } else {
+            const Point centre{size_.left + size_.width() / 2 - 1, size_.top + size_.height() / 2};
+            context->setPenColour(handleColour_);
+            context->moveTo({size_.left + p.h - 1, size_.top + p.v});
+            context->lineTo(centre);
+            context->setPenColour(shadowColour_);
+            context->moveTo({size_.left + p.h, size_.top + p.v - 1});
+            context->lineTo({centre.h + 1, centre.v - 1});
+        }
+    }
+    setNeedsRedraw(false);
+}
+
+void Knob::mousePressed(Canvas* context, Point where) {
+    if (!mouseEnabled()) return;
+    const uint32_t state = currentMouseState(context);
+    if (!(state & kMouseLeft)) return;
+    if (state == kResetClick) {
+        value_ = resetValue_;
+        reportIfDirty(context);
+        return;
+    }
+    Frame* frame = parentFrame();
+    const int32_t mode = frame ? frame->currentKnobMode() : 0;
+    const bool alt = state & kKeyAlt;
+    const bool circular = (mode == kLinearKnobMode && alt) || (mode != kLinearKnobMode && !alt);
+    if (frame) frame->dragStarted(tag_);
+    if (circular) {
+        trackCircular(context, where, state);
+    } else {
+        trackLinear(context, where, state);
+    }
+    if (frame) frame->dragEnded(tag_);
+}
+
+// Follows the cursor around the centre; a jump of more than half the range means the cursor
+// crossed the gap, and the knob then stays at the end it came from.
+void Knob::trackCircular(Canvas* context, Point where, uint32_t) {
+    const KnobGeometry shape = geometry();
+    const Point corner{size_.left, size_.top};
+    const float maxJump = (maxValue_ - minValue_) * kMaxJumpShare;
+    float last = shape.pointToValue({where.h - corner.h, where.v - corner.v});
+    Point handled = where;
+    Point cursor = where;
+    for (;;) {
+        const uint32_t state = currentMouseState(context);
+        if (!(cursor == handled)) {
+            handled = cursor;
+            const float f = shape.pointToValue({cursor.h - corner.h, cursor.v - corner.v});
+            if (last - f > maxJump) {
+                value_ = maxValue_;
+            } else if (f - last > maxJump) {
+                value_ = minValue_;
+            } else {
+                value_ = f;
+                last = f;
+            }
+            reportIfDirty(context);
+        }
+        if (context) context->mousePosition(cursor);
+        idleWhileTracking();
+        if (!(state & kMouseLeft)) return;
+    }
+}
+
+// Right and up increase the value; the whole range takes 200 pixels, or 200 x zoomFactor with
+// Shift. A change of modifiers moves the starting value so that the value does not jump.
+void Knob::trackLinear(Canvas* context, Point where, uint32_t pressState) {
+    const float range = maxValue_ - minValue_;
+    auto stepFor = [&](uint32_t state) {
+        return range / (state & kKeyShift ? kLinearPixels * zoomFactor_ : kLinearPixels);
+    };
+    float start = value_;
+    float stepPerPixel = stepFor(pressState);
+    uint32_t recorded = pressState;
+    Point handled = where;
+    Point cursor = where;
+    for (;;) {
+        const uint32_t state = currentMouseState(context);
+        if (!(cursor == handled)) {
+            handled = cursor;
+            const float d = static_cast<float>((cursor.h - where.h) - (cursor.v - where.v));
+            if (state != recorded) {
+                const float newStep = stepFor(state);
+                start += d * (stepPerPixel - newStep);
+                stepPerPixel = newStep;
+                recorded = state;
+            }
+            value_ = start + d * stepPerPixel;
+            clampValue();
+            reportIfDirty(context);
+        }
+        if (context) context->mousePosition(cursor);
+        idleWhileTracking();
+        if (!(state & kMouseLeft)) return;
+    }
+}
+
+bool Knob::wheelMoved(Canvas* context, Point, float distance) {
+    return turnByWheel(context, distance);
+}
+
+FilmstripKnob::FilmstripKnob(const Rect& size, ValueListener* listener, int32_t tag,
+                             int32_t frameCount, int32_t frameHeight, Bitmap* filmstrip,
+                             const Point& backgroundOffset)
+    : Knob(size, listener, tag, filmstrip, nullptr, backgroundOffset),
+      frameCount_(frameCount),
+      frameHeight_(frameHeight) {
+    inset_ = 0;
+}
+
+// Values beyond 1 show the last frame rather than a position past the end of the strip.
+int32_t FilmstripKnob::frameTop() const {
+    if (!(value_ >= 0.0f) || frameHeight_ <= 0 || frameCount_ <= 0) return 0;
+    const int32_t last = frameHeight_ * (frameCount_ - 1);
+    const float share = inverse_ ? 1.0f - value_ : value_;
+    int32_t position = truncateToInt32(share * static_cast<float>(last));
+    if (position > last) position = last;
+    if (position < 0) position = 0;
+    return position / frameHeight_ * frameHeight_;
+}
+
+void FilmstripKnob::draw(Canvas* context) {
+    if (context) drawBitmap(background_, *context, size_, {0, frameTop()});
+    setNeedsRedraw(false);
+}
+
+}  // namespace marrowfold

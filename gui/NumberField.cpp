@@ -1,0 +1,153 @@
+#include "gui/NumberField.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+
+#include "gui/Canvas.h"
+#include "gui/FontTable.h"
+#include "gui/Frame.h"
+
+namespace marrowfold {
+
+namespace {
+constexpr int32_t kNorthSouthCursor = 3;
+constexpr uint32_t kFineDragState = kMouseLeft | kKeyShift;
+}  // namespace
+
+NumberField::NumberField(const Rect& size, ValueListener* listener, int32_t tag, const char* text,
+                         Bitmap* background, int32_t style)
+    : TextField(size, listener, tag, text, background, style) {}
+
+std::string NumberField::valueText() const {
+    char text[kTextBytes] = {};
+    if (valueToTextWithData_) {
+        valueToTextWithData_(value_, text, valueToTextData_);
+    } else if (valueToText_) {
+        valueToText_(value_, text);
+    } else {
+        std::snprintf(text, sizeof text, "%2.2f", value_);
+    }
+    return text;
+}
+
+void NumberField::setValue(float v) {
+    value_ = minValue_ + (maxValue_ - minValue_) * v;
+    clampValue();
+    setText(valueText().c_str());
+}
+
+// A field without a range has nothing to normalise against and answers 0.
+float NumberField::getValue() const {
+    float v = value_;
+    if (v > maxValue_) v = maxValue_;
+    if (!(v >= minValue_)) v = minValue_;
+    const float range = maxValue_ - minValue_;
+    return range != 0.0f ? (v - minValue_) / range : 0.0f;
+}
+
+void NumberField::setValueFormatter(ValueToText formatter) {
+    valueToText_ = formatter;
+}
+
+void NumberField::setValueFormatter(ValueToTextWithData formatter, void* userData) {
+    valueToTextWithData_ = formatter;
+    valueToTextData_ = userData;
+}
+
+void NumberField::setFontHeight(int32_t height) {
+    fontHeight_ = height;
+    for (int32_t id = kFontCount - 1; id >= 0; --id) {
+        if (fontEntry(id).height == height) {
+            fontId_ = id;
+            return;
+        }
+    }
+}
+
+void NumberField::setDragSteps(float step, float fineStep) {
+    dragStep_ = step;
+    fineDragStep_ = fineStep;
+}
+
+// Reads the number the way a user types it whatever the process's locale: a comma or a point
+// as decimal separator, leading blanks and a plus sign allowed.
+float NumberField::textToNumber(const std::string& text) {
+    std::string number = text;
+    std::replace(number.begin(), number.end(), ',', '.');
+    size_t start = 0;
+    while (start < number.size() && std::isspace(static_cast<unsigned char>(number[start]))) {
+        start++;
+    }
+    if (start < number.size() && number[start] == '+') start++;
+    float value = 0.0f;
+    const auto result = std::from_chars(number.data() + start, number.data() + number.size(), value,
+                                        std::chars_format::general);
+    return result.ec == std::errc() ? value : 0.0f;
+}
+
+bool NumberField::takeTypedText(const std::string& typed) {
+    const float oldValue = value_;
+    const std::string oldText = text_;
+    if (parser_) {
+        parser_(typed.c_str(), &value_);
+    } else {
+        value_ = textToNumber(typed);
+    }
+    clampValue();
+    text_ = valueText();
+    return value_ != oldValue || text_ != oldText;
+}
+
+void NumberField::mousePressed(Canvas* context, Point) {
+    dragged_ = false;
+    if (!mouseEnabled()) return;
+    const uint32_t pressState = currentMouseState(context);
+    Frame* frame = parentFrame();
+    if (!(pressState & kMouseLeft) || !frame) return;
+    if ((style_ & kDraggable) && !frame->keyFocusView()) trackDrag(context, pressState);
+    Point cursor;
+    if (context) {
+        context->mousePosition(cursor);
+    } else {
+        frame->cursorPosition(cursor);
+    }
+    if (containsPoint(cursor) && !hasKeyFocus() && !(pressState & kKeyControl) && !dragged_) {
+        openField(context);
+    }
+}
+
+// Up increases the value: each pixel moves the normalised value by dragStep, or by fineDragStep
+// with Shift; a Control-click state sets the reset value instead.
+void NumberField::trackDrag(Canvas* context, uint32_t pressState) {
+    Frame* frame = parentFrame();
+    if (pressState & kKeyControl) setValue(resetValue_);
+    frame->chooseCursor(kNorthSouthCursor);
+    redraw(context);
+    Point last;
+    if (context) context->mousePosition(last);
+    for (;;) {
+        const uint32_t state = currentMouseState(context);
+        if (!(state & kMouseLeft)) break;
+        Point cursor = last;
+        if (context) context->mousePosition(cursor);
+        if (!(cursor == last)) {
+            if (state == kResetClick) {
+                setValue(resetValue_);
+            } else {
+                const float step = state == kFineDragState ? fineDragStep_ : dragStep_;
+                setValue(getValue() - static_cast<float>(cursor.v - last.v) * step);
+            }
+            dragged_ = true;
+            redraw(context);
+            reportChange(context);
+            last = cursor;
+        }
+        idleWhileTracking();
+    }
+    reportChange(context);
+    frame->chooseCursor(Frame::kCursorRestore);
+}
+
+}  // namespace marrowfold
