@@ -1,0 +1,118 @@
+#include "host/ChunkFormat.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <stdexcept>
+
+#include "params/Numeric.h"
+
+namespace marrowfold {
+
+namespace {
+
+// Program layout: eight host values, the preset bank, the preset count, the name.
+constexpr size_t kPresetValueOffset = 28;
+constexpr size_t kBankOffset = 32;
+constexpr size_t kPresetCountOffset = 6432;
+constexpr size_t kProgramNameOffset = 6436;
+constexpr size_t kProgramNameSize = 64;
+constexpr int32_t kBankRecords = 64;
+
+// Preset record layout, word offsets within its 100 bytes.
+constexpr size_t kRecordSize = 100;
+constexpr size_t kDriveOffset = 0;
+constexpr size_t kEdgeOffset = 16;
+constexpr size_t kLevelOffset = 36;
+constexpr size_t kInputOffset = 52;
+constexpr size_t kOutputOffset = 56;
+constexpr size_t kShapeOffset = 60;
+constexpr size_t kRecordNameOffset = 64;
+constexpr size_t kRecordNameSize = 32;
+constexpr size_t kWordSize = 4;
+
+uint32_t bigEndianWord(std::span<const uint8_t> bytes, size_t offset) {
+    return (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
+           (uint32_t{bytes[offset + 2]} << 8) | uint32_t{bytes[offset + 3]};
+}
+
+float bigEndianFloat(std::span<const uint8_t> bytes, size_t offset) {
+    return std::bit_cast<float>(bigEndianWord(bytes, offset));
+}
+
+// Text up to its terminating zero, never past the field.
+std::string fieldText(const char* field, size_t size) {
+    return std::string(field, strnlen(field, size));
+}
+
+// Record names are stored word by word like the numbers, so each group of four characters
+// comes out reversed.
+std::string recordName(std::span<const uint8_t> record) {
+    char name[kRecordNameSize];
+    for (size_t word = 0; word < kRecordNameSize; word += kWordSize) {
+        for (size_t k = 0; k < kWordSize; ++k)
+            name[word + k] =
+                static_cast<char>(record[kRecordNameOffset + word + kWordSize - 1 - k]);
+    }
+    return fieldText(name, sizeof name);
+}
+
+template <size_t N>
+void readFloats(std::span<const uint8_t> record, size_t offset, std::array<float, N>& values) {
+    for (size_t k = 0; k < N; ++k)
+        values[k] = bigEndianFloat(record, offset + kWordSize * k);
+}
+
+ChunkPreset decodeRecord(std::span<const uint8_t> record) {
+    ChunkPreset preset;
+    readFloats(record, kDriveOffset, preset.bandDrive);
+    readFloats(record, kEdgeOffset, preset.bandEdge);
+    readFloats(record, kLevelOffset, preset.bandLevel);
+    preset.inputGain = bigEndianFloat(record, kInputOffset);
+    preset.outputGain = bigEndianFloat(record, kOutputOffset);
+    preset.shape = static_cast<int32_t>(bigEndianWord(record, kShapeOffset));
+    preset.name = recordName(record);
+    return preset;
+}
+
+// The count the module works with: a stored count outside 1..64 is kept within the bank.
+int32_t presetsInUse(std::span<const uint8_t> program) {
+    const int32_t stored = truncateToInt32(bigEndianFloat(program, kPresetCountOffset));
+    return std::clamp(stored, 1, kBankRecords);
+}
+
+}  // namespace
+
+int32_t ChunkProgram::selectedPreset() const {
+    const auto count = static_cast<int32_t>(presets.size());
+    const int32_t index = truncateToInt32(static_cast<double>(presetValue) * count + 0.5);
+    return std::clamp(index, 0, std::max(count - 1, 0));
+}
+
+ChunkProgram decodeProgramChunk(std::span<const uint8_t> chunk) {
+    if (chunk.size() != kProgramChunkSize)
+        throw std::invalid_argument("a program chunk has " + std::to_string(kProgramChunkSize) +
+                                    " bytes");
+    ChunkProgram program;
+    program.name =
+        fieldText(reinterpret_cast<const char*>(&chunk[kProgramNameOffset]), kProgramNameSize);
+    program.presetValue = bigEndianFloat(chunk, kPresetValueOffset);
+    const int32_t count = presetsInUse(chunk);
+    for (int32_t i = 0; i < count; ++i)
+        program.presets.push_back(
+            decodeRecord(chunk.subspan(kBankOffset + kRecordSize * i, kRecordSize)));
+    return program;
+}
+
+std::vector<ChunkProgram> decodeBankChunk(std::span<const uint8_t> chunk) {
+    if (chunk.size() != kBankChunkSize)
+        throw std::invalid_argument("a bank chunk has " + std::to_string(kBankChunkSize) +
+                                    " bytes");
+    std::vector<ChunkProgram> programs;
+    for (int32_t p = 0; p < kChunkProgramCount; ++p)
+        programs.push_back(
+            decodeProgramChunk(chunk.subspan(kProgramChunkSize * p, kProgramChunkSize)));
+    return programs;
+}
+
+}  // namespace marrowfold

@@ -1,0 +1,138 @@
+#include "host/RenderOptions.h"
+
+#include <charconv>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+#include "host/ToolError.h"
+
+namespace marrowfold {
+
+namespace {
+
+constexpr int32_t kLargestBlock = 65536;
+
+int32_t parseBlockSize(const std::string& text) {
+    int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data(), end, value);
+    if (status != std::errc() || stop != end || value < 1 || value > kLargestBlock)
+        throw ToolError("--block needs a whole number from 1 to " + std::to_string(kLargestBlock) +
+                        ", got '" + text + "'");
+    return value;
+}
+
+SampleFormat parseSampleFormat(const std::string& text) {
+    static const std::map<std::string, SampleFormat> kFormats{{"float", SampleFormat::Float},
+                                                              {"pcm16", SampleFormat::Pcm16},
+                                                              {"pcm24", SampleFormat::Pcm24}};
+    const auto found = kFormats.find(text);
+    if (found == kFormats.end())
+        throw ToolError("--format takes float, pcm16 or pcm24, got '" + text + "'");
+    return found->second;
+}
+
+using ValueHandler = std::function<void(RenderOptions&, const std::string&)>;
+
+const std::map<std::string, ValueHandler>& valueOptions() {
+    static const std::map<std::string, ValueHandler> kHandlers{
+        {"--block",
+         [](RenderOptions& o, const std::string& v) { o.blockSize = parseBlockSize(v); }},
+        {"--format",
+         [](RenderOptions& o, const std::string& v) { o.sampleFormat = parseSampleFormat(v); }},
+        {"--program", [](RenderOptions& o, const std::string& v) { o.program = v; }},
+        {"--preset", [](RenderOptions& o, const std::string& v) { o.preset = v; }},
+        {"--set", [](RenderOptions& o,
+                     const std::string& v) { o.settings.push_back(parseParameterSetting(v)); }},
+        {"--state-in", [](RenderOptions& o, const std::string& v) { o.stateIn = v; }},
+        {"--state-out", [](RenderOptions& o, const std::string& v) { o.stateOut = v; }},
+        {"--bank-out", [](RenderOptions& o, const std::string& v) { o.bankOut = v; }},
+        {"--module", [](RenderOptions& o, const std::string& v) { o.modulePath = v; }},
+        {"--demo",
+         [](RenderOptions& o, const std::string& v) {
+             o.mode = RenderMode::Demo;
+             o.demoFolder = v;
+         }},
+    };
+    return kHandlers;
+}
+
+void checkFiles(const RenderOptions& options, const std::vector<std::string>& files) {
+    const size_t wanted = options.mode == RenderMode::Render ? 2 : 0;
+    if (files.size() == wanted) return;
+    if (wanted == 0) throw ToolError("unexpected argument '" + files.front() + "'");
+    throw ToolError(files.size() < wanted ? "needs an input and an output file (see --help)"
+                                          : "too many file names (see --help)");
+}
+
+}  // namespace
+
+RenderOptions parseRenderOptions(const std::vector<std::string>& arguments) {
+    RenderOptions options;
+    std::vector<std::string> files;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.mode = RenderMode::Help;
+            return options;
+        }
+        if (argument == "--list") {
+            options.mode = RenderMode::List;
+            continue;
+        }
+        const auto handler = valueOptions().find(argument);
+        if (handler != valueOptions().end()) {
+            if (i + 1 >= arguments.size()) throw ToolError(argument + " needs a value");
+            handler->second(options, arguments[++i]);
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            throw ToolError("unknown option '" + argument + "' (see --help)");
+        } else {
+            files.push_back(argument);
+        }
+    }
+    checkFiles(options, files);
+    if (options.mode == RenderMode::Render) {
+        options.input = files[0];
+        options.output = files[1];
+    }
+    return options;
+}
+
+std::string renderUsage() {
+    std::string text =
+        "usage: marrowfold-render IN OUT [options]\n"
+        "       marrowfold-render --list [--state-in FILE]\n"
+        "       marrowfold-render --demo FOLDER\n"
+        "\n"
+        "Renders a mono or stereo audio file through the Marrowfold module. OUT gets the\n"
+        "input's length, sample rate and file format unless --format says otherwise.\n"
+        "\n"
+        "  --block N          frames per process call (default 512)\n"
+        "  --format F         float, pcm16 or pcm24 samples in OUT\n"
+        "  --program P        program by number (from 0) or name\n"
+        "  --preset P         preset of that program by number (from 0) or name\n"
+        "  --set NAME=VALUE   set a parameter in its own units (repeatable)\n"
+        "  --state-in FILE    load a saved program or bank chunk first\n"
+        "  --state-out FILE   save the program as rendered (a program chunk)\n"
+        "  --bank-out FILE    save all four programs (a bank chunk)\n"
+        "  --list             list the programs and their presets\n"
+        "  --demo FOLDER      render a built-in demo through each program's first preset,\n"
+        "                     with a picture of each result\n"
+        "  --module PATH      the module to load (default: marrowfold.so beside this tool)\n"
+        "  --help             this text\n"
+        "\n"
+        "Order: --program and --state-in (a bank chunk is loaded before the program is\n"
+        "chosen, a program chunk into the chosen program), then --preset, then each --set.\n"
+        "\n"
+        "Parameters for --set:\n";
+    for (const HostParameterRange& range : hostParameterRanges()) {
+        char line[96];
+        std::snprintf(line, sizeof line, "  %-8s %g .. %g\n", std::string(range.name).c_str(),
+                      static_cast<double>(range.minValue), static_cast<double>(range.maxValue));
+        text += line;
+    }
+    return text;
+}
+
+}  // namespace marrowfold

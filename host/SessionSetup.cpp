@@ -1,0 +1,50 @@
+#include "host/SessionSetup.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "host/ToolError.h"
+
+namespace marrowfold {
+
+namespace {
+
+constexpr char kModuleName[] = "marrowfold.so";
+
+std::vector<uint8_t> readStateFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw ToolError("cannot read state file '" + path + "'");
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+    if (file.bad()) throw ToolError("cannot read state file '" + path + "'");
+    return bytes;
+}
+
+}  // namespace
+
+void configureSession(EffectSession& session, const RenderOptions& options) {
+    const std::vector<uint8_t> state =
+        options.stateIn.empty() ? std::vector<uint8_t>() : readStateFile(options.stateIn);
+    const bool bankFirst = state.size() == kBankChunkSize;
+    if (!options.stateIn.empty() && bankFirst) session.restoreState(state, options.stateIn);
+    if (options.program) session.selectProgram(*options.program);
+    if (!options.stateIn.empty() && !bankFirst) session.restoreState(state, options.stateIn);
+    if (options.preset) session.selectPreset(*options.preset);
+    for (const HostParameterWrite& write : options.settings)
+        session.setParameter(write);
+}
+
+std::string modulePathFor(const RenderOptions& options) {
+    if (!options.modulePath.empty()) return options.modulePath;
+    char executable[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
+    if (length <= 0) return kModuleName;
+    const std::string path(executable, static_cast<size_t>(length));
+    return path.substr(0, path.rfind('/') + 1) + kModuleName;
+}
+
+}  // namespace marrowfold
