@@ -34,10 +34,13 @@ std::string formatNumber(float value) {
 }
 
 double parseNumber(std::string_view text, std::string_view name) {
+    // from_chars takes no plus sign, which people write for gains.
+    const std::string_view digits =
+        text.size() > 1 && text[0] == '+' && text[1] != '-' ? text.substr(1) : text;
     double value = 0.0;
-    const char* end = text.data() + text.size();
-    const auto [stop, status] = std::from_chars(text.data(), end, value);
-    if (text.empty() || status != std::errc() || stop != end || !std::isfinite(value))
+    const char* end = digits.data() + digits.size();
+    const auto [stop, status] = std::from_chars(digits.data(), end, value);
+    if (digits.empty() || status != std::errc() || stop != end || !std::isfinite(value))
         throw ToolError("value '" + std::string(text) + "' for " + std::string(name) +
                         " is not a number");
     return value;

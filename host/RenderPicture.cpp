@@ -53,14 +53,14 @@ struct Plot {
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
-void setColour(cairo_t* cr, Rgb colour, double alpha = 1.0) {
+void setColour(cairo_t* cr, const Rgb& colour, double alpha = 1.0) {
     cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, alpha);
 }
 
 enum class Align { Left, Centre, Right };
 
-void drawText(cairo_t* cr, double x, double y, const std::string& text, double size, Rgb colour,
-              Align align = Align::Left, bool bold = false) {
+void drawText(cairo_t* cr, double x, double y, const std::string& text, double size,
+              const Rgb& colour, Align align = Align::Left, bool bold = false) {
     cairo_select_font_face(cr, kFont, CAIRO_FONT_SLANT_NORMAL,
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, size);
@@ -88,7 +88,7 @@ std::string formatted(const char* format, double value) {
     return text;
 }
 
-void horizontalLine(cairo_t* cr, const Plot& plot, double y, Rgb colour, double alpha) {
+void horizontalLine(cairo_t* cr, const Plot& plot, double y, const Rgb& colour, double alpha) {
     setColour(cr, colour, alpha);
     cairo_set_line_width(cr, 1.0);
     cairo_move_to(cr, plot.left, std::round(y) + 0.5);
@@ -96,7 +96,7 @@ void horizontalLine(cairo_t* cr, const Plot& plot, double y, Rgb colour, double 
     cairo_stroke(cr);
 }
 
-void verticalLine(cairo_t* cr, const Plot& plot, double x, Rgb colour, double alpha) {
+void verticalLine(cairo_t* cr, const Plot& plot, double x, const Rgb& colour, double alpha) {
     setColour(cr, colour, alpha);
     cairo_set_line_width(cr, 1.0);
     cairo_move_to(cr, std::round(x) + 0.5, plot.top);
@@ -138,7 +138,7 @@ void envelopePath(cairo_t* cr, const Plot& lane, const std::vector<float>& peaks
     cairo_close_path(cr);
 }
 
-void drawLane(cairo_t* cr, const Plot& lane, const std::vector<float>& peaks, Rgb colour,
+void drawLane(cairo_t* cr, const Plot& lane, const std::vector<float>& peaks, const Rgb& colour,
               const std::string& label) {
     const double scale = laneScale(peaks);
     for (double level : {-scale, 0.0, scale}) {
@@ -220,7 +220,7 @@ void drawBand(cairo_t* cr, const Plot& plot, const FrequencyAxis& axis, const Ch
     const double right = axis.x(preset.bandEdge[band + 1]);
     const double zero = driveY(plot, 0.0);
     const double top = driveY(plot, preset.bandDrive[band]);
-    const Rgb colour = band % 2 == 0 ? kLightBlue : kPaleCyan;
+    const Rgb& colour = band % 2 == 0 ? kLightBlue : kPaleCyan;
     setColour(cr, colour, 0.4);
     cairo_rectangle(cr, left, std::min(zero, top), right - left, std::fabs(top - zero));
     cairo_fill(cr);
