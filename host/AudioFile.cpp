@@ -1,5 +1,6 @@
 #include "host/AudioFile.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 
 #include "host/ToolError.h"
@@ -16,10 +17,27 @@ std::string describeFormat(int32_t format) {
     return container + " file";
 }
 
+// The container whose usual extension `path` ends in, ignoring case, else `fallback`.
+int32_t containerNamedBy(const std::string& path, int32_t fallback) {
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return fallback;
+    const std::string extension = path.substr(dot + 1);
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info);
+        if (info.extension != nullptr && strcasecmp(info.extension, extension.c_str()) == 0)
+            return info.format & SF_FORMAT_TYPEMASK;
+    }
+    return fallback;
+}
+
 }  // namespace
 
-int32_t chooseFormat(int32_t container, SampleFormat sample) {
-    const int32_t type = container & SF_FORMAT_TYPEMASK;
+int32_t chooseFormat(const std::string& path, int32_t inputFormat, SampleFormat sample) {
+    const int32_t type = containerNamedBy(path, inputFormat & SF_FORMAT_TYPEMASK);
     switch (sample) {
         case SampleFormat::Float:
             return type | SF_FORMAT_FLOAT;
@@ -30,7 +48,7 @@ int32_t chooseFormat(int32_t container, SampleFormat sample) {
         case SampleFormat::AsInput:
             break;
     }
-    return container;
+    return type | (inputFormat & SF_FORMAT_SUBMASK);
 }
 
 AudioReader::AudioReader(const std::string& filePath) : path(filePath) {
@@ -63,7 +81,7 @@ AudioWriter::AudioWriter(const std::string& filePath, const AudioLayout& layout)
     if (!sf_format_check(&info))
         throw ToolError("cannot write " + std::to_string(layout.channels) + "-channel audio at " +
                         std::to_string(layout.sampleRate) + " Hz with that sample encoding in a " +
-                        describeFormat(layout.format));
+                        describeFormat(layout.format) + " (--format chooses another)");
     file = sf_open_fd(target.takeDescriptor(), SFM_WRITE, &info, SF_TRUE);
     if (file == nullptr) throw ToolError("cannot write '" + path + "': " + sf_strerror(nullptr));
     // A peak chunk would carry the time of writing; identical renders must give identical files.

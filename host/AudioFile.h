@@ -21,8 +21,9 @@ struct AudioLayout {
     int64_t frames = 0;
 };
 
-// The format code for a file in `container`'s container with `sample`'s encoding.
-int32_t chooseFormat(int32_t container, SampleFormat sample);
+// The format code for `path`: the container its extension names (the input's container when
+// it names none the library writes) with `sample`'s encoding (the input's when AsInput).
+int32_t chooseFormat(const std::string& path, int32_t inputFormat, SampleFormat sample);
 
 // An audio file opened for reading as interleaved float samples.
 class AudioReader {

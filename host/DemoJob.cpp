@@ -36,11 +36,12 @@ std::string fileStem(const std::string& text) {
     return stem;
 }
 
+// Float samples, so that the renders keep whatever the presets do beyond full scale.
 std::string writeDemoInput(const std::filesystem::path& folder) {
     const StereoSignal signal = synthesizeDemoSignal();
     const std::string path = (folder / kInputName).string();
     AudioWriter writer(
-        path, AudioLayout{SF_FORMAT_WAV | SF_FORMAT_PCM_24, 2, signal.sampleRate, signal.frames()});
+        path, AudioLayout{SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, signal.sampleRate, signal.frames()});
     writer.write(signal.interleaved.data(), signal.frames());
     writer.commit();
     return path;

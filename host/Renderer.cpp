@@ -90,8 +90,8 @@ RenderResult renderFile(const RenderRequest& request) {
 
     RenderResult result;
     result.program = session.currentProgram();
-    result.layout = {chooseFormat(layout.format, request.sampleFormat), layout.channels,
-                     layout.sampleRate, layout.frames};
+    result.layout = {chooseFormat(request.outputPath, layout.format, request.sampleFormat),
+                     layout.channels, layout.sampleRate, layout.frames};
     AudioWriter writer(request.outputPath, result.layout);
     const auto stagedStates = stageStates(request.stateOutputs, session);
 

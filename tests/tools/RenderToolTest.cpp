@@ -111,6 +111,17 @@ TEST_F(RenderTool, KeepsChannelsRateAndLengthAndWritesTheChosenEncoding) {
     }
 }
 
+TEST_F(RenderTool, OutputContainerFollowsTheExtension) {
+    const std::string in = input(2, 44100, kWav16, 3000);
+    EXPECT_EQ(render(in, "out.FLAC").format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    EXPECT_EQ(render(in, "out.aiff", {"--format", "pcm24"}).format,
+              SF_FORMAT_AIFF | SF_FORMAT_PCM_24);
+    EXPECT_EQ(render(in, "out.audio").format, kWav16) << "an unknown extension keeps the input's";
+    const ToolRun floatFlac = runTool({input(1, 44100, kWavFloat, 3000), folder.file("f.flac")});
+    EXPECT_EQ(floatFlac.exitCode, 1);
+    EXPECT_NE(floatFlac.errors.find("--format chooses another"), std::string::npos);
+}
+
 TEST_F(RenderTool, AudioIsWhatAPlainHostLoopGivesForAnyBlockSize) {
     for (const int32_t channels : {1, 2}) {
         const std::string in = input(channels, 48000, kWavFloat, 5000);
