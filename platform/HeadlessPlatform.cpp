@@ -117,12 +117,15 @@ bool HeadlessPlatform::acceptDrops(WindowId window, bool accept) {
     return accept;
 }
 
+// The current step gives way only after a poll has seen it and its time is over.
 void HeadlessPlatform::advanceMouseScript() {
-    if (mouseQueue_.empty()) return;
-    if (clock_ - stepStartedAt_ < mouse_.holdMs) return;
-    mouse_ = mouseQueue_.front();
-    mouseQueue_.pop_front();
-    stepStartedAt_ = clock_;
+    const bool due = stepSeen_ && clock_ - stepStartedAt_ >= mouse_.holdMs;
+    if (due && !mouseQueue_.empty()) {
+        mouse_ = mouseQueue_.front();
+        mouseQueue_.pop_front();
+        stepStartedAt_ = clock_;
+    }
+    stepSeen_ = true;
 }
 
 uint32_t HeadlessPlatform::mouseState() {
@@ -178,6 +181,7 @@ void HeadlessPlatform::setMouse(int32_t screenX, int32_t screenY, uint32_t state
     mouseQueue_.clear();
     mouse_ = MouseStep{screenX, screenY, state, 1};
     stepStartedAt_ = clock_;
+    stepSeen_ = false;
 }
 
 void HeadlessPlatform::queueMouse(const std::vector<MouseStep>& steps) {
@@ -193,8 +197,9 @@ void HeadlessPlatform::press(WindowId window, int32_t x, int32_t y, uint32_t sta
     Window* found = find(window);
     if (!found || !found->events) return;
     const PixelPoint screen = toScreen(window, x, y);
-    mouse_ = MouseStep{screen.x, screen.y, state, 1};
+    mouse_ = MouseStep{screen.x, screen.y, state, kPressHoldMs};
     stepStartedAt_ = clock_;
+    stepSeen_ = false;
     found->events->buttonPressed({x, y});
 }
 

@@ -12,7 +12,8 @@
 namespace marrowfold {
 
 // One position of the scripted mouse, in screen coordinates, held for at least holdMs of virtual
-// time and for at least one poll of the mouse state.
+// time and for at least one poll of the mouse state. The position set by setMouse or press is
+// seen by at least one poll too before the queued steps follow.
 struct MouseStep {
     int32_t x = 0;
     int32_t y = 0;
@@ -31,6 +32,9 @@ class HeadlessPlatform : public Platform {
     // always makes progress through the script.
     static constexpr uint32_t kPollCostMs = 1;
     static constexpr uint32_t kDoubleClickMs = 500;
+    // A press lasts a few polls, so that the nested handlers that ask whether the button is
+    // down (a group, then its button) all see it before the script moves on.
+    static constexpr uint32_t kPressHoldMs = 3;
 
     struct Window {
         WindowId parent = kNoWindow;
@@ -145,6 +149,7 @@ class HeadlessPlatform : public Platform {
     MouseStep mouse_;
     std::deque<MouseStep> mouseQueue_;
     uint32_t stepStartedAt_ = 0;
+    bool stepSeen_ = false;
 
     uint32_t clock_ = 0;
     uint32_t slept_ = 0;

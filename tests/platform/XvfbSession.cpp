@@ -72,7 +72,7 @@ XvfbSession::XvfbSession() {
         if (stat(socket.c_str(), &info) == 0 || stat(lock.c_str(), &info) == 0) continue;
         const std::string name = numbered(":%d", number);
         std::string command = "exec Xvfb ";
-        command.append(name).append(" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1");
+        command.append(name).append(" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1");
         server_ = spawnShell(command);
         for (int poll = 0; poll < kStartupPolls && server_ > 0; ++poll) {
             if (displayAnswers(name.c_str())) {
