@@ -107,7 +107,9 @@ void X11Platform::handleFieldEvent(Field& field, void* raw) {
             }
             break;
         case FocusOut:
-            if (event.xfocus.detail != NotifyInferior && event.xfocus.mode == NotifyNormal) {
+            // Focus moving into a child, or the pointer-root bookkeeping, is no loss of focus.
+            if (event.xfocus.mode == NotifyNormal && event.xfocus.detail != NotifyInferior &&
+                event.xfocus.detail != NotifyPointer) {
                 finishField(id);
             }
             break;

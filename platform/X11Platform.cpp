@@ -14,6 +14,7 @@ namespace {
 
 constexpr uint32_t kDoubleClickMs = 400;
 constexpr long kFrameEventMask = ExposureMask | ButtonPressMask | StructureNotifyMask;
+constexpr int32_t kLatchedPolls = 3;
 
 std::atomic<int32_t> errorsSeen{0};
 Display* ownDisplay = nullptr;
@@ -192,14 +193,8 @@ void X11Platform::resizeWindow(WindowId window, int32_t width, int32_t height) {
     XSync(connection_->display, False);
 }
 
-uint32_t X11Platform::mouseState() {
-    Display* display = connection_->display;
-    if (!display) return 0;
-    Window root = 0, child = 0;
-    int rootX = 0, rootY = 0, x = 0, y = 0;
-    unsigned mask = 0;
-    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
-                  &mask);
+// Buttons and modifiers of an X state mask, as the controls read them.
+static uint32_t stateBits(unsigned mask) {
     uint32_t state = 0;
     if (mask & Button1Mask) state |= kMouseLeft;
     if (mask & Button2Mask) state |= kMouseMiddle;
@@ -208,6 +203,21 @@ uint32_t X11Platform::mouseState() {
     if (mask & ControlMask) state |= kKeyControl;
     if (mask & Mod1Mask) state |= kKeyAlt;
     return state;
+}
+
+uint32_t X11Platform::mouseState() {
+    Display* display = connection_->display;
+    if (!display) return 0;
+    if (pressDepth_ > 0 && latchedPolls_ > 0) {
+        latchedPolls_--;
+        return latchedState_;
+    }
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
+                  &mask);
+    return stateBits(mask);
 }
 
 PixelPoint X11Platform::cursorPosition() {
@@ -310,6 +320,9 @@ void X11Platform::handleEvent(void* raw) {
         case ButtonPress: {
             if (event.xbutton.button > Button3) break;  // wheel clicks reach us from the host
             WindowEvents* events = it->second->events;
+            static constexpr unsigned kButtonMasks[] = {0, Button1Mask, Button2Mask, Button3Mask};
+            latchedState_ = stateBits(event.xbutton.state | kButtonMasks[event.xbutton.button]);
+            latchedPolls_ = kLatchedPolls;
             pressDepth_++;
             events->buttonPressed({event.xbutton.x, event.xbutton.y});
             pressDepth_--;

@@ -77,6 +77,10 @@ class X11Platform : public Platform {
     std::map<EditFieldId, std::unique_ptr<Field>> fields_;
     EditFieldId nextField_ = 1;
     int32_t pressDepth_ = 0;
+    // Events reach us late, so a quick click may already be over when its press is handled; the
+    // first few polls during a press report the state the press event carried.
+    int32_t latchedPolls_ = 0;
+    uint32_t latchedState_ = 0;
 };
 
 }  // namespace marrowfold
