@@ -46,6 +46,16 @@ std::string numbered(const char* format, int number) {
     return text;
 }
 
+// The process id an X server wrote into its lock file, or -1.
+pid_t lockHolder(const std::string& lock) {
+    FILE* file = std::fopen(lock.c_str(), "r");
+    if (!file) return -1;
+    long pid = -1;
+    if (std::fscanf(file, "%ld", &pid) != 1) pid = -1;
+    std::fclose(file);
+    return static_cast<pid_t>(pid);
+}
+
 bool executableOnPath(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
@@ -72,12 +82,19 @@ XvfbSession::XvfbSession() {
         if (stat(socket.c_str(), &info) == 0 || stat(lock.c_str(), &info) == 0) continue;
         const std::string name = numbered(":%d", number);
         std::string command = "exec Xvfb ";
-        command.append(name).append(" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1");
+        command.append(name).append(
+            " -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1");
         server_ = spawnShell(command);
         for (int poll = 0; poll < kStartupPolls && server_ > 0; ++poll) {
-            if (displayAnswers(name.c_str())) {
+            // Another test process may have started a server on the same number at the same
+            // moment: only a server whose lock file names our child is ours.
+            if (lockHolder(lock) == server_ && displayAnswers(name.c_str())) {
                 setenv("DISPLAY", name.c_str(), 1);
                 ready_ = true;
+                break;
+            }
+            if (waitpid(server_, nullptr, WNOHANG) == server_) {
+                server_ = -1;  // it gave up: the number was taken
                 break;
             }
             std::this_thread::sleep_for(kPollPause);
