@@ -149,6 +149,14 @@ std::vector<uint8_t> EffectSession::saveState(bool wholeBank) {
 }
 
 void EffectSession::process(const float* input, float* output, int32_t frames) {
+    for (int32_t done = 0; done < frames; done += blockFrames) {
+        const int32_t count = std::min(blockFrames, frames - done);
+        const size_t offset = static_cast<size_t>(done) * channelCount;
+        processBlock(input + offset, output + offset, count);
+    }
+}
+
+void EffectSession::processBlock(const float* input, float* output, int32_t frames) {
     float* inputs[kModuleChannels];
     float* outputs[kModuleChannels];
     for (int32_t ch = 0; ch < kModuleChannels; ++ch) {

@@ -47,11 +47,12 @@ class EffectSession {
     std::vector<uint8_t> saveState(bool wholeBank);
 
     int32_t channels() const { return channelCount; }
-    // Processes one block of interleaved frames, at most the prepared block size.
+    // Processes interleaved frames in blocks of at most the prepared size. Call `prepare` first.
     void process(const float* input, float* output, int32_t frames);
 
   private:
     void checkParameterNames();
+    void processBlock(const float* input, float* output, int32_t frames);
 
     PluginModule module;
     PluginHost host;
