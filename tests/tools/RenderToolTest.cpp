@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 
@@ -251,6 +252,7 @@ TEST_F(RenderTool, BadInputIsRefusedWithoutLeavingFiles) {
     writeBytes(folder.file("short.chunk"), std::vector<uint8_t>(kProgramChunkSize - 1, 0));
     const std::string out = folder.file("out.wav");
     const std::string sameAsInput = folder.file("./") + "in-0.wav";
+    std::filesystem::create_symlink(good, folder.file("link.wav"));
     const std::vector<uint8_t> inputBytes = readBytes(good);
     const std::vector<std::string> before = folder.entries();
 
@@ -270,6 +272,8 @@ TEST_F(RenderTool, BadInputIsRefusedWithoutLeavingFiles) {
         {{good, out, "--state-in", folder.file("short.chunk")}, "6499 bytes"},
         {{good, out, "--state-in", folder.file("none.chunk")}, "cannot read state file"},
         {{good, sameAsInput}, "is the input file"},
+        {{good, folder.file("link.wav")}, "is the input file"},
+        {{good, folder.file("missing/out.wav")}, "cannot write"},
         {{good, out, "--block", "0"}, "--block needs"},
         {{good, out, "--module", folder.file("none.so")}, "cannot load module"},
     };
