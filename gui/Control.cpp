@@ -16,9 +16,9 @@ constexpr float kUndrawn = -1.0f;
 
 Control::Control(const Rect& size, ValueListener* listener, int32_t tag, Bitmap* background)
     : View(size), listener_(listener), tag_(tag) {
-    setBackgroundBitmap(background);
-    setNeedsRedraw(false);
-    enableMouse(true);
+    Control::setBackgroundBitmap(background);
+    Control::setNeedsRedraw(false);
+    View::enableMouse(true);
 }
 
 Control::~Control() {

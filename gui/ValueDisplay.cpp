@@ -8,7 +8,7 @@ namespace marrowfold {
 
 ValueDisplay::ValueDisplay(const Rect& size, Bitmap* background, int32_t style)
     : Control(size, nullptr, 0, background), style_(style) {
-    if (style & kNoDrawing) enableMouse(false);
+    if (style & kNoDrawing) View::enableMouse(false);
 }
 
 void ValueDisplay::composeText(char* text) const {
