@@ -8,7 +8,6 @@
 namespace marrowfold {
 
 namespace {
-constexpr float kStepShare = 0.005f;     // of the range per pixel before the mode is known
 constexpr float kMaxJumpShare = 0.5f;    // a bigger jump means the cursor crossed the gap
 constexpr float kLinearPixels = 200.0f;  // pixels for the whole range in linear mode
 constexpr float kHandleInsetExtra = 2.5f;
