@@ -8,9 +8,6 @@ namespace {
 
 constexpr int32_t kInitialShape = 1;
 constexpr double kDecibelsToExponent = 0.05;
-// The table is read at A = a * 254 for 0 <= a <= 1, so entry 255 is only ever the right-hand
-// neighbour of entry 254.
-constexpr float kLookupScale = 254.0f;
 
 // Nearest integer to a (0 <= a <= 254), ties to even, whatever rounding mode the host has set.
 int32_t roundHalfEven(float a) {
@@ -23,7 +20,7 @@ int32_t roundHalfEven(float a) {
 // Curve value at 0 <= a <= 1. The index is rounded, not truncated, so the weight lies in
 // -0.5..0.5 and half of each interval is read from the line through the next pair of entries.
 float lookup(const ShapeTable& table, float a) {
-    const float position = a * kLookupScale;
+    const float position = a * kShapeLookupScale;
     const int32_t i = roundHalfEven(position);
     return table[i] + (table[i + 1] - table[i]) * (position - static_cast<float>(i));
 }
@@ -59,17 +56,53 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
       driveGains_(static_cast<size_t>(this->bandCount()), 1.0f),
       levelGains_(static_cast<size_t>(this->bandCount()), 1.0f) {
     setShape(kInitialShape);
+    useKernelSet(fastestKernelSet());
 }
 
 BandShaper::~BandShaper() = default;
 
+bool BandShaper::useKernelSet(KernelSet set) {
+    if (set == KernelSet::Reference) {
+        lanes_.reset();
+        kernelSet_ = set;
+        return true;
+    }
+    const LaneKernelSet* kernels = laneKernelSet(set);
+    const IirFilter& filter = bandFilter(0);
+    if (kernels == nullptr || !BandLanes::fits(bandCount(), channelCount(), filter.sectionCount(),
+                                               filter.coefficientCount())) {
+        return false;
+    }
+    std::array<IirFilter*, kLaneBands> filters{};
+    for (int32_t b = 0; b < kLaneBands; ++b)
+        filters[b] = &mutableBandFilter(b);
+    lanes_ = std::make_unique<BandLanes>(*kernels, filters, channelCount(), blockSize());
+    kernelSet_ = set;
+    return true;
+}
+
+void BandShaper::processPiece(float* const* in, float* const* out, int32_t frames) {
+    if (!lanes_) {
+        BandSplitter::processPiece(in, out, frames);
+        return;
+    }
+    std::array<float, kLaneBands> drive{};
+    std::array<float, kLaneBands> level{};
+    for (int32_t b = 0; b < kLaneBands; ++b) {
+        drive[b] = bandDrive(b);
+        level[b] = bandLevel(b);
+    }
+    lanes_->filter(in, frames);
+    if (lanes_->shape(drive, level, shapeTable_->data(), frames)) clipFlag_ = 1.0f;
+    lanes_->sum(out, frames, soloActive() ? soloBand() : -1);
+}
+
 void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
     const ShapeTable& table = *shapeTable_;
-    const float commonGain = outputGain_ * makeupGain_;
     bool clipped = false;
     for (int32_t b = 0; b < bandCount(); ++b) {
-        const float drive = inputGain_ * driveGains_[b];
-        const float level = commonGain * levelGains_[b];
+        const float drive = bandDrive(b);
+        const float level = bandLevel(b);
         for (int32_t ch = 0; ch < channelCount(); ++ch) {
             float* samples = bands[b][ch];
             for (int32_t n = 0; n < frames; ++n) {

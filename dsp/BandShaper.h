@@ -1,9 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "dsp/BandLanes.h"
 #include "dsp/BandSplitter.h"
+#include "dsp/KernelSet.h"
 #include "dsp/ShapeTables.h"
 
 namespace marrowfold {
@@ -12,12 +16,22 @@ namespace marrowfold {
 // to -1..1 (recording clipFlag when it had to be), looked up in the shape table, then scaled by
 // outputGain * makeupGain * levelGains[b]. Gains are given in dB and held as linear factors.
 // The setters run on the audio thread (inside a process call).
+//
+// Processing runs on the fastest lane kernels the processor has where the layout fits them (four
+// bands, one or two channels, fourth-order band filters), else on the reference kernels; both
+// give the same output bit for bit.
 class BandShaper : public BandSplitter {
   public:
     // Starts with shape 1, every gain at 0 dB, no clip and no solo.
     BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, int32_t bandCount,
                int32_t filterOrder);
     ~BandShaper() override;
+
+    // Makes processing run on set. The reference kernels are always taken; lane kernels only
+    // where the processor has their instruction set and the layout fits them, otherwise this
+    // returns false and changes nothing. Allocates: not for the audio thread.
+    bool useKernelSet(KernelSet set);
+    KernelSet kernelSet() const { return kernelSet_; }
 
     // Works in place on bands[band][channel]. Called on the audio thread.
     void shapeBands(float* const* const* bands, int32_t frames) override;
@@ -41,8 +55,15 @@ class BandShaper : public BandSplitter {
     float driveGain(int32_t band) const { return driveGains_[band]; }
     float levelGain(int32_t band) const { return levelGains_[band]; }
 
+  protected:
+    // Called on the audio thread.
+    void processPiece(float* const* in, float* const* out, int32_t frames) override;
+
   private:
     bool validBand(int32_t band) const;
+    // The factors of band b: drive before the curve, level after it.
+    float bandDrive(int32_t band) const { return inputGain_ * driveGains_[band]; }
+    float bandLevel(int32_t band) const { return outputGain_ * makeupGain_ * levelGains_[band]; }
 
     const ShapeTable* shapeTable_ = nullptr;
     float makeupGain_ = 1.0f;
@@ -51,6 +72,8 @@ class BandShaper : public BandSplitter {
     std::vector<float> driveGains_;
     std::vector<float> levelGains_;
     float clipFlag_ = 0.0f;
+    KernelSet kernelSet_ = KernelSet::Reference;
+    std::unique_ptr<BandLanes> lanes_;  // null while the reference kernels run
 };
 
 // 10^(dB / 20).

@@ -55,8 +55,13 @@ class BandSplitter {
     const BandSpec& bandSpec(int32_t band) const { return bandSpecs_[band]; }
     const IirFilter& bandFilter(int32_t band) const { return *bandFilters_[band]; }
 
+  protected:
+    // One piece of a block, at most blockSize() frames: filters every band, shapes and sums.
+    // Called on the audio thread.
+    virtual void processPiece(float* const* in, float* const* out, int32_t frames);
+    IirFilter& mutableBandFilter(int32_t band) { return *bandFilters_[band]; }
+
   private:
-    void processPiece(float* const* in, float* const* out, int32_t frames);
     void sumBands(float* const* out, int32_t frames);
     void redesignBand(int32_t band);
 

@@ -32,6 +32,11 @@ class DspEngine {
     // Hands the clip flag to parameter 14 and clears it.
     void publishClip(DistortionParameters& model);
 
+    // Chooses the kernels process runs (see BandShaper::useKernelSet); the engine starts on the
+    // fastest the processor has. Allocates: not for the audio thread.
+    bool useKernelSet(KernelSet set) { return shaper_->useKernelSet(set); }
+    KernelSet kernelSet() const { return shaper_->kernelSet(); }
+
     int32_t blockSize() const { return blockSize_; }
     int32_t latency() const { return 0; }
     int32_t inputChannels() const { return inputChannels_; }

@@ -41,6 +41,14 @@ class IirFilter {
     const Coefficients& outputHistory(int32_t channel, int32_t section) const {
         return outputHistory_[historyIndex(channel, section)];
     }
+    // The lane kernels load a section's histories from here before a block and store them back
+    // after it.
+    Coefficients& inputHistory(int32_t channel, int32_t section) {
+        return inputHistory_[historyIndex(channel, section)];
+    }
+    Coefficients& outputHistory(int32_t channel, int32_t section) {
+        return outputHistory_[historyIndex(channel, section)];
+    }
 
   private:
     size_t historyIndex(int32_t channel, int32_t section) const {

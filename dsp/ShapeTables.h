@@ -11,6 +11,9 @@ inline constexpr int32_t kShapeCount = 5;
 inline constexpr int32_t kShapeTableSize = 257;
 inline constexpr int32_t kShapeLastCurveEntry = 255;
 inline constexpr int32_t kShapeMakeupEntry = 256;
+// The curve is read at position a * kShapeLookupScale for 0 <= a <= 1, so entry 255 is only ever
+// the right-hand neighbour of entry 254.
+inline constexpr float kShapeLookupScale = 254.0f;
 using ShapeTable = std::array<float, kShapeTableSize>;
 
 // Table of shape 0..kShapeCount-1; the caller keeps shape in range. The tables are built at

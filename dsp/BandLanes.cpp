@@ -1,0 +1,102 @@
+#include "dsp/BandLanes.h"
+
+#include "dsp/SectionKernels.h"
+
+namespace marrowfold {
+
+namespace {
+
+// Rows are stored in LaneValues units, for their alignment.
+size_t rowUnits(int32_t blockSize, int32_t lanes) {
+    constexpr size_t kFloatsPerUnit = sizeof(LaneValues) / sizeof(float);
+    const size_t floats = static_cast<size_t>(blockSize) * static_cast<size_t>(lanes);
+    return (floats + kFloatsPerUnit - 1) / kFloatsPerUnit;
+}
+
+}  // namespace
+
+bool BandLanes::fits(int32_t bandCount, int32_t channels, int32_t sectionCount,
+                     int32_t coefficientCount) {
+    return bandCount == kLaneBands && channels >= 1 && channels <= kMaxLaneChannels &&
+           sectionCount == kLaneSections && coefficientCount == kFourthOrderCoefficients;
+}
+
+BandLanes::BandLanes(const LaneKernelSet& kernels,
+                     const std::array<IirFilter*, kLaneBands>& filters, int32_t channels,
+                     int32_t blockSize)
+    : kernels_(channels == 1 ? kernels.mono : kernels.stereo),
+      filters_(filters),
+      channels_(channels),
+      lanes_(channels * kLaneBands),
+      state_(std::make_unique<LaneFilterState>()),
+      rows_(std::make_unique<LaneValues[]>(rowUnits(blockSize, lanes_))) {}
+
+void BandLanes::filter(const float* const* in, int32_t frames) {
+    loadLanes();
+    kernels_.filter(*state_, in, reinterpret_cast<float*>(rows_.get()), frames);
+    storeLanes();
+}
+
+bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
+                      const std::array<float, kLaneBands>& level, const float* table,
+                      int32_t frames) {
+    LaneShaping shaping;
+    for (int32_t lane = 0; lane < lanes_; ++lane) {
+        shaping.drive[lane] = drive[lane % kLaneBands];
+        shaping.level[lane] = level[lane % kLaneBands];
+    }
+    shaping.table = table;
+    return kernels_.shape(shaping, reinterpret_cast<float*>(rows_.get()), frames * lanes_);
+}
+
+void BandLanes::sum(float* const* out, int32_t frames, int32_t soloBand) {
+    kernels_.sum(reinterpret_cast<const float*>(rows_.get()), out, frames, soloBand);
+}
+
+void BandLanes::loadLanes() {
+    for (int32_t band = 0; band < kLaneBands; ++band) {
+        IirFilter& filter = *filters_[band];
+        for (int32_t s = 0; s < kLaneSections; ++s) {
+            LaneSection& section = state_->section[s];
+            const Coefficients& b = filter.numerators(s);
+            const Coefficients& a = filter.denominators(s);
+            for (int32_t ch = 0; ch < channels_; ++ch) {
+                const int32_t lane = ch * kLaneBands + band;
+                section.b0.lane[lane] = b[0];
+                section.b2.lane[lane] = b[2];
+                section.b4.lane[lane] = b[4];
+                section.a1.lane[lane] = a[0];
+                section.a2.lane[lane] = a[1];
+                section.a3.lane[lane] = a[2];
+                section.a4.lane[lane] = a[3];
+                const Coefficients& x = filter.inputHistory(ch, s);
+                const Coefficients& y = filter.outputHistory(ch, s);
+                for (int32_t k = 0; k < kLaneHistory; ++k) {
+                    section.x[k].lane[lane] = x[k];
+                    section.y[k].lane[lane] = y[k];
+                }
+            }
+        }
+    }
+}
+
+void BandLanes::storeLanes() {
+    for (int32_t band = 0; band < kLaneBands; ++band) {
+        IirFilter& filter = *filters_[band];
+        for (int32_t s = 0; s < kLaneSections; ++s) {
+            const LaneSection& section = state_->section[s];
+            for (int32_t ch = 0; ch < channels_; ++ch) {
+                const int32_t lane = ch * kLaneBands + band;
+                Coefficients& x = filter.inputHistory(ch, s);
+                Coefficients& y = filter.outputHistory(ch, s);
+                for (int32_t k = 0; k < kLaneHistory; ++k) {
+                    x[k] = section.x[k].lane[lane];
+                    y[k] = section.y[k].lane[lane];
+                }
+                settleSectionHistory(x, y, kFourthOrderCoefficients);
+            }
+        }
+    }
+}
+
+}  // namespace marrowfold

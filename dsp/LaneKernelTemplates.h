@@ -1,0 +1,322 @@
+#pragma once
+
+// The lane kernels, written once over vector traits. Each kernel file includes this together with
+// the traits of its instruction set; everything here sits in an unnamed namespace, so every
+// instantiation stays inside the file that compiled it for that instruction set and no other
+// file can pick up its code.
+//
+// Traits D (double lanes of the recursion): Vector, kWidth, load, store, add, sub, mul,
+// input(first, last, n) (the input sample n of each lane, widened; first and last are the channels
+// of the vector's first and last lane), roundToFloat (rounded to float and widened back) and
+// storeFloats (rounded to float and stored).
+// Traits F (float lanes of the shaping): Vector, Mask, Index, kWidth, load, store, splat, add, sub,
+// mul, abs, greater, lessEqual, negative, productWhere (a product where the mask is set, else 0),
+// select, flipSign (negate where set), none, either, any, roundHalfEven(position, index) and
+// gatherPairs(table, index, left, right) (table[index] and table[index + 1]).
+// Traits Q (groups of four floats for the band sum): Vector, kGroups, load, add, unpackLow,
+// unpackHigh, shuffle<imm>, storeGroup(dest, v, group).
+
+#include <cstdint>
+#include <type_traits>
+
+#include "dsp/LaneKernels.h"
+#include "dsp/ShapeTables.h"
+
+namespace marrowfold {
+namespace {
+
+template <int32_t kPhase>
+using Phase = std::integral_constant<int32_t, kPhase>;
+
+// One fourth-order section of kWidth lanes, with its coefficients and histories in registers.
+// Steps come in groups of four, and the history slots rotate by name instead of moving: at phase
+// P of a group, x[n-r] lives in xs[(r - 1 - P) & 3] (likewise for y), and the slot of the oldest
+// entry takes the new one. Phase 0 is the base layout: xs[k] holds x[n-1-k].
+template <class D>
+struct SectionLanes {
+    using Vector = typename D::Vector;
+
+    template <int32_t kAge, int32_t kPhase>
+    static constexpr int32_t kSlot = (kAge - 1 - kPhase) & (kLaneHistory - 1);
+
+    SectionLanes(const LaneSection& section, int32_t lane)
+        : b0(D::load(&section.b0.lane[lane])),
+          b2(D::load(&section.b2.lane[lane])),
+          b4(D::load(&section.b4.lane[lane])),
+          a1(D::load(&section.a1.lane[lane])),
+          a2(D::load(&section.a2.lane[lane])),
+          a3(D::load(&section.a3.lane[lane])),
+          a4(D::load(&section.a4.lane[lane])) {
+        for (int32_t k = 0; k < kLaneHistory; ++k) {
+            xs[k] = D::load(&section.x[k].lane[lane]);
+            ys[k] = D::load(&section.y[k].lane[lane]);
+        }
+    }
+
+    // y = b2 x2 + (b4 x4 + b0 x) - a4 y4 - a3 y3 - a2 y2 - a1 y1, summed in this order.
+    template <int32_t kPhase>
+    [[gnu::always_inline]] Vector step(Vector x) {
+        const Vector x2 = xs[kSlot<2, kPhase>];
+        const Vector x4 = xs[kSlot<4, kPhase>];
+        const Vector feedForward = D::add(D::mul(b2, x2), D::add(D::mul(b4, x4), D::mul(b0, x)));
+        const Vector y = D::sub(D::sub(D::sub(D::sub(feedForward, D::mul(a4, ys[kSlot<4, kPhase>])),
+                                              D::mul(a3, ys[kSlot<3, kPhase>])),
+                                       D::mul(a2, ys[kSlot<2, kPhase>])),
+                                D::mul(a1, ys[kSlot<1, kPhase>]));
+        xs[kSlot<4, kPhase>] = x;
+        ys[kSlot<4, kPhase>] = y;
+        return y;
+    }
+
+    // Returns to the base layout after steps (0..3) steps of an unfinished group.
+    [[gnu::always_inline]] void realign(int32_t steps) {
+        switch (steps) {
+            case 1:
+                rotate<1>();
+                break;
+            case 2:
+                rotate<2>();
+                break;
+            case 3:
+                rotate<3>();
+                break;
+            default:
+                break;
+        }
+    }
+
+    void save(LaneSection& section, int32_t lane) const {
+        for (int32_t k = 0; k < kLaneHistory; ++k) {
+            D::store(&section.x[k].lane[lane], xs[k]);
+            D::store(&section.y[k].lane[lane], ys[k]);
+        }
+    }
+
+    const Vector b0, b2, b4, a1, a2, a3, a4;
+    Vector xs[kLaneHistory];
+    Vector ys[kLaneHistory];
+
+  private:
+    template <int32_t kSteps>
+    [[gnu::always_inline]] void rotate() {
+        const Vector x[kLaneHistory] = {xs[0], xs[1], xs[2], xs[3]};
+        const Vector y[kLaneHistory] = {ys[0], ys[1], ys[2], ys[3]};
+        for (int32_t k = 0; k < kLaneHistory; ++k) {
+            xs[k] = x[(k - kSteps) & (kLaneHistory - 1)];
+            ys[k] = y[(k - kSteps) & (kLaneHistory - 1)];
+        }
+    }
+};
+
+// Runs step(phase, j) for j = 0..count-1 in groups of four, then realigns the chains it moved.
+// The recursion's helpers are always inlined: only within one function body does the section
+// state stay in registers.
+template <class Step, class... Chains>
+[[gnu::always_inline]] inline void runGroups(int32_t count, Step step, Chains&... chains) {
+    int32_t j = 0;
+    for (; j + kLaneHistory <= count; j += kLaneHistory) {
+        step(Phase<0>{}, j);
+        step(Phase<1>{}, j + 1);
+        step(Phase<2>{}, j + 2);
+        step(Phase<3>{}, j + 3);
+    }
+    const int32_t rest = count - j;
+    if (rest > 0) step(Phase<0>{}, j);
+    if (rest > 1) step(Phase<1>{}, j + 1);
+    if (rest > 2) step(Phase<2>{}, j + 2);
+    (chains.realign(rest), ...);
+}
+
+// Samples section 0 runs ahead of section 1. Section 1 reads section 0's output of the same
+// sample some thirty cycles after its recursion step; run in step, the two recursions would wait
+// on each other, while a chunk apart they overlap. A multiple of the group of four.
+inline constexpr int32_t kSectionLead = 16;
+
+// Both sections of one vector of lanes over a block. The lanes are independent chains, so each
+// vector of lanes runs over the whole block on its own, which keeps its state in registers.
+// Section 1 reads section 0's output rounded to float, as it would read it back from the band
+// buffer.
+template <class D, int32_t kLanes>
+void filterVector(LaneFilterState& state, int32_t lane, const float* const* in, float* rows,
+                  int32_t frames) {
+    using Vector = typename D::Vector;
+    const float* first = in[lane / kLaneBands];
+    const float* last = in[(lane + D::kWidth - 1) / kLaneBands];
+    float* dest = rows + lane;
+    SectionLanes<D> low(state.section[0], lane);
+    SectionLanes<D> high(state.section[1], lane);
+    Vector between[2][kSectionLead];
+
+    const auto lowStep = [&](auto phase, int32_t n) __attribute__((always_inline)) {
+        return D::roundToFloat(low.template step<phase()>(D::input(first, last, n)));
+    };
+    const auto highStep = [&](auto phase, int32_t n, Vector x) __attribute__((always_inline)) {
+        D::storeFloats(dest + n * kLanes, high.template step<phase()>(x));
+    };
+    const auto runLow = [&](int32_t start, int32_t count, Vector * into)
+        __attribute__((always_inline)) {
+        runGroups(
+            count,
+            [&](auto phase, int32_t j)
+                __attribute__((always_inline)) { into[j] = lowStep(phase, start + j); },
+            low);
+    };
+    const auto runHigh = [&](int32_t start, int32_t count, const Vector* from)
+        __attribute__((always_inline)) {
+        runGroups(
+            count,
+            [&](auto phase, int32_t j)
+                __attribute__((always_inline)) { highStep(phase, start + j, from[j]); },
+            high);
+    };
+
+    runLow(0, frames < kSectionLead ? frames : kSectionLead, between[0]);
+    for (int32_t start = 0, current = 0; start < frames; start += kSectionLead, current ^= 1) {
+        const int32_t length = frames - start < kSectionLead ? frames - start : kSectionLead;
+        const int32_t next = start + kSectionLead;
+        // Only a full chunk has one after it, and that one is no longer than it.
+        const int32_t nextLength = frames <= next           ? 0
+                                   : frames - next < length ? frames - next
+                                                            : length;
+        const Vector* ready = between[current];
+        Vector* filling = between[current ^ 1];
+        const int32_t together = nextLength & ~(kLaneHistory - 1);
+        runGroups(
+            together,
+            [&](auto phase, int32_t j) __attribute__((always_inline)) {
+                filling[j] = lowStep(phase, next + j);
+                highStep(phase, start + j, ready[j]);
+            },
+            low, high);
+        runLow(next + together, nextLength - together, filling + together);
+        runHigh(start + together, length - together, ready + together);
+    }
+    low.save(state.section[0], lane);
+    high.save(state.section[1], lane);
+}
+
+template <class D, int32_t kChannels>
+void filterLanes(LaneFilterState& state, const float* const* in, float* rows, int32_t frames) {
+    constexpr int32_t kLanes = kChannels * kLaneBands;
+    for (int32_t lane = 0; lane < kLanes; lane += D::kWidth)
+        filterVector<D, kLanes>(state, lane, in, rows, frames);
+}
+
+// The shaping of one vector: v = x * drive, limited to -1..1 (recorded in clipped), else read from
+// the odd curve at |v| with the index rounded half to even; a sample that is not a number gives
+// 0. The result is multiplied by level.
+template <class F>
+typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
+                               typename F::Vector level, const float* table,
+                               typename F::Mask& clipped) {
+    using Vector = typename F::Vector;
+    const Vector one = F::splat(1.0f);
+    const Vector v = F::mul(x, drive);
+    const Vector magnitude = F::abs(v);
+    const typename F::Mask over = F::greater(magnitude, one);
+    // Overs and undefined samples read position 0, so the index never leaves the table, and an
+    // undefined sample comes out as T[0] = +0.
+    const Vector position =
+        F::productWhere(F::lessEqual(magnitude, one), magnitude, F::splat(kShapeLookupScale));
+    typename F::Index index;
+    const Vector whole = F::roundHalfEven(position, index);
+    Vector left;
+    Vector right;
+    F::gatherPairs(table, index, left, right);
+    const Vector curve = F::add(left, F::mul(F::sub(right, left), F::sub(position, whole)));
+    const Vector limited = F::select(over, one, curve);
+    const Vector shaped = F::flipSign(F::negative(v), limited);
+    clipped = F::either(clipped, over);
+    return F::mul(shaped, level);
+}
+
+template <class F, int32_t kChannels>
+bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
+    using Vector = typename F::Vector;
+    constexpr int32_t kLanes = kChannels * kLaneBands;
+    // The per-lane factors repeat every kLanes floats; kSpan covers whole vectors and whole rows.
+    constexpr int32_t kSpan = F::kWidth > kLanes ? F::kWidth : kLanes;
+    constexpr int32_t kVectors = kSpan / F::kWidth;
+    alignas(64) float drivePattern[kSpan];
+    alignas(64) float levelPattern[kSpan];
+    for (int32_t j = 0; j < kSpan; ++j) {
+        drivePattern[j] = shaping.drive[j % kLanes];
+        levelPattern[j] = shaping.level[j % kLanes];
+    }
+    Vector drive[kVectors];
+    Vector level[kVectors];
+    for (int32_t k = 0; k < kVectors; ++k) {
+        drive[k] = F::load(drivePattern + k * F::kWidth);
+        level[k] = F::load(levelPattern + k * F::kWidth);
+    }
+    typename F::Mask clipped = F::none();
+    const float* table = shaping.table;
+    const auto shapeSpan = [&](float* span) {
+        for (int32_t k = 0; k < kVectors; ++k) {
+            float* at = span + k * F::kWidth;
+            F::store(at, shapeVector<F>(F::load(at), drive[k], level[k], table, clipped));
+        }
+    };
+    int32_t i = 0;
+    for (; i + kSpan <= count; i += kSpan)
+        shapeSpan(rows + i);
+    if (i < count) {
+        // The rest goes through a zero-padded copy; zeros never clip.
+        alignas(64) float tail[kSpan] = {};
+        for (int32_t j = 0; j < count - i; ++j)
+            tail[j] = rows[i + j];
+        shapeSpan(tail);
+        for (int32_t j = 0; j < count - i; ++j)
+            rows[i + j] = tail[j];
+    }
+    return F::any(clipped);
+}
+
+// Turns four rows of four bands into four bands of four samples, in each group of four floats.
+template <class Q>
+void transposeQuads(typename Q::Vector (&v)[kLaneBands]) {
+    const auto t0 = Q::unpackLow(v[0], v[1]);
+    const auto t1 = Q::unpackHigh(v[0], v[1]);
+    const auto t2 = Q::unpackLow(v[2], v[3]);
+    const auto t3 = Q::unpackHigh(v[2], v[3]);
+    v[0] = Q::template shuffle<0x44>(t0, t2);
+    v[1] = Q::template shuffle<0xEE>(t0, t2);
+    v[2] = Q::template shuffle<0x44>(t1, t3);
+    v[3] = Q::template shuffle<0xEE>(t1, t3);
+}
+
+template <class Q, int32_t kChannels>
+void sumRows(const float* rows, float* const* out, int32_t frames, int32_t soloBand) {
+    constexpr int32_t kLanes = kChannels * kLaneBands;
+    constexpr int32_t kChunks = kChannels / Q::kGroups;
+    static_assert(kChunks >= 1, "a vector of groups must not span more channels than there are");
+    const bool solo = soloBand >= 0 && soloBand < kLaneBands;
+    int32_t n = 0;
+    for (; n + kLaneBands <= frames; n += kLaneBands) {
+        for (int32_t chunk = 0; chunk < kChunks; ++chunk) {
+            const float* tile = rows + n * kLanes + chunk * kLaneBands * Q::kGroups;
+            typename Q::Vector band[kLaneBands];
+            for (int32_t k = 0; k < kLaneBands; ++k)
+                band[k] = Q::load(tile + k * kLanes);
+            transposeQuads<Q>(band);
+            const auto result =
+                solo ? band[soloBand] : Q::add(Q::add(Q::add(band[0], band[1]), band[2]), band[3]);
+            for (int32_t group = 0; group < Q::kGroups; ++group)
+                Q::storeGroup(out[chunk * Q::kGroups + group] + n, result, group);
+        }
+    }
+    for (; n < frames; ++n) {
+        for (int32_t ch = 0; ch < kChannels; ++ch) {
+            const float* bands = rows + n * kLanes + ch * kLaneBands;
+            out[ch][n] = solo ? bands[soloBand] : ((bands[0] + bands[1]) + bands[2]) + bands[3];
+        }
+    }
+}
+
+template <class D, class F, class Q, int32_t kChannels>
+constexpr LaneKernels laneKernels() {
+    return {&filterLanes<D, kChannels>, &shapeRows<F, kChannels>, &sumRows<Q, kChannels>};
+}
+
+}  // namespace
+}  // namespace marrowfold

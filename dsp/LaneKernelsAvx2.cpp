@@ -1,0 +1,16 @@
+// The lane kernels on 256-bit vectors. This file alone is compiled for AVX2.
+#include "dsp/LaneKernelTemplates.h"
+#include "dsp/LaneVectors128.h"
+#include "dsp/LaneVectors256.h"
+
+namespace marrowfold {
+
+const LaneKernelSet& avx2LaneKernels() {
+    static constexpr LaneKernelSet kSet = {
+        laneKernels<Doubles256, Floats256, Quads128, 1>(),
+        laneKernels<Doubles256, Floats256, Quads256, 2>(),
+    };
+    return kSet;
+}
+
+}  // namespace marrowfold

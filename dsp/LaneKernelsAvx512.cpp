@@ -1,0 +1,24 @@
+// The lane kernels on 512-bit vectors; mono has four lanes, so its recursion runs on 256-bit
+// vectors. This file alone is compiled for AVX-512.
+
+// GCC 12's AVX-512 intrinsics start their results from a deliberately undefined register, which
+// its own uninitialised-use analysis then reports from inside the system header.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+
+#include "dsp/LaneKernelTemplates.h"
+#include "dsp/LaneVectors128.h"
+#include "dsp/LaneVectors256.h"
+#include "dsp/LaneVectors512.h"
+
+namespace marrowfold {
+
+const LaneKernelSet& avx512LaneKernels() {
+    static constexpr LaneKernelSet kSet = {
+        laneKernels<Doubles256, Floats512, Quads128, 1>(),
+        laneKernels<Doubles512, Floats512, Quads256, 2>(),
+    };
+    return kSet;
+}
+
+}  // namespace marrowfold

@@ -1,0 +1,100 @@
+#pragma once
+
+// Lane traits on 128-bit vectors (SSE2). Included by every kernel file; see
+// LaneKernelTemplates.h for what each trait provides and why they sit in an unnamed namespace.
+
+#include <emmintrin.h>
+
+#include <cstdint>
+
+namespace marrowfold {
+namespace {
+
+struct Doubles128 {
+    using Vector = __m128d;
+    static constexpr int32_t kWidth = 2;
+
+    static Vector load(const double* p) { return _mm_load_pd(p); }
+    static void store(double* p, Vector v) { _mm_store_pd(p, v); }
+    static Vector add(Vector a, Vector b) { return _mm_add_pd(a, b); }
+    static Vector sub(Vector a, Vector b) { return _mm_sub_pd(a, b); }
+    static Vector mul(Vector a, Vector b) { return _mm_mul_pd(a, b); }
+    static Vector input(const float* first, const float*, int32_t n) {
+        return _mm_set1_pd(static_cast<double>(first[n]));
+    }
+    static Vector roundToFloat(Vector y) { return _mm_cvtps_pd(_mm_cvtpd_ps(y)); }
+    static void storeFloats(float* dest, Vector y) {
+        _mm_storel_pi(reinterpret_cast<__m64*>(dest), _mm_cvtpd_ps(y));
+    }
+};
+
+struct Floats128 {
+    using Vector = __m128;
+    using Mask = __m128;
+    using Index = __m128i;
+    static constexpr int32_t kWidth = 4;
+
+    static Vector load(const float* p) { return _mm_loadu_ps(p); }
+    static void store(float* p, Vector v) { _mm_storeu_ps(p, v); }
+    static Vector splat(float value) { return _mm_set1_ps(value); }
+    static Vector add(Vector a, Vector b) { return _mm_add_ps(a, b); }
+    static Vector sub(Vector a, Vector b) { return _mm_sub_ps(a, b); }
+    static Vector mul(Vector a, Vector b) { return _mm_mul_ps(a, b); }
+    static Vector abs(Vector v) { return _mm_andnot_ps(signBit(), v); }
+    static Mask greater(Vector a, Vector b) { return _mm_cmpgt_ps(a, b); }
+    static Mask lessEqual(Vector a, Vector b) { return _mm_cmple_ps(a, b); }
+    static Mask negative(Vector v) { return _mm_cmplt_ps(v, _mm_setzero_ps()); }
+    // Masked before the product, which so never overflows on a lane that is not used.
+    static Vector productWhere(Mask m, Vector a, Vector b) {
+        return _mm_mul_ps(_mm_and_ps(m, a), b);
+    }
+    static Vector select(Mask m, Vector set, Vector clear) {
+        return _mm_or_ps(_mm_and_ps(m, set), _mm_andnot_ps(m, clear));
+    }
+    static Vector flipSign(Mask m, Vector v) { return _mm_xor_ps(v, _mm_and_ps(m, signBit())); }
+    static Mask none() { return _mm_setzero_ps(); }
+    static Mask either(Mask a, Mask b) { return _mm_or_ps(a, b); }
+    static bool any(Mask m) { return _mm_movemask_ps(m) != 0; }
+
+    // Without a rounding instruction: truncate, then step up when the fraction is above one half,
+    // or exactly one half from an odd integer. Independent of the rounding mode.
+    static Vector roundHalfEven(Vector position, Index& index) {
+        const __m128i whole = _mm_cvttps_epi32(position);
+        const Vector fraction = _mm_sub_ps(position, _mm_cvtepi32_ps(whole));
+        const Vector half = _mm_set1_ps(0.5f);
+        const __m128i oneBit = _mm_set1_epi32(1);
+        const Vector odd = _mm_castsi128_ps(_mm_cmpeq_epi32(_mm_and_si128(whole, oneBit), oneBit));
+        const Vector up =
+            _mm_or_ps(_mm_cmpgt_ps(fraction, half), _mm_and_ps(_mm_cmpeq_ps(fraction, half), odd));
+        index = _mm_sub_epi32(whole, _mm_castps_si128(up));
+        return _mm_cvtepi32_ps(index);
+    }
+
+    static void gatherPairs(const float* table, Index index, Vector& left, Vector& right) {
+        alignas(16) int32_t at[kWidth];
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
+        left = _mm_setr_ps(table[at[0]], table[at[1]], table[at[2]], table[at[3]]);
+        right = _mm_setr_ps(table[at[0] + 1], table[at[1] + 1], table[at[2] + 1], table[at[3] + 1]);
+    }
+
+  private:
+    static Vector signBit() { return _mm_set1_ps(-0.0f); }
+};
+
+struct Quads128 {
+    using Vector = __m128;
+    static constexpr int32_t kGroups = 1;
+
+    static Vector load(const float* p) { return _mm_loadu_ps(p); }
+    static Vector add(Vector a, Vector b) { return _mm_add_ps(a, b); }
+    static Vector unpackLow(Vector a, Vector b) { return _mm_unpacklo_ps(a, b); }
+    static Vector unpackHigh(Vector a, Vector b) { return _mm_unpackhi_ps(a, b); }
+    template <int kImmediate>
+    static Vector shuffle(Vector a, Vector b) {
+        return _mm_shuffle_ps(a, b, kImmediate);
+    }
+    static void storeGroup(float* dest, Vector v, int32_t) { _mm_storeu_ps(dest, v); }
+};
+
+}  // namespace
+}  // namespace marrowfold

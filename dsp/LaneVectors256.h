@@ -1,0 +1,115 @@
+#pragma once
+
+// Lane traits on 256-bit vectors (AVX2). See LaneKernelTemplates.h for what each trait provides
+// and why they sit in an unnamed namespace.
+
+#include <immintrin.h>
+
+#include <cstdint>
+
+namespace marrowfold {
+namespace {
+
+struct Doubles256 {
+    using Vector = __m256d;
+    static constexpr int32_t kWidth = 4;
+
+    static Vector load(const double* p) { return _mm256_load_pd(p); }
+    static void store(double* p, Vector v) { _mm256_store_pd(p, v); }
+    static Vector add(Vector a, Vector b) { return _mm256_add_pd(a, b); }
+    static Vector sub(Vector a, Vector b) { return _mm256_sub_pd(a, b); }
+    static Vector mul(Vector a, Vector b) { return _mm256_mul_pd(a, b); }
+    // Widening is exact, so the sample is spread as a float and widened once.
+    static Vector input(const float* first, const float*, int32_t n) {
+        return _mm256_cvtps_pd(_mm_broadcast_ss(first + n));
+    }
+    static Vector roundToFloat(Vector y) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(y)); }
+    static void storeFloats(float* dest, Vector y) { _mm_storeu_ps(dest, _mm256_cvtpd_ps(y)); }
+};
+
+struct Floats256 {
+    using Vector = __m256;
+    using Mask = __m256;
+    using Index = __m256i;
+    static constexpr int32_t kWidth = 8;
+
+    static Vector load(const float* p) { return _mm256_loadu_ps(p); }
+    static void store(float* p, Vector v) { _mm256_storeu_ps(p, v); }
+    static Vector splat(float value) { return _mm256_set1_ps(value); }
+    static Vector add(Vector a, Vector b) { return _mm256_add_ps(a, b); }
+    static Vector sub(Vector a, Vector b) { return _mm256_sub_ps(a, b); }
+    static Vector mul(Vector a, Vector b) { return _mm256_mul_ps(a, b); }
+    static Vector abs(Vector v) { return _mm256_andnot_ps(signBit(), v); }
+    static Mask greater(Vector a, Vector b) { return _mm256_cmp_ps(a, b, _CMP_GT_OQ); }
+    static Mask lessEqual(Vector a, Vector b) { return _mm256_cmp_ps(a, b, _CMP_LE_OQ); }
+    static Mask negative(Vector v) { return _mm256_cmp_ps(v, _mm256_setzero_ps(), _CMP_LT_OQ); }
+    // Masked before the product, which so never overflows on a lane that is not used.
+    static Vector productWhere(Mask m, Vector a, Vector b) {
+        return _mm256_mul_ps(_mm256_and_ps(m, a), b);
+    }
+    static Vector select(Mask m, Vector set, Vector clear) {
+        return _mm256_blendv_ps(clear, set, m);
+    }
+    static Vector flipSign(Mask m, Vector v) {
+        return _mm256_xor_ps(v, _mm256_and_ps(m, signBit()));
+    }
+    static Mask none() { return _mm256_setzero_ps(); }
+    static Mask either(Mask a, Mask b) { return _mm256_or_ps(a, b); }
+    static bool any(Mask m) { return _mm256_movemask_ps(m) != 0; }
+
+    // The rounding instruction is told the mode itself, so the host's mode does not matter.
+    static Vector roundHalfEven(Vector position, Index& index) {
+        const Vector whole =
+            _mm256_round_ps(position, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+        index = _mm256_cvttps_epi32(whole);
+        return whole;
+    }
+
+    // Each pair (T[i], T[i+1]) is one 64-bit element at table + i. The pairs of elements
+    // 0, 1, 4, 5 and of 2, 3, 6, 7 are gathered apart, so that one in-lane shuffle puts each
+    // half back in order.
+    static void gatherPairs(const float* table, Index index, Vector& left, Vector& right) {
+        const __m256i arranged =
+            _mm256_permutevar8x32_epi32(index, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7));
+        const Vector first = gatherPairs(table, _mm256_castsi256_si128(arranged));
+        const Vector second = gatherPairs(table, _mm256_extracti128_si256(arranged, 1));
+        left = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0));
+        right = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1));
+    }
+
+  private:
+    static Vector signBit() { return _mm256_set1_ps(-0.0f); }
+
+    // Four pairs, gathered into a fresh zero register: a gather merges into its destination, and
+    // reusing a register would chain every gather to the one before it.
+    static Vector gatherPairs(const float* table, __m128i index) {
+        const __m256i allLanes = _mm256_set1_epi64x(-1);
+        // The gather reads raw 64-bit units; no value is read through the cast pointer's type.
+        // cppcheck-suppress invalidPointerCast
+        const auto* pairs = reinterpret_cast<const long long*>(table);
+        return _mm256_castsi256_ps(_mm256_mask_i32gather_epi64(_mm256_setzero_si256(), pairs, index,
+                                                               allLanes, sizeof(float)));
+    }
+};
+
+// Two groups of four floats: the transposition works within each 128-bit half, so one vector
+// sums both channels of a stereo row.
+struct Quads256 {
+    using Vector = __m256;
+    static constexpr int32_t kGroups = 2;
+
+    static Vector load(const float* p) { return _mm256_loadu_ps(p); }
+    static Vector add(Vector a, Vector b) { return _mm256_add_ps(a, b); }
+    static Vector unpackLow(Vector a, Vector b) { return _mm256_unpacklo_ps(a, b); }
+    static Vector unpackHigh(Vector a, Vector b) { return _mm256_unpackhi_ps(a, b); }
+    template <int kImmediate>
+    static Vector shuffle(Vector a, Vector b) {
+        return _mm256_shuffle_ps(a, b, kImmediate);
+    }
+    static void storeGroup(float* dest, Vector v, int32_t group) {
+        _mm_storeu_ps(dest, group == 0 ? _mm256_castps256_ps128(v) : _mm256_extractf128_ps(v, 1));
+    }
+};
+
+}  // namespace
+}  // namespace marrowfold

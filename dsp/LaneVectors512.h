@@ -1,0 +1,98 @@
+#pragma once
+
+// Lane traits on 512-bit vectors (AVX-512 foundation instructions only). See
+// LaneKernelTemplates.h for what each trait provides and why they sit in an unnamed namespace.
+
+#include <immintrin.h>
+
+#include <cstdint>
+
+namespace marrowfold {
+namespace {
+
+// All eight lanes of a stereo layout: lanes 0..3 take channel 0, lanes 4..7 channel 1.
+struct Doubles512 {
+    using Vector = __m512d;
+    static constexpr int32_t kWidth = 8;
+
+    static Vector load(const double* p) { return _mm512_load_pd(p); }
+    static void store(double* p, Vector v) { _mm512_store_pd(p, v); }
+    static Vector add(Vector a, Vector b) { return _mm512_add_pd(a, b); }
+    static Vector sub(Vector a, Vector b) { return _mm512_sub_pd(a, b); }
+    static Vector mul(Vector a, Vector b) { return _mm512_mul_pd(a, b); }
+    // Widening is exact, so the samples are spread as floats and widened once.
+    static Vector input(const float* first, const float* last, int32_t n) {
+        return _mm512_cvtps_pd(
+            _mm256_set_m128(_mm_broadcast_ss(last + n), _mm_broadcast_ss(first + n)));
+    }
+    static Vector roundToFloat(Vector y) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(y)); }
+    static void storeFloats(float* dest, Vector y) { _mm256_storeu_ps(dest, _mm512_cvtpd_ps(y)); }
+};
+
+struct Floats512 {
+    using Vector = __m512;
+    using Mask = __mmask16;
+    using Index = __m512i;
+    static constexpr int32_t kWidth = 16;
+
+    static Vector load(const float* p) { return _mm512_loadu_ps(p); }
+    static void store(float* p, Vector v) { _mm512_storeu_ps(p, v); }
+    static Vector splat(float value) { return _mm512_set1_ps(value); }
+    static Vector add(Vector a, Vector b) { return _mm512_add_ps(a, b); }
+    static Vector sub(Vector a, Vector b) { return _mm512_sub_ps(a, b); }
+    static Vector mul(Vector a, Vector b) { return _mm512_mul_ps(a, b); }
+    static Vector abs(Vector v) { return _mm512_abs_ps(v); }
+    static Mask greater(Vector a, Vector b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
+    static Mask lessEqual(Vector a, Vector b) { return _mm512_cmp_ps_mask(a, b, _CMP_LE_OQ); }
+    static Mask negative(Vector v) {
+        return _mm512_cmp_ps_mask(v, _mm512_setzero_ps(), _CMP_LT_OQ);
+    }
+    // Masked lanes are not computed, so they raise no floating-point exception either.
+    static Vector productWhere(Mask m, Vector a, Vector b) { return _mm512_maskz_mul_ps(m, a, b); }
+    static Vector select(Mask m, Vector set, Vector clear) {
+        return _mm512_mask_blend_ps(m, clear, set);
+    }
+    static Vector flipSign(Mask m, Vector v) {
+        const __m512i bits = _mm512_castps_si512(v);
+        return _mm512_castsi512_ps(
+            _mm512_mask_xor_epi32(bits, m, bits, _mm512_set1_epi32(kSignBit)));
+    }
+    static Mask none() { return 0; }
+    static Mask either(Mask a, Mask b) { return static_cast<Mask>(a | b); }
+    static bool any(Mask m) { return m != 0; }
+
+    // The rounding instruction is told the mode itself, so the host's mode does not matter.
+    static Vector roundHalfEven(Vector position, Index& index) {
+        const Vector whole =
+            _mm512_roundscale_ps(position, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+        index = _mm512_cvttps_epi32(whole);
+        return whole;
+    }
+
+    // Each pair (T[i], T[i+1]) is one 64-bit element at table + i: two gathers of eight pairs,
+    // then the even and the odd floats of both.
+    static void gatherPairs(const float* table, Index index, Vector& left, Vector& right) {
+        const Vector low = gatherPairs(table, _mm512_castsi512_si256(index));
+        const Vector high = gatherPairs(table, _mm512_extracti64x4_epi64(index, 1));
+        const __m512i evens =
+            _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+        left = _mm512_permutex2var_ps(low, evens, high);
+        right = _mm512_permutex2var_ps(low, _mm512_add_epi32(evens, _mm512_set1_epi32(1)), high);
+    }
+
+  private:
+    static constexpr int32_t kSignBit = INT32_MIN;
+
+    // Eight pairs, gathered into a freshly zeroed register: a gather merges into its destination,
+    // and reusing a register would chain every gather to the one before it. The compiler drops a
+    // zero source under a full mask, so the mask is hidden from it.
+    static Vector gatherPairs(const float* table, __m256i index) {
+        __mmask8 all = 0xFF;
+        asm("" : "+k"(all));
+        return _mm512_castsi512_ps(
+            _mm512_mask_i32gather_epi64(_mm512_setzero_si512(), all, index, table, sizeof(float)));
+    }
+};
+
+}  // namespace
+}  // namespace marrowfold
