@@ -2,8 +2,11 @@
 // vectors. This file alone is compiled for AVX-512.
 
 // GCC 12's AVX-512 intrinsics start their results from a deliberately undefined register, which
-// its own uninitialised-use analysis then reports from inside the system header.
+// its own uninitialised-use analysis then reports from inside the system header. Clang has
+// neither the report nor the warning's name.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #include "dsp/LaneKernelTemplates.h"
