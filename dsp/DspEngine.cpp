@@ -53,10 +53,12 @@ void DspEngine::applyChanges(DistortionParameters& model) {
 }
 
 void DspEngine::applyPresetFields(int32_t modifyCode) {
-    const int32_t edge = modifyCode - kFirstEdgeModifyCode;
+    // Any int32 can arrive here, so the code is compared before anything is subtracted from it.
     if (modifyCode >= 0 && modifyCode < kBandCount) {
         shaper_->setBandDrive(presetCopy_.bandDrive[modifyCode], modifyCode + 1);
-    } else if (edge >= 0 && edge < kEdgeCount) {
+    } else if (modifyCode >= kFirstEdgeModifyCode &&
+               modifyCode < kFirstEdgeModifyCode + kEdgeCount) {
+        const int32_t edge = modifyCode - kFirstEdgeModifyCode;
         shaper_->setBandEdge(edge, presetCopy_.bandEdge[edge]);
     } else if (modifyCode == kModifyAll) {
         for (int32_t band = 0; band < kBandCount; ++band) {
