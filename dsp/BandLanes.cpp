@@ -1,7 +1,5 @@
 #include "dsp/BandLanes.h"
 
-#include "dsp/SectionKernels.h"
-
 namespace marrowfold {
 
 namespace {
@@ -93,7 +91,6 @@ void BandLanes::storeLanes() {
                     x[k] = section.x[k].lane[lane];
                     y[k] = section.y[k].lane[lane];
                 }
-                settleSectionHistory(x, y, kFourthOrderCoefficients);
             }
         }
     }

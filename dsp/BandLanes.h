@@ -13,8 +13,8 @@ namespace marrowfold {
 // kernels of one instruction set: every band of every channel is a lane, and the band signals
 // of a block are held as rows (one row of lanes per sample). The band filters stay the home of
 // the coefficients and histories: a block loads them into the lanes and stores them back,
-// settled exactly as the filters' own process settles them. Construction allocates (and may throw
-// std::bad_alloc); nothing else does.
+// settled at the end of the block exactly as the filters' own process settles them. Construction
+// allocates (and may throw std::bad_alloc); nothing else does.
 class BandLanes {
   public:
     // True when a splitter with this many bands and channels, whose band filters run

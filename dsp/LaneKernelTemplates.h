@@ -7,8 +7,9 @@
 //
 // Traits D (double lanes of the recursion): Vector, kWidth, load, store, add, sub, mul,
 // input(first, last, n) (the input sample n of each lane, widened; first and last are the channels
-// of the vector's first and last lane), roundToFloat (rounded to float and widened back) and
-// storeFloats (rounded to float and stored).
+// of the vector's first and last lane), roundToFloat (rounded to float and widened back),
+// storeFloats (rounded to float and stored), and for the end-of-block care Mask,
+// magnitudeAtMost, magnitudeAtLeast (both false for a NaN), both and keep (zero where clear).
 // Traits F (float lanes of the shaping): Vector, Mask, Index, kWidth, load, store, splat, add, sub,
 // mul, abs, greater, lessEqual, negative, productWhere (a product where the mask is set, else 0),
 // select, flipSign (negate where set), none, either, any, roundHalfEven(position, index) and
@@ -20,6 +21,7 @@
 #include <type_traits>
 
 #include "dsp/LaneKernels.h"
+#include "dsp/SectionKernels.h"
 #include "dsp/ShapeTables.h"
 
 namespace marrowfold {
@@ -28,10 +30,20 @@ namespace {
 template <int32_t kPhase>
 using Phase = std::integral_constant<int32_t, kPhase>;
 
-// One fourth-order section of kWidth lanes, with its coefficients and histories in registers.
-// Steps come in groups of four, and the history slots rotate by name instead of moving: at phase
-// P of a group, x[n-r] lives in xs[(r - 1 - P) & 3] (likewise for y), and the slot of the oldest
-// entry takes the new one. Phase 0 is the base layout: xs[k] holds x[n-1-k].
+// Samples section 0 runs ahead of section 1. Section 1 reads section 0's output of the same
+// sample some thirty cycles after its recursion step; run in step, the two recursions would wait
+// on each other, while a chunk apart they overlap. A multiple of the group of four.
+inline constexpr int32_t kSectionLead = 16;
+
+// A section's inputs for one chunk: the four before it, then the chunk's own. Reading x[n-2] and
+// x[n-4] back from here leaves the registers to the coefficients and the output history.
+inline constexpr int32_t kWindow = kLaneHistory + kSectionLead;
+
+// One fourth-order section of kWidth lanes. Its coefficients and output history stay in
+// registers; its inputs come from a window. Steps come in groups of four, and the output history
+// rotates by name instead of moving: at phase P of a group, y[n-r] lives in ys[(r - 1 - P) & 3],
+// and the slot of the oldest entry takes the new one. Phase 0 is the base layout: ys[k] holds
+// y[n-1-k].
 template <class D>
 struct SectionLanes {
     using Vector = typename D::Vector;
@@ -39,7 +51,8 @@ struct SectionLanes {
     template <int32_t kAge, int32_t kPhase>
     static constexpr int32_t kSlot = (kAge - 1 - kPhase) & (kLaneHistory - 1);
 
-    SectionLanes(const LaneSection& section, int32_t lane)
+    // Loads the section's state; its input history goes to the start of window.
+    SectionLanes(const LaneSection& section, int32_t lane, Vector* window)
         : b0(D::load(&section.b0.lane[lane])),
           b2(D::load(&section.b2.lane[lane])),
           b4(D::load(&section.b4.lane[lane])),
@@ -48,22 +61,21 @@ struct SectionLanes {
           a3(D::load(&section.a3.lane[lane])),
           a4(D::load(&section.a4.lane[lane])) {
         for (int32_t k = 0; k < kLaneHistory; ++k) {
-            xs[k] = D::load(&section.x[k].lane[lane]);
+            window[kLaneHistory - 1 - k] = D::load(&section.x[k].lane[lane]);
             ys[k] = D::load(&section.y[k].lane[lane]);
         }
     }
 
-    // y = b2 x2 + (b4 x4 + b0 x) - a4 y4 - a3 y3 - a2 y2 - a1 y1, summed in this order.
+    // y = b2 x2 + (b4 x4 + b0 x) - a4 y4 - a3 y3 - a2 y2 - a1 y1, summed in this order, where x
+    // points at the current input.
     template <int32_t kPhase>
-    [[gnu::always_inline]] Vector step(Vector x) {
-        const Vector x2 = xs[kSlot<2, kPhase>];
-        const Vector x4 = xs[kSlot<4, kPhase>];
-        const Vector feedForward = D::add(D::mul(b2, x2), D::add(D::mul(b4, x4), D::mul(b0, x)));
+    [[gnu::always_inline]] Vector step(const Vector* x) {
+        const Vector feedForward =
+            D::add(D::mul(b2, x[-2]), D::add(D::mul(b4, x[-4]), D::mul(b0, x[0])));
         const Vector y = D::sub(D::sub(D::sub(D::sub(feedForward, D::mul(a4, ys[kSlot<4, kPhase>])),
                                               D::mul(a3, ys[kSlot<3, kPhase>])),
                                        D::mul(a2, ys[kSlot<2, kPhase>])),
                                 D::mul(a1, ys[kSlot<1, kPhase>]));
-        xs[kSlot<4, kPhase>] = x;
         ys[kSlot<4, kPhase>] = y;
         return y;
     }
@@ -85,34 +97,38 @@ struct SectionLanes {
         }
     }
 
-    void save(LaneSection& section, int32_t lane) const {
+    // Stores the state, end pointing just past the last input, after the end-of-block care of
+    // the reference kernels (settleSectionHistory) in every lane at once: a runaway or undefined
+    // output history clears the section, inputs too; a decayed one (|y1| below the silence
+    // threshold) clears the output history.
+    void save(LaneSection& section, int32_t lane, const Vector* end) const {
+        auto sane = D::magnitudeAtMost(ys[0], kRunawayLevel);
+        for (int32_t k = 1; k < kLaneHistory; ++k)
+            sane = D::both(sane, D::magnitudeAtMost(ys[k], kRunawayLevel));
+        const auto sounding = D::both(sane, D::magnitudeAtLeast(ys[0], kSilenceThreshold));
         for (int32_t k = 0; k < kLaneHistory; ++k) {
-            D::store(&section.x[k].lane[lane], xs[k]);
-            D::store(&section.y[k].lane[lane], ys[k]);
+            D::store(&section.x[k].lane[lane], D::keep(sane, end[-1 - k]));
+            D::store(&section.y[k].lane[lane], D::keep(sounding, ys[k]));
         }
     }
 
     const Vector b0, b2, b4, a1, a2, a3, a4;
-    Vector xs[kLaneHistory];
     Vector ys[kLaneHistory];
 
   private:
     template <int32_t kSteps>
     [[gnu::always_inline]] void rotate() {
-        const Vector x[kLaneHistory] = {xs[0], xs[1], xs[2], xs[3]};
         const Vector y[kLaneHistory] = {ys[0], ys[1], ys[2], ys[3]};
-        for (int32_t k = 0; k < kLaneHistory; ++k) {
-            xs[k] = x[(k - kSteps) & (kLaneHistory - 1)];
+        for (int32_t k = 0; k < kLaneHistory; ++k)
             ys[k] = y[(k - kSteps) & (kLaneHistory - 1)];
-        }
     }
 };
 
-// Runs step(phase, j) for j = 0..count-1 in groups of four, then realigns the chains it moved.
+// Runs step(phase, j) for j = 0..count-1 in groups of four, then realigns the sections it moved.
 // The recursion's helpers are always inlined: only within one function body does the section
 // state stay in registers.
-template <class Step, class... Chains>
-[[gnu::always_inline]] inline void runGroups(int32_t count, Step step, Chains&... chains) {
+template <class Step, class... Sections>
+[[gnu::always_inline]] inline void runGroups(int32_t count, Step step, Sections&... sections) {
     int32_t j = 0;
     for (; j + kLaneHistory <= count; j += kLaneHistory) {
         step(Phase<0>{}, j);
@@ -124,18 +140,13 @@ template <class Step, class... Chains>
     if (rest > 0) step(Phase<0>{}, j);
     if (rest > 1) step(Phase<1>{}, j + 1);
     if (rest > 2) step(Phase<2>{}, j + 2);
-    (chains.realign(rest), ...);
+    (sections.realign(rest), ...);
 }
 
-// Samples section 0 runs ahead of section 1. Section 1 reads section 0's output of the same
-// sample some thirty cycles after its recursion step; run in step, the two recursions would wait
-// on each other, while a chunk apart they overlap. A multiple of the group of four.
-inline constexpr int32_t kSectionLead = 16;
-
 // Both sections of one vector of lanes over a block. The lanes are independent chains, so each
-// vector of lanes runs over the whole block on its own, which keeps its state in registers.
-// Section 1 reads section 0's output rounded to float, as it would read it back from the band
-// buffer.
+// vector of lanes runs over the whole block on its own. Section 0 fills the next chunk while
+// section 1 works through the current one, reading section 0's output rounded to float, as it
+// would read it back from the band buffer.
 template <class D, int32_t kLanes>
 void filterVector(LaneFilterState& state, int32_t lane, const float* const* in, float* rows,
                   int32_t frames) {
@@ -143,56 +154,69 @@ void filterVector(LaneFilterState& state, int32_t lane, const float* const* in, 
     const float* first = in[lane / kLaneBands];
     const float* last = in[(lane + D::kWidth - 1) / kLaneBands];
     float* dest = rows + lane;
-    SectionLanes<D> low(state.section[0], lane);
-    SectionLanes<D> high(state.section[1], lane);
-    Vector between[2][kSectionLead];
+    Vector lowWindow[kWindow];
+    Vector highWindows[2][kWindow];
+    SectionLanes<D> low(state.section[0], lane, lowWindow);
+    SectionLanes<D> high(state.section[1], lane, highWindows[0]);
 
-    const auto lowStep = [&](auto phase, int32_t n) __attribute__((always_inline)) {
-        return D::roundToFloat(low.template step<phase()>(D::input(first, last, n)));
-    };
-    const auto highStep = [&](auto phase, int32_t n, Vector x) __attribute__((always_inline)) {
-        D::storeFloats(dest + n * kLanes, high.template step<phase()>(x));
-    };
-    const auto runLow = [&](int32_t start, int32_t count, Vector * into)
+    // Sample start + j, which section 0 turns into an input of section 1 in highWindow.
+    const auto lowStep = [&](auto phase, int32_t start, int32_t j, Vector* highWindow)
         __attribute__((always_inline)) {
-        runGroups(
-            count,
-            [&](auto phase, int32_t j)
-                __attribute__((always_inline)) { into[j] = lowStep(phase, start + j); },
-            low);
+        Vector* x = lowWindow + kLaneHistory + j;
+        *x = D::input(first, last, start + j);
+        highWindow[kLaneHistory + j] = D::roundToFloat(low.template step<phase()>(x));
     };
-    const auto runHigh = [&](int32_t start, int32_t count, const Vector* from)
+    const auto highStep = [&](auto phase, int32_t start, int32_t j, const Vector* highWindow)
         __attribute__((always_inline)) {
-        runGroups(
-            count,
-            [&](auto phase, int32_t j)
-                __attribute__((always_inline)) { highStep(phase, start + j, from[j]); },
-            high);
+        D::storeFloats(dest + (start + j) * kLanes,
+                       high.template step<phase()>(highWindow + kLaneHistory + j));
+    };
+    // The last four inputs of a full chunk become the history of the next.
+    const auto carryOver = [](const Vector* from, Vector* to) __attribute__((always_inline)) {
+        for (int32_t k = 0; k < kLaneHistory; ++k)
+            to[k] = from[kSectionLead + k];
     };
 
-    runLow(0, frames < kSectionLead ? frames : kSectionLead, between[0]);
-    for (int32_t start = 0, current = 0; start < frames; start += kSectionLead, current ^= 1) {
-        const int32_t length = frames - start < kSectionLead ? frames - start : kSectionLead;
+    int32_t length = frames < kSectionLead ? frames : kSectionLead;
+    runGroups(
+        length,
+        [&](auto phase, int32_t j)
+            __attribute__((always_inline)) { lowStep(phase, 0, j, highWindows[0]); },
+        low);
+    int32_t start = 0;
+    int32_t current = 0;
+    for (;;) {
         const int32_t next = start + kSectionLead;
         // Only a full chunk has one after it, and that one is no longer than it.
         const int32_t nextLength = frames <= next           ? 0
                                    : frames - next < length ? frames - next
                                                             : length;
-        const Vector* ready = between[current];
-        Vector* filling = between[current ^ 1];
-        const int32_t together = nextLength & ~(kLaneHistory - 1);
+        Vector* highWindow = highWindows[current];
+        Vector* nextWindow = highWindows[current ^ 1];
+        if (nextLength > 0) {
+            carryOver(lowWindow, lowWindow);
+            carryOver(highWindow, nextWindow);
+        }
         runGroups(
-            together,
+            nextLength,
             [&](auto phase, int32_t j) __attribute__((always_inline)) {
-                filling[j] = lowStep(phase, next + j);
-                highStep(phase, start + j, ready[j]);
+                lowStep(phase, next, j, nextWindow);
+                highStep(phase, start, j, highWindow);
             },
             low, high);
-        runLow(next + together, nextLength - together, filling + together);
-        runHigh(start + together, length - together, ready + together);
+        runGroups(
+            length - nextLength,
+            [&](auto phase, int32_t j) __attribute__((always_inline)) {
+                highStep(phase, start, nextLength + j, highWindow);
+            },
+            high);
+        if (nextLength == 0) break;
+        start = next;
+        current ^= 1;
+        length = nextLength;
     }
-    low.save(state.section[0], lane);
-    high.save(state.section[1], lane);
+    low.save(state.section[0], lane, lowWindow + kLaneHistory + length);
+    high.save(state.section[1], lane, highWindows[current] + kLaneHistory + length);
 }
 
 template <class D, int32_t kChannels>

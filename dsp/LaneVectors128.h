@@ -26,6 +26,19 @@ struct Doubles128 {
     static void storeFloats(float* dest, Vector y) {
         _mm_storel_pi(reinterpret_cast<__m64*>(dest), _mm_cvtpd_ps(y));
     }
+
+    using Mask = __m128d;
+    static Mask magnitudeAtMost(Vector v, double limit) {
+        return _mm_cmple_pd(magnitude(v), _mm_set1_pd(limit));
+    }
+    static Mask magnitudeAtLeast(Vector v, double limit) {
+        return _mm_cmpge_pd(magnitude(v), _mm_set1_pd(limit));
+    }
+    static Mask both(Mask a, Mask b) { return _mm_and_pd(a, b); }
+    static Vector keep(Mask m, Vector v) { return _mm_and_pd(m, v); }
+
+  private:
+    static Vector magnitude(Vector v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
 };
 
 struct Floats128 {
@@ -70,15 +83,23 @@ struct Floats128 {
         return _mm_cvtepi32_ps(index);
     }
 
+    // Each pair (T[i], T[i+1]) is read as one 64-bit unit; the even floats of the four pairs
+    // are the left entries, the odd ones the right.
     static void gatherPairs(const float* table, Index index, Vector& left, Vector& right) {
         alignas(16) int32_t at[kWidth];
         _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
-        left = _mm_setr_ps(table[at[0]], table[at[1]], table[at[2]], table[at[3]]);
-        right = _mm_setr_ps(table[at[0] + 1], table[at[1] + 1], table[at[2] + 1], table[at[3] + 1]);
+        const Vector first = loadPairs(table + at[0], table + at[1]);
+        const Vector second = loadPairs(table + at[2], table + at[3]);
+        left = _mm_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0));
+        right = _mm_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1));
     }
 
   private:
     static Vector signBit() { return _mm_set1_ps(-0.0f); }
+    static Vector loadPairs(const float* low, const float* high) {
+        const Vector lowPair = _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(low));
+        return _mm_loadh_pi(lowPair, reinterpret_cast<const __m64*>(high));
+    }
 };
 
 struct Quads128 {

@@ -25,6 +25,19 @@ struct Doubles256 {
     }
     static Vector roundToFloat(Vector y) { return _mm256_cvtps_pd(_mm256_cvtpd_ps(y)); }
     static void storeFloats(float* dest, Vector y) { _mm_storeu_ps(dest, _mm256_cvtpd_ps(y)); }
+
+    using Mask = __m256d;
+    static Mask magnitudeAtMost(Vector v, double limit) {
+        return _mm256_cmp_pd(magnitude(v), _mm256_set1_pd(limit), _CMP_LE_OQ);
+    }
+    static Mask magnitudeAtLeast(Vector v, double limit) {
+        return _mm256_cmp_pd(magnitude(v), _mm256_set1_pd(limit), _CMP_GE_OQ);
+    }
+    static Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
+    static Vector keep(Mask m, Vector v) { return _mm256_and_pd(m, v); }
+
+  private:
+    static Vector magnitude(Vector v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }
 };
 
 struct Floats256 {

@@ -27,6 +27,16 @@ struct Doubles512 {
     }
     static Vector roundToFloat(Vector y) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(y)); }
     static void storeFloats(float* dest, Vector y) { _mm256_storeu_ps(dest, _mm512_cvtpd_ps(y)); }
+
+    using Mask = __mmask8;
+    static Mask magnitudeAtMost(Vector v, double limit) {
+        return _mm512_cmp_pd_mask(_mm512_abs_pd(v), _mm512_set1_pd(limit), _CMP_LE_OQ);
+    }
+    static Mask magnitudeAtLeast(Vector v, double limit) {
+        return _mm512_cmp_pd_mask(_mm512_abs_pd(v), _mm512_set1_pd(limit), _CMP_GE_OQ);
+    }
+    static Mask both(Mask a, Mask b) { return static_cast<Mask>(a & b); }
+    static Vector keep(Mask m, Vector v) { return _mm512_maskz_mov_pd(m, v); }
 };
 
 struct Floats512 {

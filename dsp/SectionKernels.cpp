@@ -7,14 +7,6 @@ namespace marrowfold {
 
 namespace {
 
-// Below this the output history counts as silence.
-constexpr double kSilenceThreshold = 1e-15;
-// Beyond this (200 dB over full scale) a history can only come from broken input. Such a
-// history would take seconds to decay, and in a band whose edge lies at half the sample rate it
-// would never decay: that band has a pole on the unit circle which only rounding excites, and
-// rounding errors of a history this large are audible.
-constexpr double kRunawayLevel = 1e10;
-
 // History entries a section's recursion uses: two for a second-order section, four otherwise.
 int32_t historyLength(int32_t coefficientCount) {
     return coefficientCount == kSecondOrderCoefficients ? 2 : 4;

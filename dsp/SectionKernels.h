@@ -23,6 +23,14 @@ void runFourthOrderSection(const Coefficients& numerators, const Coefficients& d
                            Coefficients& inputHistory, Coefficients& outputHistory,
                            const float* source, float* dest, int32_t frames);
 
+// Below this the output history counts as silence.
+inline constexpr double kSilenceThreshold = 1e-15;
+// Beyond this (200 dB over full scale) a history can only come from broken input. Such a
+// history would take seconds to decay, and in a band whose edge lies at half the sample rate it
+// would never decay: that band has a pole on the unit circle which only rounding excites, and
+// rounding errors of a history this large are audible.
+inline constexpr double kRunawayLevel = 1e10;
+
 // End-of-block care of a section's histories: a decayed output (|y1| < 1e-15) is set to exact
 // zero so the recursion never runs into denormal numbers; an output history that is no longer
 // finite or has run far beyond any audio level (a NaN, an infinity or an absurd burst in the
