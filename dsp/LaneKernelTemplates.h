@@ -164,12 +164,13 @@ void filterVector(LaneFilterState& state, int32_t lane, const float* const* in, 
         __attribute__((always_inline)) {
         Vector* x = lowWindow + kLaneHistory + j;
         *x = D::input(first, last, start + j);
-        highWindow[kLaneHistory + j] = D::roundToFloat(low.template step<phase()>(x));
+        highWindow[kLaneHistory + j] =
+            D::roundToFloat(low.template step<decltype(phase)::value>(x));
     };
     const auto highStep = [&](auto phase, int32_t start, int32_t j, const Vector* highWindow)
         __attribute__((always_inline)) {
         D::storeFloats(dest + (start + j) * kLanes,
-                       high.template step<phase()>(highWindow + kLaneHistory + j));
+                       high.template step<decltype(phase)::value>(highWindow + kLaneHistory + j));
     };
     // The last four inputs of a full chunk become the history of the next.
     const auto carryOver = [](const Vector* from, Vector* to) __attribute__((always_inline)) {
@@ -296,9 +297,14 @@ bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
     return F::any(clipped);
 }
 
-// Turns four rows of four bands into four bands of four samples, in each group of four floats.
+// The band sum works on tiles of four samples of the four bands of a channel: one group of four
+// floats per row.
+inline constexpr int32_t kTileSamples = 4;
+static_assert(kLaneBands == 4, "a channel's bands fill one group of four floats");
+
+// Turns the four rows of a tile into its four bands, in each group of four floats.
 template <class Q>
-void transposeQuads(typename Q::Vector (&v)[kLaneBands]) {
+void transposeQuads(typename Q::Vector (&v)[kTileSamples]) {
     const auto t0 = Q::unpackLow(v[0], v[1]);
     const auto t1 = Q::unpackHigh(v[0], v[1]);
     const auto t2 = Q::unpackLow(v[2], v[3]);
@@ -316,11 +322,11 @@ void sumRows(const float* rows, float* const* out, int32_t frames, int32_t soloB
     static_assert(kChunks >= 1, "a vector of groups must not span more channels than there are");
     const bool solo = soloBand >= 0 && soloBand < kLaneBands;
     int32_t n = 0;
-    for (; n + kLaneBands <= frames; n += kLaneBands) {
+    for (; n + kTileSamples <= frames; n += kTileSamples) {
         for (int32_t chunk = 0; chunk < kChunks; ++chunk) {
             const float* tile = rows + n * kLanes + chunk * kLaneBands * Q::kGroups;
-            typename Q::Vector band[kLaneBands];
-            for (int32_t k = 0; k < kLaneBands; ++k)
+            typename Q::Vector band[kTileSamples];
+            for (int32_t k = 0; k < kTileSamples; ++k)
                 band[k] = Q::load(tile + k * kLanes);
             transposeQuads<Q>(band);
             const auto result =
@@ -338,7 +344,7 @@ void sumRows(const float* rows, float* const* out, int32_t frames, int32_t soloB
 }
 
 template <class D, class F, class Q, int32_t kChannels>
-constexpr LaneKernels laneKernels() {
+constexpr LaneKernels makeLaneKernels() {
     return {&filterLanes<D, kChannels>, &shapeRows<F, kChannels>, &sumRows<Q, kChannels>};
 }
 

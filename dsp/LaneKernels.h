@@ -45,7 +45,8 @@ struct LaneShaping {
 // rows + n * lanes. All kernels run on the audio thread.
 struct LaneKernels {
     // Runs both sections of every lane over frames samples of in (one pointer per channel) and
-    // writes the second section's output to the rows; the histories in state carry over.
+    // writes the second section's output to the rows; the histories in state carry over and are
+    // settled at the end of the block as the reference kernels settle theirs.
     void (*filter)(LaneFilterState& state, const float* const* in, float* rows, int32_t frames);
     // Shapes the first count floats of rows in place; true if any driven sample lay beyond
     // -1..1.

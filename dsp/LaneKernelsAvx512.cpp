@@ -18,8 +18,8 @@ namespace marrowfold {
 
 const LaneKernelSet& avx512LaneKernels() {
     static constexpr LaneKernelSet kSet = {
-        laneKernels<Doubles256, Floats512, Quads128, 1>(),
-        laneKernels<Doubles512, Floats512, Quads256, 2>(),
+        makeLaneKernels<Doubles256, Floats512, Quads128, 1>(),
+        makeLaneKernels<Doubles512, Floats512, Quads256, 2>(),
     };
     return kSet;
 }

@@ -6,8 +6,8 @@ namespace marrowfold {
 
 const LaneKernelSet& sse2LaneKernels() {
     static constexpr LaneKernelSet kSet = {
-        laneKernels<Doubles128, Floats128, Quads128, 1>(),
-        laneKernels<Doubles128, Floats128, Quads128, 2>(),
+        makeLaneKernels<Doubles128, Floats128, Quads128, 1>(),
+        makeLaneKernels<Doubles128, Floats128, Quads128, 2>(),
     };
     return kSet;
 }

@@ -25,7 +25,7 @@ constexpr KernelSet kLaneSets[] = {KernelSet::Sse2, KernelSet::Avx2, KernelSet::
 constexpr int32_t kBlockSizes[] = {1,  2,  3,   4,   5,   7,   8,   15,  16,   17,   31,  63,
                                    64, 65, 100, 255, 256, 511, 512, 777, 1024, 2047, 4096};
 constexpr double kRates[] = {44100.0, 48000.0, 96000.0};
-constexpr int64_t kSessionFrames = 66000;
+constexpr int64_t kSessionFrames = 48000;
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 // The sticky exception flags of the processor's floating-point control word, and among them the
