@@ -96,11 +96,13 @@ void ParameterSet::setValue(int32_t index, float real) {
     markNotifyChanged(index);
 }
 
+// The changed bit is cleared before the value is read. Writers store first and set the bit
+// afterwards, so a write that lands while the value is being read leaves its bit set and is taken
+// with the next block; reading first would let such a write's bit be cleared unread.
 float ParameterSet::takeValue(int32_t index) {
     if (!isValidIndex(index)) return 0.0f;
-    const float value = getValue(index);
-    changedMask_.fetch_and(notifyMask_.load() & ~bit(index));
-    return value;
+    clearTaken(index);
+    return getValue(index);
 }
 
 float ParameterSet::getValue(int32_t index) const {
@@ -119,11 +121,15 @@ void ParameterSet::setData(int32_t index, const void*, int32_t, int32_t) {
     if (isValidIndex(index)) markNotifyChanged(index);
 }
 
+// Clears before it reads, for the reason given at takeValue.
 int32_t ParameterSet::takeData(int32_t index, void* dest, int32_t length, int32_t recordIndex) {
     if (!isValidIndex(index)) return 0;
-    const int32_t copied = getData(index, dest, length, recordIndex);
+    clearTaken(index);
+    return getData(index, dest, length, recordIndex);
+}
+
+void ParameterSet::clearTaken(int32_t index) {
     changedMask_.fetch_and(notifyMask_.load() & ~bit(index));
-    return copied;
 }
 
 int32_t ParameterSet::getData(int32_t, void*, int32_t, int32_t) const {

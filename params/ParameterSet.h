@@ -26,9 +26,10 @@ struct ParameterDesc {
 // thread. Index arguments are checked as unsigned against count(): setters ignore a bad index,
 // getters answer 0.
 //
-// The audio thread reads values with takeValue/takeData, which read first and clear the changed
-// bit afterwards; writers store first and set the bit afterwards. The masks and the three 16-bit
-// counters are the only words shared between the threads.
+// The audio thread reads values with takeValue/takeData, which clear the changed bit first and
+// read afterwards; writers store first and set the bit afterwards, so a write racing a take is
+// taken again with the next block. The masks and the three 16-bit counters are the only words
+// shared between the threads.
 class ParameterSet {
   public:
     static constexpr uint32_t kMaxCount = 32;  // one bit per parameter in the masks
@@ -51,13 +52,13 @@ class ParameterSet {
     uint32_t count() const { return count_; }
 
     virtual void setValue(int32_t index, float real);
-    // Audio thread: reads the value, then clears its changed bit.
+    // Audio thread: clears the changed bit, then reads the value.
     virtual float takeValue(int32_t index);
     virtual float getValue(int32_t index) const;
     virtual void setNormalized(int32_t index, float normalized);
     virtual float getNormalized(int32_t index) const;
     virtual void setData(int32_t index, const void* source, int32_t length, int32_t recordIndex);
-    // Audio thread: reads the data, then clears the changed bit.
+    // Audio thread: clears the changed bit, then reads the data.
     virtual int32_t takeData(int32_t index, void* dest, int32_t length, int32_t recordIndex);
     virtual int32_t getData(int32_t index, void* dest, int32_t length, int32_t recordIndex) const;
 
@@ -79,6 +80,8 @@ class ParameterSet {
     bool isValidIndex(int32_t index) const { return static_cast<uint32_t>(index) < count_; }
     // Sets the changed bit of index when the parameter is followed by the engine.
     void markNotifyChanged(int32_t index);
+    // Clears the changed bit of index, and every bit of a parameter the engine does not follow.
+    void clearTaken(int32_t index);
 
   private:
     // Subtracts 1 unless the counter is already 0 (or below).
