@@ -1,0 +1,159 @@
+// What the panel's controls do: each tag's change becomes a parameter change of the effect or
+// one of the preset bank's edits, and a new preset is shown and announced to the host.
+#include <optional>
+
+#include "core/MultibandEffect.h"
+#include "editor/BandEditorView.h"
+#include "editor/MultibandEditor.h"
+#include "editor/PresetNameView.h"
+#include "gui/ButtonGroup.h"
+#include "gui/Frame.h"
+#include "gui/Knob.h"
+#include "gui/NumberField.h"
+#include "gui/Slider.h"
+#include "gui/ToggleButton.h"
+#include "params/DistortionParameters.h"
+#include "params/EditorProtocol.h"
+
+namespace marrowfold {
+
+namespace {
+
+// Draws a view that changed into the context of the change that caused it.
+void redrawInto(Canvas* context, View* view) {
+    if (context && view) view->redrawIfDirty(context);
+}
+
+// The real value of parameter index (Band1..Band4, In, Out) in a preset.
+float presetLevel(const PresetRecord& preset, int32_t index) {
+    if (index < kBandCount) return preset.bandLevel[index];
+    return index == ParamIn ? preset.inputGain : preset.outputGain;
+}
+
+}  // namespace
+
+const std::array<MultibandEditor::ControlHandler, TagCount> MultibandEditor::controlHandlers = {
+    nullptr,  // the splash changes no parameter
+    &MultibandEditor::levelChanged,
+    &MultibandEditor::levelChanged,
+    &MultibandEditor::levelChanged,
+    &MultibandEditor::levelChanged,
+    &MultibandEditor::levelChanged,
+    &MultibandEditor::levelChanged,
+    &MultibandEditor::presetSelected,
+    &MultibandEditor::editToggled,
+    &MultibandEditor::bandsEdited,
+    &MultibandEditor::soloToggled,
+    &MultibandEditor::shapeChosen,
+    &MultibandEditor::deletePressed,
+    &MultibandEditor::createPressed,
+    nullptr,  // the clip indicator only shows
+};
+
+// The audio side applies no parameter change while the editor is in the middle of one.
+void MultibandEditor::controlChanged(Canvas* context, Control* control) {
+    if (control == nullptr || model == nullptr || !opened) return;
+    {
+        BusyScope busy(*model);
+        const int32_t tag = control->tag();
+        if (tag >= 0 && tag < TagCount) {
+            if (ControlHandler handler = controlHandlers[static_cast<size_t>(tag)]) {
+                (this->*handler)(context, control);
+            }
+        }
+    }
+    redrawInto(context, control);
+}
+
+// Knobs and value fields both exchange normalised values.
+void MultibandEditor::levelChanged(Canvas*, Control* control) {
+    effect->writeParameterAutomated(control->tag() - TagBand1, control->getValue());
+}
+
+void MultibandEditor::presetSelected(Canvas* context, Control* control) {
+    const std::optional<int32_t> chosen =
+        presetForSelector(*model, control->getValue(), editorPreset);
+    if (!chosen) return;
+    editorPreset = *chosen;
+    presetRefresh(context);
+}
+
+void MultibandEditor::editToggled(Canvas*, Control* control) {
+    effect->writeParameter(ParamEdit, control->getValue());
+    expandedView = model->getValue(ParamEdit) != 0.0f;
+    if (expandedView) {
+        frame->resizeWindow(panelWidth(true), panelHeight());
+        showRightHalf(true);
+    } else {
+        showRightHalf(false);
+        frame->resizeWindow(panelWidth(false), panelHeight());
+    }
+}
+
+void MultibandEditor::bandsEdited(Canvas*, Control*) {
+    if (views.bandView == nullptr) return;
+    const int32_t flags = views.bandView->takeChangeFlags();
+    commitBandEdit(*model, editorPreset, presetBuffer, currentBandLayout(), flags,
+                   views.bandView->selectedBand());
+}
+
+void MultibandEditor::soloToggled(Canvas*, Control* control) {
+    if (views.bandView == nullptr) return;
+    const SoloState solo = setSolo(*model, control->getValue(), views.bandView->selectedBand());
+    views.bandView->showSolo(solo.shown);
+    views.bandView->selectBand(solo.selectedBand);
+}
+
+void MultibandEditor::shapeChosen(Canvas*, Control* control) {
+    effect->writeParameterAutomated(ParamShape, snapShapeValue(control->getValue()));
+}
+
+// With a single preset left nothing can be deleted: the question is not even asked.
+void MultibandEditor::deletePressed(Canvas* context, Control* control) {
+    effect->writeParameter(ParamDelete, control->getValue());
+    if (model->presetCount() >= 2 && confirmDelete()) {
+        if (const std::optional<int32_t> next = deletePreset(*model, editorPreset)) {
+            editorPreset = *next;
+            presetRefresh(context);
+        }
+    }
+    control->setValue(0.0f);
+}
+
+// With a full bank nothing can be created: no name is asked for that would then be lost.
+void MultibandEditor::createPressed(Canvas* context, Control* control) {
+    effect->writeParameter(ParamCreate, control->getValue());
+    if (model->presetCount() < kBankRecordCount && askPresetName()) {
+        BandEdges edges{};
+        for (int32_t e = 0; e < kEdgeCount; ++e) {
+            edges[static_cast<size_t>(e)] =
+                views.bandView ? views.bandView->defaultEdge(e) : defaultBandEdges(sampleRate)[e];
+        }
+        if (const std::optional<int32_t> created =
+                createPreset(*model, editorPreset, newPresetName, edges)) {
+            editorPreset = *created;
+            presetRefresh(context);
+        }
+    }
+    control->setValue(0.0f);
+}
+
+// Selects the editor's preset through the host and sets the host's parameters 0..6 to its values.
+// Selecting reaches parameterChanged(7), which reloads presetBuffer before it is read here.
+void MultibandEditor::presetRefresh(Canvas* context) {
+    effect->writeParameterAutomated(ParamPreset, presetFraction(editorPreset));
+    redrawInto(context, views.presetNameView);
+    for (int32_t i = ParamBand1; i <= ParamOut; ++i) {
+        effect->writeParameterAutomated(i, model->toNormalized(i, presetLevel(presetBuffer, i)));
+        redrawInto(context, views.knobs[static_cast<size_t>(i)]);
+        redrawInto(context, views.displays[static_cast<size_t>(i)]);
+    }
+    effect->writeParameterAutomated(
+        ParamShape, model->toNormalized(ParamShape, static_cast<float>(presetBuffer.shape)));
+    if (expandedView) {
+        redrawInto(context, views.shapeGroup);
+        redrawInto(context, views.bandView);
+    }
+}
+
+}  // namespace marrowfold
