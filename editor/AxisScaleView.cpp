@@ -50,10 +50,6 @@ double logOf(double value, int32_t base) {
     return base == 2 ? std::log2(magnitude) : std::log10(magnitude);
 }
 
-void formatTick(char (&text)[32], float value) {
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-}
-
 }  // namespace
 
 AxisScaleView::AxisScaleView(const Rect& size, float minimum, float maximum)
@@ -255,6 +251,13 @@ void AxisScaleView::logarithmicTicks() {
     std::reverse(tickIsMajor_.begin(), tickIsMajor_.begin() + tickCount_);
 }
 
+std::string AxisScaleView::labelText(int32_t i) const {
+    if (!labelled(i)) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(tickValue(i)));
+    return text;
+}
+
 void AxisScaleView::drawAt(Canvas& context, int32_t x, int32_t y) const {
     context.setFillColour(backgroundColour_);
     // A fill stops inside its rectangle's left and top edges; start one pixel out to cover them.
@@ -283,11 +286,10 @@ void AxisScaleView::drawTickAcross(Canvas& context, int32_t i, int32_t x, int32_
     context.moveTo({px, y});
     context.lineTo({px, y + (tickIsMajor(i) ? majorTickLength_ : minorTickLength_)});
     if (!labelled(i)) return;
-    char text[32];
-    formatTick(text, tickValue(i));
     const int32_t top = y + labelOffset_;
-    context.drawText(text, {px - kLabelHalfWidth, top, px + kLabelHalfWidth, top + labelHeight_},
-                     false, Canvas::kAlignCentre);
+    context.drawText(labelText(i).c_str(),
+                     {px - kLabelHalfWidth, top, px + kLabelHalfWidth, top + labelHeight_}, false,
+                     Canvas::kAlignCentre);
 }
 
 // Ticks grow right from the axis line; labels stand right of them, centred on their tick.
@@ -296,11 +298,10 @@ void AxisScaleView::drawTickDown(Canvas& context, int32_t i, int32_t x, int32_t 
     context.moveTo({x, py});
     context.lineTo({x + (tickIsMajor(i) ? majorTickLength_ : minorTickLength_), py});
     if (!labelled(i)) return;
-    char text[32];
-    formatTick(text, tickValue(i));
     const int32_t left = x + labelOffset_;
     const int32_t top = py - labelHeight_ / 2;
-    context.drawText(text, {left, top, left + kVerticalLabelWidth, top + labelHeight_});
+    context.drawText(labelText(i).c_str(),
+                     {left, top, left + kVerticalLabelWidth, top + labelHeight_});
 }
 
 }  // namespace marrowfold

@@ -48,6 +48,8 @@ class AxisScaleView : public View {
     bool tickIsMajor(int32_t i) const { return tickIsMajor_[static_cast<size_t>(i)] != 0; }
     int32_t tickPosition(int32_t i) const { return tickPositions_[static_cast<size_t>(i)]; }
     int32_t majorCount() const { return majorCount_; }
+    // The label of tick i as drawn ("%g" of its value), empty for an unlabelled minor tick.
+    std::string labelText(int32_t i) const;
     const int32_t* majorPositions() const { return majorPositions_.data(); }
 
   private:
