@@ -20,10 +20,6 @@ namespace marrowfold {
 
 namespace {
 
-constexpr int32_t kFirstBitmapId = 1000;
-constexpr int32_t kBitmapCount = 13;
-constexpr int32_t kPanelBitmap = 1000;
-
 // The parameter each control tag stands for; -1 for the splash.
 constexpr std::array<int32_t, TagCount> kTagParameter = {
     -1,        ParamBand1, ParamBand2, ParamBand3, ParamBand4,  ParamIn,     ParamOut, ParamPreset,
@@ -38,7 +34,7 @@ EffectEditor* MultibandEditor::create(MultibandEffect& effect, DistortionParamet
 MultibandEditor::MultibandEditor(MultibandEffect& owner, DistortionParameters& parameters)
     : EditorBase(&owner),
       model(&parameters),
-      bitmaps(std::make_unique<BitmapTable>(kFirstBitmapId, kBitmapCount)) {
+      bitmaps(std::make_unique<BitmapTable>(PanelBitmap, PanelBitmapEnd - PanelBitmap)) {
     bounds = EditorRect{0, 0, static_cast<int16_t>(panelHeight()),
                         static_cast<int16_t>(panelWidth(true))};
 }
@@ -50,12 +46,12 @@ MultibandEditor::~MultibandEditor() {
 }
 
 int32_t MultibandEditor::panelWidth(bool expanded) const {
-    const int32_t full = bitmaps->width(kPanelBitmap);
+    const int32_t full = bitmaps->width(PanelBitmap);
     return expanded ? full : full / 2;
 }
 
 int32_t MultibandEditor::panelHeight() const {
-    return bitmaps->height(kPanelBitmap);
+    return bitmaps->height(PanelBitmap);
 }
 
 // The right-half views leave the frame only while the editor is compact; the frame must own

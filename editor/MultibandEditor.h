@@ -42,6 +42,20 @@ enum ControlTag : int32_t {
     TagCount
 };
 
+// The panel's bitmaps by resource id.
+enum PanelBitmapId : int32_t {
+    PanelBitmap = 1000,  // the left half is the compact panel, the whole the expanded one
+    SplashBitmap = 1001,
+    EditBitmap = 1002,
+    DeleteBitmap = 1003,
+    LampBitmap = 1004,  // Solo and Create
+    ClipBitmap = 1005,
+    FirstShapeBitmap = 1006,  // one for each of the five shapes
+    SliderHandleBitmap = 1011,
+    KnobStripBitmap = 1012,
+    PanelBitmapEnd
+};
+
 // Knobs and value fields: Band1..Band4, In, Out.
 inline constexpr int32_t kLevelControlCount = 6;
 

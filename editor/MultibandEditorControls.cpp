@@ -50,7 +50,8 @@ const std::array<MultibandEditor::ControlHandler, TagCount> MultibandEditor::con
     nullptr,  // the clip indicator only shows
 };
 
-// The audio side applies no parameter change while the editor is in the middle of one.
+// The audio side applies no parameter change while the editor is in the middle of one. Once the
+// window is open, every view of the panel exists.
 void MultibandEditor::controlChanged(Canvas* context, Control* control) {
     if (control == nullptr || model == nullptr || !opened) return;
     {
@@ -91,14 +92,12 @@ void MultibandEditor::editToggled(Canvas*, Control* control) {
 }
 
 void MultibandEditor::bandsEdited(Canvas*, Control*) {
-    if (views.bandView == nullptr) return;
     const int32_t flags = views.bandView->takeChangeFlags();
     commitBandEdit(*model, editorPreset, presetBuffer, currentBandLayout(), flags,
                    views.bandView->selectedBand());
 }
 
 void MultibandEditor::soloToggled(Canvas*, Control* control) {
-    if (views.bandView == nullptr) return;
     const SoloState solo = setSolo(*model, control->getValue(), views.bandView->selectedBand());
     views.bandView->showSolo(solo.shown);
     views.bandView->selectBand(solo.selectedBand);
@@ -125,10 +124,8 @@ void MultibandEditor::createPressed(Canvas* context, Control* control) {
     effect->writeParameter(ParamCreate, control->getValue());
     if (model->presetCount() < kBankRecordCount && askPresetName()) {
         BandEdges edges{};
-        for (int32_t e = 0; e < kEdgeCount; ++e) {
-            edges[static_cast<size_t>(e)] =
-                views.bandView ? views.bandView->defaultEdge(e) : defaultBandEdges(sampleRate)[e];
-        }
+        for (int32_t e = 0; e < kEdgeCount; ++e)
+            edges[static_cast<size_t>(e)] = views.bandView->defaultEdge(e);
         if (const std::optional<int32_t> created =
                 createPreset(*model, editorPreset, newPresetName, edges)) {
             editorPreset = *created;

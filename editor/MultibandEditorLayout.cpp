@@ -27,18 +27,6 @@ constexpr Color kSlate{38, 51, 95, 0};
 constexpr Color kLightBlue{89, 168, 209, 0};
 constexpr Color kPaleCyan{121, 207, 241, 0};
 
-enum BitmapId : int32_t {
-    PanelBitmap = 1000,
-    SplashBitmap = 1001,
-    EditBitmap = 1002,
-    DeleteBitmap = 1003,
-    LampBitmap = 1004,  // Solo and Create
-    ClipBitmap = 1005,
-    FirstShapeBitmap = 1006,
-    SliderHandleBitmap = 1011,
-    KnobStripBitmap = 1012,
-};
-
 // Hosts write at most a few dozen characters; the buffer ends with a zero whatever they write.
 constexpr size_t kProductTextBytes = 256;
 

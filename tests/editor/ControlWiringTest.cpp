@@ -177,6 +177,15 @@ TEST_F(WiringTest, BandEditsAreStoredInTheShownPresetWithTheirModifyCode) {
     EXPECT_EQ(std::memcmp(&after, &neighbour, sizeof after), 0) << "other presets untouched";
 }
 
+TEST_F(WiringTest, ALowerSampleRateClampsTheShownPresetsTopEdge) {
+    open();
+    model->setValue(ParamModify, 0.0f);
+    effect->changeSampleRate(22050.0f);
+    EXPECT_FLOAT_EQ(record(0).bandEdge[4], 11025.0f);
+    EXPECT_NEAR(record(0).bandEdge[3], 4046.14f, 0.01f);
+    EXPECT_EQ(model->getValue(ParamModify), 18.0f);
+}
+
 TEST_F(WiringTest, HostChangesReachTheControls) {
     open();
     effect->writeParameter(ParamShape, 0.5f);
