@@ -69,10 +69,6 @@ void AxisScaleView::setBackdropColour(const Color& colour) {
     backgroundColour_ = colour;
 }
 
-void AxisScaleView::setTextColour(const Color& colour) {
-    textColour_ = colour;
-}
-
 void AxisScaleView::setOrientation(int32_t orientation) {
     if (orientation == orientation_) return;
     orientation_ = orientation;

@@ -21,7 +21,6 @@ class AxisScaleView : public View {
     AxisScaleView(const Rect& size, float minimum, float maximum);
 
     void setBackdropColour(const Color& colour);
-    void setTextColour(const Color& colour);
     void setOrientation(int32_t orientation);
     // 2 or 10; anything else keeps the current base.
     void setLogBase(int32_t base);
@@ -36,12 +35,6 @@ class AxisScaleView : public View {
     // Draws the strip with its left-top corner at (x, y) on the canvas.
     void drawAt(Canvas& context, int32_t x, int32_t y) const;
 
-    // Pixel position of a value along the axis, relative to the strip's left (horizontal) or
-    // top (vertical).
-    int32_t positionOf(float value) const;
-
-    int32_t orientation() const { return orientation_; }
-    float minimum() const { return minimum_; }
     float maximum() const { return maximum_; }
     int32_t tickCount() const { return tickCount_; }
     float tickValue(int32_t i) const { return tickValues_[static_cast<size_t>(i)]; }
@@ -53,6 +46,9 @@ class AxisScaleView : public View {
     const int32_t* majorPositions() const { return majorPositions_.data(); }
 
   private:
+    // Pixel position of a value along the axis, relative to the strip's left (horizontal) or
+    // top (vertical).
+    int32_t positionOf(float value) const;
     void computeMapping();
     void computePixelRange();
     // Fractional position of a value before truncation, relative to the mapping's origin.

@@ -65,7 +65,6 @@ class BandEditorView : public Control {
 
     int32_t bandCount() const { return bandCount_; }
     int32_t sampleRate() const { return sampleRate_; }
-    float maxFreq() const { return maxFreq_; }
     float edgeLog(int32_t e) const { return edgeLog_[static_cast<size_t>(e)]; }
     float drive(int32_t band) const { return drive_[static_cast<size_t>(band)]; }
     Point edgePoint(int32_t e) const { return edgePoints_[static_cast<size_t>(e)]; }
@@ -75,10 +74,7 @@ class BandEditorView : public Control {
     bool readoutShown() const { return showReadout_; }
     const Rect& plotArea() const { return plotArea_; }
     const Rect& handleArea() const { return handleArea_; }
-    const ValueScale& xScale() const { return xScale_; }
-    const ValueScale& yScale() const { return yScale_; }
     const AxisScaleView& frequencyAxis() const { return *frequencyAxis_; }
-    const AxisScaleView& levelAxis() const { return *levelAxis_; }
     const GridView& grid() const { return *grid_; }
     const ReadoutLabel& readout() const { return *readout_; }
 

@@ -21,7 +21,6 @@ class GridView : public View {
 
     const std::vector<int32_t>& xPositions() const { return xPositions_; }
     const std::vector<int32_t>& yPositions() const { return yPositions_; }
-    Color gridColour() const { return colour_; }
 
   private:
     std::vector<int32_t> xPositions_;

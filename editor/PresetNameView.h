@@ -29,7 +29,6 @@ class PresetNameView : public Control {
     void showName(const char* text);
 
     const std::string& name() const { return name_; }
-    int32_t style() const { return style_; }
 
   private:
     void setColour(Color& field, const Color& colour);

@@ -25,10 +25,6 @@ void ReadoutLabel::show(const char* text, int32_t x, int32_t y) {
     splitLines(text);
 }
 
-void ReadoutLabel::setTextColour(const Color& colour) {
-    textColour_ = colour;
-}
-
 void ReadoutLabel::place(int32_t x, int32_t y) {
     const int32_t halfWidth = kDefaultWidth / 2;
     const int32_t halfHeight = kDefaultHeight / 2;

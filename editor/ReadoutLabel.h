@@ -22,10 +22,8 @@ class ReadoutLabel : public View {
 
     // Places the box for the point and splits the text into lines at "\n".
     void show(const char* text, int32_t x, int32_t y);
-    void setTextColour(const Color& colour);
     void draw(Canvas* context) override;
 
-    const Rect& area() const { return size_; }
     const Rect& box() const { return box_; }
     int32_t lineCount() const { return static_cast<int32_t>(lines_.size()); }
     const std::string& line(int32_t i) const { return lines_[static_cast<size_t>(i)]; }

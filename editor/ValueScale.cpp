@@ -5,7 +5,7 @@
 namespace marrowfold {
 
 ValueScale::ValueScale(float lowValue, float highValue, float lowPixel, float highPixel)
-    : lowValue_(lowValue), highValue_(highValue), lowPixel_(lowPixel), highPixel_(highPixel) {
+    : lowValue_(lowValue), lowPixel_(lowPixel) {
     const float factor = (highPixel - lowPixel) / (highValue - lowValue);
     factor_ = std::isfinite(factor) ? factor : 0.0f;
 }

@@ -12,18 +12,12 @@ class ValueScale {
     float toPixel(float value) const;
     float toValue(float pixel) const;
 
-    float lowValue() const { return lowValue_; }
-    float highValue() const { return highValue_; }
-    float lowPixel() const { return lowPixel_; }
-    float highPixel() const { return highPixel_; }
     // Pixels per unit of value; 0 for a degenerate range.
     float factor() const { return factor_; }
 
   private:
     float lowValue_ = 0.0f;
-    float highValue_ = 0.0f;
     float lowPixel_ = 0.0f;
-    float highPixel_ = 0.0f;
     float factor_ = 0.0f;
 };
 
