@@ -165,6 +165,18 @@ TEST_F(EditorTest, EditChangedBehindTheEditorsBackKeepsViewsSingle) {
         EXPECT_EQ(occurrences(view), 1);
 }
 
+// Hosts that open twice without closing, or delete the effect with the window open, leave no
+// window and no view behind (the sanitizer build sees the views).
+TEST_F(EditorTest, HostsThatSkipTheCloseRequestLeaveNothingBehind) {
+    open();
+    const size_t windows = headless().windowCount();
+    open();
+    EXPECT_EQ(headless().windowCount(), windows);
+    effect.reset();
+    editor = nullptr;
+    EXPECT_EQ(headless().windowCount(), windows - 1) << "only the host's window is left";
+}
+
 TEST_F(EditorTest, ValueFieldsTakeTheRangeOfTheirOwnParameter) {
     open();
     const float ranges[6][2] = {{-12, 12}, {-12, 12}, {-12, 12}, {-12, 12}, {-20, 20}, {-20, 20}};
