@@ -113,11 +113,8 @@ class MultibandEditor : public EditorBase, public EffectEditor, public ValueList
     float editorSampleRate() const { return sampleRate; }
     int32_t hostFresh() const { return hostFreshFlag; }
     float clipIndicator() const { return clipShown; }
-    const char* typedPresetName() const { return newPresetName; }
     const EditorPanel& panel() const { return views; }
-    const BitmapTable& bitmapTable() const { return *bitmaps; }
     bool isOpen() const { return opened; }
-    bool isExpanded() const { return expandedView; }
     bool isEditLocked() const { return editLocked; }
 
   private:
