@@ -71,7 +71,9 @@ std::optional<int32_t> presetForSelector(const DistortionParameters& model, floa
     const int32_t choices =
         std::min(truncateToInt32(static_cast<double>(model.getValue(ParamPresetCount)) + 0.5),
                  kBankRecordCount);
-    const int32_t index = truncateToInt32(static_cast<double>(value) * choices + 0.5);
+    // Single precision, as the selector's value is a float: a value computed as (N - 1.5) / N
+    // then lands on the last preset, where double arithmetic falls just short of it.
+    const int32_t index = truncateToInt32(value * static_cast<float>(choices) + 0.5f);
     if (index == currentIndex || index < 0 || index >= choices) return std::nullopt;
     return index;
 }

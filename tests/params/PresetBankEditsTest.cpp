@@ -121,6 +121,9 @@ TEST(PresetBankEdits, SelectorPicksARecordOtherThanTheCurrentOne) {
     EXPECT_FALSE(presetForSelector(model, 0.5f, 9).has_value());
     EXPECT_FALSE(presetForSelector(model, 1.0f, 0).has_value());   // 17.5 -> 17 >= 17
     EXPECT_FALSE(presetForSelector(model, -0.5f, 0).has_value());  // -8
+    // The selector reaches the last preset from (N - 1.5) / N on, as its float value gives it.
+    EXPECT_EQ(presetForSelector(model, 15.5f / 17.0f, 0).value_or(-1), 16);
+    EXPECT_EQ(presetForSelector(model, std::nextafter(15.5f / 17.0f, 0.0f), 0).value_or(-1), 15);
     // M = 17 although 16 are in use.
     model.setValue(ParamPresetCount, 16.6f);
     EXPECT_EQ(presetForSelector(model, 16.0f / 17.0f, 0).value_or(-1), 16);
