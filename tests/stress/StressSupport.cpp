@@ -3,6 +3,7 @@
 #include <malloc.h>
 
 #include <cstdlib>
+#include <thread>
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define MARROWFOLD_SANITIZED_HEAP 1
@@ -36,6 +37,12 @@ size_t liveHeapBytes() {
 #else
     return mallinfo2().uordblks;
 #endif
+}
+
+size_t liveHeapBytesAfter(const std::function<void()>& work) {
+    std::thread worker(work);
+    worker.join();
+    return liveHeapBytes();
 }
 
 }  // namespace marrowfold::testing
