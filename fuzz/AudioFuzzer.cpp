@@ -89,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HostAnswers answers;
     answers.inputWired[1] = input.ConsumeIntegralInRange<int>(0, 3) != 0;
     answers.outputWired[1] = input.ConsumeIntegralInRange<int>(0, 3) != 0;
+    answers.withEditor = input.ConsumeIntegralInRange<int>(0, 7) == 0;
     Stream stream(answers);
     stream.accumulate = input.ConsumeBool();
     stream.host.dispatch(ReqSetActive, 0, 1);

@@ -138,8 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t next = (setup >> 5) & 3;
     const bool accumulate = (setup & 0x80) != 0;
     const int32_t frames = input.ConsumeIntegralInRange<int32_t>(1, 512);
+    HostAnswers answers;
+    answers.withEditor = input.ConsumeIntegralInRange<int>(0, 3) == 0;
 
-    FuzzHost host;
+    FuzzHost host(answers);
     host.dispatch(ReqSetProgram, 0, current);
     const std::vector<uint8_t> bankBefore = host.saveChunk(false);
 

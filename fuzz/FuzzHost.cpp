@@ -45,7 +45,7 @@ void require(bool condition, const char* what) {
 
 FuzzHost::FuzzHost(HostAnswers answers) : hostAnswers(std::move(answers)) {
     hostBeingCreated = this;
-    plugin = createPlugin(&FuzzHost::receive, editorFactory());
+    plugin = createPlugin(&FuzzHost::receive, hostAnswers.withEditor ? editorFactory() : nullptr);
     hostBeingCreated = nullptr;
     require(plugin != nullptr, "the plug-in starts for a host that answers its version");
     plugin->hostData = reinterpret_cast<intptr_t>(this);

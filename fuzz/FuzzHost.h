@@ -8,16 +8,19 @@
 
 namespace marrowfold::fuzz {
 
-// How the host answers the plug-in's questions.
+// How the host answers the plug-in's questions, and whether the effect gets its editor object.
+// Without one the effect runs as it does when the editor cannot be allocated; building one
+// decodes all of the editor's bitmaps, which dominates the time of a short fuzz input.
 struct HostAnswers {
     bool inputWired[2] = {true, true};
     bool outputWired[2] = {true, true};
     std::string productName = "Fuzz Host";
+    bool withEditor = true;
 };
 
 // A host for one plug-in instance: builds the effect through the module's entry function and
 // talks to it only through its record, as a host application does. The editor object is built
-// when the module has one, but its window is never opened.
+// when the module has one and the answers ask for it, but its window is never opened.
 class FuzzHost {
   public:
     explicit FuzzHost(HostAnswers answers = {});

@@ -142,13 +142,18 @@ void deliverChunk(FuzzedDataProvider& input, Session& session) {
     require(result == 0 || result == -1, "a chunk delivery answers 0 or -1");
 }
 
-void reopen(FuzzedDataProvider& input, Session& session) {
-    session.host->close();
+HostAnswers chooseAnswers(FuzzedDataProvider& input) {
     HostAnswers answers;
     answers.inputWired[1] = input.ConsumeBool();
     answers.outputWired[1] = input.ConsumeBool();
     if (input.ConsumeBool()) answers.productName.clear();
-    session.host = std::make_unique<FuzzHost>(answers);
+    answers.withEditor = input.ConsumeIntegralInRange<int>(0, 7) == 0;
+    return answers;
+}
+
+void reopen(FuzzedDataProvider& input, Session& session) {
+    session.host->close();
+    session.host = std::make_unique<FuzzHost>(chooseAnswers(input));
 }
 
 }  // namespace
@@ -158,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace marrowfold::fuzz;
     FuzzedDataProvider input(data, size);
     Session session;
-    session.host = std::make_unique<FuzzHost>();
+    session.host = std::make_unique<FuzzHost>(chooseAnswers(input));
     for (int32_t call = 0; call < kMaxCalls && input.remaining_bytes() > 0; ++call) {
         switch (
             input.PickValueInArray({Call::Request, Call::Request, Call::Request,

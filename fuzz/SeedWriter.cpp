@@ -1,6 +1,6 @@
 // Writes the chunk fuzzer's seeds: the factory bank and one of its programs as a host saves
-// them, each followed by the two trailing bytes the fuzzer reads first (the block length and the
-// setup byte: program or bank, length mode, current and next program, entry point).
+// them, each followed by the trailing bytes the fuzzer reads first (the setup byte: program or
+// bank, length mode, current and next program, entry point; the block length; the editor).
 // Usage: fuzz_seed_writer <directory>
 #include <cstdio>
 #include <fstream>
@@ -18,15 +18,16 @@ struct Seed {
     uint8_t current;
     uint8_t next;
     bool accumulate;
+    bool withEditor;
 };
 
 constexpr Seed kSeeds[] = {
-    {"factory-bank-exact", false, 0, 0, 1, false},
-    {"factory-bank-as-given", false, 1, 2, 3, true},
-    {"factory-program-exact", true, 0, 1, 0, false},
-    {"factory-program-as-given", true, 1, 3, 2, true},
-    {"factory-program-declared", true, 2, 0, 0, false},
-    {"factory-bank-no-data", false, 3, 0, 2, false},
+    {"factory-bank-exact", false, 0, 0, 1, false, true},
+    {"factory-bank-as-given", false, 1, 2, 3, true, false},
+    {"factory-program-exact", true, 0, 1, 0, false, false},
+    {"factory-program-as-given", true, 1, 3, 2, true, true},
+    {"factory-program-declared", true, 2, 0, 0, false, false},
+    {"factory-bank-no-data", false, 3, 0, 2, false, false},
 };
 
 uint8_t setupByte(const Seed& seed) {
@@ -46,8 +47,10 @@ int main(int argc, char** argv) {
     for (const Seed& seed : kSeeds) {
         host.dispatch(ReqSetProgram, 0, seed.current);
         std::vector<uint8_t> bytes = host.saveChunk(seed.isProgram);
-        // A block of 256 frames, read as a two-byte integer from the end.
-        bytes.push_back(0x01);
+        // Read from the end: the setup byte, a block of 256 frames (two bytes, the first one read
+        // most significant, counted from 1), and whether the effect gets its editor (byte 0).
+        bytes.push_back(seed.withEditor ? 0 : 1);
+        bytes.push_back(0xFF);
         bytes.push_back(0x00);
         bytes.push_back(setupByte(seed));
         std::ofstream file(std::string(argv[1]) + "/" + seed.name, std::ios::binary);
