@@ -23,8 +23,7 @@ int32_t HostEditor::attach(void* parentWindow) {
 void HostEditor::detach() {}
 
 void HostEditor::idle() {
-    if (refreshPending == 0) return;
-    refreshPending = 0;
+    if (refreshPending.exchange(0) == 0) return;
     refresh();
 }
 

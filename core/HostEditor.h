@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace marrowfold {
@@ -43,7 +44,8 @@ class HostEditor {
   protected:
     HostEffectExt* effect;
     void* systemWindow = nullptr;
-    int32_t refreshPending = 0;
+    // Set by parameter notifications from any thread, cleared by the idle.
+    std::atomic<int32_t> refreshPending{0};
 };
 
 }  // namespace marrowfold

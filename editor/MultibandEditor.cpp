@@ -42,7 +42,7 @@ MultibandEditor::MultibandEditor(MultibandEffect& owner, DistortionParameters& p
 // The effect deletes its model before its editor: nothing here may touch the model. A window
 // the host never closed goes with the editor.
 MultibandEditor::~MultibandEditor() {
-    if (frame) detach();
+    if (frame) MultibandEditor::detach();
 }
 
 int32_t MultibandEditor::panelWidth(bool expanded) const {

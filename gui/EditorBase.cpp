@@ -47,8 +47,7 @@ int32_t EditorBase::attach(void* parentWindow) {
 
 void EditorBase::idle() {
     if (inIdle) return;
-    if (refreshPending) {
-        refreshPending = 0;
+    if (refreshPending.exchange(0) != 0) {
         refresh();
     }
     if (!frame) return;
