@@ -8,11 +8,11 @@
 
 #include <cairo.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
+#include <memory>
 
 #include "tests/integration/ModuleFixture.h"
+#include "tests/platform/X11HostWindow.h"
 #include "tests/platform/XvfbSession.h"
 
 namespace marrowfold::testing {
@@ -28,56 +28,31 @@ constexpr int32_t kResizeOpcode = 15;
 
 class X11EditorTest : public ::testing::Test {
   protected:
-    // The module keeps its display connection until the process ends, so the display must
-    // outlive it: a static made before the module's own goes after them.
-    static XvfbSession& session() {
-        static XvfbSession shared;
-        return shared;
-    }
-    static void SetUpTestSuite() { session(); }
     void SetUp() override {
-        if (!session().ready()) GTEST_SKIP() << session().problem();
+        // The display session is made before the module loads: the module keeps its display
+        // connection until the process ends, so the display must outlive it.
+        if (!XvfbSession::shared().ready()) GTEST_SKIP() << XvfbSession::shared().problem();
         ASSERT_TRUE(builtModule().isOpen()) << builtModule().error();
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr);
-        hostWindow = XCreateSimpleWindow(display, DefaultRootWindow(display), kHostX, kHostY, 760,
-                                         240, 0, 0, kHostBackground);
-        XMapWindow(display, hostWindow);
-        XSync(display, False);
+        hostWindow = std::make_unique<X11HostWindow>(kHostX, kHostY, 760, 240, kHostBackground);
+        ASSERT_TRUE(hostWindow->isOpen());
         ASSERT_TRUE(host.create(builtModule()));
         host.setBlockSize(512);  // a settled host: the editor opens compact
     }
     void TearDown() override {
-        if (!display) return;
         if (host.isOpen()) host.close();
-        XDestroyWindow(display, hostWindow);
-        XCloseDisplay(display);
+        hostWindow.reset();
     }
 
     // The editor draws and takes its events on the host's idle requests.
     bool idleUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < end) {
-            host.dispatch(kEditorIdle);
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return pollUntil([this] { host.dispatch(kEditorIdle); }, done, timeoutMs);
     }
     // The editor's window inside the host's, or 0.
-    Window editorWindow() {
-        XSync(display, False);
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(display, hostWindow, &root, &parent, &children, &count);
-        const Window child = count > 0 ? children[0] : 0;
-        if (children) XFree(children);
-        return child;
-    }
+    Window editorWindow() { return hostWindow->firstChild(); }
     int editorWidth() {
         const Window child = editorWindow();
         XWindowAttributes attributes{};
-        if (!child || !XGetWindowAttributes(display, child, &attributes)) return 0;
+        if (!child || !XGetWindowAttributes(hostWindow->display(), child, &attributes)) return 0;
         return attributes.width;
     }
     uint32_t screenPixelAfterShot(const std::string& shot, int x, int y) {
@@ -90,13 +65,12 @@ class X11EditorTest : public ::testing::Test {
         return pixel;
     }
 
-    Display* display = nullptr;
-    Window hostWindow = 0;
+    std::unique_ptr<X11HostWindow> hostWindow;
     PluginHost host;
 };
 
 TEST_F(X11EditorTest, EditClickExpandsTheEditorInTheHostsWindow) {
-    host.dispatch(kOpenEditor, 0, 0, reinterpret_cast<void*>(hostWindow));
+    host.dispatch(kOpenEditor, 0, 0, reinterpret_cast<void*>(hostWindow->window()));
     ASSERT_TRUE(idleUntil([&] { return editorWidth() == 364; })) << editorWidth();
     const std::string compactShot = ::testing::TempDir() + "x11_editor_compact.png";
     ASSERT_TRUE(XvfbSession::screenshot(compactShot));

@@ -6,9 +6,8 @@
 // Xlib's macros must follow the test framework's headers.
 #include <X11/Xlib.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
+#include <memory>
 
 #include "gui/Bitmap.h"
 #include "gui/Knob.h"
@@ -16,6 +15,7 @@
 #include "gui/Slider.h"
 #include "platform/X11Platform.h"
 #include "tests/gui/ControlFixture.h"
+#include "tests/platform/X11HostWindow.h"
 #include "tests/platform/XvfbSession.h"
 
 namespace marrowfold::testing {
@@ -30,19 +30,11 @@ void oneDecimal(float value, char* text) {
 
 class X11ControlsTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { session = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session;
-        session = nullptr;
-    }
     void SetUp() override {
-        if (!session->ready()) GTEST_SKIP() << session->problem();
-        hostDisplay = XOpenDisplay(nullptr);
-        ASSERT_NE(hostDisplay, nullptr);
-        host = XCreateSimpleWindow(hostDisplay, DefaultRootWindow(hostDisplay), kHostX, kHostY, 728,
-                                   213, 0, 0, 0);
-        XMapWindow(hostDisplay, host);
-        XSync(hostDisplay, False);
+        if (!XvfbSession::shared().ready()) GTEST_SKIP() << XvfbSession::shared().problem();
+        hostWindow = std::make_unique<X11HostWindow>(kHostX, kHostY, 728, 213, 0);
+        ASSERT_TRUE(hostWindow->isOpen());
+        host = hostWindow->window();
         auto platform = std::make_unique<X11Platform>();
         x11 = platform.get();
         previous = replacePlatform(std::move(platform));
@@ -55,29 +47,21 @@ class X11ControlsTest : public ::testing::Test {
         panel->release();
     }
     void TearDown() override {
-        if (!hostDisplay) return;
+        if (!editor) return;
         editor->detach();
         editor->chooseKnobMode(0);
         effect.reset();
         replacePlatform(std::move(previous));
-        XDestroyWindow(hostDisplay, host);
-        XCloseDisplay(hostDisplay);
+        hostWindow.reset();
     }
     bool idleUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < end) {
-            editor->idle();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return pollUntil([this] { editor->idle(); }, done, timeoutMs);
     }
     static std::string at(int x, int y) {
         return std::to_string(kHostX + x) + " " + std::to_string(kHostY + y);
     }
 
-    static XvfbSession* session;
-    Display* hostDisplay = nullptr;
+    std::unique_ptr<X11HostWindow> hostWindow;
     Window host = 0;
     X11Platform* x11 = nullptr;
     std::unique_ptr<Platform> previous;
@@ -86,8 +70,6 @@ class X11ControlsTest : public ::testing::Test {
     Frame* frame = nullptr;
     RecordingListener listener;
 };
-
-XvfbSession* X11ControlsTest::session = nullptr;
 
 TEST_F(X11ControlsTest, KnobDraggedWithTheMouseChangesItsValueAndReports) {
     editor->chooseKnobMode(2);  // linear: 200 pixels for the whole range

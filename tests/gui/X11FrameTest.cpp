@@ -6,14 +6,14 @@
 // Xlib's macros must follow the test framework's headers.
 #include <X11/Xlib.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
+#include <memory>
 
 #include "gui/Frame.h"
 #include "platform/X11Platform.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ProbeView.h"
+#include "tests/platform/X11HostWindow.h"
 #include "tests/platform/XvfbSession.h"
 
 namespace marrowfold::testing {
@@ -27,46 +27,23 @@ constexpr Color kBlueView{40, 80, 220, 0};
 
 class X11FrameTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { session = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session;
-        session = nullptr;
-    }
     void SetUp() override {
-        if (!session->ready()) GTEST_SKIP() << session->problem();
-        hostDisplay = XOpenDisplay(nullptr);
-        ASSERT_NE(hostDisplay, nullptr);
-        host = XCreateSimpleWindow(hostDisplay, DefaultRootWindow(hostDisplay), kHostX, kHostY, 500,
-                                   300, 0, 0, 0x202020);
-        XMapWindow(hostDisplay, host);
-        XSync(hostDisplay, False);
+        if (!XvfbSession::shared().ready()) GTEST_SKIP() << XvfbSession::shared().problem();
+        hostWindow = std::make_unique<X11HostWindow>(kHostX, kHostY, 500, 300, 0x202020);
+        ASSERT_TRUE(hostWindow->isOpen());
+        host = hostWindow->window();
         auto platform = std::make_unique<X11Platform>();
         x11 = platform.get();
         previous = replacePlatform(std::move(platform));
     }
     void TearDown() override {
-        if (!hostDisplay) return;
-        replacePlatform(std::move(previous));
-        XDestroyWindow(hostDisplay, host);
-        XCloseDisplay(hostDisplay);
+        if (previous) replacePlatform(std::move(previous));
+        hostWindow.reset();
     }
     bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < end) {
-            x11->dispatchEvents();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return pollUntil([this] { x11->dispatchEvents(); }, done, timeoutMs);
     }
-    int hostChildren() {
-        XSync(hostDisplay, False);
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(hostDisplay, host, &root, &parent, &children, &count);
-        if (children) XFree(children);
-        return static_cast<int>(count);
-    }
+    int hostChildren() { return hostWindow->childCount(); }
     Frame* openFrame(std::vector<ProbeView*>& views) {
         auto* frame = new Frame({0, 0, 300, 160}, host, nullptr);
         views = {new ProbeView({10, 10, 90, 70}, kRedView),
@@ -77,14 +54,11 @@ class X11FrameTest : public ::testing::Test {
         return frame;
     }
 
-    static XvfbSession* session;
-    Display* hostDisplay = nullptr;
+    std::unique_ptr<X11HostWindow> hostWindow;
     Window host = 0;
     X11Platform* x11 = nullptr;
     std::unique_ptr<Platform> previous;
 };
-
-XvfbSession* X11FrameTest::session = nullptr;
 
 uint32_t screenPixel(cairo_surface_t* screen, int x, int y) {
     return pixelAt(screen, x, y);

@@ -8,10 +8,10 @@
 
 #include "platform/X11Platform.h"
 
-#include <chrono>
 #include <functional>
-#include <thread>
+#include <memory>
 
+#include "tests/platform/X11HostWindow.h"
 #include "tests/platform/XvfbSession.h"
 
 namespace marrowfold::testing {
@@ -37,53 +37,28 @@ class Recorder : public WindowEvents, public EditFieldEvents {
 
 class X11PlatformTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { session = new XvfbSession(); }
-    static void TearDownTestSuite() {
-        delete session;
-        session = nullptr;
-    }
     void SetUp() override {
-        if (!session->ready()) GTEST_SKIP() << session->problem();
-        hostDisplay = XOpenDisplay(nullptr);
-        ASSERT_NE(hostDisplay, nullptr);
-        host = XCreateSimpleWindow(hostDisplay, DefaultRootWindow(hostDisplay), kHostX, kHostY, 400,
-                                   300, 0, 0, 0x303030);
-        XMapWindow(hostDisplay, host);
-        XSync(hostDisplay, False);
+        if (!XvfbSession::shared().ready()) GTEST_SKIP() << XvfbSession::shared().problem();
+        hostWindow = std::make_unique<X11HostWindow>(kHostX, kHostY, 400, 300, 0x303030);
+        ASSERT_TRUE(hostWindow->isOpen());
+        host = hostWindow->window();
         platform = std::make_unique<X11Platform>();
         ASSERT_TRUE(platform->connected());
     }
     void TearDown() override {
-        if (!hostDisplay) return;
         platform.reset();
-        XDestroyWindow(hostDisplay, host);
-        XCloseDisplay(hostDisplay);
+        hostWindow.reset();
     }
     // Dispatches events until done() or the time runs out.
     bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < end) {
-            platform->dispatchEvents();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return pollUntil([this] { platform->dispatchEvents(); }, done, timeoutMs);
     }
-    int hostChildren() {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(hostDisplay, host, &root, &parent, &children, &count);
-        if (children) XFree(children);
-        return static_cast<int>(count);
-    }
+    int hostChildren() { return hostWindow->childCount(); }
 
-    static XvfbSession* session;
-    Display* hostDisplay = nullptr;
+    std::unique_ptr<X11HostWindow> hostWindow;
     Window host = 0;
     std::unique_ptr<X11Platform> platform;
 };
-
-XvfbSession* X11PlatformTest::session = nullptr;
 
 TEST_F(X11PlatformTest, ChildWindowLivesInsideTheHostWindowAndPaintsOnExposure) {
     Recorder events;
@@ -110,7 +85,6 @@ TEST_F(X11PlatformTest, ChildWindowLivesInsideTheHostWindowAndPaintsOnExposure) 
     EXPECT_FALSE(platform->acceptDrops(window, true));
 
     platform->destroyWindow(window);
-    XSync(hostDisplay, False);
     EXPECT_EQ(hostChildren(), 0);
     EXPECT_EQ(platform->liveWindowCount(), 0u);
     EXPECT_EQ(platform->errorCount(), errors);
@@ -165,37 +139,28 @@ TEST_F(X11PlatformTest, NameDialogRefusesEmptyTextAndAnswersTheTypedName) {
         "sleep 0.4; xdotool key Return; sleep 0.2; xdotool type --delay 30 Fuzz; sleep 0.2; "
         "xdotool key Return");
     const std::optional<std::string> name = platform->askName(host, spec);
-    int status = -1;
-    while (!XvfbSession::finished(typist, &status)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    XvfbSession::waitFor(typist);
     EXPECT_EQ(name, std::optional<std::string>("Fuzz"));
 
     const pid_t refuser = XvfbSession::scriptAsync("sleep 0.4; xdotool key Escape");
     EXPECT_EQ(platform->askName(host, spec), std::nullopt);
-    while (!XvfbSession::finished(refuser)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    XvfbSession::waitFor(refuser);
     EXPECT_EQ(platform->errorCount(), 0);
 }
 
 TEST_F(X11PlatformTest, YesNoQuestionAnswersYesOnEnterAndNoOnEscape) {
     const pid_t yes = XvfbSession::scriptAsync("sleep 0.4; xdotool key Return");
     EXPECT_TRUE(platform->askYesNo(host, "Delete", "Do you really want to delete it?"));
-    while (!XvfbSession::finished(yes))
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    XvfbSession::waitFor(yes);
     const pid_t no = XvfbSession::scriptAsync("sleep 0.4; xdotool key Escape");
     EXPECT_FALSE(platform->askYesNo(host, "Delete", "Do you really want to delete it?"));
-    while (!XvfbSession::finished(no))
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    XvfbSession::waitFor(no);
 }
 
 TEST_F(X11PlatformTest, HostDestroyingItsWindowTellsTheOwner) {
     Recorder events;
     platform->createChildWindow(host, "PluginTest", 50, 50, &events);
-    XDestroyWindow(hostDisplay, host);
-    XSync(hostDisplay, False);
-    host = XCreateSimpleWindow(hostDisplay, DefaultRootWindow(hostDisplay), 0, 0, 10, 10, 0, 0, 0);
+    hostWindow->destroyWindow();
     EXPECT_TRUE(pumpUntil([&] { return events.destroyed; }));
     EXPECT_EQ(platform->liveWindowCount(), 0u);
 }

@@ -120,6 +120,11 @@ XvfbSession::~XvfbSession() {
     }
 }
 
+XvfbSession& XvfbSession::shared() {
+    static XvfbSession session;
+    return session;
+}
+
 int XvfbSession::xdotool(const std::string& arguments) {
     int status = -1;
     const pid_t child = spawnShell("exec xdotool " + arguments);
@@ -137,6 +142,12 @@ bool XvfbSession::finished(pid_t child, int* status) {
     const pid_t done = waitpid(child, &local, WNOHANG);
     if (done == child && status) *status = WIFEXITED(local) ? WEXITSTATUS(local) : -1;
     return done == child;
+}
+
+int XvfbSession::waitFor(pid_t child) {
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 bool XvfbSession::screenshot(const std::string& path) {

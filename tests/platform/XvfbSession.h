@@ -15,6 +15,10 @@ class XvfbSession {
     XvfbSession();
     ~XvfbSession();
     XvfbSession(const XvfbSession&) = delete;
+
+    // The process's session, made on first use and ended at exit. A module that keeps its
+    // display connection until exit stays valid as long as this was made before the module.
+    static XvfbSession& shared();
     XvfbSession& operator=(const XvfbSession&) = delete;
 
     // Whether a display answers; when not, why.
@@ -26,6 +30,8 @@ class XvfbSession {
     // Starts a shell script in the background (xdotool calls, sleeps); wait with finished().
     static pid_t scriptAsync(const std::string& script);
     static bool finished(pid_t child, int* status = nullptr);
+    // Waits until the script has ended; answers its exit status.
+    static int waitFor(pid_t child);
     // Writes a PNG of the whole screen; answers whether it worked.
     static bool screenshot(const std::string& path);
 
