@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <numbers>
+#include <utility>
 
 namespace marrowfold {
 
@@ -35,7 +36,7 @@ constexpr int kHeight = 850;
 constexpr double kLeft = 90.0;
 constexpr double kPlotWidth = 1070.0;
 constexpr double kWaveHeight = 290.0;
-constexpr double kLaneGap = 14.0;
+constexpr double kLaneGap = 30.0;
 constexpr double kBandHeight = 250.0;
 constexpr double kWaveTop = 120.0;
 constexpr double kBandTop = 530.0;
@@ -59,8 +60,9 @@ void setColour(cairo_t* cr, const Rgb& colour, double alpha = 1.0) {
 
 enum class Align { Left, Centre, Right };
 
-void drawText(cairo_t* cr, double x, double y, const std::string& text, double size,
-              const Rgb& colour, Align align = Align::Left, bool bold = false) {
+// Sets the font and answers where text of this alignment starts and how wide it is.
+std::pair<double, double> placeText(cairo_t* cr, double x, const std::string& text, double size,
+                                    Align align, bool bold) {
     cairo_select_font_face(cr, kFont, CAIRO_FONT_SLANT_NORMAL,
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, size);
@@ -69,9 +71,26 @@ void drawText(cairo_t* cr, double x, double y, const std::string& text, double s
     const double shift = align == Align::Left     ? 0.0
                          : align == Align::Centre ? extents.x_advance / 2.0
                                                   : extents.x_advance;
+    return {x - shift, extents.x_advance};
+}
+
+void drawText(cairo_t* cr, double x, double y, const std::string& text, double size,
+              const Rgb& colour, Align align = Align::Left, bool bold = false) {
+    const double left = placeText(cr, x, text, size, align, bold).first;
     setColour(cr, colour);
-    cairo_move_to(cr, x - shift, y);
+    cairo_move_to(cr, left, y);
     cairo_show_text(cr, text.c_str());
+}
+
+// Text on a backing of the plot's colour, readable over envelopes and bars.
+void drawBackedText(cairo_t* cr, double x, double y, const std::string& text, double size,
+                    const Rgb& colour, Align align = Align::Left, bool bold = false) {
+    constexpr double kPadding = 3.0;
+    const auto [left, width] = placeText(cr, x, text, size, align, bold);
+    setColour(cr, kPlotBackground, 0.85);
+    cairo_rectangle(cr, left - kPadding, y - size, width + 2.0 * kPadding, size + kPadding);
+    cairo_fill(cr);
+    drawText(cr, x, y, text, size, colour, align, bold);
 }
 
 void drawVerticalTitle(cairo_t* cr, double x, double y, const std::string& text) {
@@ -153,7 +172,7 @@ void drawLane(cairo_t* cr, const Plot& lane, const std::vector<float>& peaks, co
     setColour(cr, colour, 0.95);
     cairo_set_line_width(cr, 1.0);
     cairo_stroke(cr);
-    drawText(cr, lane.left + 10.0, lane.top + 20.0, label, 13.0, colour, Align::Left, true);
+    drawBackedText(cr, lane.left + 10.0, lane.top + 20.0, label, 13.0, colour, Align::Left, true);
 }
 
 void drawWaveforms(cairo_t* cr, const Plot& plot, const PictureContent& content) {
@@ -253,9 +272,9 @@ void drawEdges(cairo_t* cr, const Plot& plot, const FrequencyAxis& axis,
         cairo_set_dash(cr, nullptr, 0, 0.0);
         const double labelY = plot.bottom() - 8.0 - (edge % 2) * 16.0;
         const bool nearRight = plot.right() - x < 70.0;
-        drawText(cr, nearRight ? x - 4.0 : x + 4.0, labelY,
-                 formatted("%.0f Hz", preset.bandEdge[edge]), 11.0, kMutedText,
-                 nearRight ? Align::Right : Align::Left);
+        drawBackedText(cr, nearRight ? x - 4.0 : x + 4.0, labelY,
+                       formatted("%.0f Hz", preset.bandEdge[edge]), 11.0, kMutedText,
+                       nearRight ? Align::Right : Align::Left);
     }
 }
 
