@@ -1,8 +1,10 @@
 #include "gui/NumberField.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <algorithm>
-#include <cctype>
-#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 #include "gui/Canvas.h"
@@ -72,24 +74,21 @@ void NumberField::setDragSteps(float step, float fineStep) {
 }
 
 // Reads the number the way a user types it whatever the process's locale: a comma or a point
-// as decimal separator, leading blanks and a plus sign allowed.
+// as decimal separator, leading blanks and a plus sign allowed; too large a number is infinite
+// and is clamped like any other. Text that holds no number, or "nan", gives 0.
 float NumberField::textToNumber(const std::string& text) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
     std::string number = text;
     std::replace(number.begin(), number.end(), ',', '.');
-    size_t start = 0;
-    while (start < number.size() && std::isspace(static_cast<unsigned char>(number[start]))) {
-        start++;
-    }
-    if (start < number.size() && number[start] == '+') start++;
-    float value = 0.0f;
-    const auto result = std::from_chars(number.data() + start, number.data() + number.size(), value,
-                                        std::chars_format::general);
-    return result.ec == std::errc() ? value : 0.0f;
+    char* end = nullptr;
+    const float value = strtof_l(number.c_str(), &end, cLocale);
+    return end == number.c_str() || std::isnan(value) ? 0.0f : value;
 }
 
+// Closing the field on the text it showed changes nothing; any other text sets the value and
+// reports, as the listener must hear what was typed.
 bool NumberField::takeTypedText(const std::string& typed) {
-    const float oldValue = value_;
-    const std::string oldText = text_;
+    if (typed == text_) return false;
     if (parser_) {
         parser_(typed.c_str(), &value_);
     } else {
@@ -97,7 +96,7 @@ bool NumberField::takeTypedText(const std::string& typed) {
     }
     clampValue();
     text_ = valueText();
-    return value_ != oldValue || text_ != oldText;
+    return true;
 }
 
 void NumberField::mousePressed(Canvas* context, Point) {

@@ -68,4 +68,8 @@ void LineEditor::end(bool extend) {
     moveTo(text_.size(), extend);
 }
 
+void LineEditor::placeCaret(size_t position) {
+    moveTo(std::min(position, text_.size()), false);
+}
+
 }  // namespace marrowfold

@@ -26,6 +26,8 @@ class LineEditor {
     void right(bool extend = false);
     void home(bool extend = false);
     void end(bool extend = false);
+    // Puts the caret at a position (clamped to the text) and drops the selection.
+    void placeCaret(size_t position);
 
   private:
     void moveTo(size_t position, bool extend);

@@ -6,8 +6,10 @@
 namespace marrowfold {
 
 namespace {
-constexpr long kFieldEventMask = ExposureMask | KeyPressMask | FocusChangeMask;
-}
+// The field takes its own presses, so a click inside it moves the caret instead of reaching
+// the frame below, where any press closes the field.
+constexpr long kFieldEventMask = ExposureMask | KeyPressMask | ButtonPressMask | FocusChangeMask;
+}  // namespace
 
 X11Platform::Field* X11Platform::fieldOfWindow(WindowId window, EditFieldId* id) {
     for (auto& [fieldId, field] : fields_) {
@@ -76,6 +78,15 @@ void X11Platform::drawField(Field& field) {
     XFlush(connection_->display);
 }
 
+void X11Platform::placeFieldCaret(Field& field, int32_t clickX) {
+    cairo_t* cr = cairo_create(field.surface);
+    const PixelRect local{0, 0, field.spec.rect.width(), field.spec.rect.height()};
+    field.editor.placeCaret(
+        caretIndexAt(cr, field.editor, local, field.spec.font, field.spec.alignment, clickX));
+    cairo_destroy(cr);
+    drawField(field);
+}
+
 // The owner's editingFinished closes the field; it runs once even when Enter is followed by
 // the focus loss that closing causes.
 void X11Platform::finishField(EditFieldId id) {
@@ -105,6 +116,9 @@ void X11Platform::handleFieldEvent(Field& field, void* raw) {
                 case KeyOutcome::Ignored:
                     break;
             }
+            break;
+        case ButtonPress:
+            if (event.xbutton.button == Button1) placeFieldCaret(field, event.xbutton.x);
             break;
         case FocusOut:
             // Focus moving into a child, or the pointer-root bookkeeping, is no loss of focus.

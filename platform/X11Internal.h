@@ -49,6 +49,10 @@ KeyOutcome applyKey(LineEditor& editor, XKeyEvent& event);
 void drawTextBox(cairo_t* cr, const LineEditor& editor, const PixelRect& rect, const FontSpec& font,
                  int32_t alignment, PackedRgb text, PackedRgb background, bool focused);
 
+// The caret position nearest to a click at clickX in an edit box drawn as drawTextBox draws it.
+size_t caretIndexAt(cairo_t* cr, const LineEditor& editor, const PixelRect& rect,
+                    const FontSpec& font, int32_t alignment, int32_t clickX);
+
 void setSourceRgb(cairo_t* cr, PackedRgb colour);
 
 // A top-level window of ours with a cairo surface, for the modal dialogs.

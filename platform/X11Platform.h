@@ -69,6 +69,7 @@ class X11Platform : public Platform {
     void paint(WindowId window);
     void handleFieldEvent(Field& field, void* event);
     void drawField(Field& field);
+    void placeFieldCaret(Field& field, int32_t clickX);
     void finishField(EditFieldId id);
     Field* fieldOfWindow(WindowId window, EditFieldId* id);
 

@@ -82,13 +82,16 @@ void setSourceRgb(cairo_t* cr, PackedRgb colour) {
                          (colour & 0xff) / 255.0);
 }
 
-void drawTextBox(cairo_t* cr, const LineEditor& editor, const PixelRect& rect, const FontSpec& font,
-                 int32_t alignment, PackedRgb text, PackedRgb background, bool focused) {
-    cairo_save(cr);
-    cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
-    cairo_clip(cr);
-    setSourceRgb(cr, background);
-    cairo_paint(cr);
+namespace {
+
+// Where the text of an edit box starts and its baseline, with the font selected on cr.
+struct TextBoxLayout {
+    double x;
+    double baseline;
+};
+
+TextBoxLayout layoutTextBox(cairo_t* cr, const LineEditor& editor, const PixelRect& rect,
+                            const FontSpec& font, int32_t alignment) {
     cairo_select_font_face(cr, font.face.c_str(), CAIRO_FONT_SLANT_NORMAL,
                            font.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, font.pixelHeight);
@@ -106,9 +109,40 @@ void drawTextBox(cairo_t* cr, const LineEditor& editor, const PixelRect& rect, c
     const double caretX = textWidth(cr, content.substr(0, editor.caret()));
     // Scroll so that the caret stays inside the box.
     if (x + caretX > rect.right - 2.0) x = rect.right - 2.0 - caretX;
-    x = std::round(x);
     const double baseline = std::round(
         rect.top + (rect.height() - (metrics.ascent + metrics.descent)) / 2.0 + metrics.ascent);
+    return {std::round(x), baseline};
+}
+
+}  // namespace
+
+size_t caretIndexAt(cairo_t* cr, const LineEditor& editor, const PixelRect& rect,
+                    const FontSpec& font, int32_t alignment, int32_t clickX) {
+    cairo_save(cr);
+    const double x = layoutTextBox(cr, editor, rect, font, alignment).x;
+    const std::string& content = editor.text();
+    size_t index = 0;
+    // The boundary nearest the click: past a character once the click is beyond its middle.
+    while (index < content.size()) {
+        const double before = textWidth(cr, content.substr(0, index));
+        const double after = textWidth(cr, content.substr(0, index + 1));
+        if (clickX < x + (before + after) / 2.0) break;
+        index++;
+    }
+    cairo_restore(cr);
+    return index;
+}
+
+void drawTextBox(cairo_t* cr, const LineEditor& editor, const PixelRect& rect, const FontSpec& font,
+                 int32_t alignment, PackedRgb text, PackedRgb background, bool focused) {
+    cairo_save(cr);
+    cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
+    cairo_clip(cr);
+    setSourceRgb(cr, background);
+    cairo_paint(cr);
+    const auto [x, baseline] = layoutTextBox(cr, editor, rect, font, alignment);
+    const std::string& content = editor.text();
+    const double caretX = textWidth(cr, content.substr(0, editor.caret()));
 
     if (focused && editor.hasSelection()) {
         const double from = textWidth(cr, content.substr(0, editor.selectionStart()));

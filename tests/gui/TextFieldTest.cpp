@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "gui/NumberField.h"
 #include "gui/ValueDisplay.h"
@@ -72,6 +73,28 @@ TEST_F(NumberFieldTest, ClosingWithoutAChangeReportsNothingAndOutOfRangeTextIsCl
     EXPECT_FLOAT_EQ(field->realValue(), 0.0f);
     EXPECT_EQ(field->text(), "0.0");
     EXPECT_EQ(listener.reports.size(), 2u);
+}
+
+TEST_F(NumberFieldTest, UntouchedTextKeepsAValueBetweenItsDisplayedDigits) {
+    NumberField* field = makeField();
+    field->setValue((3.46f + 12.0f) / 24.0f);
+    ASSERT_EQ(field->text(), "3.5");
+    click({60, 62});
+    headless().typeAndEnter("3.5");
+    EXPECT_TRUE(listener.reports.empty());
+    EXPECT_NEAR(field->realValue(), 3.46f, 1e-5f);
+}
+
+TEST_F(NumberFieldTest, NumbersBeyondFloatRangeAreClampedAndNanIsUnreadable) {
+    NumberField* field = makeField();
+    const std::pair<const char*, float> cases[] = {
+        {"1e50", 12.0f}, {"-1e50", -12.0f}, {"nan", 0.0f}, {" +0x4", 4.0f}, {"1e-50", 0.0f}};
+    for (const auto& [typed, expected] : cases) {
+        field->setValue(0.75f);
+        click({60, 62});
+        headless().typeAndEnter(typed);
+        EXPECT_FLOAT_EQ(field->realValue(), expected) << typed;
+    }
 }
 
 TEST_F(NumberFieldTest, PressElsewhereClosesTheFieldWithItsTextAndReachesTheOtherView) {

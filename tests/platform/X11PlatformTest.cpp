@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "tests/platform/X11HostWindow.h"
 #include "tests/platform/XvfbSession.h"
@@ -128,6 +129,33 @@ TEST_F(X11PlatformTest, EditFieldTakesTypedTextAndClosesOnEnter) {
     EXPECT_EQ(platform->editFieldText(field), ",5");
     platform->closeEditField(field);
     EXPECT_EQ(platform->liveWindowCount(), 1u);
+    platform->destroyWindow(window);
+    EXPECT_EQ(platform->errorCount(), 0);
+}
+
+TEST_F(X11PlatformTest, ClickInsideTheFieldPlacesTheCaretAndFocusLossClosesIt) {
+    Recorder events;
+    const WindowId window = platform->createChildWindow(host, "PluginTest", 200, 120, &events);
+    ASSERT_TRUE(pumpUntil([&] { return events.paints > 0; }));
+    EditFieldSpec spec;
+    spec.rect = {20, 20, 80, 34};
+    spec.text = "12.0";
+    spec.font = {"Liberation Sans", 10};
+    const EditFieldId field = platform->openEditField(window, spec, &events);
+    ASSERT_NE(field, kNoEditField);
+    const std::string leftEdge = std::to_string(kHostX + 21) + " " + std::to_string(kHostY + 27);
+    ASSERT_EQ(XvfbSession::xdotool("mousemove " + leftEdge + " click 1"), 0);
+    ASSERT_EQ(XvfbSession::xdotool("type --delay 30 9"), 0);
+    ASSERT_TRUE(pumpUntil([&] { return platform->editFieldText(field) == "912.0"; }))
+        << platform->editFieldText(field);
+    EXPECT_TRUE(events.presses.empty()) << "the press belongs to the field, not its window";
+    EXPECT_EQ(events.finished, 0);
+
+    XSetInputFocus(hostWindow->display(), host, RevertToParent, CurrentTime);
+    XSync(hostWindow->display(), False);
+    ASSERT_TRUE(pumpUntil([&] { return events.finished > 0; }));
+    EXPECT_EQ(events.finished, 1);
+    platform->closeEditField(field);
     platform->destroyWindow(window);
     EXPECT_EQ(platform->errorCount(), 0);
 }
