@@ -18,9 +18,12 @@ constexpr size_t kLongestInfoText = 62;
 
 int32_t chosenKnobMode = 0;
 
-// Tick counts wrap around every 49.7 days; differences stay meaningful across the wrap.
-bool isBefore(uint32_t a, uint32_t b) {
-    return static_cast<int32_t>(a - b) < 0;
+// How long until the next paced idle, 0 when it is due. The next idle is never set more than
+// one interval ahead, so a wrapped distance beyond that means its time has passed: this holds
+// across the wrap of the tick count (every 49.7 days) and after any pause without pumping.
+uint32_t msUntil(uint32_t next, uint32_t now) {
+    const uint32_t distance = next - now;
+    return distance <= kIdleIntervalMs ? distance : 0;
 }
 
 }  // namespace
@@ -79,10 +82,10 @@ void EditorBase::redrawFrame() {
 void EditorBase::pumpIdle() {
     Platform& platform = currentPlatform();
     uint32_t now = platform.tickCount();
-    if (isBefore(now, nextIdleTime)) {
+    if (msUntil(nextIdleTime, now) > 0) {
         platform.sleep(kPumpSleepMs);
         now += kPumpSleepMs;
-        if (isBefore(now, nextIdleTime) && nextIdleTime - now > kIdleLeadMs) return;
+        if (msUntil(nextIdleTime, now) > kIdleLeadMs) return;
     }
     idle();
     platform.dispatchOnePaint();

@@ -164,6 +164,17 @@ TEST_F(EditorBaseTest, PumpKeepsItsPaceWhenTheTickCountWrapsAround) {
     EXPECT_EQ(editor->idleCalls, 2);
 }
 
+TEST_F(EditorBaseTest, PumpIdlesAtOnceAfterWeeksWithoutADrag) {
+    int expected = 0;
+    for (const uint32_t pause : {0x80000010u, 0xffffff00u}) {  // 24.9 and 49.7 days
+        headless().advanceClock(pause);
+        editor->pumpIdle();
+        EXPECT_EQ(editor->idleCalls, ++expected) << "after a pause of " << pause << " ms";
+        editor->pumpIdle();  // and then the pace again
+        EXPECT_EQ(editor->idleCalls, expected);
+    }
+}
+
 TEST_F(EditorBaseTest, PumpWithoutEffectStillIdlesButAsksNoHost) {
     auto* lone = new TestEditor(nullptr);
     lone->pumpIdle();
