@@ -1,17 +1,21 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-# marrowfold_add_test(NAME SOURCES... LIBS ... [RESOURCE_LOCK name]): one GoogleTest binary
-# registered with CTest. Tests that share a resource (one X display) name it as their lock so
-# that CTest never runs two of them at once.
+# marrowfold_add_test(NAME SOURCES... LIBS ... [X11]): one GoogleTest binary registered with
+# CTest. X11 tests share one display and its pointer, so CTest never runs two of them at once,
+# and they run with the leak suppressions of cairo's Xlib backend.
 function(marrowfold_add_test name)
-    cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "X11" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-    set(properties ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp")
-    if(ARG_RESOURCE_LOCK)
-        list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+    if(ARG_X11)
+        set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan-x11.supp)
+        set(properties RESOURCE_LOCK x11_display)
+    else()
+        set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan.supp)
+        set(properties)
     endif()
+    list(APPEND properties ENVIRONMENT "LSAN_OPTIONS=suppressions=${suppressions}")
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()

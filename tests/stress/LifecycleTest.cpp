@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/HostEditor.h"
+#include "tests/common/HeapAccounting.h"
 #include "tests/integration/ModuleFixture.h"
-#include "tests/stress/StressSupport.h"
 
 namespace marrowfold {
 namespace {
@@ -54,20 +54,6 @@ void notifyEditor(PluginHost& host, const std::vector<uint8_t>& bank, int32_t ro
     host.dispatch(ReqVendorSpecific, fourCharCode("xpMW"), fourCharCode("Whee"), nullptr, 1.0f);
 }
 
-// Runs every round, the first few on a thread of their own and the rest on another, and expects
-// the heap after all of them where it was after the first few.
-void expectHeapToSettle(const std::function<void(int32_t)>& round) {
-    const auto rounds = [&round](int32_t first, int32_t last) {
-        return [&round, first, last] {
-            for (int32_t r = first; r < last && !::testing::Test::HasFatalFailure(); ++r)
-                round(r);
-        };
-    };
-    const size_t settled = testing::liveHeapBytesAfter(rounds(0, kWarmUpRounds));
-    const size_t now = testing::liveHeapBytesAfter(rounds(kWarmUpRounds, kRounds));
-    EXPECT_LE(now, settled + kAllowedGrowth) << "heap grew by " << (now - settled) << " bytes";
-}
-
 void loadCreateRunAndClose(int32_t) {
     PluginModule module;
     ASSERT_TRUE(module.open(modulePath())) << module.error();
@@ -91,7 +77,7 @@ void createNotifyAndClose(int32_t round, const std::vector<uint8_t>& bank) {
 }
 
 TEST(Lifecycle, ThousandModuleLoadsCreatesAndClosesLeaveTheHeapAsItWas) {
-    expectHeapToSettle(loadCreateRunAndClose);
+    testing::expectHeapToSettle(loadCreateRunAndClose, kWarmUpRounds, kRounds, kAllowedGrowth);
 }
 
 TEST(Lifecycle, ThousandInstancesWithEditorNotificationsLeaveTheHeapAsItWas) {
@@ -102,7 +88,8 @@ TEST(Lifecycle, ThousandInstancesWithEditorNotificationsLeaveTheHeapAsItWas) {
         ASSERT_TRUE(host.create(builtModule()));
         bank = host.saveChunk(false);
     }
-    expectHeapToSettle([&bank](int32_t round) { createNotifyAndClose(round, bank); });
+    testing::expectHeapToSettle([&bank](int32_t round) { createNotifyAndClose(round, bank); },
+                                kWarmUpRounds, kRounds, kAllowedGrowth);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 
 namespace marrowfold::testing {
 
@@ -15,14 +14,5 @@ inline const float kLoudestOutput =
 
 // How long the thread stress runs: MARROWFOLD_STRESS_SECONDS, or a few seconds by default.
 std::chrono::milliseconds stressDuration();
-
-// Bytes the program has allocated and not yet freed, as its allocator (or the sanitizer's)
-// counts them; freed memory held back by a sanitizer's quarantine does not count.
-size_t liveHeapBytes();
-
-// Runs work on a thread of its own and answers liveHeapBytes once that thread has ended. The C
-// library keeps a few freed blocks of each size in a cache per thread, which it counts as in
-// use; a thread's cache goes back to the heap when the thread ends.
-size_t liveHeapBytesAfter(const std::function<void()>& work);
 
 }  // namespace marrowfold::testing
