@@ -7,6 +7,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "host/AtomicFile.h"
 #include "host/Envelope.h"
@@ -36,6 +38,37 @@ std::string resolvedTarget(const std::string& path) {
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string folderPath = resolvedPath(folder);
     return folderPath.empty() ? std::string() : folderPath + "/" + path.substr(slash + 1);
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info {};
+    return (!path.empty() && path.back() == '/') ||
+           (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+}
+
+// Whether two files to be written, existing or not, are one.
+bool samePlace(const std::string& first, const std::string& second) {
+    if (sameFile(first, second)) return true;
+    const std::string target = resolvedTarget(first);
+    return !target.empty() && target == resolvedTarget(second);
+}
+
+// Every file the run writes is checked before any work: none may be the input, a folder, or
+// another of them, so a finished render is never undone by a state file that cannot land.
+void checkDestinations(const RenderRequest& request) {
+    std::vector<std::pair<std::string, std::string>> written = {{"output", request.outputPath}};
+    for (const StateOutput& state : request.stateOutputs)
+        written.emplace_back("state file", state.path);
+    for (size_t i = 0; i < written.size(); ++i) {
+        const auto& [role, path] = written[i];
+        const std::string named = role + " '" + path + "'";
+        if (isFolder(path)) throw ToolError(named + " is a folder");
+        if (sameFile(request.inputPath, path)) throw ToolError(named + " is the input file");
+        for (size_t j = 0; j < i; ++j) {
+            if (samePlace(written[j].second, path))
+                throw ToolError(named + " is also the " + written[j].first);
+        }
+    }
 }
 
 void checkChannels(const AudioLayout& layout, const std::string& path) {
@@ -80,8 +113,7 @@ RenderResult renderFile(const RenderRequest& request) {
     AudioReader reader(request.inputPath);
     const AudioLayout& layout = reader.layout();
     checkChannels(layout, request.inputPath);
-    if (sameFile(request.inputPath, request.outputPath))
-        throw ToolError("output '" + request.outputPath + "' is the input file");
+    checkDestinations(request);
 
     EffectSession session(request.modulePath, layout.channels);
     session.prepare(static_cast<float>(layout.sampleRate), request.blockSize);

@@ -15,13 +15,19 @@ namespace {
 
 constexpr char kModuleName[] = "marrowfold.so";
 
+// A folder opens like a file but fails on the first read, which the stream reports by throwing.
 std::vector<uint8_t> readStateFile(const std::string& path) {
+    const ToolError unreadable("cannot read state file '" + path + "'");
     std::ifstream file(path, std::ios::binary);
-    if (!file) throw ToolError("cannot read state file '" + path + "'");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                               std::istreambuf_iterator<char>());
-    if (file.bad()) throw ToolError("cannot read state file '" + path + "'");
-    return bytes;
+    if (!file) throw unreadable;
+    try {
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                   std::istreambuf_iterator<char>());
+        if (file.bad()) throw unreadable;
+        return bytes;
+    } catch (const std::ios_base::failure&) {
+        throw unreadable;
+    }
 }
 
 }  // namespace

@@ -253,6 +253,8 @@ TEST_F(RenderTool, BadInputIsRefusedWithoutLeavingFiles) {
     const std::string out = folder.file("out.wav");
     const std::string sameAsInput = folder.file("./") + "in-0.wav";
     std::filesystem::create_symlink(good, folder.file("link.wav"));
+    const std::string states = folder.file("states");
+    std::filesystem::create_directory(states);
     const std::vector<uint8_t> inputBytes = readBytes(good);
     const std::vector<std::string> before = folder.entries();
 
@@ -274,6 +276,13 @@ TEST_F(RenderTool, BadInputIsRefusedWithoutLeavingFiles) {
         {{good, sameAsInput}, "is the input file"},
         {{good, folder.file("link.wav")}, "is the input file"},
         {{good, folder.file("missing/out.wav")}, "cannot write"},
+        {{good, states}, "output '" + states + "' is a folder"},
+        {{good, out, "--state-in", states}, "cannot read state file"},
+        {{good, out, "--state-out", good}, "state file '" + good + "' is the input file"},
+        {{good, out, "--bank-out", states + "/"}, "is a folder"},
+        {{good, out, "--bank-out", out}, "is also the output"},
+        {{good, out, "--state-out", folder.file("a.chunk"), "--bank-out", folder.file("a.chunk")},
+         "is also the state file"},
         {{good, out, "--block", "0"}, "--block needs"},
         {{good, out, "--module", folder.file("none.so")}, "cannot load module"},
     };
