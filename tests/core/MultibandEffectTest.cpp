@@ -191,12 +191,17 @@ TEST_F(MultibandEffectTest, ChangesWaitWhileTheModelIsBusy) {
 }
 
 TEST_F(MultibandEffectTest, LongerBlockRebuildsOnceThenRuns) {
-    RecordingHost::reset();
-    EXPECT_GT(processTone(1500), 0.0f);
-    EXPECT_EQ(wiringQuestions(), 4u);
-    EXPECT_EQ(effect.processingEngine()->blockSize(), 1500);
-    processTone(1500, true);
-    EXPECT_EQ(wiringQuestions(), 4u) << "no second rebuild for the same length";
+    for (const bool accumulate : {false, true}) {
+        SCOPED_TRACE(accumulate ? "processAdd" : "processReplace");
+        effect.changeBlockSize(1024);
+        ASSERT_EQ(effect.processingEngine()->blockSize(), 1024);
+        RecordingHost::reset();
+        EXPECT_GT(processTone(1500, accumulate), 0.0f);
+        EXPECT_EQ(wiringQuestions(), 4u);
+        EXPECT_EQ(effect.processingEngine()->blockSize(), 1500);
+        processTone(1500, !accumulate);
+        EXPECT_EQ(wiringQuestions(), 4u) << "no second rebuild for the same length";
+    }
 }
 
 TEST_F(MultibandEffectTest, AnnouncedBlockSizeWithoutRebuildStillGetsAnEngineLongEnough) {

@@ -97,6 +97,7 @@ TEST_F(ClosedEditorTest, AProgramSwitchAppliesEveryDriveAndEdgeInTheFirstBlock) 
     for (int32_t band = 0; band < 4; ++band) {
         EXPECT_NEAR(shaper.driveGain(band), std::pow(10.0f, first.bandDrive[band] / 20.0f), 1e-5f);
         EXPECT_NEAR(shaper.bandSpec(band).lower, first.bandEdge[band], 1e-3);
+        EXPECT_NEAR(shaper.bandSpec(band).upper, first.bandEdge[band + 1], 1e-3);
     }
 }
 
