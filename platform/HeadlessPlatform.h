@@ -74,7 +74,7 @@ class HeadlessPlatform : public Platform {
     PixelPoint cursorPosition() override;
     PointerShape windowCursor(WindowId window) override;
     void setWindowCursor(WindowId window, PointerShape shape) override;
-    uint32_t doubleClickTime() override { return kDoubleClickMs; }
+    uint32_t doubleClickTime() override { return doubleClickMs_; }
 
     uint32_t tickCount() override { return clock_; }
     void sleep(uint32_t milliseconds) override;
@@ -117,6 +117,8 @@ class HeadlessPlatform : public Platform {
               PixelPoint where);
 
     void advanceClock(uint32_t milliseconds) { clock_ += milliseconds; }
+    // The double-click time the user has set in the window system.
+    void setDoubleClickTime(uint32_t milliseconds) { doubleClickMs_ = milliseconds; }
     uint32_t totalSleptMs() const { return slept_; }
 
     // The open edit field, or null.
@@ -152,6 +154,7 @@ class HeadlessPlatform : public Platform {
     bool stepSeen_ = false;
 
     uint32_t clock_ = 0;
+    uint32_t doubleClickMs_ = kDoubleClickMs;
     uint32_t slept_ = 0;
 
     std::map<EditFieldId, EditField> fields_;

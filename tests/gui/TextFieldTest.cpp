@@ -207,6 +207,17 @@ TEST_F(ControlTest, DoubleClickStyleOpensOnlyOnTheSecondOfTwoQuickPresses) {
     EXPECT_EQ(listener.reports.size(), 1u);
 }
 
+TEST_F(ControlTest, DoubleClickTimeIsAtLeastAQuarterSecond) {
+    headless().setDoubleClickTime(100);  // a user's setting too short to hit
+    add(new TextField({10, 10, 80, 22}, &listener, 2, "Crunch", nullptr,
+                      ValueDisplay::kDoubleClickOpens));
+    click({20, 15});
+    headless().advanceClock(200);
+    click({20, 15});
+    EXPECT_EQ(headless().openFieldCount(), 1u);
+    headless().setDoubleClickTime(HeadlessPlatform::kDoubleClickMs);
+}
+
 TEST_F(ControlTest, ValueDisplayFillsFramesAndWritesItsText) {
     auto* plain = add(new ValueDisplay({10, 10, 50, 21}, nullptr, 0));
     plain->setFillColour(kPanelBlue);
@@ -234,6 +245,47 @@ TEST_F(ControlTest, ValueDisplayFillsFramesAndWritesItsText) {
     EXPECT_FALSE(plain->needsRedraw());
     plain->setTextColour({1, 2, 3, 0});
     EXPECT_TRUE(plain->needsRedraw());
+}
+
+TEST_F(ControlTest, ValueDisplayFramesIn3DAndShadowsItsText) {
+    constexpr Color kLight{200, 220, 240, 0};
+    constexpr uint32_t kLightPixel = 0xc8dcf0u;
+    constexpr uint32_t kPanelPixel = 0x000f43u;
+    const auto box = [&](const Rect& rect, int32_t style) {
+        auto* display = add(new ValueDisplay(rect, nullptr, style));
+        display->setFillColour(kPanelBlue);
+        display->setBorderColour(kLight);
+        display->setShadowColour({255, 0, 0, 0});
+        return display;
+    };
+    box({10, 30, 50, 41}, ValueDisplay::kRaised | ValueDisplay::kNoText);
+    box({60, 30, 100, 41}, ValueDisplay::kLowered | ValueDisplay::kNoText);
+    box({110, 30, 150, 41}, ValueDisplay::kShadowText)->setValue(0.5f);
+    box({160, 30, 200, 41}, 0)->setValue(0.5f);
+    editor->idle();
+    // Raised: lit from the top left, so its right and bottom sides carry the frame colour.
+    EXPECT_EQ(pixelAt(surface(), 10, 35), kPanelPixel);
+    EXPECT_EQ(pixelAt(surface(), 30, 30), kPanelPixel);
+    EXPECT_EQ(pixelAt(surface(), 50, 35), kLightPixel);
+    EXPECT_EQ(pixelAt(surface(), 30, 41), kLightPixel);
+    // Lowered: the other way round.
+    EXPECT_EQ(pixelAt(surface(), 60, 35), kLightPixel);
+    EXPECT_EQ(pixelAt(surface(), 80, 30), kLightPixel);
+    EXPECT_EQ(pixelAt(surface(), 100, 35), kPanelPixel);
+    EXPECT_EQ(pixelAt(surface(), 80, 41), kPanelPixel);
+    // Only the shadowed text leaves red beside its letters.
+    const auto reddish = [&](int left) {
+        int count = 0;
+        for (int y = 30; y <= 41; ++y) {
+            for (int x = left; x <= left + 40; ++x) {
+                const uint32_t pixel = pixelAt(surface(), x, y);
+                count += (pixel >> 16) > 0x80 && ((pixel >> 8) & 0xff) < 0x60;
+            }
+        }
+        return count;
+    };
+    EXPECT_GT(reddish(110), 5);
+    EXPECT_EQ(reddish(160), 0);
 }
 
 }  // namespace
