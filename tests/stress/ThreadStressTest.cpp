@@ -150,6 +150,7 @@ TEST(ThreadStress, AudioHostAndEditorThreadsTogether) {
     ASSERT_TRUE(builtModule().isOpen()) << builtModule().error();
     PluginHost host;
     ASSERT_TRUE(host.create(builtModule()));
+    ASSERT_TRUE(host.record()->flags & FlagEditor) << "the editor thread needs an editor object";
     host.setSampleRate(44100.0f);
     host.setBlockSize(kBlockSize);
     host.setActive(true);
