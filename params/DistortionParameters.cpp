@@ -1,10 +1,10 @@
 #include "params/DistortionParameters.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "params/Numeric.h"
 #include "params/PresetTemplate.h"
+#include "params/SharedWords.h"
 
 namespace marrowfold {
 
@@ -80,9 +80,9 @@ int32_t DistortionParameters::presetCount() const {
 
 void DistortionParameters::setValue(int32_t index, float real) {
     if (isRecordLevel(index)) {
-        recordLevel(current(), index) = real;
+        storeShared(recordLevel(current(), index), real);
     } else if (index == ParamShape) {
-        current().shape = truncateToInt32(real);
+        storeShared(current().shape, truncateToInt32(real));
     } else if (index == ParamPreset) {
         selectPreset(real);
         return;
@@ -95,16 +95,16 @@ void DistortionParameters::setValue(int32_t index, float real) {
 void DistortionParameters::selectPreset(float value) {
     const int32_t count = presetCount();
     const int32_t index = truncateToInt32(static_cast<double>(value) * count + 0.5);
-    currentPreset_ = std::clamp(index, 0, count - 1);
-    ParameterSet::setValue(ParamPreset,
-                           static_cast<float>(currentPreset_) / static_cast<float>(count));
+    const int32_t selected = std::clamp(index, 0, count - 1);
+    currentPreset_.store(selected, std::memory_order_relaxed);
+    ParameterSet::setValue(ParamPreset, static_cast<float>(selected) / static_cast<float>(count));
 }
 
 float DistortionParameters::getValue(int32_t index) const {
     if (isRecordLevel(index)) {
-        return recordLevel(current(), index);
+        return loadShared(recordLevel(current(), index));
     }
-    if (index == ParamShape) return static_cast<float>(current().shape);
+    if (index == ParamShape) return static_cast<float>(loadShared(current().shape));
     return ParameterSet::getValue(index);
 }
 
@@ -122,7 +122,7 @@ void DistortionParameters::setData(int32_t index, const void* source, int32_t le
     const int32_t span = bankSpan(length, recordIndex);
     if (span == 0 || source == nullptr) return;
     auto* bankBytes = reinterpret_cast<unsigned char*>(bank_.get());
-    std::memmove(bankBytes + recordIndex * kPresetRecordSize, source, span);
+    copyShared(bankBytes + recordIndex * kPresetRecordSize, source, span);
     ParameterSet::setData(index, source, length, recordIndex);
 }
 
@@ -132,7 +132,7 @@ int32_t DistortionParameters::getData(int32_t index, void* dest, int32_t length,
     const int32_t span = bankSpan(length, recordIndex);
     if (span == 0 || dest == nullptr) return 0;
     const auto* bankBytes = reinterpret_cast<const unsigned char*>(bank_.get());
-    std::memmove(dest, bankBytes + recordIndex * kPresetRecordSize, span);
+    copyShared(dest, bankBytes + recordIndex * kPresetRecordSize, span);
     return span;
 }
 

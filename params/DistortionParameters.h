@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -21,7 +22,7 @@ class DistortionParameters : public ParameterSet {
     DistortionParameters();
     ~DistortionParameters() override;
 
-    int32_t currentPreset() const { return currentPreset_; }
+    int32_t currentPreset() const { return currentPreset_.load(std::memory_order_relaxed); }
     // Parameter 9 truncated and kept within 1..64, so it can divide and bound a bank index
     // whatever a chunk or a caller stored there.
     int32_t presetCount() const;
@@ -36,13 +37,14 @@ class DistortionParameters : public ParameterSet {
 
   private:
     void selectPreset(float value);
-    PresetRecord& current() { return bank_[currentPreset_]; }
-    const PresetRecord& current() const { return bank_[currentPreset_]; }
+    PresetRecord& current() { return bank_[currentPreset()]; }
+    const PresetRecord& current() const { return bank_[currentPreset()]; }
     // Bytes of the bank that a request may touch, or 0 when it touches none.
     static int32_t bankSpan(int32_t length, int32_t recordIndex);
 
     std::unique_ptr<PresetRecord[]> bank_;
-    int32_t currentPreset_ = 0;
+    // Set by preset selection on the host's or the editor's thread, read by the audio thread.
+    std::atomic<int32_t> currentPreset_{0};
 };
 
 }  // namespace marrowfold

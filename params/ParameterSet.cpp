@@ -1,5 +1,7 @@
 #include "params/ParameterSet.h"
 
+#include "params/SharedWords.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -92,7 +94,7 @@ const ParameterDesc* ParameterSet::descriptor(int32_t index) const {
 
 void ParameterSet::setValue(int32_t index, float real) {
     if (!isValidIndex(index)) return;
-    descriptors_[index].value = real;
+    storeShared(descriptors_[index].value, real);
     markNotifyChanged(index);
 }
 
@@ -106,7 +108,7 @@ float ParameterSet::takeValue(int32_t index) {
 }
 
 float ParameterSet::getValue(int32_t index) const {
-    return isValidIndex(index) ? descriptors_[index].value : 0.0f;
+    return isValidIndex(index) ? loadShared(descriptors_[index].value) : 0.0f;
 }
 
 void ParameterSet::setNormalized(int32_t index, float normalized) {
