@@ -21,14 +21,23 @@ constexpr intptr_t kHostVersion = 2400;
 // The entry function asks its first question before a record exists.
 FuzzHost* hostBeingCreated = nullptr;
 
+#ifdef MARROWFOLD_WITH_EDITOR
+// No display: the editor lives on the in-memory window system, in a window standing for the
+// host's, made once.
+HeadlessPlatform& headlessPlatform() {
+    static HeadlessPlatform* const platform = [] {
+        auto made = std::make_unique<HeadlessPlatform>();
+        HeadlessPlatform* kept = made.get();
+        replacePlatform(std::move(made));
+        return kept;
+    }();
+    return *platform;
+}
+#endif
+
 EditorFactory editorFactory() {
 #ifdef MARROWFOLD_WITH_EDITOR
-    // No display: the editor object lives on the in-memory window system.
-    static const bool headless = [] {
-        replacePlatform(std::make_unique<HeadlessPlatform>());
-        return true;
-    }();
-    (void)headless;
+    headlessPlatform();
     return &MultibandEditor::create;
 #else
     return nullptr;
@@ -53,6 +62,16 @@ FuzzHost::FuzzHost(HostAnswers answers) : hostAnswers(std::move(answers)) {
 
 FuzzHost::~FuzzHost() {
     close();
+}
+
+void* FuzzHost::hostWindow() {
+#ifdef MARROWFOLD_WITH_EDITOR
+    static const WindowId window =
+        headlessPlatform().createHostWindow(kNoWindow, "FuzzHost", {0, 0, 800, 300});
+    return reinterpret_cast<void*>(window);
+#else
+    return nullptr;
+#endif
 }
 
 void FuzzHost::close() {

@@ -20,7 +20,7 @@ struct HostAnswers {
 
 // A host for one plug-in instance: builds the effect through the module's entry function and
 // talks to it only through its record, as a host application does. The editor object is built
-// when the module has one and the answers ask for it, but its window is never opened.
+// when the module has one and the answers ask for it; its window opens in hostWindow().
 class FuzzHost {
   public:
     explicit FuzzHost(HostAnswers answers = {});
@@ -36,6 +36,8 @@ class FuzzHost {
                       float opt = 0.0f);
     void setParameter(int32_t index, float value);
     float getParameter(int32_t index);
+    // A window of the in-memory window system for the editor to open in; null without an editor.
+    static void* hostWindow();
     // Sends the close request; the record is gone afterwards.
     void close();
 

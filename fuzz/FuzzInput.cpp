@@ -100,6 +100,19 @@ int32_t edgyInt(FuzzedDataProvider& input) {
     }
 }
 
+intptr_t edgyValue(FuzzedDataProvider& input) {
+    if (input.ConsumeIntegralInRange<int>(0, 7) != 0) return edgyInt(input);
+    constexpr int64_t kBeyond32Bits = int64_t{1} << 32;
+    const int64_t edges[] = {kBeyond32Bits + 6500,
+                             kBeyond32Bits + 26000,
+                             kBeyond32Bits - 1,
+                             -kBeyond32Bits,
+                             std::numeric_limits<int64_t>::max(),
+                             std::numeric_limits<int64_t>::min()};
+    return static_cast<intptr_t>(input.ConsumeBool() ? input.PickValueInArray(edges)
+                                                     : input.ConsumeIntegral<int64_t>());
+}
+
 float edgyFloat(FuzzedDataProvider& input) {
     switch (input.ConsumeIntegralInRange<int>(0, 3)) {
         case 0:
@@ -137,7 +150,8 @@ float** StereoBlock::outputs() {
 }
 
 void StereoBlock::fillInputs(FuzzedDataProvider& input, int32_t frames) {
-    const size_t wanted = 2 * static_cast<size_t>(frames) * sizeof(uint32_t);
+    const size_t wanted =
+        std::min(2 * static_cast<size_t>(frames), kSampleWords) * sizeof(uint32_t);
     const std::vector<uint8_t> raw =
         input.ConsumeBytes<uint8_t>(std::min(wanted, input.remaining_bytes()));
     const size_t words = raw.size() / sizeof(uint32_t);

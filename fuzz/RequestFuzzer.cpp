@@ -1,6 +1,7 @@
 // A byte stream decoded into the calls a host makes through the record: requests over the whole
-// opcode range with indices and values at the edges and the host's usual buffers, parameter
-// writes and reads with any float, and process calls with any frame count up to a bound.
+// opcode range with indices and values at the edges and the host's usual buffers (the editor
+// opening in the host's window), parameter writes and reads with any float, and process calls
+// with any frame count up to a bound.
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -77,18 +78,19 @@ void sendRequest(FuzzedDataProvider& input, Session& session) {
                                ? input.ConsumeIntegralInRange<int32_t>(0, kLastKnownOpcode)
                                : edgyInt(input);
     int32_t index = edgyInt(input);
-    intptr_t value = edgyInt(input);
+    intptr_t value = edgyValue(input);
     const float opt = edgyFloat(input);
     if (opcode == ReqVendorSpecific && input.ConsumeBool()) {
         index = kWheelIndex;
         value = kWheelValue;
     }
-    // The close request ends the session (see Reopen), chunk deliveries carry buffers of their
-    // declared size (see Chunk), and no window is ever opened here.
-    if (opcode == ReqClose || opcode == ReqSetChunk || opcode == ReqEditorOpen) return;
-    void* ptr = lendBuffer(input, session);
+    // The close request ends the session (see Reopen) and chunk deliveries carry buffers of
+    // their declared size (see Chunk). The editor opens in the host's window.
+    if (opcode == ReqClose || opcode == ReqSetChunk) return;
+    void* ptr = opcode == ReqEditorOpen ? FuzzHost::hostWindow() : lendBuffer(input, session);
     if (opcode == ReqSetBlockSize || opcode == ReqBlockAndRate) {
-        value = std::min(value, kLargestAnnouncedBlock);
+        // The size as the plug-in reads it, a 32-bit count.
+        value = std::min<intptr_t>(static_cast<int32_t>(value), kLargestAnnouncedBlock);
     }
     // The speaker request carries a second pointer in value.
     if (opcode == ReqSpeakers) value = reinterpret_cast<intptr_t>(ptr);
