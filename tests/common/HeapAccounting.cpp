@@ -24,7 +24,9 @@ size_t liveHeapBytes() {
 #ifdef MARROWFOLD_SANITIZED_HEAP
     return __sanitizer_get_current_allocated_bytes();
 #else
-    return mallinfo2().uordblks;
+    // Blocks in the heap's arenas plus the large ones the allocator maps on their own.
+    const struct mallinfo2 heap = mallinfo2();
+    return heap.uordblks + heap.hblkhd;
 #endif
 }
 
