@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "core/HostEditor.h"
+#include "core/Numeric.h"
 #include "core/TextFormat.h"
-#include "params/Numeric.h"
 
 namespace marrowfold {
 

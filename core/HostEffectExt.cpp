@@ -1,7 +1,7 @@
 #include "core/HostEffectExt.h"
 
 #include "core/HostEditor.h"
-#include "params/Numeric.h"
+#include "core/Numeric.h"
 
 namespace marrowfold {
 

@@ -1,9 +1,9 @@
 #include "dsp/DspEngine.h"
 
+#include "core/Numeric.h"
 #include "dsp/BlockMath.h"
-#include "params/Numeric.h"
 #include "params/ParameterIndex.h"
-#include "params/PresetBankEdits.h"
+#include "params/PresetRecord.h"
 
 namespace marrowfold {
 

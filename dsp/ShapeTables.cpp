@@ -11,15 +11,10 @@ namespace {
 // Make-up attenuation of each shape in dB.
 constexpr std::array<float, kShapeCount> kMakeupDecibels = {2.0f, 6.1f, 7.4f, 6.9f, 10.2f};
 
-// Shapes 1 to 4 are defined by these rows; the entries between them follow a smooth monotone
-// curve through every row. Shapes 1 and 2 are saturation curves of increasing steepness, shape 3
-// rises steeply, flattens near 0.73 and rises again, shape 4 is almost a hard limiter.
-constexpr size_t kListedRows = 18;
-struct ListedRow {
-    double index;
-    std::array<double, 4> shape;  // shapes 1, 2, 3, 4
-};
-constexpr std::array<ListedRow, kListedRows> kRows = {{
+// Shapes 1 and 2 are saturation curves of increasing steepness, shape 3 rises steeply, flattens
+// near 0.73 and rises again, shape 4 is almost a hard limiter.
+constexpr size_t kListedRows = kShapeDefiningRowCount;
+constexpr ShapeDefiningRows kRows = {{
     //   index   shape 1   shape 2   shape 3   shape 4
     {0, {0.00000, 0.00000, 0.00000, 0.00000}},
     {1, {0.01550, 0.02316, 0.06526, 0.12936}},
@@ -41,12 +36,12 @@ constexpr std::array<ListedRow, kListedRows> kRows = {{
     {255, {1.00000, 1.00000, 1.00000, 1.00000}},
 }};
 
-// Shape 0: T[i] = 1.5 x - 0.5 x^3 with x = i / 255, the soft clipper that meets 1 with zero slope.
+// Shape 0: T[i] = 1.5 x - 0.5 x^3 with x = i / 255.
 constexpr ShapeTable cubicTable() {
     ShapeTable table{};
     for (int32_t i = 0; i <= kShapeLastCurveEntry; ++i) {
         const double x = static_cast<double>(i) / kShapeLastCurveEntry;
-        table[i] = static_cast<float>(1.5 * x - 0.5 * x * x * x);
+        table[i] = static_cast<float>(softClipCurve(x));
     }
     return table;
 }
@@ -56,7 +51,7 @@ constexpr ShapeTable listedTable(size_t column) {
     std::array<double, kListedRows> y{};
     for (size_t k = 0; k < kListedRows; ++k) {
         x[k] = kRows[k].index;
-        y[k] = kRows[k].shape[column];
+        y[k] = kRows[k].value[column];
     }
     const MonotoneSpline<kListedRows> curve(x, y);
     ShapeTable table{};
@@ -77,6 +72,10 @@ constexpr std::array<ShapeTable, kShapeCount> buildShapeTables() {
 constinit const std::array<ShapeTable, kShapeCount> kShapeTables = buildShapeTables();
 
 }  // namespace
+
+const ShapeDefiningRows& shapeDefiningRows() {
+    return kRows;
+}
 
 const ShapeTable& shapeTable(int32_t shape) {
     return kShapeTables[shape];

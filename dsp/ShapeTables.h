@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace marrowfold {
@@ -15,6 +16,21 @@ inline constexpr int32_t kShapeMakeupEntry = 256;
 // the right-hand neighbour of entry 254.
 inline constexpr float kShapeLookupScale = 254.0f;
 using ShapeTable = std::array<float, kShapeTableSize>;
+
+// Shape 0 as a continuous curve for 0 <= x <= 1: the soft clipper that meets 1 with zero slope.
+constexpr double softClipCurve(double x) {
+    return 1.5 * x - 0.5 * x * x * x;
+}
+
+// Shapes 1..4 are defined by these rows, each a table index and the value of every shape there;
+// the table entries between them follow a smooth monotone curve through every row.
+inline constexpr size_t kShapeDefiningRowCount = 18;
+struct ShapeDefiningRow {
+    double index;
+    std::array<double, kShapeCount - 1> value;  // shapes 1, 2, 3, 4
+};
+using ShapeDefiningRows = std::array<ShapeDefiningRow, kShapeDefiningRowCount>;
+const ShapeDefiningRows& shapeDefiningRows();
 
 // Table of shape 0..kShapeCount-1; the caller keeps shape in range. The tables are built at
 // compile time, so reading them is safe on any thread.

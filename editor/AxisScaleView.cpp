@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/Numeric.h"
 #include "gui/Canvas.h"
-#include "params/Numeric.h"
 
 namespace marrowfold {
 

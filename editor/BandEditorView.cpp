@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/Numeric.h"
 #include "gui/Canvas.h"
 #include "gui/Frame.h"
 #include "gui/OffscreenCanvas.h"
-#include "params/Numeric.h"
 
 namespace marrowfold {
 

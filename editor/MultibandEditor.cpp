@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-#include "core/MultibandEffect.h"
+#include "core/Numeric.h"
 #include "editor/BandEditorView.h"
 #include "editor/PresetNameView.h"
+#include "effect/MultibandEffect.h"
 #include "gui/ButtonGroup.h"
 #include "gui/Frame.h"
 #include "gui/Knob.h"
@@ -13,7 +14,6 @@
 #include "gui/ToggleButton.h"
 #include "params/DistortionParameters.h"
 #include "params/EditorProtocol.h"
-#include "params/Numeric.h"
 #include "params/PresetBankEdits.h"
 
 namespace marrowfold {
@@ -27,7 +27,7 @@ constexpr std::array<int32_t, TagCount> kTagParameter = {
 
 }  // namespace
 
-EffectEditor* MultibandEditor::create(MultibandEffect& effect, DistortionParameters& model) {
+EditorNotifications* MultibandEditor::create(MultibandEffect& effect, DistortionParameters& model) {
     return new MultibandEditor(effect, model);
 }
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "core/EffectEditor.h"
 #include "editor/BitmapTable.h"
 #include "editor/EditorDialogs.h"
+#include "effect/EditorNotifications.h"
 #include "gui/Control.h"
 #include "gui/EditorBase.h"
 #include "params/PresetBankEdits.h"
@@ -80,10 +80,10 @@ struct EditorPanel {
 // `presetBuffer`) and the sample rate are current whenever the window opens. While open it turns
 // control changes into parameter changes, parameter changes back into control values, and runs
 // the preset bank's edits from its buttons.
-class MultibandEditor : public EditorBase, public EffectEditor, public ValueListener {
+class MultibandEditor : public EditorBase, public EditorNotifications, public ValueListener {
   public:
     // The factory the effect calls; the editor registers itself with the effect.
-    static EffectEditor* create(MultibandEffect& effect, DistortionParameters& model);
+    static EditorNotifications* create(MultibandEffect& effect, DistortionParameters& model);
 
     MultibandEditor(MultibandEffect& owner, DistortionParameters& parameters);
     ~MultibandEditor() override;

@@ -2,10 +2,10 @@
 // one of the preset bank's edits, and a new preset is shown and announced to the host.
 #include <optional>
 
-#include "core/MultibandEffect.h"
 #include "editor/BandEditorView.h"
 #include "editor/MultibandEditor.h"
 #include "editor/PresetNameView.h"
+#include "effect/MultibandEffect.h"
 #include "gui/ButtonGroup.h"
 #include "gui/Frame.h"
 #include "gui/Knob.h"

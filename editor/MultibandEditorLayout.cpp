@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <new>
 
-#include "core/MultibandEffect.h"
+#include "core/Numeric.h"
 #include "editor/AboutSplash.h"
 #include "editor/BandEditorView.h"
 #include "editor/MultibandEditor.h"
 #include "editor/PresetNameView.h"
 #include "editor/VersionText.h"
+#include "effect/MultibandEffect.h"
 #include "gui/ButtonGroup.h"
 #include "gui/Frame.h"
 #include "gui/Knob.h"
@@ -16,7 +17,6 @@
 #include "gui/Slider.h"
 #include "gui/ToggleButton.h"
 #include "params/DistortionParameters.h"
-#include "params/Numeric.h"
 
 namespace marrowfold {
 

@@ -9,16 +9,16 @@
 #include "core/EffectRecord.h"
 #include "fuzz/FuzzHost.h"
 #include "fuzz/FuzzInput.h"
+#include "params/ChunkLayout.h"
 
 namespace marrowfold::fuzz {
 namespace {
 
-constexpr int32_t kProgramChunkBytes = 6500;
-constexpr int32_t kBankChunkBytes = 4 * kProgramChunkBytes;
-constexpr int32_t kProgramNameOffset = 6436;
-constexpr size_t kLongestProgramName = 63;
-constexpr int32_t kStoredHostParameters = 8;
-constexpr int32_t kProgramCount = 4;
+constexpr auto kProgramChunkBytes = static_cast<int32_t>(kProgramChunkSize);
+constexpr auto kBankChunkBytes = static_cast<int32_t>(kBankChunkSize);
+constexpr auto kProgramNameOffset = static_cast<int32_t>(kChunkProgramNameOffset);
+constexpr size_t kLongestProgramName = kProgramNameSize - 1;
+constexpr int32_t kStoredHostParameters = kHostParameterCount;
 // A declared length up to this size gets a buffer that really holds that many bytes.
 constexpr int32_t kLargestHonestBuffer = 65536;
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/PluginEntry.h"
+#include "effect/PluginEntry.h"
 
 #ifdef MARROWFOLD_WITH_EDITOR
 #include "editor/MultibandEditor.h"

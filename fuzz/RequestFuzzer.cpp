@@ -10,13 +10,14 @@
 #include "core/EffectRecord.h"
 #include "fuzz/FuzzHost.h"
 #include "fuzz/FuzzInput.h"
+#include "params/ChunkLayout.h"
 
 namespace marrowfold::fuzz {
 namespace {
 
-constexpr int32_t kProgramChunkBytes = 6500;
-constexpr int32_t kBankChunkBytes = 4 * kProgramChunkBytes;
-constexpr int32_t kHostParameters = 8;
+constexpr auto kProgramChunkBytes = static_cast<int32_t>(kProgramChunkSize);
+constexpr auto kBankChunkBytes = static_cast<int32_t>(kBankChunkSize);
+constexpr int32_t kHostParameters = kHostParameterCount;
 constexpr int32_t kLastKnownOpcode = 70;
 constexpr int32_t kMaxCalls = 256;
 // Texts the plug-in writes (names, units, value texts, the vendor) fit in this many bytes.

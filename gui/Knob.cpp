@@ -1,9 +1,9 @@
 #include "gui/Knob.h"
 
+#include "core/Numeric.h"
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 #include "gui/Frame.h"
-#include "params/Numeric.h"
 
 namespace marrowfold {
 

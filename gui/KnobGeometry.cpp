@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "params/Numeric.h"
+#include "core/Numeric.h"
 
 namespace marrowfold {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "core/Numeric.h"
 #include "gui/Bitmap.h"
 #include "gui/Frame.h"
-#include "params/Numeric.h"
 
 namespace marrowfold {
 

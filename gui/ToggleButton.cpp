@@ -1,7 +1,7 @@
 #include "gui/ToggleButton.h"
 
+#include "core/Numeric.h"
 #include "gui/Bitmap.h"
-#include "params/Numeric.h"
 
 namespace marrowfold {
 

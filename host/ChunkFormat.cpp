@@ -2,34 +2,26 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <stdexcept>
 
-#include "params/Numeric.h"
+#include "core/Numeric.h"
 
 namespace marrowfold {
 
 namespace {
 
-// Program layout: eight host values, the preset bank, the preset count, the name.
-constexpr size_t kPresetValueOffset = 28;
-constexpr size_t kBankOffset = 32;
-constexpr size_t kPresetCountOffset = 6432;
-constexpr size_t kProgramNameOffset = 6436;
-constexpr size_t kProgramNameSize = 64;
-constexpr int32_t kBankRecords = 64;
-
-// Preset record layout, word offsets within its 100 bytes.
-constexpr size_t kRecordSize = 100;
-constexpr size_t kDriveOffset = 0;
-constexpr size_t kEdgeOffset = 16;
-constexpr size_t kLevelOffset = 36;
-constexpr size_t kInputOffset = 52;
-constexpr size_t kOutputOffset = 56;
-constexpr size_t kShapeOffset = 60;
-constexpr size_t kRecordNameOffset = 64;
-constexpr size_t kRecordNameSize = 32;
-constexpr size_t kWordSize = 4;
+// Preset record fields, at their offsets within the record.
+constexpr size_t kDriveOffset = offsetof(PresetRecord, bandDrive);
+constexpr size_t kEdgeOffset = offsetof(PresetRecord, bandEdge);
+constexpr size_t kLevelOffset = offsetof(PresetRecord, bandLevel);
+constexpr size_t kInputOffset = offsetof(PresetRecord, inputGain);
+constexpr size_t kOutputOffset = offsetof(PresetRecord, outputGain);
+constexpr size_t kShapeOffset = offsetof(PresetRecord, shape);
+constexpr size_t kRecordNameOffset = offsetof(PresetRecord, name);
+constexpr size_t kRecordNameSize = kPresetNameSize;
+constexpr size_t kWordSize = kChunkWordSize;
 
 uint32_t bigEndianWord(std::span<const uint8_t> bytes, size_t offset) {
     return (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
@@ -77,8 +69,8 @@ ChunkPreset decodeRecord(std::span<const uint8_t> record) {
 
 // The count the module works with: a stored count outside 1..64 is kept within the bank.
 int32_t presetsInUse(std::span<const uint8_t> program) {
-    const int32_t stored = truncateToInt32(bigEndianFloat(program, kPresetCountOffset));
-    return std::clamp(stored, 1, kBankRecords);
+    const int32_t stored = truncateToInt32(bigEndianFloat(program, kChunkPresetCountOffset));
+    return std::clamp(stored, 1, kBankRecordCount);
 }
 
 }  // namespace
@@ -95,12 +87,12 @@ ChunkProgram decodeProgramChunk(std::span<const uint8_t> chunk) {
                                     " bytes");
     ChunkProgram program;
     program.name =
-        fieldText(reinterpret_cast<const char*>(&chunk[kProgramNameOffset]), kProgramNameSize);
-    program.presetValue = bigEndianFloat(chunk, kPresetValueOffset);
+        fieldText(reinterpret_cast<const char*>(&chunk[kChunkProgramNameOffset]), kProgramNameSize);
+    program.presetValue = bigEndianFloat(chunk, kChunkPresetValueOffset);
     const int32_t count = presetsInUse(chunk);
     for (int32_t i = 0; i < count; ++i)
-        program.presets.push_back(
-            decodeRecord(chunk.subspan(kBankOffset + kRecordSize * i, kRecordSize)));
+        program.presets.push_back(decodeRecord(
+            chunk.subspan(kChunkBankOffset + kPresetRecordSize * i, kPresetRecordSize)));
     return program;
 }
 
@@ -109,7 +101,7 @@ std::vector<ChunkProgram> decodeBankChunk(std::span<const uint8_t> chunk) {
         throw std::invalid_argument("a bank chunk has " + std::to_string(kBankChunkSize) +
                                     " bytes");
     std::vector<ChunkProgram> programs;
-    for (int32_t p = 0; p < kChunkProgramCount; ++p)
+    for (int32_t p = 0; p < kProgramCount; ++p)
         programs.push_back(
             decodeProgramChunk(chunk.subspan(kProgramChunkSize * p, kProgramChunkSize)));
     return programs;

@@ -6,25 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "params/ChunkLayout.h"
+
 namespace marrowfold {
 
-// The module's saved state as a host may read it: a program chunk holds one program, a bank
-// chunk the four programs one after the other. Neither carries a header; the length tells them
-// apart.
-inline constexpr size_t kProgramChunkSize = 6500;
-inline constexpr int32_t kChunkProgramCount = 4;
-inline constexpr size_t kBankChunkSize = kProgramChunkSize * kChunkProgramCount;
-inline constexpr int32_t kChunkBandCount = 4;
-inline constexpr int32_t kChunkEdgeCount = 5;
+// The module's saved state as a host may read it (layout in params/ChunkLayout.h): a program
+// chunk holds one program, a bank chunk the four programs; the length tells them apart.
 
 // One preset record as stored, in real units.
 struct ChunkPreset {
     std::string name;
-    std::array<float, kChunkBandCount> bandDrive{};  // dB
-    std::array<float, kChunkEdgeCount> bandEdge{};   // Hz, ascending
-    std::array<float, kChunkBandCount> bandLevel{};  // dB
-    float inputGain = 0.0f;                          // dB
-    float outputGain = 0.0f;                         // dB
+    std::array<float, kBandCount> bandDrive{};  // dB
+    std::array<float, kEdgeCount> bandEdge{};   // Hz, ascending
+    std::array<float, kBandCount> bandLevel{};  // dB
+    float inputGain = 0.0f;                     // dB
+    float outputGain = 0.0f;                    // dB
     int32_t shape = 0;
 };
 

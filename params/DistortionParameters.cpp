@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "params/Numeric.h"
+#include "core/Numeric.h"
 #include "params/PresetTemplate.h"
 #include "params/SharedWords.h"
 

@@ -32,8 +32,7 @@ std::string encodeBankText(const unsigned char* bytes, int32_t length) {
 
 std::vector<unsigned char> decodeBankText(const char* text, int32_t lengthWord,
                                           int32_t programSize) {
-    const int64_t expected =
-        int64_t{ProgramStore::kProgramCount} * kDigitsPerByte * programSize + 1;
+    const int64_t expected = int64_t{kProgramCount} * kDigitsPerByte * programSize + 1;
     if (text == nullptr || programSize <= 0 || lengthWord != expected) return {};
     const size_t digits = static_cast<size_t>(expected - 1);
     if (strnlen(text, digits + 1) != digits) return {};

@@ -25,6 +25,13 @@ enum ParameterIndex : int32_t {
 };
 
 inline constexpr int32_t kHostParameterCount = 8;  // indices 0..7 are host-visible
-inline constexpr int32_t kModifyAll = 18;          // "Modify" code: every drive and edge
+// "Modify" codes: 0..3 name band drives, 4..8 name edges 0..4, kModifyAll every drive and edge.
+inline constexpr int32_t kFirstEdgeModifyCode = 4;
+inline constexpr int32_t kModifyAll = 18;
+
+// Change flags reported by the band editor view: the low four bits name the edge or band.
+inline constexpr int32_t kEdgeMovedFlag = 16;
+inline constexpr int32_t kDriveChangedFlag = 32;
+inline constexpr int32_t kFlagIndexMask = 15;
 
 }  // namespace marrowfold

@@ -9,13 +9,6 @@
 
 namespace marrowfold {
 
-// Change flags reported by the band editor view: the low four bits name the edge or band.
-inline constexpr int32_t kEdgeMovedFlag = 16;
-inline constexpr int32_t kDriveChangedFlag = 32;
-inline constexpr int32_t kFlagIndexMask = 15;
-// "Modify" codes 4..8 name edges 0..4; codes 0..3 name band drives.
-inline constexpr int32_t kFirstEdgeModifyCode = 4;
-
 // The band editor's state: edges as log2 of the frequency in Hz, drives in dB.
 struct BandLayout {
     float edgeLog2[kEdgeCount];

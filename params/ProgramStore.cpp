@@ -48,12 +48,12 @@ ProgramStore::ProgramStore(const ParameterSet& model) {
         fieldSize_[i] = desc != nullptr ? std::max(desc->dataSize, 0) : 0;
         programSize_ += fieldSize_[i];
     }
-    programSize_ += kNameSize;
+    programSize_ += kProgramNameSize;
     scratch_.resize(fieldSize_[ParamBank]);
     layOutBlock();
     for (int32_t p = 0; p < kProgramCount; ++p) {
         storeProgram(p, model);
-        char name[kNameSize];
+        char name[kProgramNameSize];
         std::snprintf(name, sizeof name, "Init %d", static_cast<int>(p + 1));
         setProgramName(p, name);
     }
@@ -83,7 +83,7 @@ void ProgramStore::layOutBlock() {
             cursor += fieldSize_[i];
         }
         entries[p].name = reinterpret_cast<char*>(cursor);
-        cursor += kNameSize;
+        cursor += kProgramNameSize;
     }
 }
 
@@ -136,7 +136,7 @@ void ProgramStore::copyProgramName(int32_t program, char* dest) const {
     if (!isValidProgram(program)) return;
     // A restored chunk may hold a name without its terminating zero.
     const char* name = table_[program]->name;
-    const size_t length = strnlen(name, kNameSize - 1);
+    const size_t length = strnlen(name, kProgramNameSize - 1);
     std::memcpy(dest, name, length);
     dest[length] = '\0';
 }
@@ -144,8 +144,8 @@ void ProgramStore::copyProgramName(int32_t program, char* dest) const {
 void ProgramStore::setProgramName(int32_t program, const char* name) {
     if (!isValidProgram(program)) return;
     char* field = table_[program]->name;
-    std::memset(field, 0, kNameSize);
-    if (name != nullptr) std::memcpy(field, name, strnlen(name, kNameSize - 1));
+    std::memset(field, 0, kProgramNameSize);
+    if (name != nullptr) std::memcpy(field, name, strnlen(name, kProgramNameSize - 1));
 }
 
 ChunkView ProgramStore::contents(bool isProgram, int32_t program) const {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "params/ChunkLayout.h"
 #include "params/ParameterSet.h"
 
 namespace marrowfold {
@@ -32,10 +33,6 @@ struct ChunkView {
 // format at all times: a load decodes into a scratch copy.
 class ProgramStore {
   public:
-    static constexpr int32_t kProgramCount = 4;
-    static constexpr int32_t kStoredParameterCount = 10;  // parameters 0..9
-    static constexpr int32_t kNameSize = 64;
-
     struct ProgramEntry {
         unsigned char* field[kStoredParameterCount];
         char* name;

@@ -1,7 +1,9 @@
 #include "resources/bitmaps/BitmapPainter.h"
 
-#include <array>
+#include <algorithm>
 #include <cmath>
+
+#include "dsp/ShapeTables.h"
 
 namespace marrowfold::art {
 
@@ -51,26 +53,16 @@ void text(cairo_t* cr, const std::string& s, double x, double y, double size, bo
 }
 
 double shapeCurve(int shape, double x) {
-    if (shape <= 0) return 1.5 * x - 0.5 * x * x * x;
-    // Telling points of shapes 1..4 at indices 0, 1, 16, 32, ... 240, 255 of a 256-entry table.
-    static constexpr std::array<double, 18> kIndex{0,   1,   16,  32,  48,  64,  80,  96,  112,
-                                                   128, 144, 160, 176, 192, 208, 224, 240, 255};
-    static constexpr std::array<std::array<double, 18>, 4> kValue{{
-        {0, .0155, .22705, .41297, .56307, .68229, .77519, .84599, .89852, .93624, .96225, .9793,
-         .98975, .99559, .99845, .99961, .99995, 1},
-        {0, .02316, .3204, .55007, .71084, .82036, .89262, .93856, .9665, .98262, .99136, .99578,
-         .99787, .99884, .99934, .99968, .99991, 1},
-        {0, .06526, .58294, .64427, .66446, .69805, .72089, .72999, .73399, .74244, .76306, .80133,
-         .85715, .91936, .96865, .9934, .99964, 1},
-        {0, .12936, .89132, .98307, .99372, .99689, .99858, .99942, .99978, .99992, .99997, .99999,
-         .99999, 1, 1, 1, 1, 1},
-    }};
-    const auto& values = kValue[static_cast<size_t>(shape > 4 ? 3 : shape - 1)];
-    const double index = x * 255.0;
-    for (size_t i = 1; i < kIndex.size(); ++i) {
-        if (index <= kIndex[i]) {
-            const double t = (index - kIndex[i - 1]) / (kIndex[i] - kIndex[i - 1]);
-            return values[i - 1] + t * (values[i] - values[i - 1]);
+    if (shape <= 0) return softClipCurve(x);
+    // Straight lines between the points that define the shape: the buttons show its character.
+    const ShapeDefiningRows& rows = shapeDefiningRows();
+    const auto column = static_cast<size_t>(std::min(shape, kShapeCount - 1) - 1);
+    const double index = x * kShapeLastCurveEntry;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        if (index <= rows[i].index) {
+            const double t = (index - rows[i - 1].index) / (rows[i].index - rows[i - 1].index);
+            const double low = rows[i - 1].value[column];
+            return low + t * (rows[i].value[column] - low);
         }
     }
     return 1.0;

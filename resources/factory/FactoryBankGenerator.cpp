@@ -101,7 +101,7 @@ void fillBank(DistortionParameters& model, const FactoryTable& table,
 std::string buildBankText(const FactoryTable& table) {
     DistortionParameters model;
     ProgramStore store(model);
-    if (table.programs.size() != ProgramStore::kProgramCount) {
+    if (table.programs.size() != kProgramCount) {
         throw std::runtime_error("the table must describe four programs");
     }
     for (const FactoryProgram& program : table.programs) {

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "ProbeEffect.h"
-#include "core/EffectEditor.h"
-#include "core/MultibandEffect.h"
 #include "dsp/DspEngine.h"
+#include "effect/EditorNotifications.h"
+#include "effect/MultibandEffect.h"
 #include "params/DistortionParameters.h"
 
 namespace marrowfold {
@@ -17,12 +17,12 @@ namespace {
 using testing::RecordingHost;
 
 // An editor object that records the effect's notifications.
-class ListeningEditor : public HostEditor, public EffectEditor {
+class ListeningEditor : public HostEditor, public EditorNotifications {
   public:
     explicit ListeningEditor(MultibandEffect& owner) : HostEditor(&owner) {
         owner.registerEditor(this);
     }
-    static EffectEditor* create(MultibandEffect& effect, DistortionParameters&) {
+    static EditorNotifications* create(MultibandEffect& effect, DistortionParameters&) {
         return new ListeningEditor(effect);
     }
     void parameterChanged(int32_t index, float value) override {

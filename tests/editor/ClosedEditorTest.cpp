@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/MultibandEffect.h"
 #include "dsp/DspEngine.h"
 #include "editor/MultibandEditor.h"
+#include "effect/MultibandEffect.h"
 #include "params/DistortionParameters.h"
 #include "platform/HeadlessPlatform.h"
 

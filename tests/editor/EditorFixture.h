@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/MultibandEffect.h"
 #include "editor/MultibandEditor.h"
+#include "effect/MultibandEffect.h"
 #include "gui/Frame.h"
 #include "params/DistortionParameters.h"
 #include "tests/gui/GuiTestSupport.h"

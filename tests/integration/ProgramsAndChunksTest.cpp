@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ModuleFixture.h"
+#include "params/ChunkLayout.h"
 #include "tests/common/FactoryNames.h"
 
 namespace marrowfold {
@@ -12,13 +13,6 @@ namespace {
 
 using testing::ModuleTest;
 using testing::StereoBuffers;
-
-constexpr size_t kProgramBytes = 6500;
-constexpr size_t kBankBytes = 4 * kProgramBytes;
-constexpr size_t kPresetArea = 32;
-constexpr size_t kPresetBytes = 100;
-constexpr size_t kPresetCountAt = 6432;
-constexpr size_t kProgramNameAt = 6436;
 
 uint32_t bigEndianWord(const std::vector<uint8_t>& bytes, size_t at) {
     return uint32_t{bytes[at]} << 24 | uint32_t{bytes[at + 1]} << 16 |
@@ -35,38 +29,44 @@ float bigEndianFloat(const std::vector<uint8_t>& bytes, size_t at) {
 // A preset as stored in a chunk: every 4-byte group of the record is byte-reversed.
 struct StoredPreset {
     std::string name;
-    float drive[4], edge[5], level[4], in, out;
+    float drive[kBandCount], edge[kEdgeCount], level[kBandCount], in, out;
     int32_t shape, tag;
 };
 
+// Offsets of the layout the module writes, so a test reads what a host reads.
 StoredPreset presetAt(const std::vector<uint8_t>& bank, int program, int index) {
-    const size_t at = program * kProgramBytes + kPresetArea + index * kPresetBytes;
+    const size_t at = program * kProgramChunkSize + kChunkBankOffset + index * kPresetRecordSize;
+    const auto word = [&](size_t field, int i) { return at + field + kChunkWordSize * i; };
     StoredPreset preset{};
-    for (int i = 0; i < 4; ++i)
-        preset.drive[i] = bigEndianFloat(bank, at + 4 * i);
-    for (int i = 0; i < 5; ++i)
-        preset.edge[i] = bigEndianFloat(bank, at + 16 + 4 * i);
-    for (int i = 0; i < 4; ++i)
-        preset.level[i] = bigEndianFloat(bank, at + 36 + 4 * i);
-    preset.in = bigEndianFloat(bank, at + 52);
-    preset.out = bigEndianFloat(bank, at + 56);
-    preset.shape = static_cast<int32_t>(bigEndianWord(bank, at + 60));
-    char name[33] = {};
-    for (int group = 0; group < 8; ++group) {
+    for (int i = 0; i < kBandCount; ++i) {
+        preset.drive[i] = bigEndianFloat(bank, word(offsetof(PresetRecord, bandDrive), i));
+        preset.level[i] = bigEndianFloat(bank, word(offsetof(PresetRecord, bandLevel), i));
+    }
+    for (int i = 0; i < kEdgeCount; ++i)
+        preset.edge[i] = bigEndianFloat(bank, word(offsetof(PresetRecord, bandEdge), i));
+    preset.in = bigEndianFloat(bank, word(offsetof(PresetRecord, inputGain), 0));
+    preset.out = bigEndianFloat(bank, word(offsetof(PresetRecord, outputGain), 0));
+    preset.shape =
+        static_cast<int32_t>(bigEndianWord(bank, word(offsetof(PresetRecord, shape), 0)));
+    char name[kPresetNameSize + 1] = {};
+    for (int group = 0; group < kPresetNameSize / 4; ++group) {
         for (int byte = 0; byte < 4; ++byte)
-            name[4 * group + byte] = bank[at + 64 + 4 * group + 3 - byte];
+            name[4 * group + byte] = bank[word(offsetof(PresetRecord, name), group) + 3 - byte];
     }
     preset.name = name;
-    preset.tag = static_cast<int32_t>(bigEndianWord(bank, at + 96));
+    preset.tag =
+        static_cast<int32_t>(bigEndianWord(bank, word(offsetof(PresetRecord, recordTag), 0)));
     return preset;
 }
 
 int presetCount(const std::vector<uint8_t>& bank, int program) {
-    return static_cast<int>(bigEndianFloat(bank, program * kProgramBytes + kPresetCountAt));
+    return static_cast<int>(
+        bigEndianFloat(bank, program * kProgramChunkSize + kChunkPresetCountOffset));
 }
 
 std::string programName(const std::vector<uint8_t>& bank, int program) {
-    return reinterpret_cast<const char*>(&bank[program * kProgramBytes + kProgramNameAt]);
+    return reinterpret_cast<const char*>(
+        &bank[program * kProgramChunkSize + kChunkProgramNameOffset]);
 }
 
 TEST_F(ModuleTest, ParameterNamesUnitsAndTexts) {
@@ -123,20 +123,22 @@ TEST_F(ModuleTest, RenamedProgramKeepsItsNameAcrossSwitches) {
 
 TEST_F(ModuleTest, ChunkBytesFollowTheStoredLayout) {
     const std::vector<uint8_t> program = host.saveChunk(true);
-    ASSERT_EQ(program.size(), kProgramBytes);
+    ASSERT_EQ(program.size(), kProgramChunkSize);
     EXPECT_EQ(bigEndianWord(program, 0), 0x3F000000u) << "Band1 of program 0 at 0.5";
     const uint8_t defaultName[] = {0x61, 0x66, 0x65, 0x44, 0x00, 0x74, 0x6C, 0x75};
-    EXPECT_EQ(std::memcmp(&program[kPresetArea + 64], defaultName, sizeof defaultName), 0);
+    EXPECT_EQ(std::memcmp(&program[kChunkBankOffset + offsetof(PresetRecord, name)], defaultName,
+                          sizeof defaultName),
+              0);
     EXPECT_EQ(programName(program, 0), "Default");
-    EXPECT_EQ(host.saveChunk(false).size(), kBankBytes);
+    EXPECT_EQ(host.saveChunk(false).size(), kBankChunkSize);
 }
 
 TEST_F(ModuleTest, ChunksOfAnyOtherLengthAreRefusedWithoutChange) {
     const std::vector<uint8_t> bank = host.saveChunk(false);
-    for (size_t length : {size_t{6499}, size_t{6501}, size_t{0}}) {
+    for (size_t length : {kProgramChunkSize - 1, kProgramChunkSize + 1, size_t{0}}) {
         EXPECT_EQ(host.restoreChunk(std::vector<uint8_t>(length, 0xAB), true), -1) << length;
     }
-    for (size_t length : {size_t{25999}, size_t{26001}, size_t{0}, kProgramBytes}) {
+    for (size_t length : {kBankChunkSize - 1, kBankChunkSize + 1, size_t{0}, kProgramChunkSize}) {
         EXPECT_EQ(host.restoreChunk(std::vector<uint8_t>(length, 0xAB), false), -1) << length;
     }
     EXPECT_EQ(host.saveChunk(false), bank);
@@ -189,8 +191,8 @@ TEST_F(ModuleTest, FactoryRecordsPastTheCountAreZeroOrTheSixtiesLeadCopy) {
                 EXPECT_EQ(std::memcmp(record.drive, lead.drive, sizeof lead.drive), 0);
                 EXPECT_EQ(std::memcmp(record.edge, lead.edge, sizeof lead.edge), 0);
             } else {
-                const size_t at = p * kProgramBytes + kPresetArea + i * kPresetBytes;
-                for (size_t b = 0; b < kPresetBytes; ++b)
+                const size_t at = p * kProgramChunkSize + kChunkBankOffset + i * kPresetRecordSize;
+                for (size_t b = 0; b < kPresetRecordSize; ++b)
                     ASSERT_EQ(bank[at + b], 0) << p << "/" << i;
             }
         }
@@ -201,7 +203,7 @@ TEST_F(ModuleTest, RandomChunksOfTheRightLengthNeverBreakThePlugIn) {
     std::mt19937 random(20261208);
     StereoBuffers buffers(512);
     for (int round = 0; round < 12; ++round) {
-        std::vector<uint8_t> chunk(round % 2 ? kProgramBytes : kBankBytes);
+        std::vector<uint8_t> chunk(round % 2 ? kProgramChunkSize : kBankChunkSize);
         for (uint8_t& byte : chunk)
             byte = static_cast<uint8_t>(random());
         EXPECT_EQ(host.restoreChunk(chunk, round % 2 == 1), 0);

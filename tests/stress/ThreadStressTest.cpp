@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/HostEditor.h"
+#include "params/ChunkLayout.h"
 #include "tests/integration/ModuleFixture.h"
 #include "tests/stress/StressSupport.h"
 
@@ -22,10 +23,9 @@ using testing::kLoudestOutput;
 using testing::StereoBuffers;
 
 constexpr int32_t kBlockSize = 512;
-constexpr int32_t kProgramCount = 4;
-constexpr int32_t kHostParameters = 8;
-constexpr int32_t kEditParameter = 10;
-constexpr int32_t kSoloParameter = 11;
+constexpr int32_t kHostParameters = kHostParameterCount;
+constexpr int32_t kEditParameter = ParamEdit;
+constexpr int32_t kSoloParameter = ParamSolo;
 constexpr float kTwoPi = 6.2831853f;
 
 struct SharedCounters {

@@ -6,8 +6,8 @@
 #include <new>
 #include <vector>
 
-#include "core/EffectEditor.h"
-#include "core/MultibandEffect.h"
+#include "effect/EditorNotifications.h"
+#include "effect/MultibandEffect.h"
 #include "params/DistortionParameters.h"
 #include "params/FactoryBank.h"
 #include "params/FactoryBankData.h"

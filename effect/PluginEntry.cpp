@@ -1,4 +1,4 @@
-#include "core/PluginEntry.h"
+#include "effect/PluginEntry.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/EffectRecord.h"
-#include "core/MultibandEffect.h"
+#include "effect/MultibandEffect.h"
 
 namespace marrowfold {
 

@@ -6,7 +6,7 @@ namespace marrowfold {
 
 // What the effect tells its editor object, whether or not the editor's window is open. The
 // editor object is owned through the HostEditor it also is; this interface never deletes it.
-class EffectEditor {
+class EditorNotifications {
   public:
     // A parameter was written; for indices 0..7 `value` is the normalised value given.
     // Called from whatever thread wrote the parameter.
@@ -18,7 +18,7 @@ class EffectEditor {
     virtual void setHostFreshFlag(int32_t flag) = 0;
 
   protected:
-    ~EffectEditor() = default;
+    ~EditorNotifications() = default;
 };
 
 }  // namespace marrowfold

@@ -1,6 +1,6 @@
 // The module's only exported symbol. C++ reserves the name `main` for programs, so the entry
 // function has another name in the code and the symbol name `main` in the module.
-#include "core/PluginEntry.h"
+#include "effect/PluginEntry.h"
 
 #ifdef MARROWFOLD_WITH_EDITOR
 #include "editor/MultibandEditor.h"

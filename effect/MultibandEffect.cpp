@@ -1,12 +1,12 @@
-#include "core/MultibandEffect.h"
+#include "effect/MultibandEffect.h"
 
 #include <cmath>
 #include <cstring>
 #include <new>
 
-#include "core/EffectEditor.h"
 #include "core/HostEditor.h"
 #include "dsp/DspEngine.h"
+#include "effect/EditorNotifications.h"
 #include "params/DistortionParameters.h"
 #include "params/ProgramStore.h"
 
@@ -58,7 +58,7 @@ bool MultibandEffect::initialize() {
     return true;
 }
 
-EffectEditor* MultibandEffect::createEditor() {
+EditorNotifications* MultibandEffect::createEditor() {
     if (editorFactory == nullptr || !model) return nullptr;
     try {
         editorEvents = editorFactory(*this, *model);

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/MultibandEffect.h"
 #include "dsp/DspEngine.h"
+#include "effect/MultibandEffect.h"
 #include "params/DistortionParameters.h"
+#include "params/EditorProtocol.h"
 
 namespace marrowfold {
 
@@ -45,7 +46,7 @@ void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames,
     if (accumulate == kReplace && activeInputs == 1 && activeOutputs == 2) {
         std::memcpy(outputs[1], outputs[0], sizeof(float) * static_cast<size_t>(frames));
     }
-    if (model->clipRequest() != 0 && model->clipReading() == 0) {
+    if (clipPublishDue(*model)) {
         engine->publishClip(*model);
         model->setClipRequest(0);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/EffectEditor.h"
+#include "effect/EditorNotifications.h"
 #include "params/ProgramStore.h"
 
 namespace marrowfold {
@@ -8,7 +8,7 @@ namespace marrowfold {
 // Passes each step of a program load on to the editor object, when there is one.
 class EditorRelay final : public ProgramLoadObserver {
   public:
-    void connect(EffectEditor* target) { editor = target; }
+    void connect(EditorNotifications* target) { editor = target; }
     // The observer to hand to a program load: none without an editor.
     ProgramLoadObserver* observer() { return editor ? this : nullptr; }
 
@@ -20,7 +20,7 @@ class EditorRelay final : public ProgramLoadObserver {
     }
 
   private:
-    EffectEditor* editor = nullptr;
+    EditorNotifications* editor = nullptr;
 };
 
 }  // namespace marrowfold

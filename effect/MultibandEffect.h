@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/EditorRelay.h"
 #include "core/HostEffectExt.h"
+#include "effect/EditorRelay.h"
 
 namespace marrowfold {
 
@@ -14,15 +14,13 @@ class DspEngine;
 class MultibandEffect;
 
 // Makes the editor object for an effect; the editor registers itself with the effect.
-using EditorFactory = EffectEditor* (*)(MultibandEffect& effect, DistortionParameters& model);
+using EditorFactory = EditorNotifications* (*)(MultibandEffect& effect,
+                                               DistortionParameters& model);
 
 // The four-band distortion: owns the parameter model, the processing engine, the stored
 // programs and the editor object, and answers the host's requests about them.
 class MultibandEffect : public HostEffectExt {
   public:
-    static constexpr int32_t kProgramCount = 4;
-    static constexpr int32_t kHostParameterCount = 8;
-
     explicit MultibandEffect(HostCallback hostCallback, EditorFactory factory = nullptr);
     ~MultibandEffect() override;
 
@@ -51,7 +49,7 @@ class MultibandEffect : public HostEffectExt {
     int32_t vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
 
     virtual bool initialize();
-    virtual EffectEditor* createEditor();
+    virtual EditorNotifications* createEditor();
     virtual DspEngine* createEngine(int32_t inputs, double rate, int32_t outputs);
     virtual void storeProgram(int32_t program);
     virtual int32_t loadProgram(int32_t program);
@@ -82,7 +80,7 @@ class MultibandEffect : public HostEffectExt {
     // Cleared before the engine is replaced and set once the new engine has its parameters.
     std::atomic<int16_t> engineReady{0};
     EditorFactory editorFactory;
-    EffectEditor* editorEvents = nullptr;
+    EditorNotifications* editorEvents = nullptr;
     EditorRelay editorRelay;
 };
 
