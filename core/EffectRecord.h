@@ -105,7 +105,12 @@ enum Request : int32_t {
     ReqEditorRect = 13,
     ReqEditorOpen = 14,
     ReqEditorClose = 15,
+    ReqUnused16 = 16,  // 16, 17, 18, 20 and 21 are answered with 0 and do nothing
+    ReqUnused17 = 17,
+    ReqUnused18 = 18,
     ReqEditorIdle = 19,
+    ReqUnused20 = 20,
+    ReqUnused21 = 21,
     ReqIdentify = 22,
     ReqGetChunk = 23,
     ReqSetChunk = 24,

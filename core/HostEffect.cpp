@@ -11,10 +11,8 @@ namespace marrowfold {
 namespace {
 
 constexpr int32_t kDefaultPluginId = fourCharCode("NoEf");
-constexpr int32_t kIdentifyAnswer = fourCharCode("NvEf");
 constexpr float kDefaultSampleRate = 44100.0f;
 constexpr int32_t kDefaultBlockSize = 1024;
-constexpr double kMeterScale = 32767.0;
 
 // Nothing thrown inside the plug-in may reach the host: a failed request answers `fallback`.
 template <typename Result, typename Body>
@@ -114,90 +112,6 @@ void HostEffect::registerEditor(HostEditor* newEditor) {
     editor = newEditor;
     setFlag(FlagEditor, newEditor != nullptr);
 }
-
-// The requests 0..24, indexed by opcode.
-const HostEffect::RequestHandler HostEffect::requestHandlers[kLastBaseRequest + 1] = {
-    /* ReqOpen */ [](HostEffect& e, const RequestArgs&) -> intptr_t { return e.onOpen(), 0; },
-    /* ReqClose */ [](HostEffect& e, const RequestArgs&) -> intptr_t { return e.onClose(), 0; },
-    /* ReqSetProgram */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        if (a.valueAsInt() < e.programCount) e.selectProgram(a.valueAsInt());
-        return 0;
-    },
-    /* ReqGetProgram */
-    [](HostEffect& e, const RequestArgs&) -> intptr_t { return e.programIndex(); },
-    /* ReqSetProgramName */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.renameProgram(static_cast<char*>(a.ptr)), 0;
-    },
-    /* ReqGetProgramName */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.copyProgramName(static_cast<char*>(a.ptr)), 0;
-    },
-    /* ReqParamUnit */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.copyParameterUnit(a.index, static_cast<char*>(a.ptr)), 0;
-    },
-    /* ReqParamText */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.copyParameterText(a.index, static_cast<char*>(a.ptr)), 0;
-    },
-    /* ReqParamTitle */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.copyParameterTitle(a.index, static_cast<char*>(a.ptr)), 0;
-    },
-    /* ReqMeter */
-    [](HostEffect& e, const RequestArgs&) -> intptr_t {
-        return truncateToInt32(static_cast<double>(e.meterLevel()) * kMeterScale);
-    },
-    /* ReqSetSampleRate */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t { return e.changeSampleRate(a.opt), 0; },
-    /* ReqSetBlockSize */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.changeBlockSize(a.valueAsInt()), 0;
-    },
-    /* ReqSetActive */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        if (a.value == 0) {
-            e.onDeactivate();
-        } else {
-            e.onActivate();
-        }
-        return 0;
-    },
-    /* ReqEditorRect */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.editor ? e.editor->getBounds(static_cast<EditorRect**>(a.ptr)) : 0;
-    },
-    /* ReqEditorOpen */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.editor ? e.editor->attach(a.ptr) : 0;
-    },
-    /* ReqEditorClose */
-    [](HostEffect& e, const RequestArgs&) -> intptr_t {
-        if (e.editor) e.editor->detach();
-        return 0;
-    },
-    /* 16 */ [](HostEffect&, const RequestArgs&) -> intptr_t { return 0; },
-    /* 17 */ [](HostEffect&, const RequestArgs&) -> intptr_t { return 0; },
-    /* 18 */ [](HostEffect&, const RequestArgs&) -> intptr_t { return 0; },
-    /* ReqEditorIdle */
-    [](HostEffect& e, const RequestArgs&) -> intptr_t {
-        if (e.editor) e.editor->idle();
-        return 0;
-    },
-    /* 20 */ [](HostEffect&, const RequestArgs&) -> intptr_t { return 0; },
-    /* 21 */ [](HostEffect&, const RequestArgs&) -> intptr_t { return 0; },
-    /* ReqIdentify */ [](HostEffect&, const RequestArgs&) -> intptr_t { return kIdentifyAnswer; },
-    /* ReqGetChunk */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.saveState(static_cast<void**>(a.ptr), a.index != 0);
-    },
-    /* ReqSetChunk */
-    [](HostEffect& e, const RequestArgs& a) -> intptr_t {
-        return e.restoreState(a.ptr, a.valueAsInt(), a.index != 0);
-    },
-};
 
 intptr_t HostEffect::handleRequest(int32_t opcode, const RequestArgs& args) {
     if (static_cast<uint32_t>(opcode) > static_cast<uint32_t>(kLastBaseRequest)) return 0;

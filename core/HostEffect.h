@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/EffectRecord.h"
@@ -17,6 +18,8 @@ struct RequestArgs {
 
     // The value as the int32 a 32-bit host passes.
     int32_t valueAsInt() const { return static_cast<int32_t>(value); }
+    // The value as the address a host may pass in it.
+    void* valueAsPointer() const { return reinterpret_cast<void*>(value); }
 };
 
 // Base of an effect: owns the record handed to the host, answers every request of the first
@@ -99,7 +102,9 @@ class HostEffect {
 
   private:
     using RequestHandler = intptr_t (*)(HostEffect& effect, const RequestArgs& args);
-    static const RequestHandler requestHandlers[kLastBaseRequest + 1];
+    using RequestTable = std::array<RequestHandler, kLastBaseRequest + 1>;
+    struct Requests;
+    static const RequestTable requestHandlers;
     void initialiseRecord();
 };
 

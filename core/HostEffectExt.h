@@ -108,7 +108,9 @@ class HostEffectExt : public HostEffect {
     intptr_t forwardKey(const RequestArgs& args, bool pressed);
 
     using RequestHandler = intptr_t (*)(HostEffectExt& effect, const RequestArgs& args);
-    static const RequestHandler requestHandlers[kLastExtRequest - kFirstExtRequest + 1];
+    using RequestTable = std::array<RequestHandler, kLastExtRequest - kFirstExtRequest + 1>;
+    struct Requests;
+    static const RequestTable requestHandlers;
 };
 
 }  // namespace marrowfold
