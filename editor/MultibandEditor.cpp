@@ -18,15 +18,6 @@
 
 namespace marrowfold {
 
-namespace {
-
-// The parameter each control tag stands for; -1 for the splash.
-constexpr std::array<int32_t, TagCount> kTagParameter = {
-    -1,        ParamBand1, ParamBand2, ParamBand3, ParamBand4,  ParamIn,     ParamOut, ParamPreset,
-    ParamEdit, ParamBank,  ParamSolo,  ParamShape, ParamDelete, ParamCreate, ParamClip};
-
-}  // namespace
-
 EditorNotifications* MultibandEditor::create(MultibandEffect& effect, DistortionParameters& model) {
     return new MultibandEditor(effect, model);
 }
@@ -34,7 +25,7 @@ EditorNotifications* MultibandEditor::create(MultibandEffect& effect, Distortion
 MultibandEditor::MultibandEditor(MultibandEffect& owner, DistortionParameters& parameters)
     : EditorBase(&owner),
       model(&parameters),
-      bitmaps(std::make_unique<BitmapTable>(PanelBitmap, PanelBitmapEnd - PanelBitmap)) {
+      bitmaps(std::make_unique<BitmapTable>(PanelBitmap, kPanelBitmapCount)) {
     bounds = EditorRect{0, 0, static_cast<int16_t>(panelHeight()),
                         static_cast<int16_t>(panelWidth(true))};
 }
@@ -150,7 +141,7 @@ float MultibandEditor::defaultValueFor(Control* control) {
     if (control == nullptr || model == nullptr) return 0.0f;
     const int32_t tag = control->tag();
     if (tag < 0 || tag >= TagCount) return 0.0f;
-    const ParameterDesc* desc = model->descriptor(kTagParameter[static_cast<size_t>(tag)]);
+    const ParameterDesc* desc = model->descriptor(controlRoles[static_cast<size_t>(tag)].parameter);
     return desc ? desc->defaultValue : 0.0f;
 }
 

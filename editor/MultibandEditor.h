@@ -12,6 +12,7 @@
 #include "gui/EditorBase.h"
 #include "params/PresetBankEdits.h"
 #include "params/PresetRecord.h"
+#include "resources/bitmaps/PanelBitmaps.h"
 
 namespace marrowfold {
 
@@ -30,6 +31,10 @@ class ToggleButton;
 enum ControlTag : int32_t {
     TagSplash = 0,
     TagBand1 = 1,  // knobs and value fields 1..6 stand for parameters 0..5
+    TagBand2 = 2,
+    TagBand3 = 3,
+    TagBand4 = 4,
+    TagIn = 5,
     TagOut = 6,
     TagPresetSlider = 7,
     TagEdit = 8,
@@ -40,20 +45,6 @@ enum ControlTag : int32_t {
     TagCreate = 13,
     TagClip = 14,
     TagCount
-};
-
-// The panel's bitmaps by resource id.
-enum PanelBitmapId : int32_t {
-    PanelBitmap = 1000,  // the left half is the compact panel, the whole the expanded one
-    SplashBitmap = 1001,
-    EditBitmap = 1002,
-    DeleteBitmap = 1003,
-    LampBitmap = 1004,  // Solo and Create
-    ClipBitmap = 1005,
-    FirstShapeBitmap = 1006,  // one for each of the five shapes
-    SliderHandleBitmap = 1011,
-    KnobStripBitmap = 1012,
-    PanelBitmapEnd
 };
 
 // Knobs and value fields: Band1..Band4, In, Out.
@@ -118,8 +109,15 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     bool isEditLocked() const { return editLocked; }
 
   private:
+    // What a control stands for: the parameter whose default a reset restores (-1: none) and
+    // the handler of its changes (none for controls that only show).
     using ControlHandler = void (MultibandEditor::*)(Canvas* context, Control* control);
-    static const std::array<ControlHandler, TagCount> controlHandlers;
+    struct ControlRole {
+        int32_t parameter;
+        ControlHandler handler;
+    };
+    struct Controls;
+    static const std::array<ControlRole, TagCount> controlRoles;
 
     // Window construction, in the order attach runs it.
     void buildPanel(WindowId parent);

@@ -2,6 +2,7 @@
 // one of the preset bank's edits, and a new preset is shown and announced to the host.
 #include <optional>
 
+#include "core/KeyedTable.h"
 #include "editor/BandEditorView.h"
 #include "editor/MultibandEditor.h"
 #include "editor/PresetNameView.h"
@@ -32,23 +33,28 @@ float presetLevel(const PresetRecord& preset, int32_t index) {
 
 }  // namespace
 
-const std::array<MultibandEditor::ControlHandler, TagCount> MultibandEditor::controlHandlers = {
-    nullptr,  // the splash changes no parameter
-    &MultibandEditor::levelChanged,
-    &MultibandEditor::levelChanged,
-    &MultibandEditor::levelChanged,
-    &MultibandEditor::levelChanged,
-    &MultibandEditor::levelChanged,
-    &MultibandEditor::levelChanged,
-    &MultibandEditor::presetSelected,
-    &MultibandEditor::editToggled,
-    &MultibandEditor::bandsEdited,
-    &MultibandEditor::soloToggled,
-    &MultibandEditor::shapeChosen,
-    &MultibandEditor::deletePressed,
-    &MultibandEditor::createPressed,
-    nullptr,  // the clip indicator only shows
+struct MultibandEditor::Controls {
+    static constexpr KeyedEntry<ControlRole> entries[] = {
+        {TagSplash, {-1, nullptr}},  // the splash changes no parameter
+        {TagBand1, {ParamBand1, &MultibandEditor::levelChanged}},
+        {TagBand2, {ParamBand2, &MultibandEditor::levelChanged}},
+        {TagBand3, {ParamBand3, &MultibandEditor::levelChanged}},
+        {TagBand4, {ParamBand4, &MultibandEditor::levelChanged}},
+        {TagIn, {ParamIn, &MultibandEditor::levelChanged}},
+        {TagOut, {ParamOut, &MultibandEditor::levelChanged}},
+        {TagPresetSlider, {ParamPreset, &MultibandEditor::presetSelected}},
+        {TagEdit, {ParamEdit, &MultibandEditor::editToggled}},
+        {TagBandView, {ParamBank, &MultibandEditor::bandsEdited}},
+        {TagSolo, {ParamSolo, &MultibandEditor::soloToggled}},
+        {TagShape, {ParamShape, &MultibandEditor::shapeChosen}},
+        {TagDelete, {ParamDelete, &MultibandEditor::deletePressed}},
+        {TagCreate, {ParamCreate, &MultibandEditor::createPressed}},
+        {TagClip, {ParamClip, nullptr}},  // the clip indicator only shows
+    };
 };
+
+constinit const std::array<MultibandEditor::ControlRole, TagCount> MultibandEditor::controlRoles =
+    tableByKey<ControlRole, TagCount>(TagSplash, Controls::entries);
 
 // The audio side applies no parameter change while the editor is in the middle of one. Once the
 // window is open, every view of the panel exists.
@@ -58,7 +64,7 @@ void MultibandEditor::controlChanged(Canvas* context, Control* control) {
         BusyScope busy(*model);
         const int32_t tag = control->tag();
         if (tag >= 0 && tag < TagCount) {
-            if (ControlHandler handler = controlHandlers[static_cast<size_t>(tag)]) {
+            if (ControlHandler handler = controlRoles[static_cast<size_t>(tag)].handler) {
                 (this->*handler)(context, control);
             }
         }

@@ -22,10 +22,14 @@ namespace marrowfold {
 
 namespace {
 
-constexpr Color kPanelBlue{0, 15, 67, 0};
-constexpr Color kSlate{38, 51, 95, 0};
-constexpr Color kLightBlue{89, 168, 209, 0};
-constexpr Color kPaleCyan{121, 207, 241, 0};
+constexpr Color colorOf(PaletteColour colour) {
+    return {colour.red, colour.green, colour.blue, 0};
+}
+
+constexpr Color kPanelBlue = colorOf(palette::kPanelBlue);
+constexpr Color kSlate = colorOf(palette::kSlate);
+constexpr Color kLightBlue = colorOf(palette::kLightBlue);
+constexpr Color kPaleCyan = colorOf(palette::kPaleCyan);
 
 // Hosts write at most a few dozen characters; the buffer ends with a zero whatever they write.
 constexpr size_t kProductTextBytes = 256;
@@ -34,7 +38,6 @@ constexpr Rect kSplashClickArea{224, 6, 331, 24};
 constexpr Rect kSplashTextArea{108, 132, 246, 152};
 constexpr int32_t kSplashVersionLine = 1;
 
-constexpr int32_t kKnobFrames = 63;
 constexpr std::array<Point, kLevelControlCount> kKnobCorners = {
     {{46, 74}, {127, 74}, {207, 74}, {287, 74}, {47, 144}, {287, 144}}};
 
@@ -47,9 +50,8 @@ constexpr Point kDeleteButtonCorner{398, 11};
 constexpr Point kClipCorner{34, 186};
 
 constexpr Rect kShapeGroupRect{683, 48, 717, 182};
-constexpr int32_t kShapeCount = 5;
 constexpr int32_t kShapeButtonLeft = 683;
-constexpr std::array<int32_t, kShapeCount> kShapeButtonTops = {50, 80, 110, 140, 170};
+constexpr std::array<int32_t, kShapeBitmapCount> kShapeButtonTops = {50, 80, 110, 140, 170};
 
 constexpr int32_t kValueFont = 6;
 constexpr std::array<Rect, kLevelControlCount> kValueFieldRects = {{{42, 57, 82, 68},
@@ -139,12 +141,12 @@ void MultibandEditor::addSplash() {
 void MultibandEditor::addKnobs() {
     Bitmap* strip = bitmaps->bitmap(KnobStripBitmap);
     const int32_t size = bitmaps->width(KnobStripBitmap);
-    const int32_t frameHeight = bitmaps->height(KnobStripBitmap) / kKnobFrames;
+    const int32_t frameHeight = bitmaps->height(KnobStripBitmap) / kKnobFrameCount;
     for (int32_t i = 0; i < kLevelControlCount; ++i) {
         const Point corner = kKnobCorners[static_cast<size_t>(i)];
         const Rect rect{corner.h, corner.v, corner.h + size, corner.v + size};
-        auto* knob =
-            new FilmstripKnob(rect, this, TagBand1 + i, kKnobFrames, frameHeight, strip, corner);
+        auto* knob = new FilmstripKnob(rect, this, TagBand1 + i, kKnobFrameCount, frameHeight,
+                                       strip, corner);
         knob->setSeeThrough(true);
         views.knobs[static_cast<size_t>(i)] = place(knob);
     }
@@ -178,13 +180,13 @@ void MultibandEditor::addButtons() {
 }
 
 void MultibandEditor::addShapeGroup() {
-    std::array<int32_t, kShapeCount> lefts;
+    std::array<int32_t, kShapeBitmapCount> lefts;
     lefts.fill(kShapeButtonLeft);
-    std::array<Bitmap*, kShapeCount> pictures;
-    for (int32_t i = 0; i < kShapeCount; ++i)
+    std::array<Bitmap*, kShapeBitmapCount> pictures;
+    for (int32_t i = 0; i < kShapeBitmapCount; ++i)
         pictures[static_cast<size_t>(i)] = bitmaps->bitmap(FirstShapeBitmap + i);
     views.shapeGroup =
-        place(new ButtonGroup(kShapeGroupRect, this, TagShape, kShapeCount, lefts.data(),
+        place(new ButtonGroup(kShapeGroupRect, this, TagShape, kShapeBitmapCount, lefts.data(),
                               kShapeButtonTops.data(), pictures.data()));
 }
 

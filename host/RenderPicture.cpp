@@ -10,6 +10,8 @@
 #include <numbers>
 #include <utility>
 
+#include "resources/bitmaps/PanelBitmaps.h"
+
 namespace marrowfold {
 
 namespace {
@@ -22,10 +24,14 @@ constexpr Rgb rgb(int red, int green, int blue) {
     return {red / 255.0, green / 255.0, blue / 255.0};
 }
 
+constexpr Rgb rgb(PaletteColour colour) {
+    return rgb(colour.red, colour.green, colour.blue);
+}
+
 // The panel colours of the module's own look.
-constexpr Rgb kPanelBlue = rgb(0, 15, 67);
-constexpr Rgb kLightBlue = rgb(89, 168, 209);
-constexpr Rgb kPaleCyan = rgb(121, 207, 241);
+constexpr Rgb kPanelBlue = rgb(palette::kPanelBlue);
+constexpr Rgb kLightBlue = rgb(palette::kLightBlue);
+constexpr Rgb kPaleCyan = rgb(palette::kPaleCyan);
 constexpr Rgb kPlotBackground = rgb(6, 27, 88);
 constexpr Rgb kGridLine = rgb(32, 60, 128);
 constexpr Rgb kWhite = rgb(255, 255, 255);

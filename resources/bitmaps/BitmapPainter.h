@@ -6,23 +6,29 @@
 
 #include <string>
 
+#include "resources/bitmaps/PanelBitmaps.h"
+
 namespace marrowfold::art {
 
 struct Rgb {
     double r, g, b;
 };
 
-// The panel's palette.
-inline constexpr Rgb kPanelBlue{0 / 255.0, 15 / 255.0, 67 / 255.0};
-inline constexpr Rgb kSlate{38 / 255.0, 51 / 255.0, 95 / 255.0};
-inline constexpr Rgb kLightBlue{89 / 255.0, 168 / 255.0, 209 / 255.0};
-inline constexpr Rgb kPaleCyan{121 / 255.0, 207 / 255.0, 241 / 255.0};
+constexpr Rgb toRgb(PaletteColour colour) {
+    return {colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0};
+}
+
+// The panel's palette as cairo takes it.
+inline constexpr Rgb kPanelBlue = toRgb(palette::kPanelBlue);
+inline constexpr Rgb kSlate = toRgb(palette::kSlate);
+inline constexpr Rgb kLightBlue = toRgb(palette::kLightBlue);
+inline constexpr Rgb kPaleCyan = toRgb(palette::kPaleCyan);
 // Labels are a hair off pure white, which is the key colour of transparent drawing.
-inline constexpr Rgb kLabel{246 / 255.0, 248 / 255.0, 252 / 255.0};
-inline constexpr Rgb kKey{1.0, 1.0, 1.0};
-inline constexpr Rgb kDeepBlue{0 / 255.0, 9 / 255.0, 42 / 255.0};
-inline constexpr Rgb kMuted{70 / 255.0, 96 / 255.0, 150 / 255.0};
-inline constexpr Rgb kClipRed{235 / 255.0, 48 / 255.0, 48 / 255.0};
+inline constexpr Rgb kLabel = toRgb(palette::kLabel);
+inline constexpr Rgb kKey = toRgb(palette::kKey);
+inline constexpr Rgb kDeepBlue = toRgb(palette::kDeepBlue);
+inline constexpr Rgb kMuted = toRgb(palette::kMuted);
+inline constexpr Rgb kClipRed = toRgb(palette::kClipRed);
 
 inline constexpr const char* kFace = "Liberation Sans";
 

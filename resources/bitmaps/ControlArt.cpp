@@ -9,15 +9,13 @@ namespace marrowfold::art {
 namespace {
 
 constexpr double kPi = M_PI;
-constexpr int kKnobSize = 32;
-constexpr int kKnobFrames = 63;
 constexpr double kKnobStart = 1.25 * kPi;  // lower left, counter-clockwise angles
 constexpr double kKnobSweep = 1.5 * kPi;   // 270 degrees, clockwise
 
 // Pixels outside a hard-edged disc keep the key colour; inside, everything is drawn on panel blue
 // so that soft edges blend into the panel the knob sits on.
 void knobFrame(cairo_t* cr, double value) {
-    const double c = kKnobSize / 2.0;
+    const double c = kKnobFrameSize / 2.0;
     setColour(cr, kKey);
     cairo_paint(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
@@ -153,12 +151,12 @@ void clipLamp(cairo_t* cr, double y, bool lit) {
 }  // namespace
 
 void drawKnobStrip(cairo_t* cr) {
-    for (int frame = 0; frame < kKnobFrames; ++frame) {
+    for (int frame = 0; frame < kKnobFrameCount; ++frame) {
         cairo_save(cr);
-        cairo_translate(cr, 0, frame * kKnobSize);
-        cairo_rectangle(cr, 0, 0, kKnobSize, kKnobSize);
+        cairo_translate(cr, 0, frame * kKnobFrameSize);
+        cairo_rectangle(cr, 0, 0, kKnobFrameSize, kKnobFrameSize);
         cairo_clip(cr);
-        knobFrame(cr, frame / static_cast<double>(kKnobFrames - 1));
+        knobFrame(cr, frame / static_cast<double>(kKnobFrameCount - 1));
         cairo_restore(cr);
     }
 }

@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -16,31 +15,44 @@
 
 namespace {
 
+using namespace marrowfold;
 using namespace marrowfold::art;
+
+using DrawFunction = void (*)(cairo_t*);
+
+// Each bitmap's picture, by resource id; the sizes are the panel's own.
+constexpr KeyedEntry<DrawFunction> kPictureEntries[] = {
+    {PanelBitmap, drawPanel},
+    {SplashBitmap, drawSplash},
+    {EditBitmap, drawEditButton},
+    {DeleteBitmap, [](cairo_t* cr) { drawSmallButton(cr, 1); }},
+    {LampBitmap, [](cairo_t* cr) { drawSmallButton(cr, 0); }},
+    {ClipBitmap, drawClipLamp},
+    {FirstShapeBitmap, [](cairo_t* cr) { drawShapeButton(cr, 0); }},
+    {FirstShapeBitmap + 1, [](cairo_t* cr) { drawShapeButton(cr, 1); }},
+    {FirstShapeBitmap + 2, [](cairo_t* cr) { drawShapeButton(cr, 2); }},
+    {FirstShapeBitmap + 3, [](cairo_t* cr) { drawShapeButton(cr, 3); }},
+    {FirstShapeBitmap + 4, [](cairo_t* cr) { drawShapeButton(cr, 4); }},
+    {SliderHandleBitmap, drawSliderHandle},
+    {KnobStripBitmap, drawKnobStrip},
+};
+constexpr std::array<DrawFunction, kPanelBitmapCount> kPictures =
+    tableByKey<DrawFunction, kPanelBitmapCount>(PanelBitmap, kPictureEntries);
 
 struct Picture {
     int id;
     int width;
     int height;
-    std::function<void(cairo_t*)> draw;
+    DrawFunction draw;
 };
 
-const std::vector<Picture>& pictures() {
-    static const std::vector<Picture> all = {
-        {1000, 728, 213, drawPanel},
-        {1001, 365, 213, drawSplash},
-        {1002, 31, 26, drawEditButton},
-        {1003, 11, 22, [](cairo_t* cr) { drawSmallButton(cr, 1); }},
-        {1004, 11, 22, [](cairo_t* cr) { drawSmallButton(cr, 0); }},
-        {1005, 15, 30, drawClipLamp},
-        {1006, 31, 26, [](cairo_t* cr) { drawShapeButton(cr, 0); }},
-        {1007, 31, 26, [](cairo_t* cr) { drawShapeButton(cr, 1); }},
-        {1008, 31, 26, [](cairo_t* cr) { drawShapeButton(cr, 2); }},
-        {1009, 31, 26, [](cairo_t* cr) { drawShapeButton(cr, 3); }},
-        {1010, 31, 26, [](cairo_t* cr) { drawShapeButton(cr, 4); }},
-        {1011, 27, 13, drawSliderHandle},
-        {1012, 32, 2016, drawKnobStrip},
-    };
+std::vector<Picture> pictures() {
+    std::vector<Picture> all;
+    for (int32_t id = PanelBitmap; id < PanelBitmapEnd; ++id) {
+        const BitmapSize size = panelBitmapSize(id);
+        all.push_back(
+            {id, size.width, size.height, kPictures[static_cast<size_t>(id - PanelBitmap)]});
+    }
     return all;
 }
 
