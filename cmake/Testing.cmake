@@ -1,4 +1,15 @@
-find_package(GTest REQUIRED)
+if(MARROWFOLD_M32)
+    # Debian ships GoogleTest built for the machine's own word size only; the 32-bit build
+    # compiles it from the sources Debian installs beside it.
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # Our warning flags are for our own code.
+    foreach(library gtest gtest_main gmock gmock_main)
+        target_compile_options(${library} PRIVATE -w)
+    endforeach()
+else()
+    find_package(GTest REQUIRED)
+endif()
 include(GoogleTest)
 
 # marrowfold_add_test(NAME SOURCES... LIBS ... [X11]): one GoogleTest binary registered with

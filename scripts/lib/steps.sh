@@ -1,0 +1,58 @@
+# Shared by the check scripts: named steps with their times, builds from CMakePresets.json, and
+# one summary line at the end. Source it from the repository's root.
+
+jobs=$(nproc)
+results=()
+failed=0
+started=$SECONDS
+
+# step NAME COMMAND ARGS...: runs the command and records whether it passed and how long it took.
+step() {
+    local name=$1
+    shift
+    echo "=== $name"
+    local begin=$SECONDS
+    if "$@"; then
+        results+=("$name: ok ($((SECONDS - begin))s)")
+    else
+        results+=("$name: FAILED")
+        failed=1
+    fi
+}
+
+# preset_dir PRESET: the build folder of a configure preset.
+preset_dir() {
+    echo "build-ci/$1"
+}
+
+# build_preset PRESET [TARGETS...]: configures and builds, printing the logs only on failure.
+build_preset() {
+    local preset=$1
+    shift
+    local dir
+    dir=$(preset_dir "$preset")
+    mkdir -p build-ci
+    cmake --preset "$preset" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    cmake --build "$dir" -j"$jobs" "${targets[@]}" >"$dir.build.log" 2>&1 ||
+        { tail -60 "$dir.build.log"; return 1; }
+}
+
+# test_preset PRESET: the preset's whole test suite.
+test_preset() {
+    (cd "$(preset_dir "$1")" && ctest --output-on-failure -j"$jobs" --timeout 600)
+}
+
+# finish PASSED FAILED: prints every step's line and one summary line, "PASSED passed in Ns" or
+# "FAILED FAILED after Ns", and exits with the overall status.
+finish() {
+    echo
+    printf '%s\n' "${results[@]}"
+    if [ $failed -eq 0 ]; then
+        echo "SUMMARY: $1 passed in $((SECONDS - started))s"
+    else
+        echo "SUMMARY: $2 FAILED after $((SECONDS - started))s"
+    fi
+    exit $failed
+}
