@@ -114,21 +114,16 @@ void Slider::mousePressed(Canvas* context, Point where) {
     if (frame) frame->dragStarted(tag_);
     float base = value_;
     uint32_t recorded = pressState;
-    Point cursor = where;
-    for (;;) {
-        const uint32_t state = currentMouseState(context);
-        if (!(state & kMouseLeft)) break;
+    trackDrag(context, where, DragPairing::CursorBeforePoll, [&](const DragRound& round) {
         // A new press of Shift starts fine moves from where the value is now.
-        const bool fine = state & kKeyShift;
-        if (!fine || state != recorded) base = value_;
-        recorded = state;
-        const float f = positionToValue(across ? cursor.h : cursor.v, delta);
+        const bool fine = round.state & kKeyShift;
+        if (!fine || round.state != recorded) base = value_;
+        recorded = round.state;
+        const float f = positionToValue(across ? round.cursor.h : round.cursor.v, delta);
         value_ = fine ? base + (f - base) / zoomFactor_ : f;
         clampValue();
         reportIfDirty(context);
-        if (context) context->mousePosition(cursor);
-        idleWhileTracking();
-    }
+    });
     if (frame) frame->dragEnded(tag_);
 }
 
