@@ -85,11 +85,7 @@ float NumberField::textToNumber(const std::string& text) {
 // reports, as the listener must hear what was typed.
 bool NumberField::takeTypedText(const std::string& typed) {
     if (typed == text_) return false;
-    if (parser_) {
-        parser_(typed.c_str(), &value_);
-    } else {
-        value_ = textToNumber(typed);
-    }
+    value_ = textToNumber(typed);
     clampValue();
     text_ = valueText();
     return true;
