@@ -54,7 +54,6 @@ class BandEditorView : public Control {
     int32_t selectedBand() const { return selectedBand_; }
     void setSampleRate(int32_t rate);
 
-    const BandGeometry& bands() const { return bands_; }
     int32_t bandCount() const { return bands_.bandCount(); }
     int32_t sampleRate() const { return bands_.sampleRate(); }
     float defaultEdge(int32_t e) const { return bands_.defaultEdge(e); }

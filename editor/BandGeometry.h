@@ -42,7 +42,6 @@ class BandGeometry {
     // Each value goes through its clamp, and every handle is placed again.
     void setEdge(int32_t e, float log2Hz);
     void setDrive(int32_t band, float db);
-    void reset();
     // Edges in Hz (bandCount + 1 of them) and drives in dB (bandCount); false when either is
     // missing, and then nothing changes.
     bool loadBands(const float* edgesHz, const float* drivesDb);
@@ -61,6 +60,8 @@ class BandGeometry {
     int32_t bandAt(int32_t x) const;
 
   private:
+    // The default edges and every drive at 0 dB.
+    void reset();
     void applySampleRate(int32_t rate);
     void rebuildFrequencyScale(float rightPixel);
     void layout();

@@ -22,7 +22,9 @@ class ValueListener {
 
 // How a drag pairs the cursor with the mouse state it polls. Every round polls the state once
 // and idles the host once; the step hears the cursor, the cursor of the round before (the start
-// point in the first round) and the state.
+// point in the first round) and the state. Each control keeps the pairing it has always had:
+// knobs CursorBeforePollThroughRelease, the slider CursorBeforePoll, the number field and the
+// band editor CursorAfterPoll.
 enum class DragPairing {
     // The cursor is read right after each poll; the drag ends at the poll that finds the left
     // button up, without a step.
