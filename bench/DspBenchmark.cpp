@@ -59,7 +59,7 @@ void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, 
         out.push_back(output[ch].data());
     }
     for (auto _ : state) {
-        engine.process(in.data(), out.data(), frames, 0);
+        engine.process(in.data(), out.data(), frames, OutputMode::Replace);
         benchmark::DoNotOptimize(out[0][frames - 1]);
         benchmark::ClobberMemory();
     }

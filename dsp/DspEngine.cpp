@@ -23,8 +23,8 @@ DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32
 
 DspEngine::~DspEngine() = default;
 
-void DspEngine::process(float** in, float** out, int32_t frames, int32_t accumulate) {
-    if (accumulate == 0) {
+void DspEngine::process(float** in, float** out, int32_t frames, OutputMode mode) {
+    if (mode == OutputMode::Replace) {
         shaper_->process(in, out, frames);
         return;
     }

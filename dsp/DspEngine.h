@@ -9,6 +9,15 @@
 
 namespace marrowfold {
 
+// Whether process writes its outputs or adds to them.
+enum class OutputMode {
+    // The band sum is written to out.
+    Replace,
+    // The band sum replaces the contents of in, and is then added to out over
+    // outputChannels() channels.
+    Accumulate,
+};
+
 // The effect's audio processing: four Butterworth bands, each driven through the selected
 // transfer curve and summed, with its settings taken from the parameter model once per block.
 // Construction allocates (and may throw std::bad_alloc); process, applyChanges and publishClip
@@ -21,9 +30,7 @@ class DspEngine {
     DspEngine(const DspEngine&) = delete;
     DspEngine& operator=(const DspEngine&) = delete;
 
-    // accumulate == 0: the band sum is written to out. Otherwise the band sum replaces the
-    // contents of in, and is then added to out over outputChannels() channels.
-    virtual void process(float** in, float** out, int32_t frames, int32_t accumulate);
+    virtual void process(float** in, float** out, int32_t frames, OutputMode mode);
 
     // Takes the parameters marked changed in the model and applies them. Through parameter 8 it
     // copies the current preset and re-applies the drives and edges that "Modify" names.

@@ -20,17 +20,6 @@ constexpr int32_t kFrequencyStripHeight = 18;
 constexpr int32_t kHandleInsetAcross = 5;
 constexpr int32_t kHandleInsetDown = 6;
 
-// A handle's hit rectangle reaches 3 pixels left and up and 4 right and down of its point;
-// hit testing widens it by 5 more on every side.
-constexpr int32_t kHitReachBefore = 3;
-constexpr int32_t kHitReachAfter = 4;
-constexpr int32_t kHitWidening = 5;
-
-// Mouse positions left of or above this, or beyond the far limit (a wrapped coordinate), are
-// taken as this.
-constexpr int32_t kLocalFloor = 5;
-constexpr int32_t kLocalFar = 30000;
-
 constexpr float kFineDrivePerPixel = 0.01f;    // dB per pixel with Control held
 constexpr float kFineOctavePerPixel = 0.001f;  // octaves per pixel with Control held
 constexpr float kKilo = 0.001f;                // Hz to kHz on the frequency axis
@@ -46,9 +35,13 @@ constexpr int32_t kEdgeMarkerHalfHeight = 4;
 constexpr Color kInitialGridColour{10, 40, 30, 0};
 constexpr Color kReadoutColour{97, 200, 255, 0};
 
-// A pixel coordinate from a mapped value: rounded half up, defined for any input.
-int32_t toWholePixel(float value) {
-    return truncateToInt32(static_cast<double>(value) + 0.5);
+Rect plotAreaIn(const Rect& size) {
+    return {0, 0, size.width() - kLevelStripWidth, size.height() - kFrequencyStripHeight};
+}
+
+Rect handleAreaIn(const Rect& plot) {
+    return {plot.left + kHandleInsetAcross, plot.top + kHandleInsetDown,
+            plot.right - kHandleInsetAcross, plot.bottom - kHandleInsetDown};
 }
 
 void drawDiamond(Canvas& canvas, Point centre, int32_t halfWidth, int32_t halfHeight) {
@@ -66,26 +59,13 @@ void drawDiamond(Canvas& canvas, Point centre, int32_t halfWidth, int32_t halfHe
 BandEditorView::BandEditorView(const Rect& size, ValueListener* listener, int32_t tag,
                                int32_t maxBands, int32_t sampleRate, Bitmap* background)
     : Control(size, listener, tag, background),
-      bandCount_(std::max(maxBands, 1)),
-      edgeLog_(static_cast<size_t>(bandCount_ + 1), 0.0f),
-      drive_(static_cast<size_t>(bandCount_), 0.0f),
-      edgePoints_(static_cast<size_t>(bandCount_ + 1)),
-      drivePoints_(static_cast<size_t>(bandCount_)),
-      hitRects_(static_cast<size_t>(2 * bandCount_ + 1)) {
-    const int32_t w = size.width();
-    const int32_t h = size.height();
-    plotArea_ = {0, 0, w - kLevelStripWidth, h - kFrequencyStripHeight};
-    handleArea_ = {plotArea_.left + kHandleInsetAcross, plotArea_.top + kHandleInsetDown,
-                   plotArea_.right - kHandleInsetAcross, plotArea_.bottom - kHandleInsetDown};
-    frequencyStrip_ = {0, h - kFrequencyStripHeight, w - kLevelStripWidth, h};
-    levelStrip_ = {w - kLevelStripWidth, 0, w, h - kFrequencyStripHeight};
-
-    applySampleRate(sampleRate);
-    yScale_ = ValueScale(kMinDrive, kMaxDrive, static_cast<float>(handleArea_.bottom - 1),
-                         static_cast<float>(handleArea_.top));
-    rebuildFrequencyScale(static_cast<float>(handleArea_.right - 1));
-
-    frequencyAxis_.reset(new AxisScaleView(frequencyStrip_, kKilo * kMinFreq, kKilo * maxFreq_));
+      plotArea_(plotAreaIn(size)),
+      frequencyStrip_{0, plotArea_.bottom, plotArea_.right, size.height()},
+      levelStrip_{plotArea_.right, 0, size.width(), plotArea_.bottom},
+      bands_(maxBands, sampleRate, handleAreaIn(plotArea_)) {
+    const float minFreq = BandGeometry::kMinFreq;
+    frequencyAxis_.reset(
+        new AxisScaleView(frequencyStrip_, kKilo * minFreq, kKilo * bands_.maxFreq()));
     frequencyAxis_->setBackdropColour(backgroundColour_);
     frequencyAxis_->setOrientation(AxisScaleView::kHorizontal);
     frequencyAxis_->setLogBase(2);
@@ -94,30 +74,18 @@ BandEditorView::BandEditorView(const Rect& size, ValueListener* listener, int32_
     frequencyAxis_->setUnit("kHz");
     frequencyAxis_->compute();
 
-    levelAxis_.reset(new AxisScaleView(levelStrip_, kMinDrive, kMaxDrive));
+    levelAxis_.reset(
+        new AxisScaleView(levelStrip_, BandGeometry::kMinDrive, BandGeometry::kMaxDrive));
     levelAxis_->setOrientation(AxisScaleView::kVertical);
     levelAxis_->setBackdropColour(backgroundColour_);
     levelAxis_->setMinorLabels(false);
     levelAxis_->setUnit("dB");
     levelAxis_->compute();
 
-    grid_.reset(new GridView(handleArea_, 0, 0, nullptr, nullptr, kInitialGridColour));
+    grid_.reset(new GridView(handleArea(), 0, 0, nullptr, nullptr, kInitialGridColour));
     handOverGridTicks();
-    readout_.reset(new ReadoutLabel(handleArea_, kReadoutColour));
-    reset();
-}
-
-// Half the rate is the highest edge; rates too low to hold every band at its smallest width
-// are shown as the lowest rate that does.
-void BandEditorView::applySampleRate(int32_t rate) {
-    sampleRate_ = rate;
-    const float lowestMaxFreq = kMinFreq * std::exp2(kMinGap * static_cast<float>(bandCount_));
-    maxFreq_ = std::max(static_cast<float>(rate) / 2.0f, lowestMaxFreq);
-}
-
-void BandEditorView::rebuildFrequencyScale(float rightPixel) {
-    xScale_ = ValueScale(std::log2(kMinFreq), std::log2(maxFreq_),
-                         static_cast<float>(handleArea_.left), rightPixel);
+    readout_.reset(new ReadoutLabel(handleArea(), kReadoutColour));
+    setNeedsRedraw(true);
 }
 
 void BandEditorView::handOverGridTicks() {
@@ -126,13 +94,11 @@ void BandEditorView::handOverGridTicks() {
 }
 
 void BandEditorView::setSampleRate(int32_t rate) {
-    applySampleRate(rate);
-    rebuildFrequencyScale(static_cast<float>(handleArea_.right));
-    frequencyAxis_->setRange(kKilo * kMinFreq, kKilo * maxFreq_);
+    bands_.setSampleRate(rate);
+    frequencyAxis_->setRange(kKilo * BandGeometry::kMinFreq, kKilo * bands_.maxFreq());
     frequencyAxis_->compute();
     handOverGridTicks();
-    for (int32_t e = bandCount_; e >= 0; --e)
-        setEdge(e, edgeLog(e));
+    setNeedsRedraw(true);
 }
 
 void BandEditorView::setBackdropColour(const Color& colour) {
@@ -157,34 +123,14 @@ void BandEditorView::setSelectedBandColour(const Color& colour) {
     setNeedsRedraw(true);
 }
 
-// Stored edges can hold anything: 0 and negative frequencies count by their magnitude, and
-// whatever gives no finite logarithm ends at the nearest limit through the edge clamp.
 void BandEditorView::loadBands(const float* edgesHz, const float* drivesDb) {
-    if (!edgesHz || !drivesDb) return;
-    std::fill(edgeLog_.begin(), edgeLog_.end(), 0.0f);
-    for (int32_t e = bandCount_; e >= 0; --e)
-        setEdge(e, std::log2(std::fabs(edgesHz[e])));
-    for (int32_t i = 0; i < bandCount_; ++i)
-        setDrive(i, drivesDb[i]);
-}
-
-void BandEditorView::storeBands(float* edgesHz, float* drivesDb) const {
-    if (!edgesHz || !drivesDb) return;
-    for (int32_t e = 0; e <= bandCount_; ++e)
-        edgesHz[e] = std::exp2(edgeLog(e));
-    std::copy(drive_.begin(), drive_.end(), drivesDb);
+    if (bands_.loadBands(edgesHz, drivesDb)) setNeedsRedraw(true);
 }
 
 int32_t BandEditorView::takeChangeFlags() {
     const int32_t flags = changeFlags_;
     changeFlags_ = 0;
     return flags;
-}
-
-float BandEditorView::defaultEdge(int32_t e) const {
-    const double low = std::log2(static_cast<double>(kMinFreq));
-    const double octaves = std::log2(static_cast<double>(maxFreq_) / kMinFreq);
-    return static_cast<float>(std::exp2(low + octaves * e / bandCount_));
 }
 
 void BandEditorView::showSolo(bool on) {
@@ -198,123 +144,39 @@ void BandEditorView::selectBand(int32_t band) {
     setNeedsRedraw(true);
 }
 
-// Keeps the edge inside the frequency range and half an octave from both neighbours; when the
-// neighbours leave no room, it keeps clear of the upper one. NaN ends at the lowest frequency.
-void BandEditorView::setEdge(int32_t e, float x) {
-    const float lowest = std::log2(kMinFreq);
-    x = x >= lowest ? x : lowest;
-    x = std::min(x, std::log2(maxFreq_));
-    if (e > 0) x = std::max(x, edgeLog(e - 1) + kMinGap);
-    if (e < bandCount_) x = std::min(x, edgeLog(e + 1) - kMinGap);
-    edgeLog_[static_cast<size_t>(e)] = x;
-    layout();
-}
-
-void BandEditorView::setDrive(int32_t band, float d) {
-    d = d >= kMinDrive ? d : kMinDrive;
-    drive_[static_cast<size_t>(band)] = std::min(d, kMaxDrive);
-    layout();
-}
-
-Point BandEditorView::clampIntoHandleArea(Point p) const {
-    return {std::clamp(p.h, handleArea_.left, handleArea_.right),
-            std::clamp(p.v, handleArea_.top, handleArea_.bottom)};
-}
-
-Rect BandEditorView::hitRectAround(Point p) const {
-    return {p.h - kHitReachBefore, p.v - kHitReachBefore, p.h + kHitReachAfter,
-            p.v + kHitReachAfter};
-}
-
-void BandEditorView::layout() {
-    edgeLog_.front() = std::max(edgeLog_.front(), std::log2(kMinFreq));
-    edgeLog_.back() = std::min(edgeLog_.back(), std::log2(maxFreq_));
-    for (int32_t e = 0; e <= bandCount_; ++e) {
-        const Point p =
-            clampIntoHandleArea({toWholePixel(xScale_.toPixel(edgeLog(e))), handleArea_.bottom});
-        edgePoints_[static_cast<size_t>(e)] = p;
-        hitRects_[static_cast<size_t>(edgeHandle(e))] = hitRectAround(p);
-    }
-    for (int32_t i = 0; i < bandCount_; ++i) {
-        const int32_t left = edgePoint(i).h;
-        const int32_t middle = left + (edgePoint(i + 1).h - left) / 2;
-        const Point p = clampIntoHandleArea({middle, toWholePixel(yScale_.toPixel(drive(i)))});
-        drivePoints_[static_cast<size_t>(i)] = p;
-        hitRects_[static_cast<size_t>(i)] = hitRectAround(p);
-    }
-    setNeedsRedraw(true);
-}
-
-void BandEditorView::reset() {
-    for (int32_t e = bandCount_; e >= 0; --e)
-        setEdge(e, std::log2(defaultEdge(e)));
-    for (int32_t i = 0; i < bandCount_; ++i)
-        setDrive(i, 0.0f);
-}
-
-// The highest handle whose widened hit rectangle holds the point (left and top inclusive, right
-// and bottom exclusive), so edges win over drives; -1 when none does.
-int32_t BandEditorView::hitHandle(Point local) const {
-    for (int32_t handle = 2 * bandCount_; handle >= 0; --handle) {
-        const Rect& r = hitRects_[static_cast<size_t>(handle)];
-        if (local.h >= r.left - kHitWidening && local.h < r.right + kHitWidening &&
-            local.v >= r.top - kHitWidening && local.v < r.bottom + kHitWidening) {
-            return handle;
-        }
-    }
-    return -1;
-}
-
-// The last band whose left edge is at or left of lx; -1 left of the lowest edge.
-int32_t BandEditorView::bandAt(int32_t lx) const {
-    int32_t band = -1;
-    for (int32_t i = 0; i < bandCount_; ++i) {
-        if (edgePoint(i).h <= lx) band = i;
-    }
-    return band;
-}
-
-Point BandEditorView::localPoint(Point where) const {
-    const auto limit = [](int32_t v, int32_t inner) {
-        return v < kLocalFloor || v > kLocalFar ? kLocalFloor : std::min(v, inner);
-    };
-    return {limit(where.h - size_.left, handleArea_.right - 1),
-            limit(where.v - size_.top, handleArea_.bottom - 1)};
-}
-
 void BandEditorView::dragDrive(int32_t band, Point local, int32_t dy, uint32_t state) {
     selectedBand_ = band;
     if (state & kKeyShift) {
-        setDrive(band, 0.0f);
+        bands_.setDrive(band, 0.0f);
     } else if (state & kKeyControl) {
-        setDrive(band, drive(band) - static_cast<float>(dy) * kFineDrivePerPixel);
+        bands_.setDrive(band, drive(band) - static_cast<float>(dy) * kFineDrivePerPixel);
     } else if (dragging_) {
-        setDrive(band, yScale_.toValue(static_cast<float>(clampIntoHandleArea(local).v)));
+        bands_.setDrive(band, bands_.driveAtPixel(local.v));
     } else {
-        setDrive(band, drive(band));
+        bands_.setDrive(band, drive(band));
     }
 }
 
 void BandEditorView::dragEdge(int32_t e, Point local, int32_t dx, uint32_t state) {
     if (state & kKeyShift) {
-        setEdge(e, std::log2(defaultEdge(e)));
+        bands_.setEdge(e, std::log2(defaultEdge(e)));
     } else if (state & kKeyControl) {
-        setEdge(e, edgeLog(e) + static_cast<float>(dx) * kFineOctavePerPixel);
+        bands_.setEdge(e, edgeLog(e) + static_cast<float>(dx) * kFineOctavePerPixel);
     } else if (dragging_) {
-        setEdge(e, xScale_.toValue(static_cast<float>(clampIntoHandleArea(local).h)));
+        bands_.setEdge(e, bands_.edgeAtPixel(local.h));
     } else {
-        setEdge(e, edgeLog(e));
+        bands_.setEdge(e, edgeLog(e));
     }
 }
 
 void BandEditorView::showHandleReadout(int32_t handle) {
     char text[32];
     Point at;
-    if (handle < bandCount_) {
+    if (handle < bandCount()) {
         std::snprintf(text, sizeof text, " %4.1f dB", static_cast<double>(drive(handle)));
         at = drivePoint(handle);
     } else {
-        const int32_t e = handle - bandCount_;
+        const int32_t e = handle - bandCount();
         const double hz = std::exp2(static_cast<double>(edgeLog(e)));
         if (hz >= kReadoutKiloFrom) {
             std::snprintf(text, sizeof text, " %2.1f kHz", hz / kReadoutKiloFrom);
@@ -329,10 +191,10 @@ void BandEditorView::showHandleReadout(int32_t handle) {
 // One step of a press or drag: grabs a handle under the point when none is held yet; without
 // one, a click selects the band under the point.
 void BandEditorView::dragStep(Canvas* context, Point now, Point previous, uint32_t state) {
-    const Point local = localPoint(now);
-    if (activeHandle_ < 0) activeHandle_ = hitHandle(local);
+    const Point local = bands_.mousePoint({now.h - size_.left, now.v - size_.top});
+    if (activeHandle_ < 0) activeHandle_ = bands_.hitHandle(local);
     if (activeHandle_ < 0) {
-        const int32_t band = bandAt(local.h);
+        const int32_t band = bands_.bandAt(local.h);
         if (band < 0) return;
         selectedBand_ = band;
         changeFlags_ = kBandClicked + band;
@@ -340,25 +202,17 @@ void BandEditorView::dragStep(Canvas* context, Point now, Point previous, uint32
         return;
     }
     showReadout_ = true;
-    if (activeHandle_ < bandCount_) {
+    const int32_t edge = activeHandle_ - bandCount();
+    if (edge < 0) {
         dragDrive(activeHandle_, local, now.v - previous.v, state);
         changeFlags_ = kDriveChanged + activeHandle_;
     } else {
-        dragEdge(activeHandle_ - bandCount_, local, now.h - previous.h, state);
-        changeFlags_ = kEdgeMoved + activeHandle_ - bandCount_;
+        dragEdge(edge, local, now.h - previous.h, state);
+        changeFlags_ = kEdgeMoved + edge;
     }
+    setNeedsRedraw(true);
     showHandleReadout(activeHandle_);
     reportChange(context);
-}
-
-Point BandEditorView::cursorPosition(Canvas* context, Point last) const {
-    Point where = last;
-    if (context) {
-        context->mousePosition(where);
-    } else if (parentFrame()) {
-        parentFrame()->cursorPosition(where);
-    }
-    return where;
 }
 
 void BandEditorView::mousePressed(Canvas* context, Point where) {
@@ -367,19 +221,12 @@ void BandEditorView::mousePressed(Canvas* context, Point where) {
     if (!(pressState & kMouseLeft)) return;
     dragStep(context, where, where, pressState);
     redrawIfDirty(context);
-    Point last = where;
-    for (;;) {
-        const uint32_t state = currentMouseState(context);
-        if (!(state & kMouseLeft)) break;
-        const Point now = cursorPosition(context, last);
-        if (!(now == last)) {
-            dragging_ = true;
-            dragStep(context, now, last, state);
-            last = now;
-            setNeedsRedraw(true);
-        }
-        idleWhileTracking();
-    }
+    trackDrag(context, where, DragPairing::CursorAfterPoll, [&](const DragRound& round) {
+        if (!round.moved()) return;
+        dragging_ = true;
+        dragStep(context, round.cursor, round.previous, round.state);
+        setNeedsRedraw(true);
+    });
     activeHandle_ = -1;
     dragging_ = false;
     showReadout_ = false;
@@ -419,7 +266,7 @@ void BandEditorView::drawBand(Canvas& canvas, int32_t band, const Color& colour,
 void BandEditorView::drawMarkers(Canvas& canvas) const {
     canvas.setFillColour(markerFillColour_);
     canvas.setPenColour(markerFrameColour_);
-    for (int32_t i = 0; i < bandCount_; ++i) {
+    for (int32_t i = 0; i < bandCount(); ++i) {
         drawDiamond(canvas, drivePoint(i), kDriveMarkerHalfWidth, kDriveMarkerHalfHeight);
         drawDiamond(canvas, edgePoint(i), kEdgeMarkerHalfWidth, kEdgeMarkerHalfHeight);
         drawDiamond(canvas, edgePoint(i + 1), kEdgeMarkerHalfWidth, kEdgeMarkerHalfHeight);
@@ -433,9 +280,9 @@ void BandEditorView::draw(Canvas* context) {
         OffscreenCanvas canvas(parentFrame(), size_.width(), size_.height(), backgroundColour_);
         drawBitmap(background_, canvas, {0, 0, size_.width(), size_.height()}, {0, 0});
         grid_->draw(&canvas);
-        for (int32_t i = 0; i < bandCount_; ++i)
+        for (int32_t i = 0; i < bandCount(); ++i)
             drawBand(canvas, i, bandColour_, 1);
-        if (soloShown_ && selectedBand_ >= 0 && selectedBand_ < bandCount_) {
+        if (soloShown_ && selectedBand_ >= 0 && selectedBand_ < bandCount()) {
             drawBand(canvas, selectedBand_, selectedBandColour_, kSoloPenWidth);
         }
         drawMarkers(canvas);

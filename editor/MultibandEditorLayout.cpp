@@ -200,8 +200,8 @@ void MultibandEditor::addValueFields() {
         field->setFillColour(kPanelBlue);
         field->setValueFormatter(formatOneDecimal);
         if (const ParameterDesc* desc = model->descriptor(ParamBand1 + i)) {
-            field->setMinimum(desc->minValue);
-            field->setMaximum(desc->maxValue);
+            field->setMinimum(desc->range.minimum());
+            field->setMaximum(desc->range.maximum());
         }
         views.displays[static_cast<size_t>(i)] = place(field);
     }

@@ -11,6 +11,7 @@ namespace marrowfold {
 
 class DistortionParameters;
 class DspEngine;
+enum class OutputMode;
 class MultibandEffect;
 
 // Makes the editor object for an effect; the editor registers itself with the effect.
@@ -67,7 +68,7 @@ class MultibandEffect : public HostEffectExt {
 
   private:
     bool engineNeedsRebuild(int32_t frames) const;
-    void runEngine(float** inputs, float** outputs, int32_t frames, int32_t accumulate);
+    void runEngine(float** inputs, float** outputs, int32_t frames, OutputMode mode);
     bool buildProgramStore();
     void loadFactoryPrograms();
 

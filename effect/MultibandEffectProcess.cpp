@@ -10,11 +10,6 @@
 
 namespace marrowfold {
 
-namespace {
-constexpr int32_t kAccumulate = 1;
-constexpr int32_t kReplace = 0;
-}  // namespace
-
 // A block longer than the announced block size, or longer than the block the current engine
 // was built for (a host may announce a larger size without a rebuild), needs a new engine.
 bool MultibandEffect::engineNeedsRebuild(int32_t frames) const {
@@ -27,23 +22,22 @@ void MultibandEffect::processAdd(float** inputs, float** outputs, int32_t frames
         changeBlockSize(std::max(blockSize, frames));
         if (engineReady == 0) return;
     }
-    runEngine(inputs, outputs, frames, kAccumulate);
+    runEngine(inputs, outputs, frames, OutputMode::Accumulate);
 }
 
 void MultibandEffect::processReplace(float** inputs, float** outputs, int32_t frames) {
     if (frames < 0) return;
     if (engineNeedsRebuild(frames)) changeBlockSize(std::max(blockSize, frames));
     if (engineReady == 0) return;
-    runEngine(inputs, outputs, frames, kReplace);
+    runEngine(inputs, outputs, frames, OutputMode::Replace);
 }
 
-void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames,
-                                int32_t accumulate) {
+void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames, OutputMode mode) {
     if (model->busyCount() == 0) engine->applyChanges(*model);
-    engine->process(inputs, outputs, frames, accumulate);
+    engine->process(inputs, outputs, frames, mode);
     // A mono engine fills only the first output; the second output gets a copy, if the host
     // wired one.
-    if (accumulate == kReplace && activeInputs == 1 && activeOutputs == 2) {
+    if (mode == OutputMode::Replace && activeInputs == 1 && activeOutputs == 2) {
         std::memcpy(outputs[1], outputs[0], sizeof(float) * static_cast<size_t>(frames));
     }
     if (clipPublishDue(*model)) {

@@ -33,7 +33,6 @@ class Bitmap {
     void drawKeyed(Canvas& canvas, const Rect& rect, const Point& offset = {});
 
     void setKeyColour(const Color& colour);
-    Color keyColour() const { return keyColour_; }
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
     int32_t resourceId() const { return resourceId_; }

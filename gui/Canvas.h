@@ -63,11 +63,6 @@ class Canvas {
 
     int32_t fontId() const { return fontId_; }
     int32_t fontSize() const { return fontSize_; }
-    Color fontColour() const { return fontColour_; }
-    Color penColour() const { return penColour_; }
-    Color fillColour() const { return fillColour_; }
-    int32_t penWidth() const { return lineWidth_; }
-    int32_t dash() const { return lineStyle_; }
     // The cairo context, or null for a canvas without a surface.
     cairo_t* cairo() const { return cr_; }
 

@@ -55,16 +55,16 @@ float Control::getValue(int32_t) const {
     return getValue();
 }
 void Control::setMinimum(float v) {
-    minValue_ = v;
+    range_ = ParameterRange(v, range_.maximum());
 }
 float Control::minimum() const {
-    return minValue_;
+    return range_.minimum();
 }
 void Control::setMaximum(float v) {
-    maxValue_ = v;
+    range_ = ParameterRange(range_.minimum(), v);
 }
 float Control::maximum() const {
-    return maxValue_;
+    return range_.maximum();
 }
 void Control::setDrawnValue(float v) {
     drawnValue_ = v;
@@ -99,12 +99,21 @@ float Control::wheelStep() const {
 }
 
 void Control::clampValue() {
-    if (value_ > maxValue_) value_ = maxValue_;
-    if (!(value_ >= minValue_)) value_ = minValue_;
+    value_ = range_.clamp(value_);
 }
 
 uint32_t Control::currentMouseState(Canvas* context) {
     return context ? context->mouseState() : currentPlatform().mouseState();
+}
+
+Point Control::cursorPosition(Canvas* context, Point fallback) const {
+    Point where = fallback;
+    if (context) {
+        context->mousePosition(where);
+    } else if (Frame* frame = parentFrame()) {
+        frame->cursorPosition(where);
+    }
+    return where;
 }
 
 bool Control::leftButtonHeld(Canvas* context) {

@@ -11,6 +11,9 @@ namespace {
 constexpr float kMaxJumpShare = 0.5f;    // a bigger jump means the cursor crossed the gap
 constexpr float kLinearPixels = 200.0f;  // pixels for the whole range in linear mode
 constexpr float kHandleInsetExtra = 2.5f;
+constexpr float kFineZoom = 1.5f;  // Shift makes linear moves this much slower
+constexpr Color kHandleColour = kGrey;
+constexpr Color kShadowColour = kWhite;
 }  // namespace
 
 Knob::Knob(const Rect& size, ValueListener* listener, int32_t tag, Bitmap* background,
@@ -23,7 +26,7 @@ Knob::Knob(const Rect& size, ValueListener* listener, int32_t tag, Bitmap* backg
         handle_->retain();
         inset_ = truncateToInt32(0.5 * handle_->width() + kHandleInsetExtra);
     }
-    recomputeAngles();
+    setNeedsRedraw(true);
 }
 
 Knob::~Knob() {
@@ -31,32 +34,18 @@ Knob::~Knob() {
 }
 
 KnobGeometry Knob::geometry() const {
-    return KnobGeometry(minValue_, maxValue_, startAngle_, rangeAngle_, radius_, inset_);
+    return KnobGeometry(range_, kStartAngle, kRangeAngle, radius_, inset_);
 }
 
-void Knob::recomputeAngles() {
-    setNeedsRedraw(true);
-}
-
-void Knob::setStartAngle(float angle) {
-    startAngle_ = angle;
-    recomputeAngles();
-}
-
-void Knob::setRangeAngle(float angle) {
-    rangeAngle_ = angle;
-    recomputeAngles();
-}
-
-// The mapping depends on the range as much as on the angles, so it follows both.
+// The handle's place depends on the range, so a new range redraws it.
 void Knob::setMinimum(float v) {
     Control::setMinimum(v);
-    recomputeAngles();
+    setNeedsRedraw(true);
 }
 
 void Knob::setMaximum(float v) {
     Control::setMaximum(v);
-    recomputeAngles();
+    setNeedsRedraw(true);
 }
 
 void Knob::draw(Canvas* context) {
@@ -70,10 +59,10 @@ void Knob::draw(Canvas* context) {
                        {left, top, left + handle_->width(), top + handle_->height()}, {0, 0});
         } else {
             const Point centre{size_.left + size_.width() / 2 - 1, size_.top + size_.height() / 2};
-            context->setPenColour(handleColour_);
+            context->setPenColour(kHandleColour);
             context->moveTo({size_.left + p.h - 1, size_.top + p.v});
             context->lineTo(centre);
-            context->setPenColour(shadowColour_);
+            context->setPenColour(kShadowColour);
             context->moveTo({size_.left + p.h, size_.top + p.v - 1});
             context->lineTo({centre.h + 1, centre.v - 1});
         }
@@ -108,62 +97,50 @@ void Knob::mousePressed(Canvas* context, Point where) {
 void Knob::trackCircular(Canvas* context, Point where, uint32_t) {
     const KnobGeometry shape = geometry();
     const Point corner{size_.left, size_.top};
-    const float maxJump = (maxValue_ - minValue_) * kMaxJumpShare;
+    const float maxJump = range_.span() * kMaxJumpShare;
     float last = shape.pointToValue({where.h - corner.h, where.v - corner.v});
-    Point handled = where;
-    Point cursor = where;
-    for (;;) {
-        const uint32_t state = currentMouseState(context);
-        if (!(cursor == handled)) {
-            handled = cursor;
-            const float f = shape.pointToValue({cursor.h - corner.h, cursor.v - corner.v});
-            if (last - f > maxJump) {
-                value_ = maxValue_;
-            } else if (f - last > maxJump) {
-                value_ = minValue_;
-            } else {
-                value_ = f;
-                last = f;
-            }
-            reportIfDirty(context);
-        }
-        if (context) context->mousePosition(cursor);
-        idleWhileTracking();
-        if (!(state & kMouseLeft)) return;
-    }
+    trackDrag(context, where, DragPairing::CursorBeforePollThroughRelease,
+              [&](const DragRound& round) {
+                  if (!round.moved()) return;
+                  const Point p{round.cursor.h - corner.h, round.cursor.v - corner.v};
+                  const float f = shape.pointToValue(p);
+                  if (last - f > maxJump) {
+                      value_ = range_.maximum();
+                  } else if (f - last > maxJump) {
+                      value_ = range_.minimum();
+                  } else {
+                      value_ = f;
+                      last = f;
+                  }
+                  reportIfDirty(context);
+              });
 }
 
 // Right and up increase the value; the whole range takes 200 pixels, or 200 x zoomFactor with
 // Shift. A change of modifiers moves the starting value so that the value does not jump.
 void Knob::trackLinear(Canvas* context, Point where, uint32_t pressState) {
-    const float range = maxValue_ - minValue_;
+    const float range = range_.span();
     auto stepFor = [&](uint32_t state) {
-        return range / (state & kKeyShift ? kLinearPixels * zoomFactor_ : kLinearPixels);
+        return range / (state & kKeyShift ? kLinearPixels * kFineZoom : kLinearPixels);
     };
     float start = value_;
     float stepPerPixel = stepFor(pressState);
     uint32_t recorded = pressState;
-    Point handled = where;
-    Point cursor = where;
-    for (;;) {
-        const uint32_t state = currentMouseState(context);
-        if (!(cursor == handled)) {
-            handled = cursor;
-            const float d = static_cast<float>((cursor.h - where.h) - (cursor.v - where.v));
-            if (state != recorded) {
-                const float newStep = stepFor(state);
-                start += d * (stepPerPixel - newStep);
-                stepPerPixel = newStep;
-                recorded = state;
-            }
-            value_ = start + d * stepPerPixel;
-            clampValue();
-            reportIfDirty(context);
-        }
-        if (context) context->mousePosition(cursor);
-        idleWhileTracking();
-        if (!(state & kMouseLeft)) return;
-    }
+    trackDrag(context, where, DragPairing::CursorBeforePollThroughRelease,
+              [&](const DragRound& round) {
+                  if (!round.moved()) return;
+                  const Point& cursor = round.cursor;
+                  const float d = static_cast<float>((cursor.h - where.h) - (cursor.v - where.v));
+                  if (round.state != recorded) {
+                      const float newStep = stepFor(round.state);
+                      start += d * (stepPerPixel - newStep);
+                      stepPerPixel = newStep;
+                      recorded = round.state;
+                  }
+                  value_ = start + d * stepPerPixel;
+                  clampValue();
+                  reportIfDirty(context);
+              });
 }
 
 bool Knob::wheelMoved(Canvas* context, Point, float distance) {

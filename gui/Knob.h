@@ -10,8 +10,8 @@ namespace marrowfold {
 // a Control-click sets the reset value.
 class Knob : public Control {
   public:
-    static constexpr float kDefaultStartAngle = 3.9269908f;  // 5 pi / 4, lower left
-    static constexpr float kDefaultRangeAngle = -4.712389f;  // 3 pi / 2 clockwise
+    static constexpr float kStartAngle = 3.9269908f;  // 5 pi / 4, lower left
+    static constexpr float kRangeAngle = -4.712389f;  // 3 pi / 2 clockwise
     static constexpr int32_t kLinearKnobMode = 2;
 
     Knob(const Rect& size, ValueListener* listener, int32_t tag, Bitmap* background, Bitmap* handle,
@@ -23,32 +23,18 @@ class Knob : public Control {
     void setMinimum(float v) override;
     void setMaximum(float v) override;
 
-    void setStartAngle(float angle);
-    void setRangeAngle(float angle);
-    float startAngle() const { return startAngle_; }
-    float rangeAngle() const { return rangeAngle_; }
-    void setHandleColour(const Color& colour) { handleColour_ = colour; }
-    void setShadowColour(const Color& colour) { shadowColour_ = colour; }
-    void setZoomFactor(float factor) { zoomFactor_ = factor; }
-    int32_t inset() const { return inset_; }
     // The knob's mapping between values and points of its face.
     KnobGeometry geometry() const;
 
   protected:
     ~Knob() override;
-    void recomputeAngles();
     void trackCircular(Canvas* context, Point where, uint32_t state);
     void trackLinear(Canvas* context, Point where, uint32_t state);
 
     Point backgroundOffset_;
-    Color handleColour_ = kGrey;
-    Color shadowColour_ = kWhite;
     Bitmap* handle_ = nullptr;
     int32_t inset_ = 3;
-    float startAngle_ = kDefaultStartAngle;
-    float rangeAngle_ = kDefaultRangeAngle;
     float radius_;
-    float zoomFactor_ = 1.5f;
 };
 
 // A knob drawn as one frame of a vertical filmstrip, chosen by the value.

@@ -10,16 +10,15 @@ namespace {
 constexpr float kTwoPi = 6.28318531f;
 }
 
-KnobGeometry::KnobGeometry(float minValue, float maxValue, float startAngle, float rangeAngle,
+KnobGeometry::KnobGeometry(const ParameterRange& range, float startAngle, float rangeAngle,
                            float radius, int32_t inset)
-    : minValue_(minValue),
-      maxValue_(maxValue),
+    : range_(range),
       startAngle_(startAngle),
       rangeAngle_(rangeAngle),
       radius_(radius),
       inset_(inset),
-      valuePerRadian_((maxValue - minValue) / rangeAngle),
-      valueAtZeroAngle_(minValue - valuePerRadian_ * startAngle),
+      valuePerRadian_(range.span() / rangeAngle),
+      valueAtZeroAngle_(range.minimum() - valuePerRadian_ * startAngle),
       halfGap_((kTwoPi - std::fabs(rangeAngle)) * 0.5f) {}
 
 Point KnobGeometry::valueToPoint(float value) const {
@@ -50,12 +49,12 @@ float KnobGeometry::pointToValue(Point p) const {
     if (rangeAngle_ < 0) {
         const float c = a - rangeAngle_;
         const float e = intoCircle(c);
-        if (e <= range) return maxValue_ + valuePerRadian_ * inRange(c);
-        return e <= range + halfGap_ ? minValue_ : maxValue_;
+        if (e <= range) return range_.maximum() + valuePerRadian_ * inRange(c);
+        return e <= range + halfGap_ ? range_.minimum() : range_.maximum();
     }
     const float e = intoCircle(a);
-    if (e <= range) return minValue_ + valuePerRadian_ * inRange(a);
-    return e <= range + halfGap_ ? maxValue_ : minValue_;
+    if (e <= range) return range_.minimum() + valuePerRadian_ * inRange(a);
+    return e <= range + halfGap_ ? range_.maximum() : range_.minimum();
 }
 
 }  // namespace marrowfold

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ParameterRange.h"
 #include "gui/Geometry.h"
 
 namespace marrowfold {
@@ -9,7 +10,7 @@ namespace marrowfold {
 // clockwise). The gap outside the range belongs half to the start and half to the end.
 class KnobGeometry {
   public:
-    KnobGeometry(float minValue, float maxValue, float startAngle, float rangeAngle, float radius,
+    KnobGeometry(const ParameterRange& range, float startAngle, float rangeAngle, float radius,
                  int32_t inset);
 
     // The point on the face for a value, relative to the knob's left-top corner.
@@ -24,8 +25,7 @@ class KnobGeometry {
   private:
     float inRange(float c) const;
 
-    float minValue_;
-    float maxValue_;
+    ParameterRange range_;
     float startAngle_;
     float rangeAngle_;
     float radius_;

@@ -35,18 +35,14 @@ std::string NumberField::valueText() const {
 }
 
 void NumberField::setValue(float v) {
-    value_ = minValue_ + (maxValue_ - minValue_) * v;
+    value_ = range_.valueAt(v);
     clampValue();
     setText(valueText().c_str());
 }
 
 // A field without a range has nothing to normalise against and answers 0.
 float NumberField::getValue() const {
-    float v = value_;
-    if (v > maxValue_) v = maxValue_;
-    if (!(v >= minValue_)) v = minValue_;
-    const float range = maxValue_ - minValue_;
-    return range != 0.0f ? (v - minValue_) / range : 0.0f;
+    return range_.positionOf(value_);
 }
 
 void NumberField::setValueFormatter(ValueToText formatter) {
@@ -89,11 +85,7 @@ float NumberField::textToNumber(const std::string& text) {
 // reports, as the listener must hear what was typed.
 bool NumberField::takeTypedText(const std::string& typed) {
     if (typed == text_) return false;
-    if (parser_) {
-        parser_(typed.c_str(), &value_);
-    } else {
-        value_ = textToNumber(typed);
-    }
+    value_ = textToNumber(typed);
     clampValue();
     text_ = valueText();
     return true;
@@ -105,13 +97,8 @@ void NumberField::mousePressed(Canvas* context, Point) {
     const uint32_t pressState = currentMouseState(context);
     Frame* frame = parentFrame();
     if (!(pressState & kMouseLeft) || !frame) return;
-    if ((style_ & kDraggable) && !frame->keyFocusView()) trackDrag(context, pressState);
-    Point cursor;
-    if (context) {
-        context->mousePosition(cursor);
-    } else {
-        frame->cursorPosition(cursor);
-    }
+    if ((style_ & kDraggable) && !frame->keyFocusView()) dragValue(context, pressState);
+    const Point cursor = cursorPosition(context, {});
     if (containsPoint(cursor) && !hasKeyFocus() && !(pressState & kKeyControl) && !dragged_) {
         openField(context);
     }
@@ -119,32 +106,25 @@ void NumberField::mousePressed(Canvas* context, Point) {
 
 // Up increases the value: each pixel moves the normalised value by dragStep, or by fineDragStep
 // with Shift; a Control-click state sets the reset value instead.
-void NumberField::trackDrag(Canvas* context, uint32_t pressState) {
+void NumberField::dragValue(Canvas* context, uint32_t pressState) {
     Frame* frame = parentFrame();
     if (pressState & kKeyControl) setValue(resetValue_);
     frame->chooseCursor(kNorthSouthCursor);
     redraw(context);
-    Point last;
-    if (context) context->mousePosition(last);
-    for (;;) {
-        const uint32_t state = currentMouseState(context);
-        if (!(state & kMouseLeft)) break;
-        Point cursor = last;
-        if (context) context->mousePosition(cursor);
-        if (!(cursor == last)) {
-            if (state == kResetClick) {
+    trackDrag(
+        context, cursorPosition(context, {}), DragPairing::CursorAfterPoll,
+        [&](const DragRound& round) {
+            if (!round.moved()) return;
+            if (round.state == kResetClick) {
                 setValue(resetValue_);
             } else {
-                const float step = state == kFineDragState ? fineDragStep_ : dragStep_;
-                setValue(getValue() - static_cast<float>(cursor.v - last.v) * step);
+                const float step = round.state == kFineDragState ? fineDragStep_ : dragStep_;
+                setValue(getValue() - static_cast<float>(round.cursor.v - round.previous.v) * step);
             }
             dragged_ = true;
             redraw(context);
             reportChange(context);
-            last = cursor;
-        }
-        idleWhileTracking();
-    }
+        });
     reportChange(context);
     frame->chooseCursor(Frame::kCursorRestore);
 }

@@ -34,7 +34,7 @@ class NumberField : public TextField {
 
   private:
     std::string valueText() const;
-    void trackDrag(Canvas* context, uint32_t pressState);
+    void dragValue(Canvas* context, uint32_t pressState);
 
     float dragStep_ = 0.01f;
     float fineDragStep_ = 0.0015f;

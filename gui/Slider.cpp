@@ -8,6 +8,10 @@
 
 namespace marrowfold {
 
+namespace {
+constexpr float kFineZoom = 10.0f;  // Shift makes moves this much finer
+}  // namespace
+
 Slider::Slider(const Rect& size, ValueListener* listener, int32_t tag, int32_t minimumPosition,
                int32_t maximumPosition, Bitmap* handle, Bitmap* background,
                const Point& backgroundOffset, int32_t style)
@@ -72,13 +76,7 @@ void Slider::draw(Canvas* context) {
     if (context) {
         drawBitmap(background_, *offscreen_, {0, 0, size_.width(), size_.height()},
                    backgroundOffset_);
-        if (handle_) {
-            if (drawHandleTransparent_) {
-                handle_->drawKeyed(*offscreen_, handleRect());
-            } else {
-                handle_->draw(*offscreen_, handleRect());
-            }
-        }
+        if (handle_) handle_->drawKeyed(*offscreen_, handleRect());
         offscreen_->copyTo(*context, size_, {0, 0});
     }
     setNeedsRedraw(false);
@@ -114,21 +112,16 @@ void Slider::mousePressed(Canvas* context, Point where) {
     if (frame) frame->dragStarted(tag_);
     float base = value_;
     uint32_t recorded = pressState;
-    Point cursor = where;
-    for (;;) {
-        const uint32_t state = currentMouseState(context);
-        if (!(state & kMouseLeft)) break;
+    trackDrag(context, where, DragPairing::CursorBeforePoll, [&](const DragRound& round) {
         // A new press of Shift starts fine moves from where the value is now.
-        const bool fine = state & kKeyShift;
-        if (!fine || state != recorded) base = value_;
-        recorded = state;
-        const float f = positionToValue(across ? cursor.h : cursor.v, delta);
-        value_ = fine ? base + (f - base) / zoomFactor_ : f;
+        const bool fine = round.state & kKeyShift;
+        if (!fine || round.state != recorded) base = value_;
+        recorded = round.state;
+        const float f = positionToValue(across ? round.cursor.h : round.cursor.v, delta);
+        value_ = fine ? base + (f - base) / kFineZoom : f;
         clampValue();
         reportIfDirty(context);
-        if (context) context->mousePosition(cursor);
-        idleWhileTracking();
-    }
+    });
     if (frame) frame->dragEnded(tag_);
 }
 

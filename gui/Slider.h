@@ -26,10 +26,7 @@ class Slider : public Control {
     bool attachedTo(View* parent) override;
     bool detachedFrom(View* parent) override;
 
-    void setHandleOffset(const Point& offset);
     void setFreeClick(bool freeClick) { freeClick_ = freeClick; }
-    void setDrawHandleTransparent(bool transparent) { drawHandleTransparent_ = transparent; }
-    void setZoomFactor(float factor) { zoomFactor_ = factor; }
     // The handle's rectangle for the current value, relative to the control's left-top corner.
     Rect handleRect() const;
     bool hasOffscreen() const { return offscreen_ != nullptr; }
@@ -38,6 +35,7 @@ class Slider : public Control {
     ~Slider() override;
 
   private:
+    void setHandleOffset(const Point& offset);
     bool horizontal() const { return style_ & kHorizontal; }
     float positionToValue(int32_t cursor, int32_t delta) const;
 
@@ -51,8 +49,6 @@ class Slider : public Control {
     int32_t minPosRel_ = 0;
     int32_t maxPosRel_ = 0;
     int32_t minimumPosition_;
-    float zoomFactor_ = 10.0f;
-    bool drawHandleTransparent_ = true;
     bool freeClick_ = true;
     std::unique_ptr<OffscreenCanvas> offscreen_;
 };

@@ -92,7 +92,7 @@ void TextField::acquireFocus(Canvas*) {
     }
     const FontEntry& font = fontEntry(fontId_);
     spec.font = {installedFamily(font.face), font.height, false, false};
-    spec.alignment = alignment_;
+    spec.alignment = kAlignment;
     spec.textColour = fontColour_.packed();
     spec.backgroundColour = backgroundColour_.packed();
     field_ = currentPlatform().openEditField(frame->window(), spec, this);

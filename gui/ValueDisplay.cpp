@@ -12,13 +12,7 @@ ValueDisplay::ValueDisplay(const Rect& size, Bitmap* background, int32_t style)
 }
 
 void ValueDisplay::composeText(char* text) const {
-    if (formatterWithData_) {
-        formatterWithData_(value_, text, formatterData_);
-    } else if (formatter_) {
-        formatter_(value_, text);
-    } else {
-        std::snprintf(text, kTextBytes, "%2.2f", value_);
-    }
+    std::snprintf(text, kTextBytes, "%2.2f", value_);
 }
 
 // The box behind the text: the bitmap, or a fill with a flat or 3D frame.
@@ -54,14 +48,14 @@ void ValueDisplay::draw(Canvas* context) {
     if (!context || (style_ & kNoDrawing)) return;
     drawBox(*context);
     if (style_ & kNoText) return;
-    context->selectFont(fontId_, 0, textStyle_);
+    context->selectFont(fontId_);
     context->setFillColour(backgroundColour_);
     if (style_ & kShadowText) {
         context->setTextColour(shadowColour_);
-        context->drawText(text, size_.movedBy(1, 1), false, alignment_);
+        context->drawText(text, size_.movedBy(1, 1), false, kAlignment);
     }
     context->setTextColour(fontColour_);
-    context->drawText(text, size_, !textTransparent_, alignment_);
+    context->drawText(text, size_, false, kAlignment);
 }
 
 void ValueDisplay::setColour(Color& field, const Color& colour) {
@@ -85,32 +79,8 @@ void ValueDisplay::setBorderColour(const Color& colour) {
 void ValueDisplay::setShadowColour(const Color& colour) {
     setColour(shadowColour_, colour);
 }
-void ValueDisplay::setAlignment(int32_t alignment) {
-    setIfChanged(alignment_, alignment);
-}
 void ValueDisplay::setBackdropOffset(const Point& offset) {
     backgroundOffset_ = offset;
-}
-
-void ValueDisplay::setFormatter(ValueToTextWithData formatter, void* userData) {
-    formatterWithData_ = formatter;
-    formatterData_ = userData;
-}
-
-void ValueDisplay::setFormatter(ValueToText formatter) {
-    formatter_ = formatter;
-}
-void ValueDisplay::setParser(TextToValue parser) {
-    parser_ = parser;
-}
-void ValueDisplay::setStyleBits(int32_t bits) {
-    setIfChanged(style_, bits);
-}
-void ValueDisplay::setTextStyle(int32_t bits) {
-    setIfChanged(textStyle_, bits);
-}
-void ValueDisplay::setClearTextBackground(bool transparent) {
-    textTransparent_ = transparent;
 }
 
 }  // namespace marrowfold

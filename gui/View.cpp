@@ -4,7 +4,7 @@
 
 namespace marrowfold {
 
-View::View(const Rect& size) : size_(size), mouseableArea_(size) {}
+View::View(const Rect& size) : size_(size) {}
 
 View::~View() = default;
 
@@ -37,12 +37,6 @@ void View::enableMouse(bool flag) {
 bool View::mouseEnabled() const {
     return mouseEnabled_;
 }
-void View::setClickArea(const Rect& rect) {
-    mouseableArea_ = rect;
-}
-void View::getClickArea(Rect& rect) const {
-    rect = mouseableArea_;
-}
 bool View::containsPoint(Point where) const {
     return size_.containsInclusive(where);
 }
@@ -60,9 +54,6 @@ void View::setBounds(const Rect& rect) {
 
 void View::assignFrame(Frame* frame) {
     parentFrame_ = frame;
-}
-void View::assignParent(View* parent) {
-    parentView_ = parent;
 }
 
 EditorBase* View::ownerEditor() const {

@@ -32,15 +32,12 @@ class View {
     virtual void setNeedsRedraw(bool flag);
     virtual void enableMouse(bool flag);
     virtual bool mouseEnabled() const;
-    virtual void setClickArea(const Rect& rect);
-    virtual void getClickArea(Rect& rect) const;
     // Inclusive of all four edges.
     virtual bool containsPoint(Point where) const;
     virtual void setSeeThrough(bool flag);
     virtual bool isSeeThrough() const;
     virtual void setBounds(const Rect& rect);
     virtual void assignFrame(Frame* frame);
-    virtual void assignParent(View* parent);
     virtual EditorBase* ownerEditor() const;
     virtual bool detachedFrom(View* parent);
     virtual bool attachedTo(View* parent);
@@ -51,7 +48,6 @@ class View {
 
     const Rect& bounds() const { return size_; }
     Frame* parentFrame() const { return parentFrame_; }
-    View* parentView() const { return parentView_; }
 
   protected:
     virtual ~View();
@@ -60,9 +56,7 @@ class View {
 
   private:
     int32_t referenceCount_ = 1;
-    Rect mouseableArea_;
     Frame* parentFrame_ = nullptr;
-    View* parentView_ = nullptr;
     bool dirty_ = true;
     bool mouseEnabled_ = true;
     bool transparent_ = false;

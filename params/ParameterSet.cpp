@@ -3,15 +3,11 @@
 #include "params/SharedWords.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace marrowfold {
 
 namespace {
-
-// A host value maps to step k as soon as value x stepCount reaches k - 0.65.
-constexpr long double kStepBias = 0.65;
 
 void copyText(char (&dest)[kParameterTextSize], const char* source) {
     std::memset(dest, 0, sizeof dest);
@@ -33,14 +29,7 @@ void ParameterSet::registerParameter(int32_t index, float defaultValue, float mi
     ParameterDesc& desc = descriptors_[index];
     desc.value = defaultValue;
     desc.defaultValue = defaultValue;
-    desc.minValue = minValue;
-    desc.maxValue = maxValue;
-    desc.step = step;
-    // Single precision on purpose: (12 - -12) / 0.1f must give exactly 240.
-    const float range = maxValue - minValue;
-    // An empty range (the data parameter) has no scale; 0 keeps normalised values finite.
-    desc.rangeScale = range != 0.0f ? 1.0f / range : 0.0f;
-    desc.stepCount = step > 0.0f ? range / step : 0.0f;
+    desc.range = ParameterRange(minValue, maxValue, step);
     copyText(desc.unit, unit);
     copyText(desc.name, name);
     desc.dataSize = dataSize;
@@ -62,26 +51,12 @@ void ParameterSet::markNotifyChanged(int32_t index) {
     changedMask_.fetch_or(bit(index) & notifyMask_.load());
 }
 
-// Extended precision, rounded once to float, as the reference platform computes it.
 float ParameterSet::toNormalized(int32_t index, float real) const {
-    if (!isValidIndex(index)) return 0.0f;
-    const ParameterDesc& desc = descriptors_[index];
-    return static_cast<float>((static_cast<long double>(real) - desc.minValue) * desc.rangeScale);
+    return isValidIndex(index) ? descriptors_[index].range.toNormalized(real) : 0.0f;
 }
 
-// Extended precision, rounded once to float: host value 0.5 of a -12..12 dB level in 0.1 dB
-// steps gives 120 x 0.1f - 12 = 1.788139e-7, which saved presets carry.
 float ParameterSet::toReal(int32_t index, float normalized) const {
-    if (!isValidIndex(index)) return 0.0f;
-    const ParameterDesc& desc = descriptors_[index];
-    const long double minValue = desc.minValue;
-    if (desc.stepCount > 0.0f) {
-        const long double k =
-            std::floor(static_cast<long double>(normalized) * desc.stepCount + kStepBias);
-        return static_cast<float>(k * desc.step + minValue);
-    }
-    return static_cast<float>(minValue +
-                              (static_cast<long double>(desc.maxValue) - minValue) * normalized);
+    return isValidIndex(index) ? descriptors_[index].range.toReal(normalized) : 0.0f;
 }
 
 bool ParameterSet::hasData(int32_t index) const {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/ParameterRange.h"
+
 namespace marrowfold {
 
 inline constexpr int32_t kParameterTextSize = 16;
@@ -12,11 +14,7 @@ inline constexpr int32_t kPlainValueSize = 4;  // dataSize of an ordinary parame
 struct ParameterDesc {
     float value;         // current real value
     float defaultValue;  // value given at registration
-    float minValue;
-    float maxValue;
-    float step;        // quantisation step of the real value; 0 = continuous
-    float rangeScale;  // 1 / (max - min)
-    float stepCount;   // (max - min) / step, or 0 when continuous
+    ParameterRange range;
     char unit[kParameterTextSize];
     char name[kParameterTextSize];
     int32_t dataSize;  // bytes in a stored program: 4, or the size of a data parameter

@@ -6,7 +6,11 @@
 
 namespace marrowfold {
 
-HeadlessPlatform::HeadlessPlatform() : fileVersion_(kModuleVersionText) {}
+HeadlessPlatform::HeadlessPlatform() = default;
+
+std::string HeadlessPlatform::moduleFileVersion() {
+    return kModuleVersionText;
+}
 
 HeadlessPlatform::~HeadlessPlatform() {
     for (auto& [id, window] : windows_) {

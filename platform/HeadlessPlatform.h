@@ -90,7 +90,7 @@ class HeadlessPlatform : public Platform {
     std::optional<std::string> askName(WindowId owner, const NameDialogSpec& spec) override;
     bool askYesNo(WindowId owner, const std::string& title, const std::string& text) override;
 
-    std::string moduleFileVersion() override { return fileVersion_; }
+    std::string moduleFileVersion() override;
 
     // --- The script and what it lets a test observe ---
 
@@ -110,8 +110,6 @@ class HeadlessPlatform : public Platform {
     // A button press at window coordinates: the cursor moves there with the given state and
     // the press is delivered; steps queued before then drive the mouse during tracking.
     void press(WindowId window, int32_t x, int32_t y, uint32_t state = kMouseLeft);
-    // Marks a window as needing paint; dispatching then paints it.
-    void invalidate(WindowId window);
     bool paintPending(WindowId window) const;
     bool drop(WindowId window, DropKind kind, const std::vector<std::string>& items,
               PixelPoint where);
@@ -134,7 +132,6 @@ class HeadlessPlatform : public Platform {
     int32_t nameDialogsShown() const { return nameDialogs_; }
     const std::string& lastQuestion() const { return lastQuestion_; }
     const std::string& lastQuestionTitle() const { return lastQuestionTitle_; }
-    void setModuleFileVersion(std::string version) { fileVersion_ = std::move(version); }
 
     // Writes the window's surface as a PNG; answers whether it worked.
     bool savePng(WindowId window, const std::string& path);
@@ -142,6 +139,8 @@ class HeadlessPlatform : public Platform {
   private:
     Window* find(WindowId window);
     void advanceMouseScript();
+    // Marks a window as needing paint; dispatching then paints it.
+    void invalidate(WindowId window);
 
     std::map<WindowId, Window> windows_;
     std::deque<WindowId> pendingPaints_;
@@ -165,7 +164,6 @@ class HeadlessPlatform : public Platform {
     int32_t nameDialogs_ = 0;
     std::string lastQuestion_;
     std::string lastQuestionTitle_;
-    std::string fileVersion_;
 };
 
 }  // namespace marrowfold

@@ -33,9 +33,9 @@ float storedEdge(double shown) {
 // The level as a host value on the nearest step stores it: k x step + min, computed by the
 // model's own conversion.
 float hostQuantised(const DistortionParameters& model, int32_t index, double shown) {
-    const ParameterDesc& desc = *model.descriptor(index);
-    const double step = std::round((shown - desc.minValue) / desc.step);
-    return model.toReal(index, static_cast<float>(step / desc.stepCount));
+    const ParameterRange& range = model.descriptor(index)->range;
+    const double step = std::round((shown - range.minimum()) / range.step());
+    return model.toReal(index, static_cast<float>(step / range.stepCount()));
 }
 
 PresetRecord makeRecord(const DistortionParameters& model, const FactoryPreset& row) {

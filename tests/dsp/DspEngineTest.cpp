@@ -129,14 +129,14 @@ TEST(DspEngineTest, ClipIsPublishedOnceAndThenReadsClearAgain) {
     model.setValue(ParamIn, 20.0f);
     engine.applyChanges(model);
     in.fill(tones(0, 1000.0, 0.15));
-    engine.process(in.data(), out.data(), kBlock, 0);
+    engine.process(in.data(), out.data(), kBlock, OutputMode::Replace);
     // The over is remembered through later quiet blocks until it is published.
     in.fill([](int32_t, int32_t) { return 0.0f; });
     for (int32_t block = 0; block < 90; ++block)
-        engine.process(in.data(), out.data(), kBlock, 0);
+        engine.process(in.data(), out.data(), kBlock, OutputMode::Replace);
     engine.publishClip(model);
     EXPECT_EQ(model.getValue(ParamClip), 1.0f);
-    engine.process(in.data(), out.data(), kBlock, 0);
+    engine.process(in.data(), out.data(), kBlock, OutputMode::Replace);
     engine.publishClip(model);
     EXPECT_EQ(model.getValue(ParamClip), 0.0f);
 }
@@ -145,14 +145,16 @@ TEST(DspEngineTest, AccumulatingModeReplacesTheInputsAndAddsToTheOutputs) {
     StereoBlock input, expected;
     input.fill([](int32_t ch, int32_t n) { return 0.4f * std::sin(0.05f * n + ch); });
     StereoBlock replacingIn = input;
-    DspEngine(kBlock, 2, kRate, 2).process(replacingIn.data(), expected.data(), kBlock, 0);
+    DspEngine(kBlock, 2, kRate, 2)
+        .process(replacingIn.data(), expected.data(), kBlock, OutputMode::Replace);
     ASSERT_EQ(replacingIn.channel[0], input.channel[0]);  // replacing leaves the input alone
 
     // Outputs 0 means one output per input; with one output the second is not touched.
     for (const int32_t outputs : {0, 2, 1}) {
         StereoBlock in = input, out;
         out.fill([](int32_t, int32_t) { return 0.25f; });
-        DspEngine(kBlock, 2, kRate, outputs).process(in.data(), out.data(), kBlock, 1);
+        DspEngine(kBlock, 2, kRate, outputs)
+            .process(in.data(), out.data(), kBlock, OutputMode::Accumulate);
         for (int32_t ch = 0; ch < 2; ++ch) {
             EXPECT_EQ(in.channel[ch], expected.channel[ch]) << outputs;
             const bool added = outputs == 0 || ch < outputs;
@@ -181,8 +183,8 @@ TEST(DspEngineTest, BrokenInputIsForgottenAndTheSoundReturns) {
             for (int32_t n = 100; n < 356; ++n)
                 in.channel[0][n] = in.channel[1][n] = 1e30f;
         }
-        broken.process(in.data(), out.data(), kBlock, 0);
-        clean.process(cleanIn.data(), cleanOut.data(), kBlock, 0);
+        broken.process(in.data(), out.data(), kBlock, OutputMode::Replace);
+        clean.process(cleanIn.data(), cleanOut.data(), kBlock, OutputMode::Replace);
         for (int32_t ch = 0; ch < 2; ++ch) {
             for (int32_t n = 0; n < kBlock; ++n)
                 ASSERT_TRUE(std::isfinite(out.channel[ch][n]));
@@ -201,8 +203,8 @@ TEST(DspEngineTest, BlockLongerThanTheEngineIsProcessedInPieces) {
     in.fill([](int32_t ch, int32_t n) { return 0.5f * std::cos(0.11f * n * (ch + 1)); });
     DspEngine tight(64, 2, kRate, 2);
     DspEngine roomy(kBlock, 2, kRate, 2);
-    tight.process(in.data(), small.data(), frames, 0);
-    roomy.process(in.data(), large.data(), frames, 0);
+    tight.process(in.data(), small.data(), frames, OutputMode::Replace);
+    roomy.process(in.data(), large.data(), frames, OutputMode::Replace);
     EXPECT_EQ(small.channel[0], large.channel[0]);
     EXPECT_EQ(small.channel[1], large.channel[1]);
     EXPECT_EQ(tight.blockSize(), 64);

@@ -197,17 +197,17 @@ class Session {
             for (float& sample : channel)
                 sample = uniform(-1.0f, 1.0f);
         }
-        const int32_t accumulate = chance(0.25) ? 1 : 0;
+        const OutputMode outputMode = chance(0.25) ? OutputMode::Accumulate : OutputMode::Replace;
         CallBuffers expected(input, output);
         CallBuffers actual(input, output);
         const unsigned modes = _mm_getcsr() & ~kExceptionFlags;
         _mm_setcsr(modes);
         reference_.engine.process(expected.inPointers.data(), expected.outPointers.data(), length,
-                                  accumulate);
+                                  outputMode);
         const unsigned referenceFlags = _mm_getcsr() & kExceptionFlags;
         _mm_setcsr(modes);
         lanes_.engine.process(actual.inPointers.data(), actual.outPointers.data(), length,
-                              accumulate);
+                              outputMode);
         const unsigned state = _mm_getcsr();
         ASSERT_EQ(state & ~kExceptionFlags, modes) << "the floating-point modes changed";
         // Where the reference only rounds, the lane kernels may not have to; nothing else may be

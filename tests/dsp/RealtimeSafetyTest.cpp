@@ -112,7 +112,8 @@ class Workload {
             engine_.applyChanges(model_);
             // Every fifth block is longer than the engine's and is processed in pieces.
             const int32_t frames = block % 5 == 4 ? 3 * kBlock - 7 : kBlock - block % 3;
-            engine_.process(pointers_.data(), pointers_.data() + channels_, frames, block % 2);
+            engine_.process(pointers_.data(), pointers_.data() + channels_, frames,
+                            block % 2 ? OutputMode::Accumulate : OutputMode::Replace);
             if (block % 7 == 0) engine_.publishClip(model_);
             if (measure != nullptr) counting.store(false);
         }

@@ -37,13 +37,13 @@ TEST(ParameterModel, RegistersTheTableWithSinglePrecisionStepCounts) {
         ASSERT_NE(desc, nullptr);
         EXPECT_STREQ(desc->name, names[i]);
         EXPECT_STREQ(desc->unit, i <= ParamOut ? "dB" : "");
-        EXPECT_EQ(desc->stepCount, stepCounts[i]);
+        EXPECT_EQ(desc->range.stepCount(), stepCounts[i]);
         EXPECT_EQ(desc->dataSize, i == ParamBank ? 6400 : 4);
         EXPECT_EQ(model.hasData(i), i == ParamBank);
     }
     EXPECT_EQ(model.descriptor(16), nullptr);
     EXPECT_EQ(model.descriptor(-1), nullptr);
-    EXPECT_EQ(model.descriptor(ParamPreset)->rangeScale, 1.0f);
+    EXPECT_EQ(model.descriptor(ParamPreset)->range.scale(), 1.0f);
     EXPECT_EQ(model.descriptor(ParamSolo)->defaultValue, -1.0f);
     // Followed by the engine: the levels, gains, Shape, the bank, Solo and Modify.
     const uint32_t followed = 0x7Fu | 1u << 8 | 1u << 11 | 1u << 15;
