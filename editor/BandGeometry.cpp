@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "params/Numeric.h"
+#include "core/Numeric.h"
 
 namespace marrowfold {
 
