@@ -16,8 +16,14 @@ constexpr marrowfold::EditorFactory kEditorFactory = nullptr;
 
 }  // namespace
 
+// On Windows the module definition file exports the function as `main`; elsewhere an assembler
+// label gives it that symbol name.
+#ifdef _WIN32
+extern "C" marrowfold::EffectRecord* moduleEntry(marrowfold::HostCallback callback);
+#else
 extern "C" __attribute__((visibility("default"))) marrowfold::EffectRecord* moduleEntry(
     marrowfold::HostCallback callback) __asm__("main");
+#endif
 
 marrowfold::EffectRecord* moduleEntry(marrowfold::HostCallback callback) {
     return marrowfold::createPlugin(callback, kEditorFactory);

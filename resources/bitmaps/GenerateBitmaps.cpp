@@ -1,10 +1,12 @@
-// Build-time tool: draws the editor's bitmaps, writes each as a PNG into the output folder, and
-// writes a C++ source that embeds those PNGs by resource id.
+// Build-time tool: draws the editor's bitmaps, writes each as a PNG and as a BMP (for the Windows
+// module's resources) into the output folder, and writes a C++ source that embeds the PNGs by
+// resource id.
 // Usage: marrowfold_bitmap_generator <output folder>
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -56,16 +58,60 @@ std::vector<Picture> pictures() {
     return all;
 }
 
+void putLittleEndian(std::vector<unsigned char>& bytes, uint32_t value, int byteCount) {
+    for (int i = 0; i < byteCount; ++i)
+        bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// A 24-bit bottom-up BMP of the surface: rows of blue, green, red padded to four bytes.
+bool writeBmp(cairo_surface_t* surface, const std::string& path) {
+    constexpr uint32_t kHeaderBytes = 14 + 40;
+    constexpr uint32_t kBitsPerPixel = 24;
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height);
+    std::vector<unsigned char> bytes = {'B', 'M'};
+    putLittleEndian(bytes, kHeaderBytes + pixelBytes, 4);
+    putLittleEndian(bytes, 0, 4);
+    putLittleEndian(bytes, kHeaderBytes, 4);
+    putLittleEndian(bytes, 40, 4);  // the info header's own size
+    putLittleEndian(bytes, static_cast<uint32_t>(width), 4);
+    putLittleEndian(bytes, static_cast<uint32_t>(height), 4);
+    putLittleEndian(bytes, 1, 2);  // one plane
+    putLittleEndian(bytes, kBitsPerPixel, 2);
+    putLittleEndian(bytes, 0, 4);  // uncompressed
+    putLittleEndian(bytes, pixelBytes, 4);
+    for (int i = 0; i < 4; ++i)
+        putLittleEndian(bytes, 0, 4);  // resolution and palette: none
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int y = height - 1; y >= 0; --y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
+        for (int x = 0; x < width; ++x)
+            putLittleEndian(bytes, row[x] & 0xffffffu, 3);
+        bytes.resize(bytes.size() + (rowBytes - static_cast<uint32_t>(width) * 3), 0);
+    }
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return out.good();
+}
+
 std::string render(const Picture& picture, const std::string& folder) {
     cairo_surface_t* surface =
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width, picture.height);
     cairo_t* cr = cairo_create(surface);
     picture.draw(cr);
     cairo_destroy(cr);
-    const std::string path = folder + "/bitmap" + std::to_string(picture.id) + ".png";
-    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+    const std::string stem = folder + "/bitmap" + std::to_string(picture.id);
+    const std::string path = stem + ".png";
+    const bool written =
+        cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS &&
+        writeBmp(surface, stem + ".bmp");
     cairo_surface_destroy(surface);
-    return status == CAIRO_STATUS_SUCCESS ? path : std::string();
+    return written ? path : std::string();
 }
 
 bool embed(std::ofstream& out, int id, const std::string& path) {

@@ -5,7 +5,7 @@
 # or the lane kernels were not disassembled at all.
 set -eu
 library=$1
-listing=$(objdump -d --no-show-raw-insn "$library")
+listing=$("${OBJDUMP:-objdump}" -d --no-show-raw-insn "$library")
 fused=$(printf '%s\n' "$listing" | grep -E '[[:space:]]vf(n)?m(add|sub)[a-z0-9]*[[:space:]]' || true)
 if [ -n "$fused" ]; then
     echo "fused multiply-add instructions in $library:"

@@ -98,9 +98,13 @@ std::vector<uint8_t> readBytes(const std::string& path) {
 }
 
 ToolRun runTool(const std::vector<std::string>& arguments) {
+    return runProgram(MARROWFOLD_RENDER_TOOL, arguments);
+}
+
+ToolRun runProgram(const std::string& program, const std::vector<std::string>& arguments) {
     const TemporaryFolder capture;
     std::string command;
-    appendWord(command, MARROWFOLD_RENDER_TOOL);
+    appendWord(command, program);
     for (const std::string& argument : arguments)
         appendWord(command, argument);
     command += " >";

@@ -53,5 +53,7 @@ struct ToolRun {
 
 // Runs marrowfold-render with the arguments, each passed as one word.
 ToolRun runTool(const std::vector<std::string>& arguments);
+// Runs another program the same way.
+ToolRun runProgram(const std::string& program, const std::vector<std::string>& arguments);
 
 }  // namespace marrowfold::testing

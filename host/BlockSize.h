@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace marrowfold {
+
+// The frames per process call that a tool's --block option gives. Throws ToolError for anything
+// but a whole number from 1 to the largest block a tool offers.
+int32_t parseBlockSize(const std::string& text);
+
+}  // namespace marrowfold

@@ -1,0 +1,71 @@
+#include "host/ProcessOptions.h"
+
+#include <functional>
+#include <map>
+
+#include "host/BlockSize.h"
+#include "host/ToolError.h"
+
+namespace marrowfold {
+
+namespace {
+
+using Setter = std::function<void(ProcessOptions&, const std::string&)>;
+
+const std::map<std::string, Setter>& valueOptions() {
+    static const std::map<std::string, Setter> kOptions{
+        {"--program", [](ProcessOptions& o, const std::string& v) { o.program = v; }},
+        {"--preset", [](ProcessOptions& o, const std::string& v) { o.preset = v; }},
+        {"--block",
+         [](ProcessOptions& o, const std::string& v) { o.blockSize = parseBlockSize(v); }},
+        {"--module", [](ProcessOptions& o, const std::string& v) { o.modulePath = v; }},
+        {"--write-demo", [](ProcessOptions& o, const std::string& v) { o.demoOutput = v; }},
+    };
+    return kOptions;
+}
+
+}  // namespace
+
+ProcessOptions parseProcessOptions(const std::vector<std::string>& arguments) {
+    ProcessOptions options;
+    std::vector<std::string> files;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return options;
+        }
+        const auto option = valueOptions().find(argument);
+        if (option != valueOptions().end()) {
+            if (i + 1 == arguments.size()) throw ToolError(argument + " needs a value");
+            option->second(options, arguments[++i]);
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            throw ToolError("unknown option '" + argument + "'");
+        } else {
+            files.push_back(argument);
+        }
+    }
+    const size_t wanted = options.demoOutput.empty() ? 2 : 0;
+    if (files.size() != wanted)
+        throw ToolError(wanted == 0 ? "--write-demo takes no other file"
+                                    : "give the input and the output file");
+    if (wanted == 2) {
+        options.input = files[0];
+        options.output = files[1];
+        if (options.input == options.output) throw ToolError("the output is the input file");
+    }
+    return options;
+}
+
+std::string processUsage() {
+    return "usage: marrowfold-process IN OUT [options]\n"
+           "       marrowfold-process --write-demo OUT\n"
+           "Runs raw interleaved float32 stereo (44100 Hz) through the module.\n"
+           "  --program P   program by number from 0 or by name\n"
+           "  --preset N    preset of that program, chosen as the editor's selector does\n"
+           "  --block B     frames per process call (default 512)\n"
+           "  --module PATH the module file (default: the one beside this tool)\n"
+           "  --write-demo OUT  write the built-in demo input as raw float32 stereo\n";
+}
+
+}  // namespace marrowfold

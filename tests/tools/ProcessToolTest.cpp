@@ -1,0 +1,87 @@
+// The raw-audio tool: the same samples as the render tool for the same audio and choices, the
+// demo input it writes, and every refused command line as one line and a non-zero status
+// without an output file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "ToolTestSupport.h"
+#include "host/DemoSignal.h"
+#include "host/RawProcess.h"
+
+namespace marrowfold {
+namespace {
+
+using testing::AudioData;
+using testing::readAudio;
+using testing::runProgram;
+using testing::runTool;
+using testing::TemporaryFolder;
+using testing::ToolRun;
+using testing::writeAudio;
+
+ToolRun runProcess(const std::vector<std::string>& arguments) {
+    return runProgram(MARROWFOLD_PROCESS_TOOL, arguments);
+}
+
+TEST(ProcessTool, GivesTheRenderToolsSamplesForTheSameChoices) {
+    const TemporaryFolder folder;
+    ASSERT_EQ(runProcess({"--write-demo", folder.file("demo.raw")}).exitCode, 0);
+    const std::vector<float> demo = readRawStereo(folder.file("demo.raw"));
+    EXPECT_EQ(demo, synthesizeDemoSignal().interleaved);
+
+    AudioData wav{2, static_cast<int32_t>(kRawSampleRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT, demo};
+    writeAudio(folder.file("demo.wav"), wav);
+    const std::vector<std::string> choices = {"--program", "Bass",    "--preset",
+                                              "2",         "--block", "300"};
+    std::vector<std::string> render = {folder.file("demo.wav"), folder.file("render.wav")};
+    std::vector<std::string> process = {folder.file("demo.raw"), folder.file("process.raw")};
+    render.insert(render.end(), choices.begin(), choices.end());
+    process.insert(process.end(), choices.begin(), choices.end());
+    ASSERT_EQ(runTool(render).exitCode, 0);
+    const ToolRun run = runProcess(process);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+
+    const std::vector<float> processed = readRawStereo(folder.file("process.raw"));
+    EXPECT_EQ(processed, readAudio(folder.file("render.wav")).samples);
+    EXPECT_NE(processed, demo) << "the preset changed nothing";
+}
+
+TEST(ProcessTool, RefusesBadCommandLinesAndFilesWithoutWriting) {
+    const TemporaryFolder folder;
+    const std::string good = folder.file("good.raw");
+    const std::string odd = folder.file("odd.raw");
+    std::ofstream(good, std::ios::binary).write("\0\0\0\0\0\0\0\0", 8);
+    std::ofstream(odd, std::ios::binary).write("\0\0\0\0\0\0", 6);
+    const std::string out = folder.file("out.raw");
+    const std::vector<std::vector<std::string>> refused = {
+        {},
+        {good},
+        {good, good},
+        {folder.file("missing.raw"), out},
+        {odd, out},
+        {folder.file(""), out},
+        {good, out, "--block", "0"},
+        {good, out, "--block", "12x"},
+        {good, out, "--program", "Nonesuch"},
+        {good, out, "--preset", "64"},
+        {good, out, "--module", folder.file("missing.so")},
+        {good, out, "--loud"},
+        {good, out, "--program"},
+        {good, folder.file("no/such/folder/out.raw")},
+    };
+    for (const auto& arguments : refused) {
+        const ToolRun run = runProcess(arguments);
+        const std::string shown = arguments.empty() ? "(none)" : arguments.back();
+        EXPECT_EQ(run.exitCode, 1) << shown;
+        EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+        EXPECT_FALSE(std::filesystem::exists(out)) << shown;
+    }
+    EXPECT_EQ(runProcess({good, out}).exitCode, 0);
+    EXPECT_EQ(std::filesystem::file_size(out), 8u);
+}
+
+}  // namespace
+}  // namespace marrowfold

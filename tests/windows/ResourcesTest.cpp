@@ -1,0 +1,160 @@
+// The resources of marrowfold.dll as Windows loads them: the editor's thirteen bitmaps with
+// their sizes, the name dialog with its controls at their places, and the version block that the
+// about splash reads.
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/win32/Win32ModuleVersion.h"
+
+namespace marrowfold {
+namespace {
+
+constexpr int kNameDialog = 200;
+constexpr int kNameField = 300;
+
+class ModuleResources : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        module = LoadLibraryA(MARROWFOLD_MODULE_PATH);
+        ASSERT_NE(module, nullptr) << GetLastError();
+    }
+    void TearDown() override {
+        if (module) FreeLibrary(module);
+    }
+    HMODULE module = nullptr;
+};
+
+// The distinct colours of a bitmap, read back as 32-bit pixels.
+std::set<uint32_t> coloursOf(HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (rows != height) return {};
+    std::set<uint32_t> colours;
+    for (uint32_t pixel : pixels)
+        colours.insert(pixel & 0xffffff);
+    return colours;
+}
+
+TEST_F(ModuleResources, EveryBitmapLoadsWithItsSizeAndAPicture) {
+    struct Expected {
+        int id, width, height;
+    };
+    const Expected bitmaps[] = {{1000, 728, 213}, {1001, 365, 213}, {1002, 31, 26}, {1003, 11, 22},
+                                {1004, 11, 22},   {1005, 15, 30},   {1006, 31, 26}, {1007, 31, 26},
+                                {1008, 31, 26},   {1009, 31, 26},   {1010, 31, 26}, {1011, 27, 13},
+                                {1012, 32, 2016}};
+    for (const Expected& expected : bitmaps) {
+        HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(expected.id));
+        ASSERT_NE(bitmap, nullptr) << expected.id;
+        BITMAP shape = {};
+        ASSERT_NE(GetObjectA(bitmap, sizeof shape, &shape), 0) << expected.id;
+        EXPECT_EQ(shape.bmWidth, expected.width) << expected.id;
+        EXPECT_EQ(shape.bmHeight, expected.height) << expected.id;
+        EXPECT_GT(coloursOf(bitmap, shape.bmWidth, shape.bmHeight).size(), 1u)
+            << "bitmap " << expected.id << " is blank";
+        DeleteObject(bitmap);
+    }
+    EXPECT_EQ(LoadBitmapA(module, MAKEINTRESOURCEA(1013)), nullptr);
+}
+
+INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+std::string textOf(HWND window) {
+    char text[128] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string classOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// The control's place in the dialog's client area against the template's position and size in
+// dialog units, which Windows converts one by one.
+void expectPlace(HWND dialog, int id, int x, int y, int width, int height) {
+    HWND control = GetDlgItem(dialog, id);
+    ASSERT_NE(control, nullptr) << id;
+    RECT actual = {};
+    GetWindowRect(control, &actual);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
+    RECT expected = {x, y, width, height};
+    MapDialogRect(dialog, &expected);
+    EXPECT_EQ(actual.left, expected.left) << id;
+    EXPECT_EQ(actual.top, expected.top) << id;
+    EXPECT_EQ(actual.right - actual.left, expected.right) << id;
+    EXPECT_EQ(actual.bottom - actual.top, expected.bottom) << id;
+}
+
+BOOL CALLBACK collectStaticText(HWND child, LPARAM texts) {
+    if (classOf(child) == "Static")
+        reinterpret_cast<std::set<std::string>*>(texts)->insert(textOf(child));
+    return TRUE;
+}
+
+TEST_F(ModuleResources, NameDialogHasItsControlsInPlace) {
+    HWND dialog =
+        CreateDialogParamA(module, MAKEINTRESOURCEA(kNameDialog), nullptr, quietDialog, 0);
+    ASSERT_NE(dialog, nullptr) << GetLastError();
+    EXPECT_EQ(textOf(dialog), "Create");
+    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+
+    HWND field = GetDlgItem(dialog, kNameField);
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(classOf(field), "Edit");
+    const LONG fieldStyle = GetWindowLongA(field, GWL_STYLE);
+    EXPECT_TRUE(fieldStyle & ES_AUTOHSCROLL);
+    EXPECT_TRUE(fieldStyle & WS_TABSTOP);
+    EXPECT_TRUE((fieldStyle & WS_BORDER) ||
+                (GetWindowLongA(field, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+    EXPECT_EQ(textOf(GetDlgItem(dialog, IDOK)), "OK");
+    EXPECT_EQ(GetWindowLongA(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_EQ(textOf(GetDlgItem(dialog, IDCANCEL)), "Cancel");
+    std::set<std::string> texts;
+    EnumChildWindows(dialog, collectStaticText, reinterpret_cast<LPARAM>(&texts));
+    EXPECT_EQ(texts,
+              (std::set<std::string>{"Name of new Preset", "Don't forget to save your presets !"}));
+
+    expectPlace(dialog, kNameField, 22, 31, 86, 13);
+    expectPlace(dialog, IDOK, 129, 7, 50, 14);
+    expectPlace(dialog, IDCANCEL, 129, 23, 50, 14);
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    RECT whole = {0, 0, 186, 84};
+    MapDialogRect(dialog, &whole);
+    EXPECT_EQ(client.right, whole.right);
+    EXPECT_EQ(client.bottom, whole.bottom);
+    DestroyWindow(dialog);
+}
+
+TEST(ModuleVersion, ReadFromTheVersionBlockOfTheFile) {
+    EXPECT_EQ(win32::fileVersionOf(MARROWFOLD_MODULE_PATH), "1.1.0");
+    const std::string program = win32::thisModuleFileName();
+    ASSERT_GT(program.size(), 4u);
+    EXPECT_EQ(program.substr(program.size() - 4), ".exe") << program;
+    EXPECT_EQ(win32::fileVersionOf(program), "") << "the test program has no version block";
+    EXPECT_EQ(win32::fileVersionOf("no-such-file.dll"), "");
+}
+
+}  // namespace
+}  // namespace marrowfold
