@@ -39,6 +39,21 @@ int recordError(Display* display, XErrorEvent* error) {
     return previousHandler ? previousHandler(display, error) : 0;
 }
 
+// Before cairo flushes or frees a surface it waits until the server has processed the requests
+// that read the surface's shared memory; a lost server never will, and cairo would wait forever.
+// So every request made on a lost connection is taken as processed: none ever will be.
+void settleLostRequests(Display* display) {
+    auto* state = reinterpret_cast<_XPrivDisplay>(display);
+    state->last_request_read = state->request;
+}
+
+// Xlib calls this after every request on our connections.
+int settleWhenLost(Display* display) {
+    const X11Platform::Connection* connection = connectionOf(display);
+    if (connection && connection->lost) settleLostRequests(display);
+    return 0;
+}
+
 // A lost connection of ours is marked and the handler returns; Xlib's default would end the
 // process. Other connections are the host's business and go to the handler before ours.
 int recordLostConnection(Display* display) {
@@ -51,8 +66,9 @@ int recordLostConnection(Display* display) {
 
 // Called by Xlib after the handler above returned for our connection; returning keeps the
 // process alive, and Xlib then only fails further requests on that connection.
-void keepHostAlive(Display*, void* connection) {
+void keepHostAlive(Display* display, void* connection) {
     static_cast<X11Platform::Connection*>(connection)->lost = true;
+    settleLostRequests(display);
 }
 
 // Installed with the first open connection and put back with the last, unless someone else has
@@ -102,6 +118,7 @@ X11Platform::Connection::Connection() {
     installHandlers();
     openConnections.push_back(this);
     XSetIOErrorExitHandler(display, keepHostAlive, this);
+    XSetAfterFunction(display, settleWhenLost);
     deleteWindowAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
 }
 
