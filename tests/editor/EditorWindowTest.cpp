@@ -210,11 +210,21 @@ TEST_F(EditorTest, ControlsStartWithTheCurrentPresetAndParameters) {
 }
 
 TEST_F(EditorTest, CompactAndExpandedPanelsLookAsRecorded) {
+    constexpr uint32_t kPanelBlue = 0x000f43;
+    constexpr int kBelowHeader = 31;
+    constexpr int kPanelHeight = 213;
+    constexpr int kCompactLastColumn = 363;
     open();
     editor->redrawFrame();
+    EXPECT_EQ(countPixels(surface(), kPanelBlue, kCompactLastColumn, kBelowHeader,
+                          kCompactLastColumn + 1, kPanelHeight),
+              kPanelHeight - kBelowHeader)
+        << "the compact panel ends on plain blue, without a piece of the divider";
     expectMatchesGolden(surface(), "editor_compact", 24);
     click(kEditButton);
     editor->redrawFrame();
+    EXPECT_NE(pixelAt(surface(), kCompactLastColumn + 1, kPanelHeight / 2), kPanelBlue)
+        << "the divider stands right of the compact half";
     expectMatchesGolden(surface(), "editor_expanded", 24);
 }
 
