@@ -277,6 +277,18 @@ TEST_F(X11PlatformTest, AServerThatGoesAwayEndsOurWindowsButNotTheProcess) {
                   kNoWindow);
         EXPECT_FALSE(platform->askYesNo(kNoWindow, "Delete", "Delete it?"));
     }
+    {
+        XvfbSession doomed(XvfbSession::Server::Private);
+        ASSERT_TRUE(doomed.ready()) << doomed.problem();
+        X11HostWindow doomedHost(0, 0, 300, 200, 0);
+        const pid_t killer =
+            XvfbSession::scriptAsync("sleep 0.4; kill -9 " + std::to_string(doomed.serverPid()));
+        EXPECT_FALSE(platform->askYesNo(doomedHost.window(), "Delete", "Delete it?"))
+            << "a dialog whose server went away answers No";
+        XvfbSession::waitFor(killer);
+        EXPECT_FALSE(platform->connected());
+        doomed.killServer();  // reaps the server and clears its files
+    }
     // The next window, on a server that is there, opens as if nothing had happened.
     events.paints = 0;
     const WindowId window = platform->createChildWindow(host, "PluginTest", 50, 50, &events);

@@ -33,6 +33,8 @@ class XvfbSession {
     Display* display() const { return keeper_; }
     // Kills a server this session started, as a crash would end it; answers whether it did.
     bool killServer();
+    // The process of the server this session started, or -1.
+    pid_t serverPid() const { return server_; }
 
     // Runs xdotool with the arguments and waits for it; answers its exit status.
     static int xdotool(const std::string& arguments);
