@@ -57,6 +57,14 @@ class X11PlatformTest : public ::testing::Test {
         return pollUntil([this] { platform->dispatchEvents(); }, done, timeoutMs);
     }
     int hostChildren() { return hostWindow->childCount(); }
+    // An edit field at (20, 20)-(80, 34) of the window, holding the text.
+    EditFieldId openField(WindowId window, Recorder& events, const std::string& text) {
+        EditFieldSpec spec;
+        spec.rect = {20, 20, 80, 34};
+        spec.text = text;
+        spec.font = {"Liberation Sans", 10};
+        return platform->openEditField(window, spec, &events);
+    }
 
     std::unique_ptr<X11HostWindow> hostWindow;
     Window host = 0;
@@ -118,11 +126,7 @@ TEST_F(X11PlatformTest, EditFieldTakesTypedTextAndClosesOnEnter) {
     Recorder events;
     const WindowId window = platform->createChildWindow(host, "PluginTest", 200, 120, &events);
     ASSERT_TRUE(pumpUntil([&] { return events.paints > 0; }));
-    EditFieldSpec spec;
-    spec.rect = {20, 20, 80, 34};
-    spec.text = "12.0";
-    spec.font = {"Liberation Sans", 10};
-    const EditFieldId field = platform->openEditField(window, spec, &events);
+    const EditFieldId field = openField(window, events, "12.0");
     ASSERT_NE(field, kNoEditField);
     EXPECT_EQ(platform->liveWindowCount(), 2u);
     ASSERT_EQ(XvfbSession::xdotool("type --delay 30 '3,55'"), 0);
@@ -139,11 +143,7 @@ TEST_F(X11PlatformTest, ClickInsideTheFieldPlacesTheCaretAndFocusLossClosesIt) {
     Recorder events;
     const WindowId window = platform->createChildWindow(host, "PluginTest", 200, 120, &events);
     ASSERT_TRUE(pumpUntil([&] { return events.paints > 0; }));
-    EditFieldSpec spec;
-    spec.rect = {20, 20, 80, 34};
-    spec.text = "12.0";
-    spec.font = {"Liberation Sans", 10};
-    const EditFieldId field = platform->openEditField(window, spec, &events);
+    const EditFieldId field = openField(window, events, "12.0");
     ASSERT_NE(field, kNoEditField);
     const std::string leftEdge = std::to_string(kHostX + 21) + " " + std::to_string(kHostY + 27);
     ASSERT_EQ(XvfbSession::xdotool("mousemove " + leftEdge + " click 1"), 0);
@@ -226,10 +226,7 @@ TEST_F(X11PlatformTest, TheConnectionComesWithTheFirstWindowAndGoesWithTheLastIn
     expectNothingLeft(*platform, before, "windows closed");
 
     const WindowId window = platform->createChildWindow(host, "PluginTest", 200, 120, &events);
-    EditFieldSpec spec;
-    spec.rect = {20, 20, 80, 34};
-    spec.font = {"Liberation Sans", 10};
-    ASSERT_NE(platform->openEditField(window, spec, &events), kNoEditField);
+    ASSERT_NE(openField(window, events, ""), kNoEditField);
     platform->destroyWindow(window);
     expectNothingLeft(*platform, before, "window closed with its edit field open");
 
@@ -260,11 +257,7 @@ TEST_F(X11PlatformTest, AServerThatGoesAwayEndsOurWindowsButNotTheProcess) {
         X11HostWindow doomedHost(0, 0, 300, 200, 0);
         const WindowId window =
             platform->createChildWindow(doomedHost.window(), "PluginTest", 200, 120, &events);
-        EditFieldSpec spec;
-        spec.rect = {20, 20, 80, 34};
-        spec.text = "4.5";
-        spec.font = {"Liberation Sans", 10};
-        const EditFieldId field = platform->openEditField(window, spec, &events);
+        const EditFieldId field = openField(window, events, "4.5");
         ASSERT_NE(field, kNoEditField);
         ASSERT_TRUE(doomed.killServer());
 
