@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "core/Numeric.h"
 #include "gui/Canvas.h"
@@ -18,7 +19,8 @@ constexpr int32_t kLabelHeight = 9;
 constexpr int32_t kMajorTickLength = 9;
 constexpr int32_t kMinorTickLength = 4;
 constexpr int32_t kLabelOffset = 9;
-constexpr int32_t kLabelHalfWidth = 12;
+// Horizontal labels keep this many clear pixels from each other and from the strip's left edge.
+constexpr int32_t kLabelGap = 3;
 constexpr int32_t kVerticalLabelWidth = 24;
 constexpr int32_t kUnitWidth = 20;
 constexpr int32_t kUnitRightInset = 13;
@@ -261,31 +263,49 @@ void AxisScaleView::drawAt(Canvas& context, int32_t x, int32_t y) const {
     context.selectFont(font_);
     context.setTextColour(textColour_);
     context.setPenColour(textColour_);
+    int32_t firstFree = x + kLabelGap;
     for (int32_t i = 0; i < tickCount_; ++i) {
         if (orientation_ == kVertical) {
             drawTickDown(context, i, x, y);
         } else {
-            drawTickAcross(context, i, x, y);
+            firstFree = drawTickAcross(context, i, firstFree, x, y);
         }
     }
     if (unit_.empty()) return;
-    const Point unit = orientation_ == kVertical
-                           ? Point{labelOffset_, 0}
-                           : Point{size_.width() - kUnitRightInset, labelOffset_};
-    context.drawText(unit_.c_str(),
-                     {x + unit.h, y + unit.v, x + unit.h + kUnitWidth, y + unit.v + labelHeight_},
-                     false, Canvas::kAlignCentre);
+    if (orientation_ == kVertical) {
+        const int32_t left = x + labelOffset_;
+        context.drawText(unit_.c_str(), {left, y, left + kUnitWidth, y + labelHeight_}, false,
+                         Canvas::kAlignCentre);
+        return;
+    }
+    // The unit may use the margin the pixel range leaves at the strip's right end, not more.
+    const int32_t unitLeft = x + size_.width() - kUnitRightInset;
+    drawLabelAcross(context, unit_, unitLeft + kUnitWidth / 2.0, firstFree,
+                    x + size_.width() + kPixelInset - kLabelGap, y + labelOffset_);
 }
 
-void AxisScaleView::drawTickAcross(Canvas& context, int32_t i, int32_t x, int32_t y) const {
+// A label is centred on its spot unless that would run it past lastEnd, into what stands before
+// it or to the strip's left edge (firstFree); then it moves just enough, and never left of
+// firstFree. Answers where the next label may start.
+int32_t AxisScaleView::drawLabelAcross(Canvas& context, const std::string& text, double centre,
+                                       int32_t firstFree, int32_t lastEnd, int32_t top) const {
+    const double width = context.textWidth(text.c_str());
+    const int32_t inkWidth = static_cast<int32_t>(std::ceil(width));
+    const int32_t centred = static_cast<int32_t>(std::round(centre - width / 2.0));
+    const int32_t left = std::max(std::min(centred, lastEnd - inkWidth), firstFree);
+    // Left alignment starts the text one pixel inside its box.
+    context.drawText(text.c_str(), {left - 1, top, left + inkWidth + 1, top + labelHeight_});
+    return left + inkWidth + kLabelGap;
+}
+
+int32_t AxisScaleView::drawTickAcross(Canvas& context, int32_t i, int32_t firstFree, int32_t x,
+                                      int32_t y) const {
     const int32_t px = tickPosition(i) + x;
     context.moveTo({px, y});
     context.lineTo({px, y + (tickIsMajor(i) ? majorTickLength_ : minorTickLength_)});
-    if (!labelled(i)) return;
-    const int32_t top = y + labelOffset_;
-    context.drawText(labelText(i).c_str(),
-                     {px - kLabelHalfWidth, top, px + kLabelHalfWidth, top + labelHeight_}, false,
-                     Canvas::kAlignCentre);
+    if (!labelled(i)) return firstFree;
+    return drawLabelAcross(context, labelText(i), px, firstFree,
+                           std::numeric_limits<int32_t>::max(), y + labelOffset_);
 }
 
 // Ticks grow right from the axis line; labels stand right of them, centred on their tick.

@@ -57,7 +57,10 @@ class AxisScaleView : public View {
     void linearTicks();
     void logarithmicTicks();
     bool minorsWanted() const { return minorTicks_ || minorLabels_; }
-    void drawTickAcross(Canvas& context, int32_t i, int32_t x, int32_t y) const;
+    int32_t drawTickAcross(Canvas& context, int32_t i, int32_t firstFree, int32_t x,
+                           int32_t y) const;
+    int32_t drawLabelAcross(Canvas& context, const std::string& text, double centre,
+                            int32_t firstFree, int32_t lastEnd, int32_t top) const;
     void drawTickDown(Canvas& context, int32_t i, int32_t x, int32_t y) const;
     bool labelled(int32_t i) const { return tickIsMajor(i) || minorLabels_; }
 

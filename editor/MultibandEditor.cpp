@@ -31,8 +31,10 @@ MultibandEditor::MultibandEditor(MultibandEffect& owner, DistortionParameters& p
 }
 
 // The effect deletes its model before its editor: nothing here may touch the model. A window
-// the host never closed goes with the editor.
+// the host never closed goes with the editor; a value field still open reports its text as the
+// frame closes it, and without a model that report changes nothing.
 MultibandEditor::~MultibandEditor() {
+    model = nullptr;
     if (frame) MultibandEditor::detach();
 }
 

@@ -228,6 +228,16 @@ void Canvas::drawText(const char* text, const Rect& rect, bool opaque, int32_t a
     cairo_restore(cr_);
 }
 
+double Canvas::textWidth(const char* text) {
+    if (!cr_ || !text) return 0.0;
+    cairo_save(cr_);
+    applyFont();
+    cairo_text_extents_t extents{};
+    cairo_text_extents(cr_, text, &extents);
+    cairo_restore(cr_);
+    return extents.x_advance;
+}
+
 uint32_t Canvas::mouseState() const {
     return currentPlatform().mouseState();
 }

@@ -50,6 +50,8 @@ class Canvas {
     // One line of text in rect: alignment 1 centred, 2 right, else left one pixel inside;
     // vertically centred and clipped to rect. Opaque text stands on the fill colour.
     void drawText(const char* text, const Rect& rect, bool opaque = false, int32_t alignment = 0);
+    // How far the text advances in the current font, in pixels; 0 without a surface.
+    double textWidth(const char* text);
 
     // Mouse buttons and modifier keys now (kMouseLeft ... kKeyAlt).
     uint32_t mouseState() const;

@@ -48,7 +48,8 @@ class ModalDialog {
     std::optional<PixelRect> editBox;
     LineEditor editor{std::string(), 255};
 
-    // Runs until an answer is accepted; mayClose decides whether an answer ends the dialog.
+    // Runs until an answer is accepted; mayClose decides whether an answer ends the dialog. A
+    // lost connection answers as the last button does.
     int run(Window owner, const std::string& title, int32_t width, int32_t height,
             const std::function<bool(int)>& mayClose, X11Platform& platform) {
         window_ = createTopLevel(display_, owner, title, width, height, deleteAtom_);
@@ -56,7 +57,7 @@ class ModalDialog {
             display_, window_, DefaultVisual(display_, DefaultScreen(display_)), width, height);
         std::optional<int> answer;
         while (!answer) {
-            answer = nextAnswer(mayClose);
+            answer = platform.connectionLost() ? buttons.back().result : nextAnswer(mayClose);
             if (!answer) {
                 while (platform.dispatchOnePaint()) {
                 }
@@ -65,8 +66,10 @@ class ModalDialog {
             }
         }
         cairo_surface_destroy(surface_);
-        XDestroyWindow(display_, window_);
-        XSync(display_, False);
+        if (!platform.connectionLost()) {
+            XDestroyWindow(display_, window_);
+            XSync(display_, False);
+        }
         return *answer;
     }
 
@@ -200,9 +203,20 @@ Window topLevelOf(Display* display, Window window) {
 
 }  // namespace
 
+bool X11Platform::beginDialog() {
+    if (!connect()) return false;
+    dialogsOpen_++;
+    return true;
+}
+
+void X11Platform::endDialog() {
+    dialogsOpen_--;
+    disconnectWhenUnused();
+}
+
 std::optional<std::string> X11Platform::askName(WindowId owner, const NameDialogSpec& spec) {
+    if (!beginDialog()) return std::nullopt;
     Display* display = connection_->display;
-    if (!display) return std::nullopt;
     ModalDialog dialog(display, connection_->deleteWindowAtom);
     dialog.labels = {{{26, 22, 230, 40}, spec.prompt}, {{40, 124, 350, 140}, spec.note}};
     dialog.buttons = {{{258, 14, 358, 42}, "OK", kConfirmed},
@@ -215,13 +229,14 @@ std::optional<std::string> X11Platform::askName(WindowId owner, const NameDialog
                    spec.acceptText(dialog.editor.text());
         },
         *this);
+    endDialog();
     if (result != kConfirmed) return std::nullopt;
     return dialog.editor.text();
 }
 
 bool X11Platform::askYesNo(WindowId owner, const std::string& title, const std::string& text) {
+    if (!beginDialog()) return false;
     Display* display = connection_->display;
-    if (!display) return false;
     constexpr int32_t kCharWidthEstimate = 7;
     const int32_t width =
         std::max<int32_t>(260, static_cast<int32_t>(text.size()) * kCharWidthEstimate + 48);
@@ -233,6 +248,7 @@ bool X11Platform::askYesNo(WindowId owner, const std::string& title, const std::
     const int result = dialog.run(
         owner ? topLevelOf(display, static_cast<Window>(owner)) : 0, title, width, 116,
         [](int) { return true; }, *this);
+    endDialog();
     return result == kConfirmed;
 }
 

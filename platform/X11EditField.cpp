@@ -23,7 +23,7 @@ X11Platform::Field* X11Platform::fieldOfWindow(WindowId window, EditFieldId* id)
 
 EditFieldId X11Platform::openEditField(WindowId window, const EditFieldSpec& spec,
                                        EditFieldEvents* events) {
-    Display* display = connection_->display;
+    Display* display = liveDisplay(connection_);
     if (!display || !windows_.count(window) || spec.rect.width() <= 0 || spec.rect.height() <= 0) {
         return kNoEditField;
     }
@@ -62,23 +62,29 @@ std::string X11Platform::editFieldText(EditFieldId field) {
 void X11Platform::closeEditField(EditFieldId id) {
     auto it = fields_.find(id);
     if (it == fields_.end()) return;
-    cairo_surface_destroy(it->second->surface);
-    XDestroyWindow(connection_->display, it->second->window);
-    XSync(connection_->display, False);
+    if (it->second->surface) cairo_surface_destroy(it->second->surface);
+    if (Display* display = liveDisplay(connection_)) {
+        XDestroyWindow(display, it->second->window);
+        XSync(display, False);
+    }
     fields_.erase(it);
+    disconnectWhenUnused();
 }
 
 void X11Platform::drawField(Field& field) {
+    Display* display = liveDisplay(connection_);
+    if (!display || !field.surface) return;
     cairo_t* cr = cairo_create(field.surface);
     const PixelRect local{0, 0, field.spec.rect.width(), field.spec.rect.height()};
     drawTextBox(cr, field.editor, local, field.spec.font, field.spec.alignment,
                 field.spec.textColour, field.spec.backgroundColour, true);
     cairo_destroy(cr);
     cairo_surface_flush(field.surface);
-    XFlush(connection_->display);
+    XFlush(display);
 }
 
 void X11Platform::placeFieldCaret(Field& field, int32_t clickX) {
+    if (!field.surface) return;
     cairo_t* cr = cairo_create(field.surface);
     const PixelRect local{0, 0, field.spec.rect.width(), field.spec.rect.height()};
     field.editor.placeCaret(

@@ -7,20 +7,31 @@
 #include <cairo-xlib.h>
 
 #include <map>
+#include <memory>
 
 #include "platform/X11Platform.h"
 
 namespace marrowfold {
 
+// One display connection, open only while a window of ours exists. A lost connection (the server
+// went away) is marked instead of ending the process, and is not used again.
 struct X11Platform::Connection {
     Display* display = nullptr;
     Atom deleteWindowAtom = 0;
     std::map<PointerShape, Cursor> cursors;
+    bool lost = false;
 
     Connection();
     ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
     Cursor cursorFor(PointerShape shape);
 };
+
+// The display of a connection that is open and not lost, else null.
+inline Display* liveDisplay(const std::unique_ptr<X11Platform::Connection>& connection) {
+    return connection && !connection->lost ? connection->display : nullptr;
+}
 
 struct X11Platform::OwnWindow {
     Window id = 0;

@@ -3,7 +3,9 @@
 #include <X11/cursorfont.h>
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 #include "platform/ModuleVersion.h"
 #include "platform/X11Internal.h"
@@ -17,16 +19,75 @@ constexpr long kFrameEventMask = ExposureMask | ButtonPressMask | StructureNotif
 constexpr int32_t kLatchedPolls = 3;
 
 std::atomic<int32_t> errorsSeen{0};
-Display* ownDisplay = nullptr;
+std::vector<X11Platform::Connection*> openConnections;
 XErrorHandler previousHandler = nullptr;
+XIOErrorHandler previousIoHandler = nullptr;
 
-// Errors on our connection are counted and swallowed; others go to whoever handled them before.
+X11Platform::Connection* connectionOf(Display* display) {
+    for (X11Platform::Connection* connection : openConnections) {
+        if (connection->display == display) return connection;
+    }
+    return nullptr;
+}
+
+// Errors on our connections are counted and swallowed; others go to whoever handled them before.
 int recordError(Display* display, XErrorEvent* error) {
-    if (display == ownDisplay) {
+    if (connectionOf(display)) {
         errorsSeen++;
         return 0;
     }
     return previousHandler ? previousHandler(display, error) : 0;
+}
+
+// Before cairo flushes or frees a surface it waits until the server has processed the requests
+// that read the surface's shared memory; a lost server never will, and cairo would wait forever.
+// So every request made on a lost connection is taken as processed: none ever will be.
+void settleLostRequests(Display* display) {
+    auto* state = reinterpret_cast<_XPrivDisplay>(display);
+    state->last_request_read = state->request;
+}
+
+// Xlib calls this after every request on our connections.
+int settleWhenLost(Display* display) {
+    const X11Platform::Connection* connection = connectionOf(display);
+    if (connection && connection->lost) settleLostRequests(display);
+    return 0;
+}
+
+// A lost connection of ours is marked and the handler returns; Xlib's default would end the
+// process. Other connections are the host's business and go to the handler before ours.
+int recordLostConnection(Display* display) {
+    if (X11Platform::Connection* connection = connectionOf(display)) {
+        connection->lost = true;
+        return 0;
+    }
+    return previousIoHandler ? previousIoHandler(display) : 0;
+}
+
+// Called by Xlib after the handler above returned for our connection; returning keeps the
+// process alive, and Xlib then only fails further requests on that connection.
+void keepHostAlive(Display* display, void* connection) {
+    static_cast<X11Platform::Connection*>(connection)->lost = true;
+    settleLostRequests(display);
+}
+
+// Installed with the first open connection and put back with the last, unless someone else has
+// installed a handler since.
+void installHandlers() {
+    if (!openConnections.empty()) return;
+    previousHandler = XSetErrorHandler(recordError);
+    previousIoHandler = XSetIOErrorHandler(recordLostConnection);
+}
+
+void restoreHandlers() {
+    if (!openConnections.empty()) return;
+    if (XErrorHandler current = XSetErrorHandler(previousHandler); current != recordError) {
+        XSetErrorHandler(current);
+    }
+    if (XIOErrorHandler current = XSetIOErrorHandler(previousIoHandler);
+        current != recordLostConnection) {
+        XSetIOErrorHandler(current);
+    }
 }
 
 unsigned cursorGlyph(PointerShape shape) {
@@ -54,19 +115,23 @@ unsigned cursorGlyph(PointerShape shape) {
 X11Platform::Connection::Connection() {
     display = XOpenDisplay(nullptr);
     if (!display) return;
-    ownDisplay = display;
-    previousHandler = XSetErrorHandler(recordError);
+    installHandlers();
+    openConnections.push_back(this);
+    XSetIOErrorExitHandler(display, keepHostAlive, this);
+    XSetAfterFunction(display, settleWhenLost);
     deleteWindowAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
 }
 
 X11Platform::Connection::~Connection() {
     if (!display) return;
-    for (auto& [shape, cursor] : cursors)
-        XFreeCursor(display, cursor);
-    XSync(display, False);
-    XSetErrorHandler(previousHandler);
-    ownDisplay = nullptr;
+    if (!lost) {
+        for (auto& [shape, cursor] : cursors)
+            XFreeCursor(display, cursor);
+        XSync(display, False);
+    }
     XCloseDisplay(display);
+    openConnections.erase(std::find(openConnections.begin(), openConnections.end(), this));
+    restoreHandlers();
 }
 
 Cursor X11Platform::Connection::cursorFor(PointerShape shape) {
@@ -75,7 +140,7 @@ Cursor X11Platform::Connection::cursorFor(PointerShape shape) {
     return cursors[shape] = XCreateFontCursor(display, cursorGlyph(shape));
 }
 
-X11Platform::X11Platform() : connection_(std::make_unique<Connection>()) {}
+X11Platform::X11Platform() = default;
 
 X11Platform::~X11Platform() {
     while (!fields_.empty())
@@ -85,7 +150,44 @@ X11Platform::~X11Platform() {
 }
 
 bool X11Platform::connected() const {
-    return connection_->display != nullptr;
+    return connection_ != nullptr;
+}
+bool X11Platform::connectionLost() const {
+    return connection_ && connection_->lost;
+}
+
+// The display is looked up when a window is to be made, not once: a host may start without a
+// display and get one later.
+bool X11Platform::connect() {
+    if (!connection_) {
+        auto made = std::make_unique<Connection>();
+        if (made->display) connection_ = std::move(made);
+    }
+    return liveDisplay(connection_) != nullptr;
+}
+
+void X11Platform::disconnectWhenUnused() {
+    if (connection_ && windows_.empty() && fields_.empty() && dialogsOpen_ == 0 &&
+        pressDepth_ == 0) {
+        connection_.reset();
+    }
+}
+
+// Edit fields keep their record, and so their text, until their owner closes them.
+void X11Platform::dropLostWindows() {
+    if (!connectionLost() || pressDepth_ > 0 || dialogsOpen_ > 0) return;
+    for (auto& [id, field] : fields_) {
+        if (field->surface) cairo_surface_destroy(field->surface);
+        field->surface = nullptr;
+    }
+    while (!windows_.empty()) {
+        auto it = windows_.begin();
+        WindowEvents* events = it->second->events;
+        cairo_surface_destroy(it->second->surface);
+        windows_.erase(it);
+        if (events) events->windowDestroyed();
+    }
+    disconnectWhenUnused();
 }
 int32_t X11Platform::errorCount() const {
     return errorsSeen.load();
@@ -96,8 +198,8 @@ size_t X11Platform::liveWindowCount() const {
 
 WindowId X11Platform::createChildWindow(WindowId parent, const std::string& className,
                                         int32_t width, int32_t height, WindowEvents* events) {
+    if (parent == kNoWindow || width <= 0 || height <= 0 || !connect()) return kNoWindow;
     Display* display = connection_->display;
-    if (!display || parent == kNoWindow || width <= 0 || height <= 0) return kNoWindow;
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = kFrameEventMask;
@@ -131,9 +233,12 @@ void X11Platform::destroyWindow(WindowId window) {
         if (inside) closeEditField(id);
     }
     cairo_surface_destroy(it->second->surface);
-    XDestroyWindow(connection_->display, it->second->id);
-    XSync(connection_->display, False);
+    if (Display* display = liveDisplay(connection_)) {
+        XDestroyWindow(display, it->second->id);
+        XSync(display, False);
+    }
     windows_.erase(it);
+    disconnectWhenUnused();
 }
 
 cairo_surface_t* X11Platform::windowSurface(WindowId window) {
@@ -143,11 +248,11 @@ cairo_surface_t* X11Platform::windowSurface(WindowId window) {
 
 void X11Platform::flushWindow(WindowId window) {
     if (cairo_surface_t* surface = windowSurface(window)) cairo_surface_flush(surface);
-    if (connection_->display) XFlush(connection_->display);
+    if (Display* display = liveDisplay(connection_)) XFlush(display);
 }
 
 PixelRect X11Platform::windowRect(WindowId window) {
-    Display* display = connection_->display;
+    Display* display = liveDisplay(connection_);
     XWindowAttributes attributes{};
     if (!display || !XGetWindowAttributes(display, static_cast<Window>(window), &attributes)) {
         return {};
@@ -160,11 +265,11 @@ PixelRect X11Platform::windowRect(WindowId window) {
 }
 
 WindowId X11Platform::parentWindow(WindowId window) {
-    if (!connection_->display) return kNoWindow;
+    Display* display = liveDisplay(connection_);
+    if (!display) return kNoWindow;
     Window root = 0, parent = 0, *children = nullptr;
     unsigned count = 0;
-    if (!XQueryTree(connection_->display, static_cast<Window>(window), &root, &parent, &children,
-                    &count)) {
+    if (!XQueryTree(display, static_cast<Window>(window), &root, &parent, &children, &count)) {
         return kNoWindow;
     }
     if (children) XFree(children);
@@ -173,8 +278,8 @@ WindowId X11Platform::parentWindow(WindowId window) {
 
 std::string X11Platform::windowClassName(WindowId window) {
     XClassHint hint{};
-    if (!connection_->display ||
-        !XGetClassHint(connection_->display, static_cast<Window>(window), &hint)) {
+    Display* display = liveDisplay(connection_);
+    if (!display || !XGetClassHint(display, static_cast<Window>(window), &hint)) {
         return {};
     }
     std::string name = hint.res_class ? hint.res_class : "";
@@ -184,13 +289,14 @@ std::string X11Platform::windowClassName(WindowId window) {
 }
 
 void X11Platform::resizeWindow(WindowId window, int32_t width, int32_t height) {
-    if (!connection_->display || width <= 0 || height <= 0) return;
-    XResizeWindow(connection_->display, static_cast<Window>(window), static_cast<unsigned>(width),
+    Display* display = liveDisplay(connection_);
+    if (!display || width <= 0 || height <= 0) return;
+    XResizeWindow(display, static_cast<Window>(window), static_cast<unsigned>(width),
                   static_cast<unsigned>(height));
     if (cairo_surface_t* surface = windowSurface(window)) {
         cairo_xlib_surface_set_size(surface, width, height);
     }
-    XSync(connection_->display, False);
+    XSync(display, False);
 }
 
 // Buttons and modifiers of an X state mask, as the controls read them.
@@ -206,7 +312,7 @@ static uint32_t stateBits(unsigned mask) {
 }
 
 uint32_t X11Platform::mouseState() {
-    Display* display = connection_->display;
+    Display* display = liveDisplay(connection_);
     if (!display) return 0;
     if (pressDepth_ > 0 && latchedPolls_ > 0) {
         latchedPolls_--;
@@ -221,7 +327,7 @@ uint32_t X11Platform::mouseState() {
 }
 
 PixelPoint X11Platform::cursorPosition() {
-    Display* display = connection_->display;
+    Display* display = liveDisplay(connection_);
     if (!display) return {};
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
@@ -240,7 +346,8 @@ void X11Platform::setWindowCursor(WindowId window, PointerShape shape) {
     auto it = windows_.find(window);
     if (it == windows_.end()) return;
     it->second->cursor = shape;
-    Display* display = connection_->display;
+    Display* display = liveDisplay(connection_);
+    if (!display) return;
     if (shape == PointerShape::Arrow) {
         XUndefineCursor(display, it->second->id);
     } else {
@@ -280,22 +387,25 @@ static Bool notButtonPress(Display*, XEvent* event, XPointer) {
     return event->type != ButtonPress;
 }
 
+// Ends with the windows of a lost connection dropped, and the connection closed when the events
+// destroyed the last window of ours.
 void X11Platform::dispatchEvents() {
-    Display* display = connection_->display;
-    if (!display) return;
     XEvent event;
-    while (XPending(display) > 0) {
+    for (Display* display = liveDisplay(connection_); display && XPending(display) > 0;
+         display = liveDisplay(connection_)) {
         if (pressDepth_ > 0) {
-            if (!XCheckIfEvent(display, &event, notButtonPress, nullptr)) return;
+            if (!XCheckIfEvent(display, &event, notButtonPress, nullptr)) break;
         } else {
             XNextEvent(display, &event);
         }
         handleEvent(&event);
     }
+    dropLostWindows();
+    disconnectWhenUnused();
 }
 
 bool X11Platform::dispatchOnePaint() {
-    Display* display = connection_->display;
+    Display* display = liveDisplay(connection_);
     XEvent event;
     if (!display || !XCheckTypedEvent(display, Expose, &event)) return false;
     handleEvent(&event);

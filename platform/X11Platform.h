@@ -2,7 +2,10 @@
 
 // The window-system backend for X11: our windows are Xlib children of the host's window, drawn
 // through cairo-xlib surfaces. Events arrive on a connection of our own and are drained from the
-// editor's idle. The Xlib types stay inside the backend's source files.
+// editor's idle. The connection is opened with the first window of ours (frame or dialog) and
+// closed with the last, so nothing of ours stays on the server while no editor is open; a server
+// that goes away ends our windows, never the host process. The Xlib types stay inside the
+// backend's source files.
 
 #include <map>
 #include <memory>
@@ -53,8 +56,10 @@ class X11Platform : public Platform {
 
     std::string moduleFileVersion() override;
 
-    // Whether a connection to the display could be made.
+    // Whether a connection to the display is open now (only while a window of ours exists).
     bool connected() const;
+    // Whether the open connection was lost because the server went away.
+    bool connectionLost() const;
     // X protocol errors seen on our connection since it opened.
     int32_t errorCount() const;
     // Windows of ours that exist now (frames and edit fields).
@@ -65,6 +70,16 @@ class X11Platform : public Platform {
     struct Field;
 
   private:
+    // Opens the connection when none is open; answers whether a usable one is there.
+    bool connect();
+    // Closes the connection once no window, edit field or dialog of ours needs it.
+    void disconnectWhenUnused();
+    // After a loss, ends every window of ours as a destroyed window ends, at a point where no
+    // press or paint of ours is running.
+    void dropLostWindows();
+    // A modal dialog keeps the connection open from its start to its end.
+    bool beginDialog();
+    void endDialog();
     void handleEvent(void* event);
     void paint(WindowId window);
     void handleFieldEvent(Field& field, void* event);
@@ -78,6 +93,7 @@ class X11Platform : public Platform {
     std::map<EditFieldId, std::unique_ptr<Field>> fields_;
     EditFieldId nextField_ = 1;
     int32_t pressDepth_ = 0;
+    int32_t dialogsOpen_ = 0;
     // Events reach us late, so a quick click may already be over when its press is handled; the
     // first few polls during a press report the state the press event carried.
     int32_t latchedPolls_ = 0;

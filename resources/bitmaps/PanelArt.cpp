@@ -88,7 +88,8 @@ void compactHalf(cairo_t* cr) {
 
 void expandedHalf(cairo_t* cr) {
     setColour(cr, kLightBlue, 0.45);
-    cairo_rectangle(cr, kCompactWidth - 1, kHeaderHeight + 6, 1, 213 - kHeaderHeight - 12);
+    // The divider is the first column of the right half, so the compact panel ends on plain blue.
+    cairo_rectangle(cr, kCompactWidth, kHeaderHeight + 6, 1, 213 - kHeaderHeight - 12);
     cairo_fill(cr);
     text(cr, "DELETE", 413, 20, 7, true, Align::Left, kLabel, 0.8);
     text(cr, "CREATE", 477, 20, 7, true, Align::Left, kLabel, 0.8);

@@ -21,6 +21,7 @@ namespace marrowfold::testing {
 namespace {
 
 constexpr Point kEditButton{330, 195};
+constexpr Point kFirstValueField{62, 62};
 
 std::vector<View*> rightHalf(const EditorPanel& p) {
     return {p.bandView, p.soloButton, p.createButton, p.deleteButton, p.shapeGroup};
@@ -165,16 +166,23 @@ TEST_F(EditorTest, EditChangedBehindTheEditorsBackKeepsViewsSingle) {
         EXPECT_EQ(occurrences(view), 1);
 }
 
-// Hosts that open twice without closing, or delete the effect with the window open, leave no
-// window and no view behind (the sanitizer build sees the views).
+// Hosts that open twice without closing, or delete the effect with the window open and a value
+// being typed, leave no window and no view behind (the sanitizer build sees the views), and the
+// typed value goes nowhere: the effect's parameters are already gone.
 TEST_F(EditorTest, HostsThatSkipTheCloseRequestLeaveNothingBehind) {
     open();
     const size_t windows = headless().windowCount();
     open();
     EXPECT_EQ(headless().windowCount(), windows);
+    click(kFirstValueField);
+    ASSERT_NE(headless().openField(), nullptr);
+    headless().openField()->text = "7";
+    const int32_t automated = countEvents(kAutomateOpcode);
     effect.reset();
     editor = nullptr;
     EXPECT_EQ(headless().windowCount(), windows - 1) << "only the host's window is left";
+    EXPECT_EQ(headless().openFieldCount(), 0u);
+    EXPECT_EQ(countEvents(kAutomateOpcode), automated);
 }
 
 TEST_F(EditorTest, ValueFieldsTakeTheRangeOfTheirOwnParameter) {
@@ -210,11 +218,21 @@ TEST_F(EditorTest, ControlsStartWithTheCurrentPresetAndParameters) {
 }
 
 TEST_F(EditorTest, CompactAndExpandedPanelsLookAsRecorded) {
+    constexpr uint32_t kPanelBlue = 0x000f43;
+    constexpr int kBelowHeader = 31;
+    constexpr int kPanelHeight = 213;
+    constexpr int kCompactLastColumn = 363;
     open();
     editor->redrawFrame();
+    EXPECT_EQ(countPixels(surface(), kPanelBlue, kCompactLastColumn, kBelowHeader,
+                          kCompactLastColumn + 1, kPanelHeight),
+              kPanelHeight - kBelowHeader)
+        << "the compact panel ends on plain blue, without a piece of the divider";
     expectMatchesGolden(surface(), "editor_compact", 24);
     click(kEditButton);
     editor->redrawFrame();
+    EXPECT_NE(pixelAt(surface(), kCompactLastColumn + 1, kPanelHeight / 2), kPanelBlue)
+        << "the divider stands right of the compact half";
     expectMatchesGolden(surface(), "editor_expanded", 24);
 }
 

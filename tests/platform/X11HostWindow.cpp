@@ -4,6 +4,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/platform/X11ServerState.h"
+
 namespace marrowfold::testing {
 
 namespace {
@@ -15,6 +17,7 @@ constexpr auto kPollPause = std::chrono::milliseconds(5);
 X11HostWindow::X11HostWindow(int x, int y, int width, int height, unsigned long background)
     : display_(XOpenDisplay(nullptr)) {
     if (!display_) return;
+    surviveLostConnection(display_);
     window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), x, y, width, height, 0, 0,
                                   background);
     XMapWindow(display_, window_);

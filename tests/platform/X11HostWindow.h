@@ -13,7 +13,8 @@ namespace marrowfold::testing {
 
 class X11HostWindow {
   public:
-    // Opens a connection to the current display and maps the window at (x, y) on the screen.
+    // Opens a connection to the current display and maps the window at (x, y) on the screen. A
+    // lost connection does not end the process, as a host that outlives its server would not.
     X11HostWindow(int x, int y, int width, int height, unsigned long background);
     ~X11HostWindow();
     X11HostWindow(const X11HostWindow&) = delete;

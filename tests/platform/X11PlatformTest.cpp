@@ -1,6 +1,7 @@
 // The X11 backend on a real X server: child windows inside a host window, exposure as paint,
 // presses with window coordinates, the polled pointer, the edit field and the modal dialogs
-// driven with xdotool, and no protocol errors or windows left behind.
+// driven with xdotool, no protocol errors, and neither windows nor a connection left behind
+// once the last window of ours has gone, also when the server itself went away.
 
 #include <gtest/gtest.h>
 // Xlib's macros must follow the test framework's headers.
@@ -8,11 +9,13 @@
 
 #include "platform/X11Platform.h"
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "tests/platform/X11HostWindow.h"
+#include "tests/platform/X11ServerState.h"
 #include "tests/platform/XvfbSession.h"
 
 namespace marrowfold::testing {
@@ -44,7 +47,6 @@ class X11PlatformTest : public ::testing::Test {
         ASSERT_TRUE(hostWindow->isOpen());
         host = hostWindow->window();
         platform = std::make_unique<X11Platform>();
-        ASSERT_TRUE(platform->connected());
     }
     void TearDown() override {
         platform.reset();
@@ -55,6 +57,14 @@ class X11PlatformTest : public ::testing::Test {
         return pollUntil([this] { platform->dispatchEvents(); }, done, timeoutMs);
     }
     int hostChildren() { return hostWindow->childCount(); }
+    // An edit field at (20, 20)-(80, 34) of the window, holding the text.
+    EditFieldId openField(WindowId window, Recorder& events, const std::string& text) {
+        EditFieldSpec spec;
+        spec.rect = {20, 20, 80, 34};
+        spec.text = text;
+        spec.font = {"Liberation Sans", 10};
+        return platform->openEditField(window, spec, &events);
+    }
 
     std::unique_ptr<X11HostWindow> hostWindow;
     Window host = 0;
@@ -116,11 +126,7 @@ TEST_F(X11PlatformTest, EditFieldTakesTypedTextAndClosesOnEnter) {
     Recorder events;
     const WindowId window = platform->createChildWindow(host, "PluginTest", 200, 120, &events);
     ASSERT_TRUE(pumpUntil([&] { return events.paints > 0; }));
-    EditFieldSpec spec;
-    spec.rect = {20, 20, 80, 34};
-    spec.text = "12.0";
-    spec.font = {"Liberation Sans", 10};
-    const EditFieldId field = platform->openEditField(window, spec, &events);
+    const EditFieldId field = openField(window, events, "12.0");
     ASSERT_NE(field, kNoEditField);
     EXPECT_EQ(platform->liveWindowCount(), 2u);
     ASSERT_EQ(XvfbSession::xdotool("type --delay 30 '3,55'"), 0);
@@ -137,11 +143,7 @@ TEST_F(X11PlatformTest, ClickInsideTheFieldPlacesTheCaretAndFocusLossClosesIt) {
     Recorder events;
     const WindowId window = platform->createChildWindow(host, "PluginTest", 200, 120, &events);
     ASSERT_TRUE(pumpUntil([&] { return events.paints > 0; }));
-    EditFieldSpec spec;
-    spec.rect = {20, 20, 80, 34};
-    spec.text = "12.0";
-    spec.font = {"Liberation Sans", 10};
-    const EditFieldId field = platform->openEditField(window, spec, &events);
+    const EditFieldId field = openField(window, events, "12.0");
     ASSERT_NE(field, kNoEditField);
     const std::string leftEdge = std::to_string(kHostX + 21) + " " + std::to_string(kHostY + 27);
     ASSERT_EQ(XvfbSession::xdotool("mousemove " + leftEdge + " click 1"), 0);
@@ -191,6 +193,101 @@ TEST_F(X11PlatformTest, HostDestroyingItsWindowTellsTheOwner) {
     hostWindow->destroyWindow();
     EXPECT_TRUE(pumpUntil([&] { return events.destroyed; }));
     EXPECT_EQ(platform->liveWindowCount(), 0u);
+}
+
+// What the server holds before some work, to compare with what it holds after.
+struct ServerSnapshot {
+    ServerSnapshot()
+        : tree(windowTree(XvfbSession::shared().display())), nextClient(nextClientId()) {}
+    std::vector<std::string> tree;
+    XID nextClient;
+};
+
+void expectNothingLeft(const X11Platform& platform, const ServerSnapshot& before,
+                       const char* state) {
+    const ServerSnapshot after;
+    EXPECT_FALSE(platform.connected()) << state;
+    EXPECT_EQ(after.tree, before.tree) << state;
+    EXPECT_EQ(after.nextClient, before.nextClient) << state << ": a connection is still open";
+}
+
+TEST_F(X11PlatformTest, TheConnectionComesWithTheFirstWindowAndGoesWithTheLastInEveryState) {
+    Recorder events;
+    EXPECT_FALSE(platform->connected());
+    const ServerSnapshot before;
+
+    const WindowId first = platform->createChildWindow(host, "PluginTest", 80, 60, &events);
+    const WindowId second = platform->createChildWindow(host, "PluginTest", 80, 60, &events);
+    ASSERT_TRUE(platform->connected());
+    EXPECT_NE(windowTree(XvfbSession::shared().display()), before.tree);
+    platform->destroyWindow(first);
+    EXPECT_TRUE(platform->connected()) << "one window of ours is still open";
+    platform->destroyWindow(second);
+    expectNothingLeft(*platform, before, "windows closed");
+
+    const WindowId window = platform->createChildWindow(host, "PluginTest", 200, 120, &events);
+    ASSERT_NE(openField(window, events, ""), kNoEditField);
+    platform->destroyWindow(window);
+    expectNothingLeft(*platform, before, "window closed with its edit field open");
+
+    const pid_t escape = XvfbSession::scriptAsync("sleep 0.4; xdotool key Escape");
+    EXPECT_FALSE(platform->askYesNo(kNoWindow, "Delete", "Delete it?"));
+    XvfbSession::waitFor(escape);
+    expectNothingLeft(*platform, before, "dialog answered");
+
+    platform->createChildWindow(host, "PluginTest", 50, 50, &events);
+    ASSERT_TRUE(pumpUntil([&] { return events.paints > 0; }));
+    hostWindow->destroyWindow();
+    ASSERT_TRUE(pumpUntil([&] { return events.destroyed; }));
+    EXPECT_EQ(platform->liveWindowCount(), 0u);
+    EXPECT_FALSE(platform->connected()) << "host destroyed the window";
+    char hostLine[32];
+    std::snprintf(hostLine, sizeof hostLine, "0x%lx ", host);
+    std::vector<std::string> withoutHost = before.tree;
+    std::erase_if(withoutHost, [&](const std::string& line) { return line.starts_with(hostLine); });
+    EXPECT_EQ(windowTree(XvfbSession::shared().display()), withoutHost);
+    EXPECT_EQ(platform->errorCount(), 0);
+}
+
+TEST_F(X11PlatformTest, AServerThatGoesAwayEndsOurWindowsButNotTheProcess) {
+    Recorder events;
+    {
+        XvfbSession doomed(XvfbSession::Server::Private);
+        ASSERT_TRUE(doomed.ready()) << doomed.problem();
+        X11HostWindow doomedHost(0, 0, 300, 200, 0);
+        const WindowId window =
+            platform->createChildWindow(doomedHost.window(), "PluginTest", 200, 120, &events);
+        const EditFieldId field = openField(window, events, "4.5");
+        ASSERT_NE(field, kNoEditField);
+        ASSERT_TRUE(doomed.killServer());
+
+        ASSERT_TRUE(pumpUntil([&] { return events.destroyed; }));
+        EXPECT_TRUE(platform->connectionLost());
+        EXPECT_EQ(platform->editFieldText(field), "4.5") << "the typed text survives for its owner";
+        platform->closeEditField(field);
+        EXPECT_FALSE(platform->connected());
+        EXPECT_EQ(platform->createChildWindow(doomedHost.window(), "PluginTest", 20, 20, &events),
+                  kNoWindow);
+        EXPECT_FALSE(platform->askYesNo(kNoWindow, "Delete", "Delete it?"));
+    }
+    {
+        XvfbSession doomed(XvfbSession::Server::Private);
+        ASSERT_TRUE(doomed.ready()) << doomed.problem();
+        X11HostWindow doomedHost(0, 0, 300, 200, 0);
+        const pid_t killer =
+            XvfbSession::scriptAsync("sleep 0.4; kill -9 " + std::to_string(doomed.serverPid()));
+        EXPECT_FALSE(platform->askYesNo(doomedHost.window(), "Delete", "Delete it?"))
+            << "a dialog whose server went away answers No";
+        XvfbSession::waitFor(killer);
+        EXPECT_FALSE(platform->connected());
+        doomed.killServer();  // reaps the server and clears its files
+    }
+    // The next window, on a server that is there, opens as if nothing had happened.
+    events.paints = 0;
+    const WindowId window = platform->createChildWindow(host, "PluginTest", 50, 50, &events);
+    ASSERT_NE(window, kNoWindow);
+    EXPECT_TRUE(pumpUntil([&] { return events.paints > 0; }));
+    platform->destroyWindow(window);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "tests/platform/XvfbSession.h"
 
-#include <X11/Xlib.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -13,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/platform/X11ServerState.h"
+
 extern char** environ;
 
 namespace marrowfold::testing {
@@ -22,13 +23,18 @@ namespace {
 constexpr int kFirstDisplay = 71;
 constexpr int kLastDisplay = 99;
 constexpr int kStartupPolls = 100;
+// A server resets within milliseconds of losing its last client; a second is plenty.
+constexpr int kResetPolls = 20;
 constexpr auto kPollPause = std::chrono::milliseconds(50);
 
-bool displayAnswers(const char* name) {
-    Display* display = XOpenDisplay(name);
-    if (!display) return false;
-    XCloseDisplay(display);
-    return true;
+// Connects, waiting while a server that has just lost its last client resets: connections that
+// arrive during a reset are closed by the server.
+Display* openPatiently(const char* name, int polls) {
+    for (int poll = 0; poll < polls; ++poll) {
+        if (Display* display = XOpenDisplay(name)) return display;
+        std::this_thread::sleep_for(kPollPause);
+    }
+    return nullptr;
 }
 
 pid_t spawnShell(const std::string& command) {
@@ -62,20 +68,25 @@ bool executableOnPath(const std::string& name) {
 
 }  // namespace
 
-XvfbSession::XvfbSession() {
+XvfbSession::XvfbSession(Server server) {
     if (const char* current = std::getenv("DISPLAY")) {
         hadDisplay_ = true;
         previousDisplay_ = current;
-        if (displayAnswers(current)) {
-            ready_ = true;
-            return;
-        }
     }
+    if (server == Server::CurrentOrPrivate && hadDisplay_) {
+        keeper_ = openPatiently(previousDisplay_.c_str(), kResetPolls);
+    }
+    if (!keeper_) startPrivateServer();
+    ready_ = keeper_ != nullptr;
+    if (ready_) surviveLostConnection(keeper_);
+}
+
+void XvfbSession::startPrivateServer() {
     if (!executableOnPath("Xvfb")) {
         problem_ = "no display and no Xvfb";
         return;
     }
-    for (int number = kFirstDisplay; number <= kLastDisplay && !ready_; ++number) {
+    for (int number = kFirstDisplay; number <= kLastDisplay && !keeper_; ++number) {
         struct stat info {};
         const std::string socket = numbered("/tmp/.X11-unix/X%d", number);
         const std::string lock = numbered("/tmp/.X%d-lock", number);
@@ -88,9 +99,9 @@ XvfbSession::XvfbSession() {
         for (int poll = 0; poll < kStartupPolls && server_ > 0; ++poll) {
             // Another test process may have started a server on the same number at the same
             // moment: only a server whose lock file names our child is ours.
-            if (lockHolder(lock) == server_ && displayAnswers(name.c_str())) {
+            if (lockHolder(lock) == server_ && (keeper_ = XOpenDisplay(name.c_str()))) {
                 setenv("DISPLAY", name.c_str(), 1);
-                ready_ = true;
+                number_ = number;
                 break;
             }
             if (waitpid(server_, nullptr, WNOHANG) == server_) {
@@ -99,16 +110,17 @@ XvfbSession::XvfbSession() {
             }
             std::this_thread::sleep_for(kPollPause);
         }
-        if (!ready_ && server_ > 0) {
+        if (!keeper_ && server_ > 0) {
             kill(server_, SIGTERM);
             waitpid(server_, nullptr, 0);
             server_ = -1;
         }
     }
-    if (!ready_) problem_ = "Xvfb did not start";
+    if (!keeper_) problem_ = "Xvfb did not start";
 }
 
 XvfbSession::~XvfbSession() {
+    if (keeper_) XCloseDisplay(keeper_);
     if (server_ > 0) {
         kill(server_, SIGTERM);
         waitpid(server_, nullptr, 0);
@@ -118,6 +130,17 @@ XvfbSession::~XvfbSession() {
     } else {
         unsetenv("DISPLAY");
     }
+}
+
+bool XvfbSession::killServer() {
+    if (server_ <= 0) return false;
+    kill(server_, SIGKILL);
+    waitpid(server_, nullptr, 0);
+    server_ = -1;
+    // A killed server leaves its lock file and socket; later sessions would skip the number.
+    std::remove(numbered("/tmp/.X%d-lock", number_).c_str());
+    std::remove(numbered("/tmp/.X11-unix/X%d", number_).c_str());
+    return true;
 }
 
 XvfbSession& XvfbSession::shared() {
