@@ -1,0 +1,158 @@
+#include "lv2/Bridge.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/options/options.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <thread>
+
+namespace marrowfold::lv2 {
+
+namespace {
+
+constexpr char kModuleFile[] = "marrowfold.so";
+// Without the host's maximum, blocks are split at this length.
+constexpr int32_t kFallbackMaxBlock = 4096;
+// Announced maxima above this are split as well; the module's engine grows with its block.
+constexpr int32_t kLargestMaxBlock = 16384;
+
+const void* findFeature(const LV2_Feature* const* features, const char* uri) {
+    for (const LV2_Feature* const* feature = features; feature && *feature; ++feature) {
+        if (std::strcmp((*feature)->URI, uri) == 0) return (*feature)->data;
+    }
+    return nullptr;
+}
+
+int32_t announcedMaxBlock(const LV2_Options_Option* options, LV2_URID_Map* map) {
+    const LV2_URID key = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
+    const LV2_URID intType = map->map(map->handle, LV2_ATOM__Int);
+    for (const LV2_Options_Option* option = options; option && option->key != 0; ++option) {
+        if (option->key != key || option->type != intType || option->size != sizeof(int32_t) ||
+            option->value == nullptr)
+            continue;
+        const int32_t frames = *static_cast<const int32_t*>(option->value);
+        if (frames > 0) return std::min(frames, kLargestMaxBlock);
+    }
+    return kFallbackMaxBlock;
+}
+
+}  // namespace
+
+std::unique_ptr<Bridge> Bridge::create(double sampleRate, const char* bundlePath,
+                                       const LV2_Feature* const* features) {
+    auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
+    if (map == nullptr || bundlePath == nullptr) return nullptr;
+    const auto* options =
+        static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
+    const StateUrids urids{map->map(map->handle, "urn:marrowfold:state#bank"),
+                           map->map(map->handle, "urn:marrowfold:state#program"),
+                           map->map(map->handle, LV2_ATOM__Chunk),
+                           map->map(map->handle, LV2_ATOM__Int)};
+    const int32_t maxBlock = announcedMaxBlock(options, map);
+    std::unique_ptr<Bridge> bridge(new Bridge(urids, maxBlock));
+    std::string folder = bundlePath;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    if (!bridge->instance.open(folder + kModuleFile)) return nullptr;
+    bridge->instance.prepare(static_cast<float>(sampleRate), maxBlock);
+    return bridge;
+}
+
+Bridge::Bridge(const StateUrids& stateUrids, int32_t maxBlock)
+    : urids(stateUrids),
+      inputCopies(static_cast<size_t>(maxBlock) * kAudioChannels),
+      silence(static_cast<size_t>(maxBlock)),
+      discarded(static_cast<size_t>(maxBlock)) {
+    seenValues.fill(std::numeric_limits<float>::quiet_NaN());
+}
+
+void Bridge::connect(uint32_t port, void* data) {
+    if (port < PortCount) ports[port] = static_cast<float*>(data);
+}
+
+void Bridge::activate() {
+    instance.dispatch(ReqSetActive, 0, 1);
+}
+
+void Bridge::deactivate() {
+    instance.dispatch(ReqSetActive, 0, 0);
+}
+
+void Bridge::run(uint32_t frames) {
+    if (!requestGate.test_and_set(std::memory_order_acquire)) {
+        takeControls();
+        unlockRequests();
+    }
+    const auto limit = static_cast<uint32_t>(instance.maxBlock());
+    for (uint32_t done = 0; done < frames; done += limit)
+        processSlice(done, static_cast<int32_t>(std::min(limit, frames - done)));
+}
+
+// The module's process reads its inputs while it writes its outputs, so it gets copies.
+void Bridge::processSlice(uint32_t offset, int32_t frames) {
+    const auto limit = static_cast<size_t>(instance.maxBlock());
+    float* inputs[kAudioChannels];
+    float* outputs[kAudioChannels];
+    for (int32_t ch = 0; ch < kAudioChannels; ++ch) {
+        const float* source = ports[PortInLeft + ch];
+        inputs[ch] = inputCopies.data() + static_cast<size_t>(ch) * limit;
+        std::memcpy(inputs[ch], source ? source + offset : silence.data(),
+                    sizeof(float) * static_cast<size_t>(frames));
+        float* target = ports[PortOutLeft + ch];
+        outputs[ch] = target ? target + offset : discarded.data();
+    }
+    instance.process(inputs, outputs, frames);
+}
+
+// The program first, then the preset within it, then the preset's values: the order in which
+// the render tool applies --program, --preset and --set.
+void Bridge::takeControls() {
+    takeProgram();
+    takePreset();
+    for (int32_t i = 0; i < kModulePresetParameter; ++i)
+        takeParameter(i);
+}
+
+void Bridge::takeProgram() {
+    const float* port = ports[PortProgram];
+    if (port == nullptr || *port == seenValues[PortProgram]) return;
+    seenValues[PortProgram] = *port;
+    const int32_t program = clampToProgram(*port);
+    if (program != instance.program()) instance.dispatch(ReqSetProgram, 0, program);
+}
+
+// A new preset is selected, then its values are written back as the editor does after a
+// selection, which tells the engine to take them.
+void Bridge::takePreset() {
+    const uint32_t index = portOfParameter(kModulePresetParameter);
+    const float* port = ports[index];
+    if (port == nullptr || *port == seenValues[index]) return;
+    seenValues[index] = *port;
+    const float value = clampToPort(kModulePresetParameter, *port);
+    if (value == instance.getParameter(kModulePresetParameter)) return;
+    instance.setParameter(kModulePresetParameter, value);
+    for (int32_t i = 0; i < kModulePresetParameter; ++i)
+        instance.setParameter(i, instance.getParameter(i));
+}
+
+// A value the module already holds (the UI's own report of a module change coming back, or a
+// preset's stored value) is not handed over again, so no rounding creeps in.
+void Bridge::takeParameter(int32_t parameter) {
+    const uint32_t index = portOfParameter(parameter);
+    const float* port = ports[index];
+    if (port == nullptr || *port == seenValues[index]) return;
+    seenValues[index] = *port;
+    const float value = clampToPort(parameter, *port);
+    if (value == toPortValue(parameter, instance.getParameter(parameter))) return;
+    instance.setParameter(parameter, toModuleValue(parameter, value));
+}
+
+void Bridge::lockRequests() {
+    while (requestGate.test_and_set(std::memory_order_acquire))
+        std::this_thread::yield();
+}
+
+}  // namespace marrowfold::lv2
