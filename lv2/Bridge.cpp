@@ -19,6 +19,8 @@ constexpr char kModuleFile[] = "marrowfold.so";
 constexpr int32_t kFallbackMaxBlock = 4096;
 // Announced maxima above this are split as well; the module's engine grows with its block.
 constexpr int32_t kLargestMaxBlock = 16384;
+constexpr char kBankStateKey[] = "urn:marrowfold:lv2:state#bank";
+constexpr char kProgramStateKey[] = "urn:marrowfold:lv2:state#program";
 
 const void* findFeature(const LV2_Feature* const* features, const char* uri) {
     for (const LV2_Feature* const* feature = features; feature && *feature; ++feature) {
@@ -28,9 +30,10 @@ const void* findFeature(const LV2_Feature* const* features, const char* uri) {
 }
 
 int32_t announcedMaxBlock(const LV2_Options_Option* options, LV2_URID_Map* map) {
+    if (options == nullptr) return kFallbackMaxBlock;
     const LV2_URID key = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
     const LV2_URID intType = map->map(map->handle, LV2_ATOM__Int);
-    for (const LV2_Options_Option* option = options; option && option->key != 0; ++option) {
+    for (const LV2_Options_Option* option = options; option->key != 0; ++option) {
         if (option->key != key || option->type != intType || option->size != sizeof(int32_t) ||
             option->value == nullptr)
             continue;
@@ -42,22 +45,27 @@ int32_t announcedMaxBlock(const LV2_Options_Option* options, LV2_URID_Map* map) 
 
 }  // namespace
 
+// Without the URID map (lv2apply offers no features at all) the bridge runs with the fallback
+// block length and cannot save or restore state.
 std::unique_ptr<Bridge> Bridge::create(double sampleRate, const char* bundlePath,
                                        const LV2_Feature* const* features) {
+    if (bundlePath == nullptr) return nullptr;
     auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
-    if (map == nullptr || bundlePath == nullptr) return nullptr;
     const auto* options =
         static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
-    const StateUrids urids{map->map(map->handle, "urn:marrowfold:state#bank"),
-                           map->map(map->handle, "urn:marrowfold:state#program"),
-                           map->map(map->handle, LV2_ATOM__Chunk),
-                           map->map(map->handle, LV2_ATOM__Int)};
-    const int32_t maxBlock = announcedMaxBlock(options, map);
+    StateUrids urids;
+    int32_t maxBlock = kFallbackMaxBlock;
+    if (map != nullptr) {
+        urids = {map->map(map->handle, kBankStateKey), map->map(map->handle, kProgramStateKey),
+                 map->map(map->handle, LV2_ATOM__Chunk), map->map(map->handle, LV2_ATOM__Int)};
+        maxBlock = announcedMaxBlock(options, map);
+    }
     std::unique_ptr<Bridge> bridge(new Bridge(urids, maxBlock));
     std::string folder = bundlePath;
     if (!folder.empty() && folder.back() != '/') folder += '/';
     if (!bridge->instance.open(folder + kModuleFile)) return nullptr;
     bridge->instance.prepare(static_cast<float>(sampleRate), maxBlock);
+    bridge->seeModuleValues();
     return bridge;
 }
 
@@ -65,8 +73,15 @@ Bridge::Bridge(const StateUrids& stateUrids, int32_t maxBlock)
     : urids(stateUrids),
       inputCopies(static_cast<size_t>(maxBlock) * kAudioChannels),
       silence(static_cast<size_t>(maxBlock)),
-      discarded(static_cast<size_t>(maxBlock)) {
+      discarded(static_cast<size_t>(maxBlock)) {}
+
+// The ports' defaults are the module's values after it starts, so a port the host leaves at its
+// default is not a change: only what the host sets differently reaches the module.
+void Bridge::seeModuleValues() {
     seenValues.fill(std::numeric_limits<float>::quiet_NaN());
+    for (int32_t i = 0; i < kParameterPorts; ++i)
+        seenValues[portOfParameter(i)] = toPortValue(i, instance.getParameter(i));
+    seenValues[PortProgram] = static_cast<float>(instance.program());
 }
 
 void Bridge::connect(uint32_t port, void* data) {

@@ -48,6 +48,7 @@ class Bridge {
 
   private:
     Bridge(const StateUrids& urids, int32_t maxBlock);
+    void seeModuleValues();
     void takeControls();
     void takeProgram();
     void takePreset();
@@ -59,8 +60,7 @@ class Bridge {
     ModuleInstance instance;
     StateUrids urids;
     std::array<float*, PortCount> ports{};
-    // The port values run() last looked at; NaN until the first run() so that every port is
-    // examined once.
+    // The port values run() last looked at.
     std::array<float, PortCount> seenValues;
     std::vector<float> inputCopies;
     std::vector<float> silence;

@@ -29,6 +29,7 @@ StoredValue retrieveValue(LV2_State_Retrieve_Function retrieve, LV2_State_Handle
 }  // namespace
 
 LV2_State_Status Bridge::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
+    if (urids.bankKey == 0) return LV2_STATE_ERR_NO_FEATURE;
     lockRequests();
     void* bank = nullptr;
     const intptr_t bytes = instance.dispatch(ReqGetChunk, 0, 0, &bank);
@@ -49,6 +50,7 @@ LV2_State_Status Bridge::save(LV2_State_Store_Function store, LV2_State_Handle h
 // that is not an integer 0..3, leaves the instance as it was. A state without a bank (a host's
 // start-up state) changes nothing.
 LV2_State_Status Bridge::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
+    if (urids.bankKey == 0) return LV2_STATE_ERR_NO_FEATURE;
     const StoredValue bank = retrieveValue(retrieve, handle, urids.bankKey);
     if (bank.data == nullptr) return LV2_STATE_SUCCESS;
     if (bank.type != urids.chunkType) return LV2_STATE_ERR_BAD_TYPE;

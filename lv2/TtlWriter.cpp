@@ -164,7 +164,7 @@ std::string pluginTtl(const BundleFacts& facts) {
             quoted(kPluginName) + " ;\n    doap:maintainer [ foaf:name " + quoted(facts.vendor) +
             " ] ;\n    lv2:minorVersion " + std::to_string(kMinorVersion) +
             " ;\n    lv2:microVersion " + std::to_string(kMicroVersion) +
-            " ;\n    lv2:requiredFeature urid:map ;\n    lv2:optionalFeature opts:options ;\n"
+            " ;\n    lv2:optionalFeature urid:map , opts:options ;\n"
             "    opts:supportedOption bufsz:maxBlockLength ;\n"
             "    lv2:extensionData state:interface ;\n    ui:ui " +
             uri(kUiUri) + " ;\n    lv2:port ";
