@@ -160,7 +160,7 @@ std::string manifestTtl(const BundleFiles& files, const BundleFacts& facts) {
 
 std::string pluginTtl(const BundleFacts& facts) {
     std::string text = prefixes();
-    text += uri(kPluginUri) + "\n    a lv2:Plugin , lv2:DistortionPlugin ;\n    doap:name " +
+    text += uri(kPluginUri) + "\n    a lv2:Plugin , lv2:DistortionPlugin , doap:Project ;\n    doap:name " +
             quoted(kPluginName) + " ;\n    doap:maintainer [ foaf:name " + quoted(facts.vendor) +
             " ] ;\n    lv2:minorVersion " + std::to_string(kMinorVersion) +
             " ;\n    lv2:microVersion " + std::to_string(kMicroVersion) +
