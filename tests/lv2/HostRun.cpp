@@ -52,8 +52,7 @@ HostRun runShell(const BundlePath& path, const std::string& command, int timeout
     const int status = std::system(line.c_str());
     HostRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream file(capture);
-    run.output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    run.output = readText(capture);
     return run;
 }
 
@@ -72,6 +71,11 @@ bool programExists(const std::string& name) {
     command += shellWord(name);
     command += " >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 }  // namespace marrowfold::testing

@@ -40,5 +40,7 @@ HostRun runHost(const BundlePath& path, const std::vector<std::string>& words,
 HostRun runShell(const BundlePath& path, const std::string& command, int timeoutSeconds = 120);
 
 bool programExists(const std::string& name);
+// A whole text file; empty when it cannot be read.
+std::string readText(const std::string& path);
 
 }  // namespace marrowfold::testing
