@@ -106,18 +106,25 @@ void Bridge::run(uint32_t frames) {
         processSlice(done, static_cast<int32_t>(std::min(limit, frames - done)));
 }
 
-// The module's process reads its inputs while it writes its outputs, so it gets copies.
+// The module's process reads its inputs while it writes its outputs, so where a host passes one
+// buffer as both (Ardour) or none at all, the module reads a copy.
 void Bridge::processSlice(uint32_t offset, int32_t frames) {
     const auto limit = static_cast<size_t>(instance.maxBlock());
     float* inputs[kAudioChannels];
     float* outputs[kAudioChannels];
     for (int32_t ch = 0; ch < kAudioChannels; ++ch) {
-        const float* source = ports[PortInLeft + ch];
+        float* target = ports[PortOutLeft + ch];
+        outputs[ch] = target ? target + offset : discarded.data();
+    }
+    for (int32_t ch = 0; ch < kAudioChannels; ++ch) {
+        float* source = ports[PortInLeft + ch];
+        if (source != nullptr && source != ports[PortOutLeft] && source != ports[PortOutRight]) {
+            inputs[ch] = source + offset;
+            continue;
+        }
         inputs[ch] = inputCopies.data() + static_cast<size_t>(ch) * limit;
         std::memcpy(inputs[ch], source ? source + offset : silence.data(),
                     sizeof(float) * static_cast<size_t>(frames));
-        float* target = ports[PortOutLeft + ch];
-        outputs[ch] = target ? target + offset : discarded.data();
     }
     instance.process(inputs, outputs, frames);
 }
