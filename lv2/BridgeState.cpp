@@ -31,6 +31,9 @@ StoredValue retrieveValue(LV2_State_Retrieve_Function retrieve, LV2_State_Handle
 LV2_State_Status Bridge::save(LV2_State_Store_Function store, LV2_State_Handle handle) {
     if (urids.bankKey == 0) return LV2_STATE_ERR_NO_FEATURE;
     lockRequests();
+    // A host may save before run() has seen the port values it wrote; the chunk saved must match
+    // the port values the host saves beside it.
+    takeControls();
     void* bank = nullptr;
     const intptr_t bytes = instance.dispatch(ReqGetChunk, 0, 0, &bank);
     const auto program = static_cast<int32_t>(instance.program());
