@@ -62,9 +62,9 @@ int main() {
     host.setActive(true);
 
     void* library = dlopen(MARROWFOLD_LV2_BUNDLE "/marrowfold_dsp.so", RTLD_NOW | RTLD_LOCAL);
-    const auto entry = library ? reinterpret_cast<LV2_Descriptor_Function>(
-                                     dlsym(library, "lv2_descriptor"))
-                               : nullptr;
+    const auto entry =
+        library ? reinterpret_cast<LV2_Descriptor_Function>(dlsym(library, "lv2_descriptor"))
+                : nullptr;
     const LV2_Descriptor* descriptor = entry ? entry(0) : nullptr;
     const LV2_Feature* const noFeatures[] = {nullptr};
     LV2_Handle bridge = descriptor ? descriptor->instantiate(descriptor, kRate,
@@ -91,8 +91,9 @@ int main() {
     descriptor->cleanup(bridge);
     const double alone = median(direct);
     const double throughBridge = median(bridged);
-    std::printf("lv2 bridge at 512 stereo: %+.2f%% time; module %.0f x real time, through the "
-                "bridge %.0f x real time\n",
-                (alone / throughBridge - 1.0) * 100.0, alone, throughBridge);
+    std::printf(
+        "lv2 bridge at 512 stereo: %+.2f%% time; module %.0f x real time, through the "
+        "bridge %.0f x real time\n",
+        (alone / throughBridge - 1.0) * 100.0, alone, throughBridge);
     return 0;
 }

@@ -39,8 +39,8 @@ LV2_State_Status Bridge::save(LV2_State_Store_Function store, LV2_State_Handle h
     const auto program = static_cast<int32_t>(instance.program());
     LV2_State_Status status = LV2_STATE_ERR_UNKNOWN;
     if (bank != nullptr && bytes == static_cast<intptr_t>(kBankChunkSize)) {
-        status = store(handle, urids.bankKey, bank, kBankChunkSize, urids.chunkType,
-                       kPortableValue);
+        status =
+            store(handle, urids.bankKey, bank, kBankChunkSize, urids.chunkType, kPortableValue);
         if (status == LV2_STATE_SUCCESS)
             status = store(handle, urids.programKey, &program, sizeof program, urids.intType,
                            kPortableValue);
@@ -72,8 +72,8 @@ LV2_State_Status Bridge::restore(LV2_State_Retrieve_Function retrieve, LV2_State
     lockRequests();
     // Selecting the program first makes the bank's own copy of it the one that is loaded.
     if (programIndex >= 0) instance.dispatch(ReqSetProgram, 0, programIndex);
-    const intptr_t result = instance.dispatch(ReqSetChunk, 0, static_cast<intptr_t>(chunk.size()),
-                                              chunk.data());
+    const intptr_t result =
+        instance.dispatch(ReqSetChunk, 0, static_cast<intptr_t>(chunk.size()), chunk.data());
     unlockRequests();
     return result == 0 ? LV2_STATE_SUCCESS : LV2_STATE_ERR_UNKNOWN;
 }

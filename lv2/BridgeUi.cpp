@@ -30,12 +30,11 @@ bool sameValue(float a, float b) {
 
 }  // namespace
 
-std::unique_ptr<BridgeUi> BridgeUi::create(LV2UI_Write_Function write,
-                                           LV2UI_Controller controller,
+std::unique_ptr<BridgeUi> BridgeUi::create(LV2UI_Write_Function write, LV2UI_Controller controller,
                                            const LV2_Feature* const* features,
                                            LV2UI_Widget* widget) {
-    auto* bridge = static_cast<Bridge*>(const_cast<void*>(findFeature(features,
-                                                                      LV2_INSTANCE_ACCESS_URI)));
+    auto* bridge =
+        static_cast<Bridge*>(const_cast<void*>(findFeature(features, LV2_INSTANCE_ACCESS_URI)));
     if (bridge == nullptr || !bridge->module().hasEditor() || write == nullptr) return nullptr;
     std::unique_ptr<BridgeUi> ui(new BridgeUi(bridge->module(), write, controller));
     ui->takeFeatures(features);
@@ -64,7 +63,8 @@ void BridgeUi::takeFeatures(const LV2_Feature* const* features) {
 bool BridgeUi::open(Window parent) {
     EditorRect* rect = nullptr;
     module.dispatch(ReqEditorRect, 0, 0, &rect);
-    if (rect == nullptr || !holder.create(parent, rect->right - rect->left, rect->bottom - rect->top))
+    if (rect == nullptr ||
+        !holder.create(parent, rect->right - rect->left, rect->bottom - rect->top))
         return false;
     module.attach(this);
     module.dispatch(ReqEditorOpen, 0, 0, reinterpret_cast<void*>(holder.id()));
@@ -104,8 +104,7 @@ void BridgeUi::watchModule() {
         writePort(PortProgram, static_cast<float>(program));
 }
 
-void BridgeUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format,
-                         const void* buffer) {
+void BridgeUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
     if (format != 0 || bufferSize != sizeof(float) || buffer == nullptr || port >= PortCount)
         return;
     std::memcpy(&portValues[port], buffer, sizeof(float));

@@ -36,8 +36,7 @@ void checkTitles(PluginHost& host) {
         const std::string title = host.parameterTitle(i);
         if (title != parameterPort(i).name)
             throw std::runtime_error("the module's parameter " + std::to_string(i) + " is '" +
-                                     title + "', not '" + std::string(parameterPort(i).name) +
-                                     "'");
+                                     title + "', not '" + std::string(parameterPort(i).name) + "'");
     }
 }
 

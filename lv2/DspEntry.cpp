@@ -68,8 +68,8 @@ const void* extensionData(const char* uri) {
     return std::strcmp(uri, LV2_STATE__interface) == 0 ? &kStateInterface : nullptr;
 }
 
-const LV2_Descriptor kDescriptor = {kPluginUri, instantiate, connectPort, activate, run,
-                                    deactivate, cleanup, extensionData};
+const LV2_Descriptor kDescriptor = {kPluginUri, instantiate, connectPort, activate,
+                                    run,        deactivate,  cleanup,     extensionData};
 
 }  // namespace
 }  // namespace marrowfold::lv2

@@ -80,8 +80,8 @@ void ModuleInstance::detach(const EditorLink* link) {
     editorLink.compare_exchange_strong(expected, nullptr);
 }
 
-intptr_t ModuleInstance::receive(EffectRecord* from, int32_t opcode, int32_t index,
-                                 intptr_t value, void* ptr, float opt) {
+intptr_t ModuleInstance::receive(EffectRecord* from, int32_t opcode, int32_t index, intptr_t value,
+                                 void* ptr, float opt) {
     ModuleInstance* instance = from != nullptr && from->hostData != 0
                                    ? reinterpret_cast<ModuleInstance*>(from->hostData)
                                    : instanceBeingOpened;
@@ -108,7 +108,8 @@ intptr_t ModuleInstance::answer(int32_t opcode, int32_t index, intptr_t value, v
         case HostIdle:
             return 1;
         case HostAutomate:
-            if (link != nullptr && index >= 0 && index < kParameterPorts) link->automate(index, opt);
+            if (link != nullptr && index >= 0 && index < kParameterPorts)
+                link->automate(index, opt);
             return 0;
         case HostBeginEdit:
         case HostEndEdit:

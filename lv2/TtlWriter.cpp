@@ -24,7 +24,7 @@ namespace {
 constexpr char kPluginName[] = "Marrowfold";
 constexpr int32_t kMinorVersion = 1;
 constexpr int32_t kMicroVersion = 0;
-constexpr int kFloatDigits = 9;       // enough for any float to read back unchanged
+constexpr int kFloatDigits = 9;        // enough for any float to read back unchanged
 constexpr int kFixedFloatDigits = 12;  // for values whose shortest form has an exponent
 constexpr char kDecibelUnit[] = "dB";
 // The five transfer curves, from the softest to an almost hard limiter.
@@ -82,10 +82,9 @@ std::string scalePoints(const std::vector<std::string>& labels) {
 std::string audioPort(uint32_t index) {
     const AudioPortInfo& port = audioPorts()[index];
     return std::string("[\n        a lv2:AudioPort , ") +
-           (port.isInput ? "lv2:InputPort" : "lv2:OutputPort") +
-           " ;\n        lv2:index " + std::to_string(index) + " ;\n        lv2:symbol " +
-           quoted(std::string(port.symbol)) + " ;\n        lv2:name " +
-           quoted(std::string(port.name)) + "\n    ]";
+           (port.isInput ? "lv2:InputPort" : "lv2:OutputPort") + " ;\n        lv2:index " +
+           std::to_string(index) + " ;\n        lv2:symbol " + quoted(std::string(port.symbol)) +
+           " ;\n        lv2:name " + quoted(std::string(port.name)) + "\n    ]";
 }
 
 std::string controlPort(uint32_t index, const std::string& symbol, const std::string& name,
@@ -99,15 +98,15 @@ std::string controlPort(uint32_t index, const std::string& symbol, const std::st
 
 std::string parameterPortTtl(int32_t parameter, const BundleFacts& facts) {
     const ParameterPortInfo& info = parameterPort(parameter);
-    std::string text = controlPort(portOfParameter(parameter), std::string(info.symbol),
-                                   std::string(info.name),
-                                   facts.defaults[static_cast<size_t>(parameter)], info.minValue,
-                                   info.maxValue);
-    if (facts.units[static_cast<size_t>(parameter)] == kDecibelUnit) text += " ;\n        units:unit units:db";
+    std::string text =
+        controlPort(portOfParameter(parameter), std::string(info.symbol), std::string(info.name),
+                    facts.defaults[static_cast<size_t>(parameter)], info.minValue, info.maxValue);
+    if (facts.units[static_cast<size_t>(parameter)] == kDecibelUnit)
+        text += " ;\n        units:unit units:db";
     if (info.isInteger) {
         text += " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
-        text += scalePoints(std::vector<std::string>(std::begin(kShapeLabels),
-                                                     std::end(kShapeLabels)));
+        text +=
+            scalePoints(std::vector<std::string>(std::begin(kShapeLabels), std::end(kShapeLabels)));
     }
     return text + "\n    ]";
 }
@@ -117,8 +116,8 @@ std::string programPortTtl(const BundleFacts& facts) {
                                    static_cast<float>(facts.defaultProgram), 0.0f,
                                    static_cast<float>(kProgramCount - 1));
     text += " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
-    text += scalePoints(std::vector<std::string>(facts.programNames.begin(),
-                                                 facts.programNames.end()));
+    text +=
+        scalePoints(std::vector<std::string>(facts.programNames.begin(), facts.programNames.end()));
     return text + "\n    ]";
 }
 
@@ -160,7 +159,8 @@ std::string manifestTtl(const BundleFiles& files, const BundleFacts& facts) {
 
 std::string pluginTtl(const BundleFacts& facts) {
     std::string text = prefixes();
-    text += uri(kPluginUri) + "\n    a lv2:Plugin , lv2:DistortionPlugin , doap:Project ;\n    doap:name " +
+    text += uri(kPluginUri) +
+            "\n    a lv2:Plugin , lv2:DistortionPlugin , doap:Project ;\n    doap:name " +
             quoted(kPluginName) + " ;\n    doap:maintainer [ foaf:name " + quoted(facts.vendor) +
             " ] ;\n    lv2:minorVersion " + std::to_string(kMinorVersion) +
             " ;\n    lv2:microVersion " + std::to_string(kMicroVersion) +
@@ -189,7 +189,7 @@ std::string presetsTtl(const BundleFacts& facts) {
                 presetPortValue(std::string(programSymbol()), static_cast<float>(preset.program));
         for (int32_t i = 0; i < kParameterPorts; ++i)
             text += " ,\n        " + presetPortValue(std::string(parameterPort(i).symbol),
-                                                    preset.values[static_cast<size_t>(i)]);
+                                                     preset.values[static_cast<size_t>(i)]);
         text += " .\n\n";
     }
     return text;

@@ -50,8 +50,8 @@ TEST(BridgeBlocks, EveryBlockLengthAndInPlaceBuffersGiveTheModulesOwnOutput) {
     };
     // One frame per call (lv2apply), Ardour's lengths, an odd ending, blocks longer than the
     // announced maximum and than the fallback used without options.
-    for (const Case& c : {Case{1, 1024}, Case{256, 1024}, Case{1023, 1024}, Case{5000, 1024},
-                          Case{10000, 0}}) {
+    for (const Case& c :
+         {Case{1, 1024}, Case{256, 1024}, Case{1023, 1024}, Case{5000, 1024}, Case{10000, 0}}) {
         for (const bool inPlace : {false, true}) {
             EXPECT_EQ(bridgeOutput(signal, c.frames, inPlace, c.maxBlock, program), reference)
                 << c.frames << " frames per call, maximum " << c.maxBlock
@@ -71,10 +71,10 @@ TEST(BridgeControls, ChangedPortsReachTheModuleInTheirOwnUnitsAndWithinTheirRang
     const Case cases[] = {
         {"Band1 at 6 dB", [](BundleHost& h) { h.control(0) = 6.0f; },
          [](PluginHost& h) { h.setParameter(0, 0.75f); }},
-        {"Out at -7.5 dB, Shape 3", [](BundleHost& h) { h.control(5) = -7.5f, h.control(6) = 3.0f; },
+        {"Out at -7.5 dB, Shape 3",
+         [](BundleHost& h) { h.control(5) = -7.5f, h.control(6) = 3.0f; },
          [](PluginHost& h) { h.setParameter(5, 0.3125f), h.setParameter(6, 0.75f); }},
-        {"Band4 far above its range",
-         [](BundleHost& h) { h.control(3) = 100.0f; },
+        {"Band4 far above its range", [](BundleHost& h) { h.control(3) = 100.0f; },
          [](PluginHost& h) { h.setParameter(3, 1.0f); }},
         {"In as NaN, Shape 2.6", [nan](BundleHost& h) { h.control(4) = nan, h.control(6) = 2.6f; },
          [](PluginHost& h) { h.setParameter(4, 0.0f), h.setParameter(6, 0.75f); }},
@@ -86,7 +86,8 @@ TEST(BridgeControls, ChangedPortsReachTheModuleInTheirOwnUnitsAndWithinTheirRang
              h.control(kProgramControl) = 3.0f, h.control(7) = 0.625f, h.control(1) = -3.3f;
          },
          [](PluginHost& h) {
-             h.setProgram(3), selectPreset(h, 0.625f), h.setParameter(1, static_cast<float>(87.0 / 240.0));
+             h.setProgram(3), selectPreset(h, 0.625f),
+                 h.setParameter(1, static_cast<float>(87.0 / 240.0));
          }},
     };
     for (const Case& c : cases) {

@@ -89,7 +89,8 @@ bool BundleHost::instantiate(double rate) {
          &maxBlockLength},
         {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
     const LV2_Feature mapFeature{LV2_URID__map, &uridMap};
-    const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
+    const LV2_Feature optionsFeature{LV2_OPTIONS__options,
+                                     const_cast<LV2_Options_Option*>(options)};
     std::vector<const LV2_Feature*> features;
     if (offersMap) features.push_back(&mapFeature);
     if (offersMap && maxBlockLength > 0) features.push_back(&optionsFeature);
@@ -144,7 +145,8 @@ std::vector<float> BundleHost::process(const std::vector<float>& stereo, uint32_
 }
 
 const LV2_State_Interface* BundleHost::stateInterface() const {
-    return static_cast<const LV2_State_Interface*>(descriptor->extension_data(LV2_STATE__interface));
+    return static_cast<const LV2_State_Interface*>(
+        descriptor->extension_data(LV2_STATE__interface));
 }
 
 LV2_State_Status BundleHost::save(StoredState& state) {

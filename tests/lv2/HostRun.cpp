@@ -56,8 +56,7 @@ HostRun runShell(const BundlePath& path, const std::string& command, int timeout
     return run;
 }
 
-HostRun runHost(const BundlePath& path, const std::vector<std::string>& words,
-                int timeoutSeconds) {
+HostRun runHost(const BundlePath& path, const std::vector<std::string>& words, int timeoutSeconds) {
     std::string command;
     for (const std::string& word : words) {
         if (!command.empty()) command += ' ';

@@ -35,8 +35,7 @@ std::vector<float> moduleOutput(const std::vector<float>& stereo, int32_t block,
     host.setBlockSize(block);
     if (configure) configure(host);
     host.setActive(true);
-    std::vector<float> left(static_cast<size_t>(block)), right(left), outLeft(left),
-        outRight(left);
+    std::vector<float> left(static_cast<size_t>(block)), right(left), outLeft(left), outRight(left);
     float* inputs[] = {left.data(), right.data()};
     float* outputs[] = {outLeft.data(), outRight.data()};
     std::vector<float> output(stereo.size());

@@ -53,11 +53,10 @@ bool waitUntil(const std::function<bool()>& condition, int32_t milliseconds = 10
 class JalvGtkSession {
   public:
     JalvGtkSession() {
-        script = XvfbSession::scriptAsync("LV2_PATH=" + shellWord(path.lv2Path()) + " " +
-                                          shellWord(MARROWFOLD_LV2_TEST_SOURCE
-                                                    "/jalv-gtk-session.sh") +
-                                          " " + shellWord(path.folder().file("")) + " " +
-                                          shellWord(kPluginUri));
+        script = XvfbSession::scriptAsync(
+            "LV2_PATH=" + shellWord(path.lv2Path()) + " " +
+            shellWord(MARROWFOLD_LV2_TEST_SOURCE "/jalv-gtk-session.sh") + " " +
+            shellWord(path.folder().file("")) + " " + shellWord(kPluginUri));
     }
     ~JalvGtkSession() { stop(); }
 
@@ -78,9 +77,8 @@ class JalvGtkSession {
     int32_t windowWidth(const std::string& id) {
         std::smatch match;
         const std::string geometry = shell("xdotool getwindowgeometry --shell " + id);
-        return std::regex_search(geometry, match, std::regex("WIDTH=(\\d+)"))
-                   ? std::stoi(match[1])
-                   : 0;
+        return std::regex_search(geometry, match, std::regex("WIDTH=(\\d+)")) ? std::stoi(match[1])
+                                                                              : 0;
     }
     // Clicks at a point of the window, or drags through the points given after it.
     void click(const std::string& id, int32_t x, int32_t y) {
@@ -133,8 +131,8 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
     // A knob drag around the knob's centre raises Band1.
     jalv.shell("xdotool mousemove --window " + id + " " + std::to_string(kKnobX) + " " +
                std::to_string(top + kKnobY) + " mousedown 1 sleep 0.3 mousemove --window " + id +
-               " 80 " + std::to_string(top + kKnobY - 14) + " sleep 0.3 mousemove --window " +
-               id + " 95 " + std::to_string(top + kKnobY) + " sleep 0.3 mouseup 1");
+               " 80 " + std::to_string(top + kKnobY - 14) + " sleep 0.3 mousemove --window " + id +
+               " 95 " + std::to_string(top + kKnobY) + " sleep 0.3 mouseup 1");
 
     jalv.click(id, kEditX, top + kEditY);
     EXPECT_TRUE(waitUntil([&] { return jalv.windowWidth(id) == kExpandedWidth; }))
