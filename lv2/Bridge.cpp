@@ -1,0 +1,180 @@
+#include "lv2/Bridge.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/options/options.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <thread>
+
+namespace marrowfold::lv2 {
+
+namespace {
+
+constexpr char kModuleFile[] = "marrowfold.so";
+// Without the host's maximum, blocks are split at this length.
+constexpr int32_t kFallbackMaxBlock = 4096;
+// Announced maxima above this are split as well; the module's engine grows with its block.
+constexpr int32_t kLargestMaxBlock = 16384;
+constexpr char kBankStateKey[] = "urn:marrowfold:lv2:state#bank";
+constexpr char kProgramStateKey[] = "urn:marrowfold:lv2:state#program";
+
+const void* findFeature(const LV2_Feature* const* features, const char* uri) {
+    for (const LV2_Feature* const* feature = features; feature && *feature; ++feature) {
+        if (std::strcmp((*feature)->URI, uri) == 0) return (*feature)->data;
+    }
+    return nullptr;
+}
+
+int32_t announcedMaxBlock(const LV2_Options_Option* options, LV2_URID_Map* map) {
+    if (options == nullptr) return kFallbackMaxBlock;
+    const LV2_URID key = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
+    const LV2_URID intType = map->map(map->handle, LV2_ATOM__Int);
+    for (const LV2_Options_Option* option = options; option->key != 0; ++option) {
+        if (option->key != key || option->type != intType || option->size != sizeof(int32_t) ||
+            option->value == nullptr)
+            continue;
+        const int32_t frames = *static_cast<const int32_t*>(option->value);
+        if (frames > 0) return std::min(frames, kLargestMaxBlock);
+    }
+    return kFallbackMaxBlock;
+}
+
+}  // namespace
+
+// Without the URID map (lv2apply offers no features at all) the bridge runs with the fallback
+// block length and cannot save or restore state.
+std::unique_ptr<Bridge> Bridge::create(double sampleRate, const char* bundlePath,
+                                       const LV2_Feature* const* features) {
+    if (bundlePath == nullptr) return nullptr;
+    auto* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
+    const auto* options =
+        static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
+    StateUrids urids;
+    int32_t maxBlock = kFallbackMaxBlock;
+    if (map != nullptr) {
+        urids = {map->map(map->handle, kBankStateKey), map->map(map->handle, kProgramStateKey),
+                 map->map(map->handle, LV2_ATOM__Chunk), map->map(map->handle, LV2_ATOM__Int)};
+        maxBlock = announcedMaxBlock(options, map);
+    }
+    std::unique_ptr<Bridge> bridge(new Bridge(urids, maxBlock));
+    std::string folder = bundlePath;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    if (!bridge->instance.open(folder + kModuleFile)) return nullptr;
+    bridge->instance.prepare(static_cast<float>(sampleRate), maxBlock);
+    bridge->seeModuleValues();
+    return bridge;
+}
+
+Bridge::Bridge(const StateUrids& stateUrids, int32_t maxBlock)
+    : urids(stateUrids),
+      inputCopies(static_cast<size_t>(maxBlock) * kAudioChannels),
+      silence(static_cast<size_t>(maxBlock)),
+      discarded(static_cast<size_t>(maxBlock)) {}
+
+// The ports' defaults are the module's values after it starts, so a port the host leaves at its
+// default is not a change: only what the host sets differently reaches the module.
+void Bridge::seeModuleValues() {
+    seenValues.fill(std::numeric_limits<float>::quiet_NaN());
+    for (int32_t i = 0; i < kParameterPorts; ++i)
+        seenValues[portOfParameter(i)] = toPortValue(i, instance.getParameter(i));
+    seenValues[PortProgram] = static_cast<float>(instance.program());
+}
+
+void Bridge::connect(uint32_t port, void* data) {
+    if (port < PortCount) ports[port] = static_cast<float*>(data);
+}
+
+void Bridge::activate() {
+    instance.dispatch(ReqSetActive, 0, 1);
+}
+
+void Bridge::deactivate() {
+    instance.dispatch(ReqSetActive, 0, 0);
+}
+
+void Bridge::run(uint32_t frames) {
+    if (!requestGate.test_and_set(std::memory_order_acquire)) {
+        takeControls();
+        unlockRequests();
+    }
+    const auto limit = static_cast<uint32_t>(instance.maxBlock());
+    for (uint32_t done = 0; done < frames; done += limit)
+        processSlice(done, static_cast<int32_t>(std::min(limit, frames - done)));
+}
+
+// The module's process reads its inputs while it writes its outputs, so where a host passes one
+// buffer as both (Ardour) or none at all, the module reads a copy.
+void Bridge::processSlice(uint32_t offset, int32_t frames) {
+    const auto limit = static_cast<size_t>(instance.maxBlock());
+    float* inputs[kAudioChannels];
+    float* outputs[kAudioChannels];
+    for (int32_t ch = 0; ch < kAudioChannels; ++ch) {
+        float* target = ports[PortOutLeft + ch];
+        outputs[ch] = target ? target + offset : discarded.data();
+    }
+    for (int32_t ch = 0; ch < kAudioChannels; ++ch) {
+        float* source = ports[PortInLeft + ch];
+        if (source != nullptr && source != ports[PortOutLeft] && source != ports[PortOutRight]) {
+            inputs[ch] = source + offset;
+            continue;
+        }
+        inputs[ch] = inputCopies.data() + static_cast<size_t>(ch) * limit;
+        std::memcpy(inputs[ch], source ? source + offset : silence.data(),
+                    sizeof(float) * static_cast<size_t>(frames));
+    }
+    instance.process(inputs, outputs, frames);
+}
+
+// The program first, then the preset within it, then the preset's values: the order in which
+// the render tool applies --program, --preset and --set.
+void Bridge::takeControls() {
+    takeProgram();
+    takePreset();
+    for (int32_t i = 0; i < kModulePresetParameter; ++i)
+        takeParameter(i);
+}
+
+void Bridge::takeProgram() {
+    const float* port = ports[PortProgram];
+    if (port == nullptr || *port == seenValues[PortProgram]) return;
+    seenValues[PortProgram] = *port;
+    const int32_t program = clampToProgram(*port);
+    if (program != instance.program()) instance.dispatch(ReqSetProgram, 0, program);
+}
+
+// A new preset is selected, then its values are written back as the editor does after a
+// selection, which tells the engine to take them.
+void Bridge::takePreset() {
+    const uint32_t index = portOfParameter(kModulePresetParameter);
+    const float* port = ports[index];
+    if (port == nullptr || *port == seenValues[index]) return;
+    seenValues[index] = *port;
+    const float value = clampToPort(kModulePresetParameter, *port);
+    if (value == instance.getParameter(kModulePresetParameter)) return;
+    instance.setParameter(kModulePresetParameter, value);
+    for (int32_t i = 0; i < kModulePresetParameter; ++i)
+        instance.setParameter(i, instance.getParameter(i));
+}
+
+// A value the module already holds (the UI's own report of a module change coming back, or a
+// preset's stored value) is not handed over again, so no rounding creeps in.
+void Bridge::takeParameter(int32_t parameter) {
+    const uint32_t index = portOfParameter(parameter);
+    const float* port = ports[index];
+    if (port == nullptr || *port == seenValues[index]) return;
+    seenValues[index] = *port;
+    const float value = clampToPort(parameter, *port);
+    if (value == toPortValue(parameter, instance.getParameter(parameter))) return;
+    instance.setParameter(parameter, toModuleValue(parameter, value));
+}
+
+void Bridge::lockRequests() {
+    while (requestGate.test_and_set(std::memory_order_acquire))
+        std::this_thread::yield();
+}
+
+}  // namespace marrowfold::lv2

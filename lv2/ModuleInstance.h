@@ -1,0 +1,72 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "core/EffectRecord.h"
+#include "host/PluginModule.h"
+
+namespace marrowfold::lv2 {
+
+// What the module's editor asks of the host's window and automation, answered by the bridge's
+// UI while one is attached.
+class EditorLink {
+  public:
+    virtual ~EditorLink() = default;
+    virtual void automate(int32_t parameter, float normalized) = 0;
+    virtual void touch(int32_t parameter, bool grabbed) = 0;
+    virtual bool resize(int32_t width, int32_t height) = 0;
+};
+
+// One instance of the module, opened from a file and driven only through its record. Answers
+// everything the module asks the host: version, rate, block size, wiring (both channels of each
+// side are always wired), product and vendor texts; automation, edit gestures and window sizes go
+// to the attached EditorLink. Unlike the render tool's host it records nothing, so it may answer
+// on the audio thread and for a whole session.
+class ModuleInstance {
+  public:
+    ModuleInstance() = default;
+    ModuleInstance(const ModuleInstance&) = delete;
+    ModuleInstance& operator=(const ModuleInstance&) = delete;
+    ~ModuleInstance();
+
+    // Loads the file, starts the module and checks that it is the stereo effect with the
+    // parameters the ports expect; false with error() set otherwise.
+    bool open(const std::string& path);
+    const std::string& error() const { return lastError; }
+
+    // Sample rate and largest block, each of which rebuilds the module's engine.
+    void prepare(float sampleRate, int32_t maxBlock);
+    int32_t maxBlock() const { return blockLimit; }
+
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
+    void setParameter(int32_t index, float value) {
+        record->setParameterEntry(record, index, value);
+    }
+    float getParameter(int32_t index) { return record->getParameterEntry(record, index); }
+    void process(float** inputs, float** outputs, int32_t frames) {
+        record->processReplaceEntry(record, inputs, outputs, frames);
+    }
+    int32_t program() { return static_cast<int32_t>(dispatch(ReqGetProgram)); }
+    bool hasEditor() const { return (record->flags & FlagEditor) != 0; }
+
+    void attach(EditorLink* link) { editorLink.store(link); }
+    void detach(const EditorLink* link);
+
+  private:
+    static intptr_t receive(EffectRecord* from, int32_t opcode, int32_t index, intptr_t value,
+                            void* ptr, float opt);
+    intptr_t answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    bool checkRecord();
+
+    PluginModule module;
+    EffectRecord* record = nullptr;
+    float rate = 0.0f;
+    int32_t blockLimit = 0;
+    std::atomic<EditorLink*> editorLink{nullptr};
+    std::string lastError;
+};
+
+}  // namespace marrowfold::lv2

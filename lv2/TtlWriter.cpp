@@ -1,0 +1,198 @@
+#include "lv2/TtlWriter.h"
+
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/core/lv2.h>
+#include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
+#include <lv2/presets/presets.h>
+#include <lv2/state/state.h>
+#include <lv2/ui/ui.h>
+#include <lv2/units/units.h>
+#include <lv2/urid/urid.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "lv2/BundleUris.h"
+
+namespace marrowfold::lv2 {
+
+namespace {
+
+constexpr char kPluginName[] = "Marrowfold";
+constexpr int32_t kMinorVersion = 1;
+constexpr int32_t kMicroVersion = 0;
+constexpr int kFloatDigits = 9;        // enough for any float to read back unchanged
+constexpr int kFixedFloatDigits = 12;  // for values whose shortest form has an exponent
+constexpr char kDecibelUnit[] = "dB";
+// The five transfer curves, from the softest to an almost hard limiter.
+constexpr const char* kShapeLabels[] = {"Soft", "Warm", "Hot", "Stepped", "Hard"};
+
+// Prefixes taken from the LV2 headers, so that none can be misspelt.
+std::string prefixes() {
+    std::string text;
+    const std::pair<const char*, const char*> known[] = {
+        {"lv2", LV2_CORE_PREFIX},
+        {"rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#"},
+        {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
+        {"doap", "http://usefulinc.com/ns/doap#"},
+        {"foaf", "http://xmlns.com/foaf/0.1/"},
+        {"ui", LV2_UI_PREFIX},
+        {"state", LV2_STATE_PREFIX},
+        {"pset", LV2_PRESETS_PREFIX},
+        {"units", LV2_UNITS_PREFIX},
+        {"opts", LV2_OPTIONS_PREFIX},
+        {"bufsz", LV2_BUF_SIZE_PREFIX},
+        {"urid", LV2_URID_PREFIX},
+    };
+    for (const auto& [name, uri] : known)
+        text += std::string("@prefix ") + name + ": <" + uri + "> .\n";
+    return text + "\n";
+}
+
+std::string uri(const std::string& text) {
+    return "<" + text + ">";
+}
+
+std::string quoted(const std::string& text) {
+    std::string result = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') result += '\\';
+        result += c;
+    }
+    return result + "\"";
+}
+
+std::string presetUri(const PresetFacts& preset) {
+    return std::string(kPluginUri) + "#preset-" + std::to_string(preset.program) + "-" +
+           std::to_string(preset.index);
+}
+
+std::string scalePoints(const std::vector<std::string>& labels) {
+    std::string text = " ;\n        lv2:scalePoint ";
+    for (size_t i = 0; i < labels.size(); ++i) {
+        text += std::string(i ? " , " : "") + "[ rdfs:label " + quoted(labels[i]) +
+                " ; rdf:value " + std::to_string(i) + " ]";
+    }
+    return text;
+}
+
+std::string audioPort(uint32_t index) {
+    const AudioPortInfo& port = audioPorts()[index];
+    return std::string("[\n        a lv2:AudioPort , ") +
+           (port.isInput ? "lv2:InputPort" : "lv2:OutputPort") + " ;\n        lv2:index " +
+           std::to_string(index) + " ;\n        lv2:symbol " + quoted(std::string(port.symbol)) +
+           " ;\n        lv2:name " + quoted(std::string(port.name)) + "\n    ]";
+}
+
+std::string controlPort(uint32_t index, const std::string& symbol, const std::string& name,
+                        float defaultValue, float minValue, float maxValue) {
+    return "[\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " +
+           std::to_string(index) + " ;\n        lv2:symbol " + quoted(symbol) +
+           " ;\n        lv2:name " + quoted(name) + " ;\n        lv2:default " +
+           turtleDecimal(defaultValue) + " ;\n        lv2:minimum " + turtleDecimal(minValue) +
+           " ;\n        lv2:maximum " + turtleDecimal(maxValue);
+}
+
+std::string parameterPortTtl(int32_t parameter, const BundleFacts& facts) {
+    const ParameterPortInfo& info = parameterPort(parameter);
+    std::string text =
+        controlPort(portOfParameter(parameter), std::string(info.symbol), std::string(info.name),
+                    facts.defaults[static_cast<size_t>(parameter)], info.minValue, info.maxValue);
+    if (facts.units[static_cast<size_t>(parameter)] == kDecibelUnit)
+        text += " ;\n        units:unit units:db";
+    if (info.isInteger) {
+        text += " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
+        text +=
+            scalePoints(std::vector<std::string>(std::begin(kShapeLabels), std::end(kShapeLabels)));
+    }
+    return text + "\n    ]";
+}
+
+std::string programPortTtl(const BundleFacts& facts) {
+    std::string text = controlPort(PortProgram, std::string(programSymbol()), "Program",
+                                   static_cast<float>(facts.defaultProgram), 0.0f,
+                                   static_cast<float>(kProgramCount - 1));
+    text += " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
+    text +=
+        scalePoints(std::vector<std::string>(facts.programNames.begin(), facts.programNames.end()));
+    return text + "\n    ]";
+}
+
+std::string presetPortValue(const std::string& symbol, float value) {
+    return "[ lv2:symbol " + quoted(symbol) + " ; pset:value " + turtleDecimal(value) + " ]";
+}
+
+}  // namespace
+
+std::string turtleDecimal(float value) {
+    if (!std::isfinite(value)) throw std::runtime_error("a port value is not finite");
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*g", kFloatDigits, static_cast<double>(value));
+    std::string result = text;
+    if (result.find('e') != std::string::npos) {
+        std::snprintf(text, sizeof text, "%.*f", kFixedFloatDigits, static_cast<double>(value));
+        result = text;
+    }
+    if (result.find('.') == std::string::npos) result += ".0";
+    if (std::strtof(result.c_str(), nullptr) != value)
+        throw std::runtime_error("no decimal form reads back as " + result);
+    return result;
+}
+
+std::string manifestTtl(const BundleFiles& files, const BundleFacts& facts) {
+    std::string text = prefixes();
+    text += uri(kPluginUri) + "\n    a lv2:Plugin ;\n    lv2:binary " + uri(files.pluginBinary) +
+            " ;\n    rdfs:seeAlso " + uri(kPluginTtlFile) + " .\n\n";
+    text += uri(kUiUri) + "\n    a ui:X11UI ;\n    ui:binary " + uri(files.uiBinary) +
+            " ;\n    rdfs:seeAlso " + uri(kPluginTtlFile) + " .\n";
+    for (const PresetFacts& preset : facts.presets) {
+        text += "\n";
+        text += uri(presetUri(preset)) + "\n    a pset:Preset ;\n    lv2:appliesTo " +
+                uri(kPluginUri) + " ;\n    rdfs:label " + quoted(preset.label) +
+                " ;\n    rdfs:seeAlso " + uri(kPresetsTtlFile) + " .\n";
+    }
+    return text;
+}
+
+std::string pluginTtl(const BundleFacts& facts) {
+    std::string text = prefixes();
+    text += uri(kPluginUri) +
+            "\n    a lv2:Plugin , lv2:DistortionPlugin , doap:Project ;\n    doap:name " +
+            quoted(kPluginName) + " ;\n    doap:maintainer [ foaf:name " + quoted(facts.vendor) +
+            " ] ;\n    lv2:minorVersion " + std::to_string(kMinorVersion) +
+            " ;\n    lv2:microVersion " + std::to_string(kMicroVersion) +
+            " ;\n    lv2:optionalFeature urid:map , opts:options ;\n"
+            "    opts:supportedOption bufsz:maxBlockLength ;\n"
+            "    lv2:extensionData state:interface ;\n    ui:ui " +
+            uri(kUiUri) + " ;\n    lv2:port ";
+    for (uint32_t i = 0; i < PortFirstParameter; ++i)
+        text += audioPort(i) + " , ";
+    for (int32_t i = 0; i < kParameterPorts; ++i)
+        text += parameterPortTtl(i, facts) + " , ";
+    text += programPortTtl(facts) + " .\n\n";
+    text += uri(kUiUri) + "\n    a ui:X11UI ;\n    lv2:requiredFeature " +
+            uri(LV2_INSTANCE_ACCESS_URI) +
+            " ;\n    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:idleInterface ;\n"
+            "    lv2:extensionData ui:idleInterface .\n";
+    return text;
+}
+
+std::string presetsTtl(const BundleFacts& facts) {
+    std::string text = prefixes();
+    for (const PresetFacts& preset : facts.presets) {
+        text += uri(presetUri(preset)) + "\n    a pset:Preset ;\n    lv2:appliesTo " +
+                uri(kPluginUri) + " ;\n    rdfs:label " + quoted(preset.label) +
+                " ;\n    lv2:port " +
+                presetPortValue(std::string(programSymbol()), static_cast<float>(preset.program));
+        for (int32_t i = 0; i < kParameterPorts; ++i)
+            text += " ,\n        " + presetPortValue(std::string(parameterPort(i).symbol),
+                                                     preset.values[static_cast<size_t>(i)]);
+        text += " .\n\n";
+    }
+    return text;
+}
+
+}  // namespace marrowfold::lv2

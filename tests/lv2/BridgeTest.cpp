@@ -1,0 +1,216 @@
+// The bundle's plug-in binary in this process, driven through its descriptor as a host drives it:
+// every block length, the in-place buffers hosts pass, the controls (handed to the module only
+// when they change, clamped to their ranges) and the state extension, each compared sample for
+// sample with the module's own processing.
+#include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+
+#include "tests/lv2/BundleHost.h"
+#include "tests/lv2/HostRun.h"
+#include "tests/lv2/ModuleReference.h"
+
+namespace marrowfold::testing {
+namespace {
+
+constexpr int64_t kFrames = 22050;
+constexpr int32_t kReferenceBlock = 1024;
+constexpr uint32_t kProgramControl = 8;
+constexpr char kBankKey[] = "urn:marrowfold:lv2:state#bank";
+constexpr char kProgramKey[] = "urn:marrowfold:lv2:state#program";
+
+// Writes the module's parameters 0..6 back after a preset selection, as the editor does.
+void selectPreset(PluginHost& host, float value) {
+    host.setParameter(7, value);
+    for (int32_t i = 0; i < 7; ++i)
+        host.setParameter(i, host.getParameter(i));
+}
+
+std::vector<float> bridgeOutput(const std::vector<float>& signal, uint32_t frames, bool inPlace,
+                                int32_t maxBlock, const std::function<void(BundleHost&)>& set) {
+    BundleHost host(bundleFolder(), maxBlock);
+    EXPECT_TRUE(host.instantiate());
+    if (set) set(host);
+    host.activate();
+    return host.process(signal, frames, inPlace);
+}
+
+TEST(BridgeBlocks, EveryBlockLengthAndInPlaceBuffersGiveTheModulesOwnOutput) {
+    const std::vector<float> signal = testSignal(kFrames);
+    const auto program = [](BundleHost& host) { host.control(kProgramControl) = 1.0f; };
+    const std::vector<float> reference =
+        moduleOutput(signal, kReferenceBlock, [](PluginHost& host) { host.setProgram(1); });
+    struct Case {
+        uint32_t frames;
+        int32_t maxBlock;  // 0: the host offers no options
+    };
+    // One frame per call (lv2apply), Ardour's lengths, an odd ending, blocks longer than the
+    // announced maximum and than the fallback used without options.
+    for (const Case& c :
+         {Case{1, 1024}, Case{256, 1024}, Case{1023, 1024}, Case{5000, 1024}, Case{10000, 0}}) {
+        for (const bool inPlace : {false, true}) {
+            EXPECT_EQ(bridgeOutput(signal, c.frames, inPlace, c.maxBlock, program), reference)
+                << c.frames << " frames per call, maximum " << c.maxBlock
+                << (inPlace ? ", in place" : "");
+        }
+    }
+}
+
+TEST(BridgeControls, ChangedPortsReachTheModuleInTheirOwnUnitsAndWithinTheirRanges) {
+    const std::vector<float> signal = testSignal(kFrames);
+    struct Case {
+        const char* what;
+        std::function<void(BundleHost&)> ports;
+        std::function<void(PluginHost&)> module;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Case cases[] = {
+        {"Band1 at 6 dB", [](BundleHost& h) { h.control(0) = 6.0f; },
+         [](PluginHost& h) { h.setParameter(0, 0.75f); }},
+        {"Out at -7.5 dB, Shape 3",
+         [](BundleHost& h) { h.control(5) = -7.5f, h.control(6) = 3.0f; },
+         [](PluginHost& h) { h.setParameter(5, 0.3125f), h.setParameter(6, 0.75f); }},
+        {"Band4 far above its range", [](BundleHost& h) { h.control(3) = 100.0f; },
+         [](PluginHost& h) { h.setParameter(3, 1.0f); }},
+        {"In as NaN, Shape 2.6", [nan](BundleHost& h) { h.control(4) = nan, h.control(6) = 2.6f; },
+         [](PluginHost& h) { h.setParameter(4, 0.0f), h.setParameter(6, 0.75f); }},
+        // The other ports stay at their defaults and must not undo the program's values.
+        {"program 2 alone", [](BundleHost& h) { h.control(kProgramControl) = 2.0f; },
+         [](PluginHost& h) { h.setProgram(2); }},
+        {"program 3, preset 5 of 8, Band2 at -3.3 dB",
+         [](BundleHost& h) {
+             h.control(kProgramControl) = 3.0f, h.control(7) = 0.625f, h.control(1) = -3.3f;
+         },
+         [](PluginHost& h) {
+             h.setProgram(3), selectPreset(h, 0.625f),
+                 h.setParameter(1, static_cast<float>(87.0 / 240.0));
+         }},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(bridgeOutput(signal, 512, false, kReferenceBlock, c.ports),
+                  moduleOutput(signal, kReferenceBlock, c.module))
+            << c.what;
+    }
+}
+
+// A control that returns to a value the module already holds is not handed over again.
+TEST(BridgeControls, APortChangedAndRestoredBetweenBlocksFollowsTheHost) {
+    const std::vector<float> signal = testSignal(kFrames);
+    BundleHost host(bundleFolder());
+    ASSERT_TRUE(host.instantiate());
+    host.activate();
+    host.control(2) = 12.0f;
+    host.process(signal, 512);
+    host.control(2) = 0.0f;
+    const std::vector<float> afterwards = host.process(signal, 512);
+    BundleHost fresh(bundleFolder());
+    ASSERT_TRUE(fresh.instantiate());
+    fresh.activate();
+    fresh.process(signal, 512);
+    EXPECT_EQ(afterwards, fresh.process(signal, 512));
+}
+
+void applySession(BundleHost& host) {
+    host.control(kProgramControl) = 2.0f;
+    host.control(7) = 0.25f;
+    host.control(2) = -4.0f;
+    host.control(5) = 3.5f;
+}
+
+TEST(BridgeState, ASavedStateRestoredInAFreshInstanceSoundsTheSame) {
+    const std::vector<float> signal = testSignal(kFrames);
+    BundleHost original(bundleFolder());
+    ASSERT_TRUE(original.instantiate());
+    applySession(original);
+    original.activate();
+    const std::vector<float> played = original.process(signal, 512);
+    StoredState state;
+    ASSERT_EQ(original.save(state), LV2_STATE_SUCCESS);
+    ASSERT_EQ(state.count(kBankKey), 1u);
+    EXPECT_EQ(state[kBankKey].typeUri, LV2_ATOM__Chunk);
+    EXPECT_EQ(state[kBankKey].bytes.size(), 26000u);
+    EXPECT_EQ(state[kProgramKey].typeUri, LV2_ATOM__Int);
+    ASSERT_EQ(state[kProgramKey].bytes.size(), 4u);
+    int32_t program = -1;
+    std::memcpy(&program, state[kProgramKey].bytes.data(), sizeof program);
+    EXPECT_EQ(program, 2);
+
+    // Restored before activation (jalv) and after it (Ardour), with the ports at their defaults.
+    for (const bool activeFirst : {false, true}) {
+        BundleHost reopened(bundleFolder());
+        ASSERT_TRUE(reopened.instantiate());
+        if (activeFirst) reopened.activate();
+        ASSERT_EQ(reopened.restore(state), LV2_STATE_SUCCESS);
+        if (!activeFirst) reopened.activate();
+        EXPECT_EQ(reopened.process(signal, 512), played) << activeFirst;
+        StoredState again;
+        ASSERT_EQ(reopened.save(again), LV2_STATE_SUCCESS);
+        EXPECT_EQ(again[kBankKey].bytes, state[kBankKey].bytes);
+    }
+}
+
+StoredProperty intProperty(int32_t value) {
+    StoredProperty property{LV2_ATOM__Int, LV2_STATE_IS_POD, std::vector<uint8_t>(4)};
+    std::memcpy(property.bytes.data(), &value, sizeof value);
+    return property;
+}
+
+TEST(BridgeState, BadOrForeignStateIsRefusedWithNothingChanged) {
+    const std::vector<float> signal = testSignal(kFrames / 4);
+    BundleHost host(bundleFolder());
+    ASSERT_TRUE(host.instantiate());
+    applySession(host);
+    host.activate();
+    host.process(signal, 512);
+    StoredState good;
+    ASSERT_EQ(host.save(good), LV2_STATE_SUCCESS);
+    const auto with = [&good](const char* key, StoredProperty property) {
+        StoredState state = good;
+        state[key] = std::move(property);
+        return state;
+    };
+    const StoredProperty bank = good[kBankKey];
+    const StoredState bad[] = {
+        with(kBankKey, {LV2_ATOM__String, 0, bank.bytes}),
+        with(kBankKey, {LV2_ATOM__Chunk, 0, std::vector<uint8_t>(25999)}),
+        with(kBankKey, {LV2_ATOM__Chunk, 0, std::vector<uint8_t>(26001)}),
+        with(kBankKey, {LV2_ATOM__Chunk, 0, std::vector<uint8_t>(6500)}),
+        with(kProgramKey, intProperty(4)),
+        with(kProgramKey, intProperty(-1)),
+        with(kProgramKey, {LV2_ATOM__Float, 0, good[kProgramKey].bytes}),
+        with(kProgramKey, {LV2_ATOM__Int, 0, std::vector<uint8_t>(8)}),
+    };
+    for (size_t i = 0; i < std::size(bad); ++i) {
+        // The bank's bytes differ from the live ones, so a partial restore would show.
+        StoredState state = bad[i];
+        std::fill(state[kBankKey].bytes.begin(), state[kBankKey].bytes.end(), uint8_t{0x3F});
+        EXPECT_NE(host.restore(state), LV2_STATE_SUCCESS) << "case " << i;
+        StoredState after;
+        ASSERT_EQ(host.save(after), LV2_STATE_SUCCESS);
+        EXPECT_EQ(after[kBankKey].bytes, good[kBankKey].bytes) << "case " << i;
+        EXPECT_EQ(after[kProgramKey].bytes, good[kProgramKey].bytes) << "case " << i;
+    }
+    // A host's start-up state without a bank changes nothing and is no error.
+    EXPECT_EQ(host.restore(StoredState{}), LV2_STATE_SUCCESS);
+    StoredState after;
+    ASSERT_EQ(host.save(after), LV2_STATE_SUCCESS);
+    EXPECT_EQ(after[kBankKey].bytes, good[kBankKey].bytes);
+}
+
+TEST(BridgeState, WithoutTheUridMapTheBridgeRunsButKeepsNoState) {
+    const std::vector<float> signal = testSignal(kFrames / 4);
+    BundleHost host(bundleFolder(), 0, false);
+    ASSERT_TRUE(host.instantiate());
+    host.activate();
+    EXPECT_EQ(host.process(signal, 4096), moduleOutput(signal, 4096));
+    StoredState state;
+    EXPECT_NE(host.save(state), LV2_STATE_SUCCESS);
+    EXPECT_TRUE(state.empty());
+}
+
+}  // namespace
+}  // namespace marrowfold::testing

@@ -1,0 +1,131 @@
+// The bundle's description as real LV2 tools read it: lv2info lists the plug-in, every port with
+// its range, the UI and the 41 factory presets; sord_validate checks every file against the
+// schemas Debian's lv2-dev installs, and would catch the mistakes that make hosts drop a UI
+// silently (a misspelt class or prefix).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "tests/common/FactoryNames.h"
+#include "tests/lv2/HostRun.h"
+
+namespace marrowfold::testing {
+namespace {
+
+constexpr int32_t kPortCount = 13;
+constexpr size_t kFactoryPresets = 41;
+
+struct PortExpectation {
+    const char* symbol;
+    const char* minimum;
+    const char* maximum;
+};
+
+const PortExpectation kControlExpectations[] = {
+    {"band1", "-12.000000", "12.000000"}, {"band2", "-12.000000", "12.000000"},
+    {"band3", "-12.000000", "12.000000"}, {"band4", "-12.000000", "12.000000"},
+    {"input", "-20.000000", "20.000000"}, {"output", "-20.000000", "20.000000"},
+    {"shape", "0.000000", "4.000000"},    {"preset", "0.000000", "1.000000"},
+    {"program", "0.000000", "3.000000"},
+};
+
+// The text lv2info prints for one port, from its "Port N:" line to the next.
+std::string portSection(const std::string& info, int32_t index) {
+    const std::string start = "\tPort " + std::to_string(index) + ":\n";
+    const size_t begin = info.find(start);
+    if (begin == std::string::npos) return {};
+    const size_t end = info.find("\tPort ", begin + start.size());
+    return info.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+std::vector<std::string> validationFiles(const std::string& bundle) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator("/usr/lib/lv2")) {
+        const std::string path = entry.path().string();
+        // Only the specifications and schemas, not other plug-ins' bundles.
+        const bool specification = path.find("/a-") == std::string::npos &&
+                                   path.find("reasonablesynth") == std::string::npos;
+        if (specification && entry.path().extension() == ".ttl") files.push_back(path);
+    }
+    for (const char* name : {"manifest.ttl", "marrowfold.ttl", "presets.ttl"})
+        files.push_back(bundle + "/" + name);
+    return files;
+}
+
+HostRun validate(const BundlePath& path, const std::string& bundle) {
+    std::vector<std::string> words = {"sord_validate"};
+    for (const std::string& file : validationFiles(bundle))
+        words.push_back(file);
+    return runHost(path, words);
+}
+
+TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
+    ASSERT_TRUE(programExists("lv2info"));
+    const BundlePath path;
+    const HostRun run = runHost(path, {"lv2info", kPluginUri});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Class:             Distortion Plugin"), std::string::npos);
+    EXPECT_NE(run.output.find("Has latency:       no"), std::string::npos);
+    EXPECT_NE(run.output.find("Class:  http://lv2plug.in/ns/extensions/ui#X11UI"),
+              std::string::npos);
+    EXPECT_NE(run.output.find("http://lv2plug.in/ns/ext/state#interface"), std::string::npos);
+    // Every index once: a duplicate index would leave a port unconnected.
+    for (int32_t i = 0; i < kPortCount; ++i)
+        EXPECT_FALSE(portSection(run.output, i).empty()) << "port " << i;
+    EXPECT_TRUE(portSection(run.output, kPortCount).empty());
+    for (int32_t i = 0; i < 4; ++i)
+        EXPECT_NE(portSection(run.output, i).find("#AudioPort"), std::string::npos);
+    for (size_t c = 0; c < std::size(kControlExpectations); ++c) {
+        const std::string section = portSection(run.output, static_cast<int32_t>(4 + c));
+        const PortExpectation& want = kControlExpectations[c];
+        EXPECT_NE(section.find(std::string("Symbol:      ") + want.symbol), std::string::npos)
+            << section;
+        EXPECT_NE(section.find(std::string("Minimum:     ") + want.minimum), std::string::npos)
+            << section;
+        EXPECT_NE(section.find(std::string("Maximum:     ") + want.maximum), std::string::npos)
+            << section;
+    }
+    EXPECT_NE(portSection(run.output, 10).find("4 = \"Hard\""), std::string::npos);
+    EXPECT_NE(portSection(run.output, 12).find("1 = \"Guitar\""), std::string::npos);
+}
+
+TEST(BundleDescription, Lv2InfoListsTheFactoryPresetsAsProgramSlashPreset) {
+    const BundlePath path;
+    const HostRun run = runHost(path, {"lv2info", kPluginUri});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    size_t listed = 0;
+    for (size_t p = 0; p < factoryPresetNames().size(); ++p) {
+        for (const std::string& name : factoryPresetNames()[p]) {
+            const std::string label =
+                "\t         " + std::string(kFactoryProgramNames[p]) + " / " + name + "\n";
+            listed += run.output.find(label) != std::string::npos ? 1 : 0;
+            EXPECT_NE(run.output.find(label), std::string::npos) << label;
+        }
+    }
+    EXPECT_EQ(listed, kFactoryPresets);
+}
+
+TEST(BundleDescription, SordValidatePassesAndCatchesAMisspeltUiClass) {
+    ASSERT_TRUE(programExists("sord_validate"));
+    const BundlePath path;
+    const HostRun good = validate(path, bundleFolder());
+    EXPECT_EQ(good.exitCode, 0) << good.output;
+    EXPECT_NE(good.output.find("Found 0 errors"), std::string::npos) << good.output;
+
+    // The same files with the UI class misspelt, as a hand-written description might have it.
+    const std::string broken = path.folder().file("broken");
+    std::filesystem::create_directory(broken);
+    for (const char* name : {"manifest.ttl", "marrowfold.ttl", "presets.ttl"})
+        std::filesystem::copy_file(bundleFolder() + "/" + name, broken + "/" + name);
+    std::ifstream in(broken + "/manifest.ttl");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    text = std::regex_replace(text, std::regex("ui:X11UI"), "ui:X11Ui");
+    std::ofstream(broken + "/manifest.ttl", std::ios::trunc) << text;
+    EXPECT_NE(validate(path, broken).exitCode, 0);
+}
+
+}  // namespace
+}  // namespace marrowfold::testing
