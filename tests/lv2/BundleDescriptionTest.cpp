@@ -44,10 +44,10 @@ std::vector<std::string> validationFiles(const std::string& bundle) {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator("/usr/lib/lv2")) {
         const std::string path = entry.path().string();
-        // Only the specifications and schemas, not other plug-ins' bundles.
-        const bool specification = path.find("/a-") == std::string::npos &&
-                                   path.find("reasonablesynth") == std::string::npos;
-        if (specification && entry.path().extension() == ".ttl") files.push_back(path);
+        // Only Debian's LV2 vocabularies and schemas, not other plug-ins' bundles.
+        const bool vocabulary = path.find("/a-") == std::string::npos &&
+                                path.find("reasonablesynth") == std::string::npos;
+        if (vocabulary && entry.path().extension() == ".ttl") files.push_back(path);
     }
     for (const char* name : {"manifest.ttl", "marrowfold.ttl", "presets.ttl"})
         files.push_back(bundle + "/" + name);

@@ -15,7 +15,7 @@ inline constexpr char kPluginUri[] = "urn:marrowfold:lv2:marrowfold";
 std::string bundleFolder();
 
 // A folder holding only a link to the built bundle, and the LV2_PATH that finds it and the
-// system's specifications (LV2_PATH replaces the default path, so /usr/lib/lv2 stays in it).
+// system's LV2 vocabularies (LV2_PATH replaces the default path, so /usr/lib/lv2 stays in it).
 class BundlePath {
   public:
     BundlePath();
