@@ -240,7 +240,9 @@ TEST_F(X11EditorTest, TheLastCloseLeavesTheServerAsBeforeTheFirstOpeningInEveryS
     clickWhileIdling(kCreateX, kCreateY, "sleep 0.5; xdotool key Escape");
     host.dispatch(kCloseEditor);
     expectAsBefore("editor closed after a name dialog");
+}
 
+TEST_F(X11EditorTest, TwoEditorsSideBySideCloseOneAfterTheOther) {
     X11HostWindow secondWindow(kHostX, kHostY + 300, 400, 240, kHostBackground);
     const ServerSnapshot withSecondWindow;
     PluginHost second;

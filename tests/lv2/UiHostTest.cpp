@@ -112,6 +112,30 @@ float savedPortValue(const std::string& stateText, const std::string& symbol) {
     return std::regex_search(stateText, match, value) ? std::stof(match[1]) : -1000.0f;
 }
 
+// Saves jalv's state through its File menu and answers the saved state's text, or nothing when
+// no state was saved.
+std::string saveStateThroughMenu(JalvGtkSession& jalv, const std::string& id) {
+    const std::string saved = jalv.bundlePath().folder().file("saved");
+    jalv.click(id, kFileMenuX, kMenuY);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    jalv.click(id, kSaveItemX, kSaveItemY);
+    std::string dialog;
+    const bool dialogShown = waitUntil([&] {
+        const std::string found = jalv.shell("xdotool search --name '^Save State'");
+        dialog = found.substr(0, found.find('\n'));
+        return !dialog.empty();
+    });
+    if (!dialogShown) return {};
+    jalv.shell("xdotool type --delay 20 " + shellWord(saved));
+    // The first Return closes the name completion; then the Save button by its mnemonic (the
+    // dialog may be larger than the screen).
+    jalv.shell("sleep 0.5; xdotool key Return; sleep 0.5; xdotool key alt+s");
+    jalv.screenshot("jalv-gtk3-save.png");
+    if (!waitUntil([&] { return std::filesystem::exists(saved + "/state.ttl"); })) return {};
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return readText(saved + "/state.ttl");
+}
+
 TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
     for (const char* program : {"jackd", "jalv.gtk3", "xdotool", "Xvfb"})
         ASSERT_TRUE(programExists(program)) << program;
@@ -155,24 +179,8 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
     }
 
     // The host's port holds what the editor set: jalv's saved state says so.
-    const std::string saved = jalv.bundlePath().folder().file("saved");
-    jalv.click(id, kFileMenuX, kMenuY);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    jalv.click(id, kSaveItemX, kSaveItemY);
-    std::string dialog;
-    ASSERT_TRUE(waitUntil([&] {
-        const std::string found = jalv.shell("xdotool search --name '^Save State'");
-        dialog = found.substr(0, found.find('\n'));
-        return !dialog.empty();
-    }));
-    jalv.shell("xdotool type --delay 20 " + shellWord(saved));
-    // The first Return closes the name completion; then the Save button by its mnemonic (the
-    // dialog may be larger than the screen).
-    jalv.shell("sleep 0.5; xdotool key Return; sleep 0.5; xdotool key alt+s");
-    jalv.screenshot("jalv-gtk3-save.png");
-    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(saved + "/state.ttl"); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const std::string state = readText(saved + "/state.ttl");
+    const std::string state = saveStateThroughMenu(jalv, id);
+    ASSERT_FALSE(state.empty()) << "jalv saved no state";
     EXPECT_GT(savedPortValue(state, "band1"), 1.0f) << state.substr(0, 1200);
     EXPECT_NE(state.find("urn:marrowfold:lv2:state#bank"), std::string::npos);
 
