@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cairo.h>
-
 #include <cstdint>
+#include <memory>
 
 #include "gui/Geometry.h"
+#include "platform/DrawingSurface.h"
 
 namespace marrowfold {
 
@@ -17,8 +17,8 @@ class Bitmap {
     // Loads the resource of that id; a missing or unreadable one gives a 0 x 0 bitmap that
     // draws nothing.
     explicit Bitmap(int32_t resourceId);
-    // Takes a reference to a picture made in memory; the id is only reported.
-    Bitmap(int32_t resourceId, cairo_surface_t* picture);
+    // Takes a picture made in memory; the id is only reported.
+    Bitmap(int32_t resourceId, std::unique_ptr<DrawingSurface> picture);
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;
 
@@ -39,18 +39,14 @@ class Bitmap {
 
   private:
     ~Bitmap();
-    void adopt(cairo_surface_t* picture);
-    void makeKeyedCopy();
-    void paint(Canvas& canvas, cairo_surface_t* source, const Rect& rect, const Point& offset);
 
     int32_t resourceId_;
     int32_t referenceCount_ = 1;
     int32_t width_ = 0;
     int32_t height_ = 0;
     Color keyColour_ = kWhite;
-    cairo_surface_t* picture_ = nullptr;
-    // The picture with alpha 0 at the key colour, made on the first keyed draw.
-    cairo_surface_t* keyedCopy_ = nullptr;
+    // The platform's picture; it keeps what a keyed draw needs (a mask) once made.
+    std::unique_ptr<DrawingSurface> picture_;
 };
 
 }  // namespace marrowfold

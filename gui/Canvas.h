@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cairo.h>
-
 #include <cstdint>
 
 #include "gui/Geometry.h"
@@ -26,7 +24,7 @@ class Canvas {
 
     // Draws on surface (null: every operation does nothing) for frame; window, when given,
     // places the canvas on screen for mousePosition.
-    Canvas(Frame* frame, cairo_surface_t* surface, WindowId window = kNoWindow);
+    Canvas(Frame* frame, DrawingSurface* surface, WindowId window = kNoWindow);
     virtual ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -65,20 +63,25 @@ class Canvas {
 
     int32_t fontId() const { return fontId_; }
     int32_t fontSize() const { return fontSize_; }
-    // The cairo context, or null for a canvas without a surface.
-    cairo_t* cairo() const { return cr_; }
+    // Where a point or rectangle given to this canvas lands on its surface.
+    PixelPoint place(const Point& point) const;
+    PixelRect place(const Rect& rect) const;
+    // The surface drawn on, or null.
+    DrawingSurface* surface() const { return surface_; }
 
   private:
     void strokePath(const Point* points, int32_t count, bool closed);
-    void fillPixelSegment(const Point& from, const Point& to);
-    void applyFont();
+    template <typename Draw>
+    void withPlacedPoints(const Point* points, int32_t count, Draw draw) const;
+    PenStyle pen() const;
+    FontSpec font() const;
 
     Frame* frame_;
     WindowId window_;
     Point windowPosition_;
     Point origin_;
     Point penPosition_;
-    cairo_t* cr_ = nullptr;
+    DrawingSurface* surface_;
     int32_t fontSize_ = 0;
     int32_t fontId_ = 0;
     int32_t fontStyle_ = 0;
@@ -88,7 +91,5 @@ class Canvas {
     int32_t lineWidth_ = 1;
     int32_t lineStyle_ = 0;
 };
-
-void setCairoColour(cairo_t* cr, const Color& colour);
 
 }  // namespace marrowfold

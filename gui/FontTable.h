@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace marrowfold {
 
@@ -17,9 +16,5 @@ struct FontEntry {
 // The toolkit's fonts by id; an id outside the table gives font 0.
 const FontEntry& fontEntry(int32_t id);
 int32_t validFontId(int32_t id);
-
-// The installed family that stands in for a face, as fontconfig resolves it (a metric-compatible
-// family such as Liberation Sans for Arial). Resolved once per face.
-const std::string& installedFamily(const std::string& face);
 
 }  // namespace marrowfold

@@ -322,7 +322,7 @@ uint32_t Frame::tickCount() const {
     return editor_ ? currentPlatform().tickCount() : 0;
 }
 
-void Frame::paintRequested(cairo_surface_t* surface) {
+void Frame::paintRequested(DrawingSurface* surface) {
     Canvas canvas(this, surface, window_);
     draw(&canvas);
 }

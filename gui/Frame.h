@@ -68,7 +68,7 @@ class Frame : public View, private WindowEvents {
     static int32_t windowClassUsers();
 
   private:
-    void paintRequested(cairo_surface_t* surface) override;
+    void paintRequested(DrawingSurface* surface) override;
     void buttonPressed(PixelPoint where) override;
     bool dropArrived(DropKind kind, const std::vector<std::string>& items,
                      PixelPoint where) override;

@@ -1,12 +1,22 @@
 #pragma once
 
+#include <memory>
+
 #include "gui/Canvas.h"
 
 namespace marrowfold {
 
+// Owns the picture an offscreen canvas draws on; a base of its own so that the picture exists
+// before the canvas over it.
+class OffscreenPicture {
+  protected:
+    OffscreenPicture(int32_t width, int32_t height);
+    std::unique_ptr<DrawingSurface> picture_;
+};
+
 // A canvas over a picture in memory, for views that compose a picture and copy it to the window
 // in one step so that it does not flicker.
-class OffscreenCanvas : public Canvas {
+class OffscreenCanvas : private OffscreenPicture, public Canvas {
   public:
     OffscreenCanvas(Frame* frame, int32_t width, int32_t height, const Color& background);
 

@@ -91,7 +91,7 @@ void TextField::acquireFocus(Canvas*) {
         spec.text = text_;
     }
     const FontEntry& font = fontEntry(fontId_);
-    spec.font = {installedFamily(font.face), font.height, false, false};
+    spec.font = {font.face, font.height, false, false};
     spec.alignment = kAlignment;
     spec.textColour = fontColour_.packed();
     spec.backgroundColour = backgroundColour_.packed();

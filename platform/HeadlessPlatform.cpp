@@ -12,10 +12,14 @@ std::string HeadlessPlatform::moduleFileVersion() {
     return kModuleVersionText;
 }
 
-HeadlessPlatform::~HeadlessPlatform() {
-    for (auto& [id, window] : windows_) {
-        if (window.surface) cairo_surface_destroy(window.surface);
-    }
+HeadlessPlatform::~HeadlessPlatform() = default;
+
+std::unique_ptr<DrawingSurface> HeadlessPlatform::createPicture(int32_t width, int32_t height) {
+    return CairoSurface::picture(width, height);
+}
+
+std::unique_ptr<DrawingSurface> HeadlessPlatform::loadBitmap(int32_t resourceId) {
+    return CairoSurface::embeddedBitmap(resourceId);
 }
 
 HeadlessPlatform::Window* HeadlessPlatform::find(WindowId window) {
@@ -31,7 +35,10 @@ const HeadlessPlatform::Window* HeadlessPlatform::window(WindowId window) const 
 WindowId HeadlessPlatform::createHostWindow(WindowId parent, const std::string& className,
                                             PixelRect rect) {
     const WindowId id = nextWindow_++;
-    windows_[id] = Window{.parent = parent, .className = className, .screenRect = rect};
+    Window& created = windows_[id];
+    created.parent = parent;
+    created.className = className;
+    created.screenRect = rect;
     return id;
 }
 
@@ -43,7 +50,7 @@ WindowId HeadlessPlatform::createChildWindow(WindowId parent, const std::string&
                          host->screenRect.top + height};
     const WindowId id = createHostWindow(parent, className, rect);
     Window& created = windows_[id];
-    created.surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    created.surface = CairoSurface::picture(width, height);
     created.events = events;
     pendingPaints_.push_back(id);
     return id;
@@ -56,7 +63,6 @@ void HeadlessPlatform::destroyWindow(WindowId window) {
         it = it->second.window == window ? fields_.erase(it) : std::next(it);
     }
     std::erase(pendingPaints_, window);
-    if (found->surface) cairo_surface_destroy(found->surface);
     windows_.erase(window);
 }
 
@@ -67,13 +73,18 @@ void HeadlessPlatform::destroyFromOutside(WindowId window) {
     destroyWindow(window);
 }
 
-cairo_surface_t* HeadlessPlatform::windowSurface(WindowId window) {
+DrawingSurface* HeadlessPlatform::windowSurface(WindowId window) {
     Window* found = find(window);
-    return found ? found->surface : nullptr;
+    return found ? found->surface.get() : nullptr;
+}
+
+cairo_surface_t* HeadlessPlatform::windowPixels(WindowId window) {
+    Window* found = find(window);
+    return found && found->surface ? found->surface->surface() : nullptr;
 }
 
 void HeadlessPlatform::flushWindow(WindowId window) {
-    if (Window* found = find(window); found && found->surface) cairo_surface_flush(found->surface);
+    if (Window* found = find(window); found && found->surface) found->surface->flush();
 }
 
 PixelRect HeadlessPlatform::windowRect(WindowId window) {
@@ -92,13 +103,10 @@ std::string HeadlessPlatform::windowClassName(WindowId window) {
 }
 
 // A resized surface keeps what was drawn where the old and new sizes overlap, as a window does.
-static cairo_surface_t* resizedSurface(cairo_surface_t* old, int32_t width, int32_t height) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_surface(cr, old, 0, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_destroy(old);
+static std::unique_ptr<CairoSurface> resizedSurface(CairoSurface& old, int32_t width,
+                                                    int32_t height) {
+    std::unique_ptr<CairoSurface> surface = CairoSurface::picture(width, height);
+    surface->copyFrom(old, {0, 0, width, height}, {0, 0});
     return surface;
 }
 
@@ -109,7 +117,7 @@ void HeadlessPlatform::resizeWindow(WindowId window, int32_t width, int32_t heig
     found->screenRect.bottom = found->screenRect.top + height;
     found->resizeCount++;
     if (found->surface) {
-        found->surface = resizedSurface(found->surface, width, height);
+        found->surface = resizedSurface(*found->surface, width, height);
         invalidate(window);
     }
 }
@@ -170,7 +178,7 @@ bool HeadlessPlatform::dispatchOnePaint() {
         pendingPaints_.pop_front();
         Window* found = find(id);
         if (!found || !found->events) continue;
-        found->events->paintRequested(found->surface);
+        found->events->paintRequested(found->surface.get());
         return true;
     }
     return false;
@@ -279,8 +287,9 @@ bool HeadlessPlatform::askYesNo(WindowId, const std::string& title, const std::s
 bool HeadlessPlatform::savePng(WindowId window, const std::string& path) {
     Window* found = find(window);
     if (!found || !found->surface) return false;
-    cairo_surface_flush(found->surface);
-    return cairo_surface_write_to_png(found->surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    found->surface->flush();
+    return cairo_surface_write_to_png(found->surface->surface(), path.c_str()) ==
+           CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace marrowfold

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "platform/Platform.h"
+#include "platform/cairo/CairoSurface.h"
 
 namespace marrowfold {
 
@@ -40,7 +41,7 @@ class HeadlessPlatform : public Platform {
         WindowId parent = kNoWindow;
         std::string className;
         PixelRect screenRect;
-        cairo_surface_t* surface = nullptr;
+        std::unique_ptr<CairoSurface> surface;
         WindowEvents* events = nullptr;
         PointerShape cursor = PointerShape::Arrow;
         bool acceptsDrops = false;
@@ -61,7 +62,7 @@ class HeadlessPlatform : public Platform {
     WindowId createChildWindow(WindowId parent, const std::string& className, int32_t width,
                                int32_t height, WindowEvents* events) override;
     void destroyWindow(WindowId window) override;
-    cairo_surface_t* windowSurface(WindowId window) override;
+    DrawingSurface* windowSurface(WindowId window) override;
     void flushWindow(WindowId window) override;
     PixelRect windowRect(WindowId window) override;
     WindowId parentWindow(WindowId window) override;
@@ -89,6 +90,9 @@ class HeadlessPlatform : public Platform {
 
     std::optional<std::string> askName(WindowId owner, const NameDialogSpec& spec) override;
     bool askYesNo(WindowId owner, const std::string& title, const std::string& text) override;
+
+    std::unique_ptr<DrawingSurface> createPicture(int32_t width, int32_t height) override;
+    std::unique_ptr<DrawingSurface> loadBitmap(int32_t resourceId) override;
 
     std::string moduleFileVersion() override;
 
@@ -133,6 +137,8 @@ class HeadlessPlatform : public Platform {
     const std::string& lastQuestion() const { return lastQuestion_; }
     const std::string& lastQuestionTitle() const { return lastQuestionTitle_; }
 
+    // The window's pixels, or null for a window without a surface.
+    cairo_surface_t* windowPixels(WindowId window);
     // Writes the window's surface as a PNG; answers whether it worked.
     bool savePng(WindowId window, const std::string& path);
 

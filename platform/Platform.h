@@ -3,14 +3,14 @@
 // The whole contract between the toolkit and a window system. The toolkit above this header never
 // includes a window-system header; each backend implements this interface in its own files.
 
-#include <cairo.h>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/DrawingSurface.h"
 
 namespace marrowfold {
 
@@ -22,21 +22,6 @@ inline constexpr WindowId kNoWindow = 0;
 // A single-line edit field opened over a window; 0 is none.
 using EditFieldId = std::uintptr_t;
 inline constexpr EditFieldId kNoEditField = 0;
-
-struct PixelPoint {
-    int32_t x = 0;
-    int32_t y = 0;
-};
-
-// Left, top, right, bottom in pixels; right and bottom are exclusive.
-struct PixelRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-    int32_t width() const { return right - left; }
-    int32_t height() const { return bottom - top; }
-};
 
 // Mouse buttons and modifier keys as the controls read them while they track the mouse.
 enum MouseStateBits : uint32_t {
@@ -57,7 +42,7 @@ enum class DropKind { FileList = 0, Text = 1 };
 class WindowEvents {
   public:
     // The window must be drawn; the surface is the window's, valid for this call.
-    virtual void paintRequested(cairo_surface_t* surface) = 0;
+    virtual void paintRequested(DrawingSurface* surface) = 0;
     // A mouse button went down at window coordinates.
     virtual void buttonPressed(PixelPoint where) = 0;
     // Something was dropped on the window; answers whether it was taken.
@@ -78,16 +63,6 @@ class EditFieldEvents {
   protected:
     ~EditFieldEvents() = default;
 };
-
-struct FontSpec {
-    std::string face;
-    int32_t pixelHeight = 12;
-    bool bold = false;
-    bool italic = false;
-};
-
-// RGB colour packed with red in the most significant byte of the low 24 bits: 0xRRGGBB.
-using PackedRgb = uint32_t;
 
 struct EditFieldSpec {
     PixelRect rect;    // window coordinates of the field
@@ -115,7 +90,7 @@ class Platform {
                                        int32_t height, WindowEvents* events) = 0;
     virtual void destroyWindow(WindowId window) = 0;
     // The window's drawing surface, owned by the platform and valid while the window exists.
-    virtual cairo_surface_t* windowSurface(WindowId window) = 0;
+    virtual DrawingSurface* windowSurface(WindowId window) = 0;
     // Makes what was drawn on the window's surface visible.
     virtual void flushWindow(WindowId window) = 0;
     // The window's rectangle in screen coordinates.
@@ -155,6 +130,11 @@ class Platform {
     // the user cancelled.
     virtual std::optional<std::string> askName(WindowId owner, const NameDialogSpec& spec) = 0;
     virtual bool askYesNo(WindowId owner, const std::string& title, const std::string& text) = 0;
+
+    // Pictures in memory: a new one of that size (black), or the module's bitmap resource of
+    // that id (null when it has none or it cannot be read).
+    virtual std::unique_ptr<DrawingSurface> createPicture(int32_t width, int32_t height) = 0;
+    virtual std::unique_ptr<DrawingSurface> loadBitmap(int32_t resourceId) = 0;
 
     // The version of the module file; empty when it carries none.
     virtual std::string moduleFileVersion() = 0;

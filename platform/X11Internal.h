@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "platform/X11Platform.h"
+#include "platform/cairo/CairoSurface.h"
 
 namespace marrowfold {
 
@@ -35,7 +36,7 @@ inline Display* liveDisplay(const std::unique_ptr<X11Platform::Connection>& conn
 
 struct X11Platform::OwnWindow {
     Window id = 0;
-    cairo_surface_t* surface = nullptr;
+    std::unique_ptr<CairoSurface> surface;
     WindowEvents* events = nullptr;
     PointerShape cursor = PointerShape::Arrow;
 };

@@ -183,7 +183,7 @@ void X11Platform::dropLostWindows() {
     while (!windows_.empty()) {
         auto it = windows_.begin();
         WindowEvents* events = it->second->events;
-        cairo_surface_destroy(it->second->surface);
+        it->second->surface.reset();
         windows_.erase(it);
         if (events) events->windowDestroyed();
     }
@@ -217,8 +217,10 @@ WindowId X11Platform::createChildWindow(WindowId parent, const std::string& clas
     auto own = std::make_unique<OwnWindow>();
     own->id = window;
     own->events = events;
-    own->surface =
+    cairo_surface_t* surface =
         cairo_xlib_surface_create(display, window, DefaultVisual(display, screen), width, height);
+    own->surface = std::make_unique<CairoSurface>(surface);
+    cairo_surface_destroy(surface);
     windows_[window] = std::move(own);
     return window;
 }
@@ -232,7 +234,7 @@ void X11Platform::destroyWindow(WindowId window) {
         ++field;
         if (inside) closeEditField(id);
     }
-    cairo_surface_destroy(it->second->surface);
+    it->second->surface.reset();
     if (Display* display = liveDisplay(connection_)) {
         XDestroyWindow(display, it->second->id);
         XSync(display, False);
@@ -241,13 +243,21 @@ void X11Platform::destroyWindow(WindowId window) {
     disconnectWhenUnused();
 }
 
-cairo_surface_t* X11Platform::windowSurface(WindowId window) {
+DrawingSurface* X11Platform::windowSurface(WindowId window) {
     auto it = windows_.find(window);
-    return it == windows_.end() ? nullptr : it->second->surface;
+    return it == windows_.end() ? nullptr : it->second->surface.get();
+}
+
+std::unique_ptr<DrawingSurface> X11Platform::createPicture(int32_t width, int32_t height) {
+    return CairoSurface::picture(width, height);
+}
+
+std::unique_ptr<DrawingSurface> X11Platform::loadBitmap(int32_t resourceId) {
+    return CairoSurface::embeddedBitmap(resourceId);
 }
 
 void X11Platform::flushWindow(WindowId window) {
-    if (cairo_surface_t* surface = windowSurface(window)) cairo_surface_flush(surface);
+    if (DrawingSurface* surface = windowSurface(window)) surface->flush();
     if (Display* display = liveDisplay(connection_)) XFlush(display);
 }
 
@@ -293,8 +303,9 @@ void X11Platform::resizeWindow(WindowId window, int32_t width, int32_t height) {
     if (!display || width <= 0 || height <= 0) return;
     XResizeWindow(display, static_cast<Window>(window), static_cast<unsigned>(width),
                   static_cast<unsigned>(height));
-    if (cairo_surface_t* surface = windowSurface(window)) {
-        cairo_xlib_surface_set_size(surface, width, height);
+    auto it = windows_.find(window);
+    if (it != windows_.end() && it->second->surface && it->second->surface->surface()) {
+        cairo_xlib_surface_set_size(it->second->surface->surface(), width, height);
     }
     XSync(display, False);
 }
@@ -377,7 +388,7 @@ void X11Platform::sleep(uint32_t milliseconds) {
 void X11Platform::paint(WindowId window) {
     auto it = windows_.find(window);
     if (it == windows_.end() || !it->second->events) return;
-    it->second->events->paintRequested(it->second->surface);
+    it->second->events->paintRequested(it->second->surface.get());
     flushWindow(window);
 }
 
@@ -442,7 +453,7 @@ void X11Platform::handleEvent(void* raw) {
         case DestroyNotify:
             if (event.xdestroywindow.window == it->second->id) {
                 WindowEvents* events = it->second->events;
-                cairo_surface_destroy(it->second->surface);
+                it->second->surface.reset();
                 windows_.erase(it);
                 if (events) events->windowDestroyed();
             }

@@ -23,7 +23,7 @@ class X11Platform : public Platform {
     WindowId createChildWindow(WindowId parent, const std::string& className, int32_t width,
                                int32_t height, WindowEvents* events) override;
     void destroyWindow(WindowId window) override;
-    cairo_surface_t* windowSurface(WindowId window) override;
+    DrawingSurface* windowSurface(WindowId window) override;
     void flushWindow(WindowId window) override;
     PixelRect windowRect(WindowId window) override;
     WindowId parentWindow(WindowId window) override;
@@ -53,6 +53,9 @@ class X11Platform : public Platform {
 
     std::optional<std::string> askName(WindowId owner, const NameDialogSpec& spec) override;
     bool askYesNo(WindowId owner, const std::string& title, const std::string& text) override;
+
+    std::unique_ptr<DrawingSurface> createPicture(int32_t width, int32_t height) override;
+    std::unique_ptr<DrawingSurface> loadBitmap(int32_t resourceId) override;
 
     std::string moduleFileVersion() override;
 

@@ -92,7 +92,7 @@ struct TextBoxLayout {
 
 TextBoxLayout layoutTextBox(cairo_t* cr, const LineEditor& editor, const PixelRect& rect,
                             const FontSpec& font, int32_t alignment) {
-    cairo_select_font_face(cr, font.face.c_str(), CAIRO_FONT_SLANT_NORMAL,
+    cairo_select_font_face(cr, installedFamily(font.face).c_str(), CAIRO_FONT_SLANT_NORMAL,
                            font.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, font.pixelHeight);
     cairo_font_extents_t metrics{};
