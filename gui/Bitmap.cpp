@@ -5,8 +5,7 @@
 
 namespace marrowfold {
 
-Bitmap::Bitmap(int32_t resourceId)
-    : Bitmap(resourceId, currentPlatform().loadBitmap(resourceId)) {}
+Bitmap::Bitmap(int32_t resourceId) : Bitmap(resourceId, currentPlatform().loadBitmap(resourceId)) {}
 
 Bitmap::Bitmap(int32_t resourceId, std::unique_ptr<DrawingSurface> picture)
     : resourceId_(resourceId), picture_(std::move(picture)) {

@@ -66,7 +66,8 @@ void Canvas::withPlacedPoints(const Point* points, int32_t count, Draw draw) con
         if (!onHeap) return;
         placed = onHeap.get();
     }
-    for (int32_t i = 0; i < count; ++i) placed[i] = place(points[i]);
+    for (int32_t i = 0; i < count; ++i)
+        placed[i] = place(points[i]);
     draw(placed);
 }
 

@@ -93,8 +93,8 @@ CairoSurface::~CairoSurface() {
 }
 
 std::unique_ptr<CairoSurface> CairoSurface::picture(int32_t width, int32_t height) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 0),
-                                                          std::max(height, 0));
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 0), std::max(height, 0));
     auto picture = std::make_unique<CairoSurface>(surface);
     cairo_surface_destroy(surface);
     return picture;
@@ -203,7 +203,8 @@ void CairoSurface::fillPolygon(const PixelPoint* points, int32_t count, PackedRg
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     setCairoColour(cr_, colour);
     cairo_move_to(cr_, points[0].x, points[0].y);
-    for (int32_t i = 1; i < count; ++i) cairo_line_to(cr_, points[i].x, points[i].y);
+    for (int32_t i = 1; i < count; ++i)
+        cairo_line_to(cr_, points[i].x, points[i].y);
     cairo_close_path(cr_);
     cairo_fill(cr_);
     cairo_restore(cr_);
@@ -303,8 +304,8 @@ void CairoSurface::copyFrom(DrawingSurface& source, const PixelRect& place, Pixe
     paintSource(picture.surface_, place, from);
 }
 
-void CairoSurface::copyKeyedFrom(DrawingSurface& source, const PixelRect& place,
-                                 PixelPoint from, PackedRgb key) {
+void CairoSurface::copyKeyedFrom(DrawingSurface& source, const PixelRect& place, PixelPoint from,
+                                 PackedRgb key) {
     paintSource(static_cast<CairoSurface&>(source).keyedCopy(key), place, from);
 }
 

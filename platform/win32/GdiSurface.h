@@ -47,6 +47,10 @@ class GdiSurface : public DrawingSurface {
 
   private:
     class SelectedObjects;
+    HPEN pen(const PenStyle& style);
+    HBRUSH brush(PackedRgb colour);
+    HFONT font(const FontSpec& spec, bool underline);
+    void releaseCachedObjects();
     HBITMAP keyMask(PackedRgb key);
 
     int32_t width_ = 0;
@@ -55,6 +59,14 @@ class GdiSurface : public DrawingSurface {
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ previousBitmap_ = nullptr;
     uint32_t* pixels_ = nullptr;
+    // The pen, brush and font of the last operation that needed one, kept until one differs.
+    HPEN pen_ = nullptr;
+    PenStyle penStyle_;
+    HBRUSH brush_ = nullptr;
+    PackedRgb brushColour_ = 0;
+    HFONT font_ = nullptr;
+    FontSpec fontSpec_;
+    bool fontUnderline_ = false;
     // The one-bit mask of the key colour, made on the first keyed copy from this surface.
     HBITMAP mask_ = nullptr;
     PackedRgb maskKey_ = 0;

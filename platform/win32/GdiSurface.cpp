@@ -1,0 +1,321 @@
+#include "platform/win32/GdiSurface.h"
+
+#include <cstring>
+#include <vector>
+
+namespace marrowfold::win32 {
+
+namespace {
+
+constexpr LONG kBoldWeight = FW_BOLD;
+constexpr LONG kNormalWeight = FW_NORMAL;
+constexpr COLORREF kAllOnes = RGB(255, 255, 255);
+constexpr COLORREF kAllZeros = RGB(0, 0, 0);
+
+COLORREF toColorRef(PackedRgb colour) {
+    return RGB((colour >> 16) & 0xff, (colour >> 8) & 0xff, colour & 0xff);
+}
+
+// A memory context with one bitmap selected. It deletes the bitmap with itself unless the bitmap
+// is borrowed or released.
+class ScratchContext {
+  public:
+    enum class Bitmap { Owned, Borrowed };
+    ScratchContext(HDC compatibleWith, HBITMAP bitmap, Bitmap ownership = Bitmap::Owned)
+        : dc_(CreateCompatibleDC(compatibleWith)),
+          bitmap_(bitmap),
+          owned_(ownership == Bitmap::Owned) {
+        if (dc_ && bitmap_) previous_ = SelectObject(dc_, bitmap_);
+    }
+    ~ScratchContext() {
+        if (dc_ && previous_) SelectObject(dc_, previous_);
+        if (dc_) DeleteDC(dc_);
+        if (bitmap_ && owned_) DeleteObject(bitmap_);
+    }
+    ScratchContext(const ScratchContext&) = delete;
+    ScratchContext& operator=(const ScratchContext&) = delete;
+    bool ready() const { return dc_ && bitmap_ && previous_; }
+    HDC dc() const { return dc_; }
+    // Hands the bitmap over to the caller; the context no longer deletes it.
+    HBITMAP release() {
+        owned_ = false;
+        return bitmap_;
+    }
+
+  private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    bool owned_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+HBITMAP monochromeBitmap(int32_t width, int32_t height) {
+    return CreateBitmap(width, height, 1, 1, nullptr);
+}
+
+}  // namespace
+
+// Selects a pen, brush or font for the length of one operation and puts the previous one back.
+class GdiSurface::SelectedObjects {
+  public:
+    explicit SelectedObjects(HDC dc) : dc_(dc) {}
+    ~SelectedObjects() {
+        for (auto it = previous_.rbegin(); it != previous_.rend(); ++it)
+            SelectObject(dc_, *it);
+    }
+    SelectedObjects(const SelectedObjects&) = delete;
+    SelectedObjects& operator=(const SelectedObjects&) = delete;
+    void select(HGDIOBJ object) {
+        if (object) previous_.push_back(SelectObject(dc_, object));
+    }
+
+  private:
+    HDC dc_;
+    std::vector<HGDIOBJ> previous_;
+};
+
+GdiSurface::GdiSurface(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    dc_ = CreateCompatibleDC(nullptr);
+    if (!bitmap_ || !dc_ || !bits) {
+        if (dc_) DeleteDC(dc_);
+        if (bitmap_) DeleteObject(bitmap_);
+        dc_ = nullptr;
+        bitmap_ = nullptr;
+        return;
+    }
+    previousBitmap_ = SelectObject(dc_, bitmap_);
+    pixels_ = static_cast<uint32_t*>(bits);
+    std::memset(pixels_, 0, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    width_ = width;
+    height_ = height;
+    SetBkMode(dc_, TRANSPARENT);
+}
+
+GdiSurface::~GdiSurface() {
+    releaseCachedObjects();
+    if (mask_) DeleteObject(mask_);
+    if (!dc_) return;
+    SelectObject(dc_, previousBitmap_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+}
+
+std::unique_ptr<GdiSurface> GdiSurface::fromResource(HINSTANCE module, int32_t resourceId) {
+    HBITMAP loaded = LoadBitmapA(module, MAKEINTRESOURCEA(resourceId));
+    if (!loaded) return nullptr;
+    BITMAP size{};
+    std::unique_ptr<GdiSurface> picture;
+    if (GetObjectA(loaded, sizeof size, &size) == sizeof size) {
+        picture = std::make_unique<GdiSurface>(size.bmWidth, size.bmHeight);
+        ScratchContext source(picture->dc(), loaded);
+        loaded = nullptr;  // the scratch context deletes it
+        if (picture->dc() && source.ready()) {
+            BitBlt(picture->dc(), 0, 0, size.bmWidth, size.bmHeight, source.dc(), 0, 0, SRCCOPY);
+        }
+        if (!picture->dc()) picture.reset();
+    }
+    if (loaded) DeleteObject(loaded);
+    return picture;
+}
+
+void GdiSurface::flush() {
+    GdiFlush();
+}
+
+void GdiSurface::releaseCachedObjects() {
+    if (pen_) DeleteObject(pen_);
+    if (brush_) DeleteObject(brush_);
+    if (font_) DeleteObject(font_);
+    pen_ = nullptr;
+    brush_ = nullptr;
+    font_ = nullptr;
+}
+
+// Pens, brushes and fonts are made once per change of colour, width or face and kept, each
+// replacement deleting the previous one, so nothing leaks across many redraws.
+HPEN GdiSurface::pen(const PenStyle& style) {
+    if (pen_ && penStyle_.colour == style.colour && penStyle_.width == style.width &&
+        penStyle_.dotted == style.dotted) {
+        return pen_;
+    }
+    if (pen_) DeleteObject(pen_);
+    LOGPEN description{};
+    description.lopnStyle = style.dotted ? PS_DOT : PS_SOLID;
+    description.lopnWidth.x = style.width < 1 ? 1 : style.width;
+    description.lopnColor = toColorRef(style.colour);
+    pen_ = CreatePenIndirect(&description);
+    penStyle_ = style;
+    return pen_;
+}
+
+HBRUSH GdiSurface::brush(PackedRgb colour) {
+    if (brush_ && brushColour_ == colour) return brush_;
+    HBRUSH made = CreateSolidBrush(toColorRef(colour));
+    // A brush that cannot be made leaves the previous one in use.
+    if (!made) return brush_;
+    if (brush_) DeleteObject(brush_);
+    brush_ = made;
+    brushColour_ = colour;
+    return brush_;
+}
+
+HFONT GdiSurface::font(const FontSpec& spec, bool underline) {
+    if (font_ && fontSpec_.face == spec.face && fontSpec_.pixelHeight == spec.pixelHeight &&
+        fontSpec_.bold == spec.bold && fontSpec_.italic == spec.italic &&
+        fontSpec_.decorative == spec.decorative && fontUnderline_ == underline) {
+        return font_;
+    }
+    if (font_) DeleteObject(font_);
+    LOGFONTA description{};
+    description.lfHeight = -spec.pixelHeight;
+    description.lfWeight = spec.bold ? kBoldWeight : kNormalWeight;
+    description.lfItalic = spec.italic ? TRUE : FALSE;
+    description.lfUnderline = underline ? TRUE : FALSE;
+    description.lfCharSet = ANSI_CHARSET;
+    description.lfOutPrecision = OUT_STRING_PRECIS;
+    description.lfClipPrecision = CLIP_STROKE_PRECIS;
+    description.lfQuality = DEFAULT_QUALITY;
+    description.lfPitchAndFamily =
+        static_cast<BYTE>(VARIABLE_PITCH | (spec.decorative ? FF_DECORATIVE : FF_SWISS));
+    lstrcpynA(description.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+    font_ = CreateFontIndirectA(&description);
+    fontSpec_ = spec;
+    fontUnderline_ = underline;
+    return font_;
+}
+
+void GdiSurface::fillRect(const PixelRect& rect, PackedRgb colour) {
+    if (!dc_) return;
+    const RECT area{rect.left, rect.top, rect.right, rect.bottom};
+    if (HBRUSH fill = brush(colour)) FillRect(dc_, &area, fill);
+}
+
+void GdiSurface::strokePolyline(const PixelPoint* points, int32_t count, bool closed,
+                                const PenStyle& style) {
+    if (!dc_ || !points || count < 2) return;
+    std::vector<POINT> path;
+    path.reserve(static_cast<size_t>(count) + 1);
+    for (int32_t i = 0; i < count; ++i)
+        path.push_back({points[i].x, points[i].y});
+    if (closed) path.push_back(path.front());
+    SelectedObjects selected(dc_);
+    selected.select(pen(style));
+    // Dotted pens leave their gaps unpainted.
+    SetBkMode(dc_, TRANSPARENT);
+    Polyline(dc_, path.data(), static_cast<int>(path.size()));
+}
+
+void GdiSurface::fillPolygon(const PixelPoint* points, int32_t count, PackedRgb colour) {
+    if (!dc_ || !points || count < 3) return;
+    std::vector<POINT> corners;
+    corners.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+        corners.push_back({points[i].x, points[i].y});
+    SelectedObjects selected(dc_);
+    selected.select(GetStockObject(NULL_PEN));
+    selected.select(brush(colour));
+    Polygon(dc_, corners.data(), count);
+}
+
+void GdiSurface::strokeArc(const PixelRect& box, PixelPoint start, PixelPoint end,
+                           const PenStyle& style) {
+    if (!dc_) return;
+    SelectedObjects selected(dc_);
+    selected.select(pen(style));
+    SetArcDirection(dc_, AD_COUNTERCLOCKWISE);
+    Arc(dc_, box.left, box.top, box.right, box.bottom, start.x, start.y, end.x, end.y);
+}
+
+void GdiSurface::drawText(const char* text, const PixelRect& box, TextAlignment alignment,
+                          const TextStyle& style) {
+    if (!dc_ || !text) return;
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    RECT area{box.left, box.top, box.right, box.bottom};
+    if (alignment == TextAlignment::Centre) format |= DT_CENTER;
+    if (alignment == TextAlignment::Right) format |= DT_RIGHT;
+    if (alignment == TextAlignment::Left) area.left += 1;
+    SelectedObjects selected(dc_);
+    selected.select(font(style.font, style.underline));
+    SetTextColor(dc_, toColorRef(style.colour));
+    if (style.background) {
+        SetBkMode(dc_, OPAQUE);
+        SetBkColor(dc_, toColorRef(*style.background));
+    }
+    DrawTextA(dc_, text, -1, &area, format);
+    SetBkMode(dc_, TRANSPARENT);
+}
+
+double GdiSurface::textWidth(const char* text, const FontSpec& spec) {
+    if (!dc_ || !text) return 0.0;
+    SelectedObjects selected(dc_);
+    selected.select(font(spec, false));
+    SIZE extent{};
+    if (!GetTextExtentPoint32A(dc_, text, lstrlenA(text), &extent)) return 0.0;
+    return extent.cx;
+}
+
+void GdiSurface::copyFrom(DrawingSurface& source, const PixelRect& place, PixelPoint from) {
+    auto& picture = static_cast<GdiSurface&>(source);
+    if (!dc_ || !picture.dc_) return;
+    BitBlt(dc_, place.left, place.top, place.width(), place.height(), picture.dc_, from.x, from.y,
+           SRCCOPY);
+}
+
+// A one-bit picture of the whole surface, 1 where its pixel is the key colour: a colour to
+// monochrome copy maps the source's background colour to 1 and everything else to 0.
+HBITMAP GdiSurface::keyMask(PackedRgb key) {
+    if (mask_ && maskKey_ == key) return mask_;
+    if (mask_) DeleteObject(mask_);
+    mask_ = nullptr;
+    ScratchContext mask(dc_, monochromeBitmap(width_, height_));
+    if (!mask.ready()) return nullptr;
+    const COLORREF previous = SetBkColor(dc_, toColorRef(key));
+    BitBlt(mask.dc(), 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+    SetBkColor(dc_, previous);
+    mask_ = mask.release();
+    maskKey_ = key;
+    return mask_;
+}
+
+// Masks a copy of the picture's area to black where it is transparent, masks the canvas's area
+// to black where the picture is opaque, and puts the two together: every opaque pixel is drawn
+// and every pixel of the key colour is skipped. The picture itself is never written.
+void GdiSurface::copyKeyedFrom(DrawingSurface& source, const PixelRect& place, PixelPoint from,
+                               PackedRgb key) {
+    auto& picture = static_cast<GdiSurface&>(source);
+    const int32_t w = place.width();
+    const int32_t h = place.height();
+    if (!dc_ || !picture.dc_ || w <= 0 || h <= 0) return;
+    HBITMAP maskBitmap = picture.keyMask(key);
+    if (!maskBitmap) return;
+    ScratchContext mask(dc_, maskBitmap, ScratchContext::Bitmap::Borrowed);
+    ScratchContext inverted(dc_, monochromeBitmap(w, h));
+    ScratchContext part(dc_, CreateCompatibleBitmap(dc_, w, h));
+    ScratchContext work(dc_, CreateCompatibleBitmap(dc_, w, h));
+    if (!mask.ready() || !inverted.ready() || !part.ready() || !work.ready()) return;
+    BitBlt(part.dc(), 0, 0, w, h, picture.dc_, from.x, from.y, SRCCOPY);
+    BitBlt(inverted.dc(), 0, 0, w, h, mask.dc(), from.x, from.y, NOTSRCCOPY);
+    BitBlt(work.dc(), 0, 0, w, h, dc_, place.left, place.top, SRCCOPY);
+    // One-bit sources become colour through the target's colours: 1 as the background colour
+    // (all ones, which AND keeps), 0 as the text colour (all zeros, which AND clears).
+    for (HDC target : {work.dc(), part.dc()}) {
+        SetBkColor(target, kAllOnes);
+        SetTextColor(target, kAllZeros);
+    }
+    BitBlt(work.dc(), 0, 0, w, h, mask.dc(), from.x, from.y, SRCAND);
+    BitBlt(part.dc(), 0, 0, w, h, inverted.dc(), 0, 0, SRCAND);
+    BitBlt(work.dc(), 0, 0, w, h, part.dc(), 0, 0, SRCPAINT);
+    BitBlt(dc_, place.left, place.top, w, h, work.dc(), 0, 0, SRCCOPY);
+}
+
+}  // namespace marrowfold::win32
