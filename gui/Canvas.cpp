@@ -15,6 +15,11 @@ Canvas::Canvas(Frame* frame, DrawingSurface* surface, WindowId window)
     }
 }
 
+Canvas::Canvas(Frame* frame, std::shared_ptr<DrawingSurface> surface, WindowId window)
+    : Canvas(frame, surface.get(), window) {
+    heldSurface_ = std::move(surface);
+}
+
 Canvas::~Canvas() {
     if (surface_) surface_->flush();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "gui/Geometry.h"
 #include "platform/Platform.h"
@@ -25,6 +26,8 @@ class Canvas {
     // Draws on surface (null: every operation does nothing) for frame; window, when given,
     // places the canvas on screen for mousePosition.
     Canvas(Frame* frame, DrawingSurface* surface, WindowId window = kNoWindow);
+    // Draws on a window's surface, keeping it alive as long as the canvas.
+    Canvas(Frame* frame, std::shared_ptr<DrawingSurface> surface, WindowId window);
     virtual ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -81,6 +84,7 @@ class Canvas {
     Point windowPosition_;
     Point origin_;
     Point penPosition_;
+    std::shared_ptr<DrawingSurface> heldSurface_;
     DrawingSurface* surface_;
     int32_t fontSize_ = 0;
     int32_t fontId_ = 0;

@@ -73,9 +73,9 @@ void HeadlessPlatform::destroyFromOutside(WindowId window) {
     destroyWindow(window);
 }
 
-DrawingSurface* HeadlessPlatform::windowSurface(WindowId window) {
+std::shared_ptr<DrawingSurface> HeadlessPlatform::windowSurface(WindowId window) {
     Window* found = find(window);
-    return found ? found->surface.get() : nullptr;
+    return found ? found->surface : nullptr;
 }
 
 cairo_surface_t* HeadlessPlatform::windowPixels(WindowId window) {

@@ -41,7 +41,7 @@ class HeadlessPlatform : public Platform {
         WindowId parent = kNoWindow;
         std::string className;
         PixelRect screenRect;
-        std::unique_ptr<CairoSurface> surface;
+        std::shared_ptr<CairoSurface> surface;
         WindowEvents* events = nullptr;
         PointerShape cursor = PointerShape::Arrow;
         bool acceptsDrops = false;
@@ -62,7 +62,7 @@ class HeadlessPlatform : public Platform {
     WindowId createChildWindow(WindowId parent, const std::string& className, int32_t width,
                                int32_t height, WindowEvents* events) override;
     void destroyWindow(WindowId window) override;
-    DrawingSurface* windowSurface(WindowId window) override;
+    std::shared_ptr<DrawingSurface> windowSurface(WindowId window) override;
     void flushWindow(WindowId window) override;
     PixelRect windowRect(WindowId window) override;
     WindowId parentWindow(WindowId window) override;

@@ -89,8 +89,9 @@ class Platform {
     virtual WindowId createChildWindow(WindowId parent, const std::string& className, int32_t width,
                                        int32_t height, WindowEvents* events) = 0;
     virtual void destroyWindow(WindowId window) = 0;
-    // The window's drawing surface, owned by the platform and valid while the window exists.
-    virtual DrawingSurface* windowSurface(WindowId window) = 0;
+    // The window's drawing surface, shared so that a canvas drawing on it keeps it alive even when
+    // the window is resized or destroyed meanwhile; null for a window the platform does not own.
+    virtual std::shared_ptr<DrawingSurface> windowSurface(WindowId window) = 0;
     // Makes what was drawn on the window's surface visible.
     virtual void flushWindow(WindowId window) = 0;
     // The window's rectangle in screen coordinates.

@@ -36,7 +36,7 @@ inline Display* liveDisplay(const std::unique_ptr<X11Platform::Connection>& conn
 
 struct X11Platform::OwnWindow {
     Window id = 0;
-    std::unique_ptr<CairoSurface> surface;
+    std::shared_ptr<CairoSurface> surface;
     WindowEvents* events = nullptr;
     PointerShape cursor = PointerShape::Arrow;
 };

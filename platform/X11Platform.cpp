@@ -219,7 +219,7 @@ WindowId X11Platform::createChildWindow(WindowId parent, const std::string& clas
     own->events = events;
     cairo_surface_t* surface =
         cairo_xlib_surface_create(display, window, DefaultVisual(display, screen), width, height);
-    own->surface = std::make_unique<CairoSurface>(surface);
+    own->surface = std::make_shared<CairoSurface>(surface);
     cairo_surface_destroy(surface);
     windows_[window] = std::move(own);
     return window;
@@ -243,9 +243,9 @@ void X11Platform::destroyWindow(WindowId window) {
     disconnectWhenUnused();
 }
 
-DrawingSurface* X11Platform::windowSurface(WindowId window) {
+std::shared_ptr<DrawingSurface> X11Platform::windowSurface(WindowId window) {
     auto it = windows_.find(window);
-    return it == windows_.end() ? nullptr : it->second->surface.get();
+    return it == windows_.end() ? nullptr : it->second->surface;
 }
 
 std::unique_ptr<DrawingSurface> X11Platform::createPicture(int32_t width, int32_t height) {
@@ -257,7 +257,7 @@ std::unique_ptr<DrawingSurface> X11Platform::loadBitmap(int32_t resourceId) {
 }
 
 void X11Platform::flushWindow(WindowId window) {
-    if (DrawingSurface* surface = windowSurface(window)) surface->flush();
+    if (std::shared_ptr<DrawingSurface> surface = windowSurface(window)) surface->flush();
     if (Display* display = liveDisplay(connection_)) XFlush(display);
 }
 

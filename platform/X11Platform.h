@@ -23,7 +23,7 @@ class X11Platform : public Platform {
     WindowId createChildWindow(WindowId parent, const std::string& className, int32_t width,
                                int32_t height, WindowEvents* events) override;
     void destroyWindow(WindowId window) override;
-    DrawingSurface* windowSurface(WindowId window) override;
+    std::shared_ptr<DrawingSurface> windowSurface(WindowId window) override;
     void flushWindow(WindowId window) override;
     PixelRect windowRect(WindowId window) override;
     WindowId parentWindow(WindowId window) override;

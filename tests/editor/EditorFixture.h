@@ -56,7 +56,7 @@ class EditorTest : public HeadlessTest {
 
     Frame* frame() const { return editor->getFrame(); }
     const EditorPanel& panel() const { return editor->panel(); }
-    cairo_surface_t* surface() { return headless().windowSurface(frame()->window()); }
+    cairo_surface_t* surface() { return headless().windowPixels(frame()->window()); }
     int32_t windowWidth() { return headless().window(frame()->window())->screenRect.width(); }
     // How often view stands in the frame's list.
     int32_t occurrences(const View* view) const;

@@ -58,7 +58,7 @@ TEST_F(BitmapTest, MissingResourceIsEmptyAndDrawsNothing) {
     EXPECT_EQ(missing->width(), 0);
     EXPECT_EQ(missing->height(), 0);
     {
-        Canvas canvas(nullptr, surface);
+        CairoCanvas canvas(nullptr, surface);
         missing->draw(canvas, {0, 0, 16, 16});
         missing->drawKeyed(canvas, {0, 0, 16, 16});
     }
@@ -80,10 +80,10 @@ TEST_F(BitmapTest, ReferenceCountStartsAtOneAndFollowsRetainAndRelease) {
 
 TEST_F(BitmapTest, DrawCopiesTheRectangleSizedAreaFromTheOffset) {
     cairo_surface_t* picture = patternPicture();
-    Bitmap* bitmap = new Bitmap(1, picture);
+    Bitmap* bitmap = new Bitmap(1, std::make_unique<CairoSurface>(picture));
     cairo_surface_destroy(picture);
     {
-        Canvas canvas(nullptr, surface);
+        CairoCanvas canvas(nullptr, surface);
         canvas.setOriginOffset({1, 1});
         bitmap->draw(canvas, {4, 4, 6, 5}, {1, 0});  // green, white at (5..6, 5)
     }
@@ -97,10 +97,10 @@ TEST_F(BitmapTest, DrawCopiesTheRectangleSizedAreaFromTheOffset) {
 
 TEST_F(BitmapTest, KeyedDrawingLeavesKeyPixelsAndKeepsTheBitmapIntact) {
     cairo_surface_t* picture = patternPicture();
-    Bitmap* bitmap = new Bitmap(1, picture);
+    Bitmap* bitmap = new Bitmap(1, std::make_unique<CairoSurface>(picture));
     cairo_surface_destroy(picture);
     {
-        Canvas canvas(nullptr, surface);
+        CairoCanvas canvas(nullptr, surface);
         bitmap->drawKeyed(canvas, {0, 0, 4, 2});
         bitmap->drawKeyed(canvas, {0, 0, 4, 2});  // twice gives the same picture as once
         bitmap->draw(canvas, {0, 4, 4, 6});       // the bitmap itself is unchanged
@@ -117,10 +117,10 @@ TEST_F(BitmapTest, KeyedDrawingLeavesKeyPixelsAndKeepsTheBitmapIntact) {
 
 TEST_F(BitmapTest, AllKeyColourBitmapLeavesTheCanvasUnchanged) {
     cairo_surface_t* picture = filledSurface(16, 16, 0xffffff);
-    Bitmap* bitmap = new Bitmap(2, picture);
+    Bitmap* bitmap = new Bitmap(2, std::make_unique<CairoSurface>(picture));
     cairo_surface_destroy(picture);
     {
-        Canvas canvas(nullptr, surface);
+        CairoCanvas canvas(nullptr, surface);
         bitmap->drawKeyed(canvas, {0, 0, 16, 16});
     }
     EXPECT_EQ(countPixels(surface, kBackground, 0, 0, 16, 16), 256);
@@ -129,10 +129,10 @@ TEST_F(BitmapTest, AllKeyColourBitmapLeavesTheCanvasUnchanged) {
 
 TEST_F(BitmapTest, ChangingTheKeyColourChangesWhichPixelsAreLeftOut) {
     cairo_surface_t* picture = patternPicture();
-    Bitmap* bitmap = new Bitmap(1, picture);
+    Bitmap* bitmap = new Bitmap(1, std::make_unique<CairoSurface>(picture));
     cairo_surface_destroy(picture);
     {
-        Canvas canvas(nullptr, surface);
+        CairoCanvas canvas(nullptr, surface);
         bitmap->drawKeyed(canvas, {0, 0, 4, 2});
         bitmap->setKeyColour({255, 0, 0, 0});
         bitmap->drawKeyed(canvas, {0, 4, 4, 6});
@@ -148,7 +148,7 @@ TEST_F(BitmapTest, KnobFilmstripFramesAreKeyedOutsideTheKnob) {
     cairo_surface_t* canvasSurface = filledSurface(32, 32, kBackground);
     for (int frame : {0, 31, 62}) {
         {
-            Canvas canvas(nullptr, canvasSurface);
+            CairoCanvas canvas(nullptr, canvasSurface);
             strip->drawKeyed(canvas, {0, 0, 32, 32}, {0, frame * 32});
         }
         EXPECT_EQ(pixelAt(canvasSurface, 0, 0), kBackground) << frame;

@@ -77,7 +77,7 @@ class ControlTest : public HeadlessTest {
         headless().press(frame->window(), from.h, from.v, state);
     }
     void click(Point at, uint32_t state = kMouseLeft) { drag(at, {{at.h, at.v, 0}}, state); }
-    cairo_surface_t* surface() { return headless().windowSurface(frame->window()); }
+    cairo_surface_t* surface() { return headless().windowPixels(frame->window()); }
 
     std::unique_ptr<RecordingEffect> effect;
     FrameEditor* editor = nullptr;

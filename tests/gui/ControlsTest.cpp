@@ -24,7 +24,7 @@ Bitmap* twoStateBitmap() {
     cairo_rectangle(cr, 0, 0, 4, 2);
     cairo_fill(cr);
     cairo_destroy(cr);
-    auto* bitmap = new Bitmap(7, picture);
+    auto* bitmap = new Bitmap(7, std::make_unique<CairoSurface>(picture));
     cairo_surface_destroy(picture);
     return bitmap;
 }
@@ -203,7 +203,7 @@ TEST_F(SliderTest, HandleIsDrawnAtItsValueThroughTheOffscreen) {
     editor->idle();
     cairo_surface_t* expected = filledSurface(27, 12, 0);
     {
-        Canvas canvas(nullptr, expected);
+        CairoCanvas canvas(nullptr, expected);
         handle->draw(canvas, {0, 0, 27, 12});
     }
     EXPECT_EQ(pixelAt(surface(), 118 + 103 + 13, 149 + 6), pixelAt(expected, 13, 6));
@@ -263,7 +263,7 @@ TEST_F(ControlTest, SplashOpensOverThePanelAndTheNextClickInsideClosesIt) {
     editor->idle();
     cairo_surface_t* expected = filledSurface(365, 213, 0);
     {
-        Canvas canvas(nullptr, expected);
+        CairoCanvas canvas(nullptr, expected);
         Bitmap* reference = new Bitmap(1001);
         reference->draw(canvas, {0, 0, 365, 213});
         reference->release();

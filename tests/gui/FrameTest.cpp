@@ -34,7 +34,7 @@ class FrameTest : public HeadlessTest {
         frame->insertView(view);
         return view;
     }
-    cairo_surface_t* surface() { return headless().windowSurface(frame->window()); }
+    cairo_surface_t* surface() { return headless().windowPixels(frame->window()); }
     void paint() { headless().dispatchEvents(); }
 
     WindowId host = kNoWindow;
@@ -129,7 +129,7 @@ TEST_F(FrameTest, IdleDrawsNothingBeforeTheFirstPaintAndThenOnlyDirtyViews) {
 
 TEST_F(FrameTest, PaintDrawsBackdropThenViewsInListOrder) {
     cairo_surface_t* picture = filledSurface(120, 80, 0x203040);
-    Bitmap* backdrop = new Bitmap(5, picture);
+    Bitmap* backdrop = new Bitmap(5, std::make_unique<CairoSurface>(picture));
     cairo_surface_destroy(picture);
     frame->setBackdrop(backdrop);
     EXPECT_EQ(backdrop->retainCount(), 2);

@@ -13,6 +13,7 @@
 #include "core/HostEffectExt.h"
 #include "gui/Canvas.h"
 #include "platform/HeadlessPlatform.h"
+#include "platform/cairo/CairoSurface.h"
 
 namespace marrowfold::testing {
 
@@ -28,6 +29,19 @@ class HeadlessTest : public ::testing::Test {
   private:
     HeadlessPlatform* headless_ = nullptr;
     std::unique_ptr<Platform> previous_;
+};
+
+// The drawing surface of a test canvas; a base of its own so that it exists before the canvas.
+struct CairoTarget {
+    explicit CairoTarget(cairo_surface_t* surface) : drawing(surface) {}
+    CairoSurface drawing;
+};
+
+// A canvas straight on a cairo surface the test owns.
+class CairoCanvas : private CairoTarget, public Canvas {
+  public:
+    CairoCanvas(Frame* frame, cairo_surface_t* surface, WindowId window = kNoWindow)
+        : CairoTarget(surface), Canvas(frame, &drawing, window) {}
 };
 
 // 0xRRGGBB of a pixel of an RGB or ARGB image surface.

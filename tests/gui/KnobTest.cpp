@@ -203,7 +203,7 @@ TEST_F(KnobTest, FilmstripDrawsTheChosenFrameOverTheBackground) {
         knob->setValue(v);
         editor->idle();
         {
-            Canvas canvas(nullptr, expected);
+            CairoCanvas canvas(nullptr, expected);
             reference->draw(canvas, {0, 0, 32, 32}, {0, knob->frameTop()});
         }
         // The knob's centre pixels are the frame's; its corners stay the panel's.

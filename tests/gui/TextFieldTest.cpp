@@ -47,7 +47,7 @@ TEST_F(NumberFieldTest, TypedCommaDecimalIsReadReportedNormalisedAndShownFormatt
     EXPECT_EQ(open->spec.rect.right, 83);   // one pixel wider
     EXPECT_EQ(open->spec.rect.bottom, 69);  // and higher
     EXPECT_EQ(open->spec.font.pixelHeight, 9);
-    EXPECT_EQ(open->spec.font.face, "Liberation Sans");
+    EXPECT_EQ(open->spec.font.face, "Arial");
     EXPECT_EQ(open->spec.backgroundColour, 0x000f43u);
     EXPECT_EQ(open->spec.alignment, 1);
 

@@ -13,12 +13,9 @@ namespace {
 
 class Recorder : public WindowEvents, public EditFieldEvents {
   public:
-    void paintRequested(cairo_surface_t* surface) override {
+    void paintRequested(DrawingSurface* surface) override {
         paints++;
-        cairo_t* cr = cairo_create(surface);
-        cairo_set_source_rgb(cr, 0, 1, 0);
-        cairo_paint(cr);
-        cairo_destroy(cr);
+        surface->fillRect({0, 0, surface->width(), surface->height()}, 0x00ff00);
     }
     void buttonPressed(PixelPoint where) override { presses.push_back(where); }
     bool dropArrived(DropKind, const std::vector<std::string>& items, PixelPoint) override {
@@ -53,7 +50,7 @@ TEST(HeadlessPlatformTest, ChildWindowsSitInsideTheirParentAndResizeKeepingPosit
     EXPECT_EQ(events.paints, 1);
     platform.resizeWindow(child, 300, 120);
     EXPECT_EQ(platform.windowRect(child).left, 40);
-    EXPECT_EQ(cairo_image_surface_get_width(platform.windowSurface(child)), 300);
+    EXPECT_EQ(platform.windowSurface(child)->width(), 300);
     EXPECT_TRUE(platform.paintPending(child));
 
     platform.destroyFromOutside(child);

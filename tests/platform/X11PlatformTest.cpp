@@ -26,7 +26,7 @@ constexpr int kHostY = 40;
 
 class Recorder : public WindowEvents, public EditFieldEvents {
   public:
-    void paintRequested(cairo_surface_t*) override { paints++; }
+    void paintRequested(DrawingSurface*) override { paints++; }
     void buttonPressed(PixelPoint where) override { presses.push_back(where); }
     bool dropArrived(DropKind, const std::vector<std::string>&, PixelPoint) override {
         return false;

@@ -42,7 +42,7 @@ struct InkSample {
         cairo_surface_t* scratch =
             cairo_image_surface_create(CAIRO_FORMAT_RGB24, kSampleWidth, kLabelHeight);
         {
-            Canvas canvas(nullptr, scratch);
+            CairoCanvas canvas(nullptr, scratch);
             canvas.setFillColour(kPanelBlue);
             canvas.fillRect({-1, -1, kSampleWidth, kLabelHeight});
             canvas.selectFont(kAxisFont);

@@ -19,7 +19,7 @@ constexpr uint32_t kMagenta = 0xff00ff;
 cairo_surface_t* drawnOn(View& view, int width, int height) {
     cairo_surface_t* surface = filledSurface(width, height, kMagenta);
     {
-        Canvas canvas(nullptr, surface);
+        CairoCanvas canvas(nullptr, surface);
         view.draw(&canvas);
     }
     return surface;

@@ -188,7 +188,7 @@ TEST(AxisDrawing, FrequencyStripShowsTicksLabelsAndUnitOnItsBackground) {
     axis->setBackdropColour(kPanelBlue);
     cairo_surface_t* strip = filledSurface(243, 18, 0xff00ff);
     {
-        Canvas canvas(nullptr, strip);
+        CairoCanvas canvas(nullptr, strip);
         axis->drawAt(canvas, 0, 0);
     }
     const uint32_t white = 0xffffff;

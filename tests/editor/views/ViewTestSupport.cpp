@@ -13,7 +13,7 @@ cairo_surface_t* renderAlone(View& view) {
     const Rect& r = view.bounds();
     cairo_surface_t* surface = filledSurface(r.width(), r.height(), 0xff00ff);
     {
-        Canvas canvas(nullptr, surface);
+        CairoCanvas canvas(nullptr, surface);
         canvas.setOriginOffset({-r.left, -r.top});
         view.draw(&canvas);
     }
