@@ -1,7 +1,5 @@
 #include "gui/Frame.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 #include "gui/EditorBase.h"
+#include "platform/ModuleBase.h"
 
 namespace marrowfold {
 
@@ -30,11 +29,7 @@ constexpr std::array<PointerShape, 6> kCursorKinds = {
 
 // The base address of this module, as eight hexadecimal digits make of it.
 uint32_t moduleInstance() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&moduleInstance), &info) && info.dli_fbase) {
-        return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(info.dli_fbase));
-    }
-    return 0;
+    return static_cast<uint32_t>(thisModuleBase());
 }
 
 }  // namespace

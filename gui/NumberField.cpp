@@ -16,6 +16,18 @@ namespace marrowfold {
 namespace {
 constexpr int32_t kNorthSouthCursor = 3;
 constexpr uint32_t kFineDragState = kMouseLeft | kKeyShift;
+
+// strtof in the C locale, whatever locale the host process set: the C libraries of the two
+// platforms name their locale-taking variant differently.
+float parseInCLocale(const char* text, char** end) {
+#ifdef _WIN32
+    static const _locale_t cLocale = _create_locale(LC_ALL, "C");
+    return static_cast<float>(_strtod_l(text, end, cLocale));
+#else
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return strtof_l(text, end, cLocale);
+#endif
+}
 }  // namespace
 
 NumberField::NumberField(const Rect& size, ValueListener* listener, int32_t tag, const char* text,
@@ -73,11 +85,10 @@ void NumberField::setDragSteps(float step, float fineStep) {
 // as decimal separator, leading blanks and a plus sign allowed; too large a number is infinite
 // and is clamped like any other. Text that holds no number, or "nan", gives 0.
 float NumberField::textToNumber(const std::string& text) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
     std::string number = text;
     std::replace(number.begin(), number.end(), ',', '.');
     char* end = nullptr;
-    const float value = strtof_l(number.c_str(), &end, cLocale);
+    const float value = parseInCLocale(number.c_str(), &end);
     return end == number.c_str() || std::isnan(value) ? 0.0f : value;
 }
 
