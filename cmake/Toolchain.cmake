@@ -7,6 +7,7 @@ endif()
 if(MARROWFOLD_M32)
     add_compile_options(-m32 -msse2 -mfpmath=sse)
     add_link_options(-m32)
+    include(${CMAKE_CURRENT_LIST_DIR}/ThirtyTwoBitRunner.cmake)
 endif()
 
 if(MARROWFOLD_SANITIZE)

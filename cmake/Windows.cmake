@@ -1,11 +1,14 @@
-# Settings of the 32-bit Windows build (configure with cmake/mingw-w64-i686.cmake).
-if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
-    message(FATAL_ERROR "The Windows build is 32-bit: use cmake/mingw-w64-i686.cmake")
+# Settings of the Windows builds (configure with cmake/mingw-w64-i686.cmake for the module's own
+# 32-bit platform, or cmake/mingw-w64-x86_64.cmake).
+if(NOT DEFINED MARROWFOLD_MINGW_TRIPLE)
+    message(FATAL_ERROR "Windows builds are cross builds: use cmake/mingw-w64-i686.cmake")
 endif()
 
-# Floating point on SSE2, as on the 64-bit build, so every kernel computes the same bits; x87
+# Floating point on SSE2, as on the 64-bit builds, so every kernel computes the same bits; x87
 # rounds differently even at 53-bit precision.
-add_compile_options(-msse2 -mfpmath=sse)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_compile_options(-msse2 -mfpmath=sse)
+endif()
 # The C and C++ runtimes and the thread library are linked in, so every program and the module
 # import only system DLLs.
 add_link_options(-static -static-libgcc -static-libstdc++)

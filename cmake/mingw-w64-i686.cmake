@@ -1,21 +1,5 @@
-# Cross-building for 32-bit Windows with Debian's mingw-w64. The -posix compilers use the POSIX
-# thread model, whose C++ library has std::thread and std::mutex (GoogleTest and the tests need
-# them). Programs built here run through wine (cmake/wine-run), so CTest runs them as usual.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit x86 Windows, the module's own platform; its programs run under 32-bit wine.
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(MARROWFOLD_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${MARROWFOLD_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MARROWFOLD_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${MARROWFOLD_MINGW_TRIPLE}-windres)
-set(CMAKE_OBJDUMP ${MARROWFOLD_MINGW_TRIPLE}-objdump)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${MARROWFOLD_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The wine prefix lives in the build folder, so no ~/.wine appears and a fresh build starts clean.
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_CURRENT_LIST_DIR}/wine-run ${CMAKE_BINARY_DIR}/wine-prefix)
+set(MARROWFOLD_WINE_ARCH win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

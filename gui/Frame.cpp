@@ -58,6 +58,7 @@ void Frame::createWindow() {
                                          size_.height(), this);
     if (window_ == kNoWindow) return;
     frameWindowCount++;
+    madeWindow_ = true;
     dropTargetRegistered_ = platform.acceptDrops(window_, true);
 }
 
@@ -70,6 +71,8 @@ Frame::~Frame() {
         currentPlatform().destroyWindow(window_);
         frameWindowCount--;
     }
+    if (madeWindow_ && frameWindowCount == 0)
+        currentPlatform().windowClassUnused(windowClassName());
 }
 
 bool Frame::insertView(View* view) {
@@ -250,15 +253,19 @@ bool Frame::resizeWindow(int32_t width, int32_t height) {
     size_.bottom = size_.top + height;
     Platform& platform = currentPlatform();
     const int32_t twoFrames = 2 * platform.dialogFrameThickness();
-    if (twoFrames != 0) return resizeEnclosingWindows(width, height, twoFrames);
-    platform.resizeWindow(window_, width, height);
+    if (twoFrames != 0) {
+        resizeEnclosingWindows(width, height, twoFrames);
+    } else {
+        platform.resizeWindow(window_, width, height);
+    }
+    // A host whose window does not wrap the editor tightly learns the new size this way.
     if (editor_) editor_->askHostResize(width, height);
     return true;
 }
 
 // Grows or shrinks the frame's window and every enclosing window that wraps it tightly, each
 // keeping its margin around the child; stops at a loose wrapper, an MDI client or the top.
-bool Frame::resizeEnclosingWindows(int32_t width, int32_t height, int32_t twoFrames) {
+void Frame::resizeEnclosingWindows(int32_t width, int32_t height, int32_t twoFrames) {
     Platform& platform = currentPlatform();
     WindowId current = window_;
     int32_t dh = 0;
@@ -267,18 +274,18 @@ bool Frame::resizeEnclosingWindows(int32_t width, int32_t height, int32_t twoFra
         const WindowId parent = platform.parentWindow(current);
         if (parent == kNoWindow || platform.windowClassName(parent) == kMdiClientClass) {
             platform.resizeWindow(current, width + dh, height + dv);
-            return true;
+            return;
         }
         const PixelRect inner = platform.windowRect(current);
         const PixelRect outer = platform.windowRect(parent);
         platform.resizeWindow(current, width + dh, height + dv);
         dh = outer.width() - inner.width();
         dv = outer.height() - inner.height();
-        if (dh > kNotTightWrapper || dv > kNotTightWrapper) return true;
+        if (dh > kNotTightWrapper || dv > kNotTightWrapper) return;
         current = parent;
         if (dh == twoFrames) {
             platform.resizeWindow(current, width + dh, height + dv);
-            return true;
+            return;
         }
     }
 }

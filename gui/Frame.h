@@ -77,7 +77,7 @@ class Frame : public View, private WindowEvents {
     void createWindow();
     bool anythingToDraw() const;
     View* topMostAt(Point where, bool mustTakeMouse) const;
-    bool resizeEnclosingWindows(int32_t width, int32_t height, int32_t twoFrames);
+    void resizeEnclosingWindows(int32_t width, int32_t height, int32_t twoFrames);
 
     EditorBase* editor_;
     WindowId parentWindow_;
@@ -88,6 +88,8 @@ class Frame : public View, private WindowEvents {
     bool firstPaintPending_ = true;
     bool windowAlive_ = true;
     bool dropTargetRegistered_ = false;
+    // The frame made a window once, so its class counts the frame among its users.
+    bool madeWindow_ = false;
     WindowId window_ = kNoWindow;
     std::optional<PointerShape> savedCursor_;
 };

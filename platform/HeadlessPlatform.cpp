@@ -51,9 +51,14 @@ WindowId HeadlessPlatform::createChildWindow(WindowId parent, const std::string&
     const WindowId id = createHostWindow(parent, className, rect);
     Window& created = windows_[id];
     created.surface = CairoSurface::picture(width, height);
+    classes_.insert(className);
     created.events = events;
     pendingPaints_.push_back(id);
     return id;
+}
+
+void HeadlessPlatform::windowClassUnused(const std::string& className) {
+    classes_.erase(className);
 }
 
 void HeadlessPlatform::destroyWindow(WindowId window) {

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 
 #include "platform/Platform.h"
 #include "platform/cairo/CairoSurface.h"
@@ -70,6 +71,7 @@ class HeadlessPlatform : public Platform {
     void resizeWindow(WindowId window, int32_t width, int32_t height) override;
     int32_t dialogFrameThickness() override { return dialogFrame_; }
     bool acceptDrops(WindowId window, bool accept) override;
+    void windowClassUnused(const std::string& className) override;
 
     uint32_t mouseState() override;
     PixelPoint cursorPosition() override;
@@ -105,6 +107,8 @@ class HeadlessPlatform : public Platform {
     // Destroys a window the way the window system would, telling its owner first.
     void destroyFromOutside(WindowId window);
     void setDialogFrameThickness(int32_t thickness) { dialogFrame_ = thickness; }
+    // Classes registered by child windows and not released since.
+    const std::set<std::string>& registeredClasses() const { return classes_; }
 
     // Moves the mouse at once and drops any queued steps.
     void setMouse(int32_t screenX, int32_t screenY, uint32_t state);
@@ -152,6 +156,7 @@ class HeadlessPlatform : public Platform {
     std::deque<WindowId> pendingPaints_;
     WindowId nextWindow_ = 0x1000;
     int32_t dialogFrame_ = 0;
+    std::set<std::string> classes_;
 
     MouseStep mouse_;
     std::deque<MouseStep> mouseQueue_;

@@ -104,6 +104,9 @@ class Platform {
     virtual int32_t dialogFrameThickness() = 0;
     // Offers the window as a drop target or withdraws it; answers whether drops will arrive.
     virtual bool acceptDrops(WindowId window, bool accept) = 0;
+    // No window of the class is left; whatever the platform registered for it is released, and
+    // the next window of the class registers it again.
+    virtual void windowClassUnused(const std::string& className) = 0;
 
     // Input, read at the moment of the call.
     virtual uint32_t mouseState() = 0;

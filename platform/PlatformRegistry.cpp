@@ -1,7 +1,7 @@
 #include <utility>
 
 #include "platform/Platform.h"
-#include "platform/X11Platform.h"
+#include "platform/WindowSystem.h"
 
 namespace marrowfold {
 
@@ -14,7 +14,7 @@ std::unique_ptr<Platform>& installed() {
 
 Platform& currentPlatform() {
     std::unique_ptr<Platform>& platform = installed();
-    if (!platform) platform = std::make_unique<X11Platform>();
+    if (!platform) platform = makeWindowSystemPlatform();
     return *platform;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ModuleVersion.h"
+#include "platform/WindowSystem.h"
 #include "platform/X11Internal.h"
 
 namespace marrowfold {
@@ -465,6 +466,10 @@ void X11Platform::handleEvent(void* raw) {
 
 std::string X11Platform::moduleFileVersion() {
     return kModuleVersionText;
+}
+
+std::unique_ptr<Platform> makeWindowSystemPlatform() {
+    return std::make_unique<X11Platform>();
 }
 
 }  // namespace marrowfold

@@ -33,6 +33,8 @@ class X11Platform : public Platform {
     int32_t dialogFrameThickness() override { return 0; }
     // The window never advertises itself as a drop target, so drops are refused.
     bool acceptDrops(WindowId, bool) override { return false; }
+    // X has no window classes to register.
+    void windowClassUnused(const std::string&) override {}
 
     uint32_t mouseState() override;
     PixelPoint cursorPosition() override;

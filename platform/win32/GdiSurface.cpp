@@ -12,10 +12,6 @@ constexpr LONG kNormalWeight = FW_NORMAL;
 constexpr COLORREF kAllOnes = RGB(255, 255, 255);
 constexpr COLORREF kAllZeros = RGB(0, 0, 0);
 
-COLORREF toColorRef(PackedRgb colour) {
-    return RGB((colour >> 16) & 0xff, (colour >> 8) & 0xff, colour & 0xff);
-}
-
 // A memory context with one bitmap selected. It deletes the bitmap with itself unless the bitmap
 // is borrowed or released.
 class ScratchContext {
@@ -152,7 +148,7 @@ HPEN GdiSurface::pen(const PenStyle& style) {
     LOGPEN description{};
     description.lopnStyle = style.dotted ? PS_DOT : PS_SOLID;
     description.lopnWidth.x = style.width < 1 ? 1 : style.width;
-    description.lopnColor = toColorRef(style.colour);
+    description.lopnColor = colourRef(style.colour);
     pen_ = CreatePenIndirect(&description);
     penStyle_ = style;
     return pen_;
@@ -160,7 +156,7 @@ HPEN GdiSurface::pen(const PenStyle& style) {
 
 HBRUSH GdiSurface::brush(PackedRgb colour) {
     if (brush_ && brushColour_ == colour) return brush_;
-    HBRUSH made = CreateSolidBrush(toColorRef(colour));
+    HBRUSH made = CreateSolidBrush(colourRef(colour));
     // A brush that cannot be made leaves the previous one in use.
     if (!made) return brush_;
     if (brush_) DeleteObject(brush_);
@@ -169,13 +165,11 @@ HBRUSH GdiSurface::brush(PackedRgb colour) {
     return brush_;
 }
 
-HFONT GdiSurface::font(const FontSpec& spec, bool underline) {
-    if (font_ && fontSpec_.face == spec.face && fontSpec_.pixelHeight == spec.pixelHeight &&
-        fontSpec_.bold == spec.bold && fontSpec_.italic == spec.italic &&
-        fontSpec_.decorative == spec.decorative && fontUnderline_ == underline) {
-        return font_;
-    }
-    if (font_) DeleteObject(font_);
+COLORREF colourRef(PackedRgb colour) {
+    return RGB((colour >> 16) & 0xff, (colour >> 8) & 0xff, colour & 0xff);
+}
+
+HFONT createFont(const FontSpec& spec, bool underline) {
     LOGFONTA description{};
     description.lfHeight = -spec.pixelHeight;
     description.lfWeight = spec.bold ? kBoldWeight : kNormalWeight;
@@ -188,7 +182,17 @@ HFONT GdiSurface::font(const FontSpec& spec, bool underline) {
     description.lfPitchAndFamily =
         static_cast<BYTE>(VARIABLE_PITCH | (spec.decorative ? FF_DECORATIVE : FF_SWISS));
     lstrcpynA(description.lfFaceName, spec.face.c_str(), LF_FACESIZE);
-    font_ = CreateFontIndirectA(&description);
+    return CreateFontIndirectA(&description);
+}
+
+HFONT GdiSurface::font(const FontSpec& spec, bool underline) {
+    if (font_ && fontSpec_.face == spec.face && fontSpec_.pixelHeight == spec.pixelHeight &&
+        fontSpec_.bold == spec.bold && fontSpec_.italic == spec.italic &&
+        fontSpec_.decorative == spec.decorative && fontUnderline_ == underline) {
+        return font_;
+    }
+    if (font_) DeleteObject(font_);
+    font_ = createFont(spec, underline);
     fontSpec_ = spec;
     fontUnderline_ = underline;
     return font_;
@@ -246,10 +250,10 @@ void GdiSurface::drawText(const char* text, const PixelRect& box, TextAlignment 
     if (alignment == TextAlignment::Left) area.left += 1;
     SelectedObjects selected(dc_);
     selected.select(font(style.font, style.underline));
-    SetTextColor(dc_, toColorRef(style.colour));
+    SetTextColor(dc_, colourRef(style.colour));
     if (style.background) {
         SetBkMode(dc_, OPAQUE);
-        SetBkColor(dc_, toColorRef(*style.background));
+        SetBkColor(dc_, colourRef(*style.background));
     }
     DrawTextA(dc_, text, -1, &area, format);
     SetBkMode(dc_, TRANSPARENT);
@@ -279,7 +283,7 @@ HBITMAP GdiSurface::keyMask(PackedRgb key) {
     mask_ = nullptr;
     ScratchContext mask(dc_, monochromeBitmap(width_, height_));
     if (!mask.ready()) return nullptr;
-    const COLORREF previous = SetBkColor(dc_, toColorRef(key));
+    const COLORREF previous = SetBkColor(dc_, colourRef(key));
     BitBlt(mask.dc(), 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
     SetBkColor(dc_, previous);
     mask_ = mask.release();

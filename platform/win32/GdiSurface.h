@@ -13,6 +13,11 @@
 
 namespace marrowfold::win32 {
 
+COLORREF colourRef(PackedRgb colour);
+
+// A GDI font for the spec (its height in pixels); the caller deletes it.
+HFONT createFont(const FontSpec& spec, bool underline);
+
 class GdiSurface : public DrawingSurface {
   public:
     // A picture of that size, black; 0 x 0 when GDI cannot make one.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/Win32Module.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -48,11 +50,8 @@ std::string fileVersionOf(const std::string& path) {
 }
 
 std::string thisModuleFileName() {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExA(
-            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-            reinterpret_cast<LPCSTR>(&thisModuleFileName), &module))
-        return {};
+    HINSTANCE module = moduleInstance();
+    if (module == nullptr) return {};
     char name[kLongestFileName + 1] = {};
     const DWORD length = GetModuleFileNameA(module, name, kLongestFileName);
     return std::string(name, length);

@@ -7,13 +7,15 @@ failed=0
 started=$SECONDS
 
 # step NAME COMMAND ARGS...: runs the command and records whether it passed and how long it took.
+# A command may set step_note to a remark that its line in the summary carries.
 step() {
     local name=$1
     shift
     echo "=== $name"
     local begin=$SECONDS
+    step_note=
     if "$@"; then
-        results+=("$name: ok ($((SECONDS - begin))s)")
+        results+=("$name: ok ($((SECONDS - begin))s)${step_note:+; $step_note}")
     else
         results+=("$name: FAILED")
         failed=1

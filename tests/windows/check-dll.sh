@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# The Windows module is a 32-bit x86 DLL that exports exactly one name, main, and imports only
-# DLLs that come with Windows: the C++ runtime, libgcc and the thread library are linked in.
+# The Windows module is a DLL of the architecture built for (objdump's name: i386 for 32-bit
+# x86, the default, or i386:x86-64) that exports exactly one name, main, and imports only DLLs
+# that come with Windows: the C++ runtime, libgcc and the thread library are linked in.
+# Usage: check-dll.sh DLL [ARCHITECTURE]
 set -euo pipefail
 dll=$1
+architecture=${2:-i386}
 headers=$("${OBJDUMP:-i686-w64-mingw32-objdump}" -p "$dll")
 
-if ! grep -q '^architecture: i386' <<<"$("${OBJDUMP:-i686-w64-mingw32-objdump}" -f "$dll")"; then
-    echo "$dll is not a 32-bit x86 file"
+if ! grep -q "^architecture: $architecture," <<<"$("${OBJDUMP:-i686-w64-mingw32-objdump}" -f "$dll")"; then
+    echo "$dll is not an $architecture file"
     exit 1
 fi
 
