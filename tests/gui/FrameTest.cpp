@@ -298,11 +298,13 @@ TEST_F(FrameTest, WindowBelongsToTheModuleClassWhileFramesUseIt) {
         EXPECT_EQ(Frame::windowClassUsers(), 2);
     }
     EXPECT_EQ(Frame::windowClassUsers(), 1);
+    EXPECT_EQ(headless().registeredClasses().count(expected), 1u) << "one frame still uses it";
     const size_t windows = headless().windowCount();
     delete frame;
     frame = nullptr;
     EXPECT_EQ(Frame::windowClassUsers(), 0);
     EXPECT_EQ(headless().windowCount(), windows - 1);
+    EXPECT_TRUE(headless().registeredClasses().empty()) << "the last frame releases the class";
 }
 
 TEST_F(FrameTest, DestroyedWindowStopsDrawingAndResizing) {
@@ -316,6 +318,10 @@ TEST_F(FrameTest, DestroyedWindowStopsDrawingAndResizing) {
     frame->redrawNow(nullptr);
     EXPECT_FALSE(frame->resizeWindow(300, 300));
     EXPECT_EQ(view->draws, draws);
+    delete frame;
+    frame = nullptr;
+    EXPECT_TRUE(headless().registeredClasses().empty())
+        << "a window destroyed from outside still releases the class with its frame";
 }
 
 TEST_F(FrameTest, FrameWithoutParentWindowHasNoWindowAndDoesNothing) {
