@@ -1,5 +1,6 @@
 #include "tests/windows/Win32TestHost.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <set>
