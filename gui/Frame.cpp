@@ -264,27 +264,31 @@ bool Frame::resizeWindow(int32_t width, int32_t height) {
 }
 
 // Grows or shrinks the frame's window and every enclosing window that wraps it tightly, each
-// keeping its margin around the child; stops at a loose wrapper, an MDI client or the top.
+// keeping its margin around the child; stops at a loose wrapper, an MDI client or the top. A
+// window's margin is measured against its child before the resize, and a window grows by the
+// margins of every window inside it, so that nested wrappers keep theirs too.
 void Frame::resizeEnclosingWindows(int32_t width, int32_t height, int32_t twoFrames) {
     Platform& platform = currentPlatform();
     WindowId current = window_;
-    int32_t dh = 0;
-    int32_t dv = 0;
+    int32_t grownWidth = width;
+    int32_t grownHeight = height;
     for (;;) {
         const WindowId parent = platform.parentWindow(current);
         if (parent == kNoWindow || platform.windowClassName(parent) == kMdiClientClass) {
-            platform.resizeWindow(current, width + dh, height + dv);
+            platform.resizeWindow(current, grownWidth, grownHeight);
             return;
         }
         const PixelRect inner = platform.windowRect(current);
         const PixelRect outer = platform.windowRect(parent);
-        platform.resizeWindow(current, width + dh, height + dv);
-        dh = outer.width() - inner.width();
-        dv = outer.height() - inner.height();
+        platform.resizeWindow(current, grownWidth, grownHeight);
+        const int32_t dh = outer.width() - inner.width();
+        const int32_t dv = outer.height() - inner.height();
         if (dh > kNotTightWrapper || dv > kNotTightWrapper) return;
         current = parent;
+        grownWidth += dh;
+        grownHeight += dv;
         if (dh == twoFrames) {
-            platform.resizeWindow(current, width + dh, height + dv);
+            platform.resizeWindow(current, grownWidth, grownHeight);
             return;
         }
     }

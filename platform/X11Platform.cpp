@@ -17,7 +17,6 @@ namespace {
 
 constexpr uint32_t kDoubleClickMs = 400;
 constexpr long kFrameEventMask = ExposureMask | ButtonPressMask | StructureNotifyMask;
-constexpr int32_t kLatchedPolls = 3;
 
 std::atomic<int32_t> errorsSeen{0};
 std::vector<X11Platform::Connection*> openConnections;
@@ -169,14 +168,14 @@ bool X11Platform::connect() {
 
 void X11Platform::disconnectWhenUnused() {
     if (connection_ && windows_.empty() && fields_.empty() && dialogsOpen_ == 0 &&
-        pressDepth_ == 0) {
+        !pressLatch_.inPress()) {
         connection_.reset();
     }
 }
 
 // Edit fields keep their record, and so their text, until their owner closes them.
 void X11Platform::dropLostWindows() {
-    if (!connectionLost() || pressDepth_ > 0 || dialogsOpen_ > 0) return;
+    if (!connectionLost() || pressLatch_.inPress() || dialogsOpen_ > 0) return;
     for (auto& [id, field] : fields_) {
         if (field->surface) cairo_surface_destroy(field->surface);
         field->surface = nullptr;
@@ -326,10 +325,7 @@ static uint32_t stateBits(unsigned mask) {
 uint32_t X11Platform::mouseState() {
     Display* display = liveDisplay(connection_);
     if (!display) return 0;
-    if (pressDepth_ > 0 && latchedPolls_ > 0) {
-        latchedPolls_--;
-        return latchedState_;
-    }
+    if (const std::optional<uint32_t> latched = pressLatch_.poll()) return *latched;
     Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned mask = 0;
@@ -405,7 +401,7 @@ void X11Platform::dispatchEvents() {
     XEvent event;
     for (Display* display = liveDisplay(connection_); display && XPending(display) > 0;
          display = liveDisplay(connection_)) {
-        if (pressDepth_ > 0) {
+        if (pressLatch_.inPress()) {
             if (!XCheckIfEvent(display, &event, notButtonPress, nullptr)) break;
         } else {
             XNextEvent(display, &event);
@@ -443,11 +439,10 @@ void X11Platform::handleEvent(void* raw) {
             if (event.xbutton.button > Button3) break;  // wheel clicks reach us from the host
             WindowEvents* events = it->second->events;
             static constexpr unsigned kButtonMasks[] = {0, Button1Mask, Button2Mask, Button3Mask};
-            latchedState_ = stateBits(event.xbutton.state | kButtonMasks[event.xbutton.button]);
-            latchedPolls_ = kLatchedPolls;
-            pressDepth_++;
+            pressLatch_.pressBegins(
+                stateBits(event.xbutton.state | kButtonMasks[event.xbutton.button]));
             events->buttonPressed({event.xbutton.x, event.xbutton.y});
-            pressDepth_--;
+            pressLatch_.pressEnds();
             flushWindow(target);
             break;
         }

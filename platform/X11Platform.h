@@ -12,6 +12,7 @@
 
 #include "platform/LineEditor.h"
 #include "platform/Platform.h"
+#include "platform/PressLatch.h"
 
 namespace marrowfold {
 
@@ -97,12 +98,8 @@ class X11Platform : public Platform {
     std::map<WindowId, std::unique_ptr<OwnWindow>> windows_;
     std::map<EditFieldId, std::unique_ptr<Field>> fields_;
     EditFieldId nextField_ = 1;
-    int32_t pressDepth_ = 0;
     int32_t dialogsOpen_ = 0;
-    // Events reach us late, so a quick click may already be over when its press is handled; the
-    // first few polls during a press report the state the press event carried.
-    int32_t latchedPolls_ = 0;
-    uint32_t latchedState_ = 0;
+    PressLatch pressLatch_;
 };
 
 }  // namespace marrowfold

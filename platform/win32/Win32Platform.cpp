@@ -68,6 +68,25 @@ PixelPoint pressPosition(LPARAM position) {
     return {static_cast<int32_t>(LOWORD(position)), static_cast<int32_t>(HIWORD(position))};
 }
 
+// The button of a press message with the buttons and keys held with it.
+uint32_t pressState(UINT message, WPARAM keys) {
+    static constexpr std::array<std::pair<WPARAM, uint32_t>, 5> kKeyBits = {{
+        {MK_LBUTTON, kMouseLeft},
+        {MK_MBUTTON, kMouseMiddle},
+        {MK_RBUTTON, kMouseRight},
+        {MK_SHIFT, kKeyShift},
+        {MK_CONTROL, kKeyControl},
+    }};
+    uint32_t state = message == WM_LBUTTONDOWN   ? kMouseLeft
+                     : message == WM_RBUTTONDOWN ? kMouseRight
+                                                 : kMouseMiddle;
+    for (const auto& [key, bit] : kKeyBits) {
+        if (keys & key) state |= bit;
+    }
+    if (GetKeyState(VK_MENU) & kKeyHeld) state |= kKeyAlt;
+    return state;
+}
+
 LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Win32Platform::OwnWindow* own = ownWindowOf(window);
     if (!own) return DefWindowProcA(window, message, wParam, lParam);
@@ -77,7 +96,7 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            own->platform->press(*own, pressPosition(lParam));
+            own->platform->press(*own, pressPosition(lParam), pressState(message, wParam));
             return 0;
         case WM_CTLCOLOREDIT:
             if (void* brush = own->platform->editFieldBrush(*own, reinterpret_cast<void*>(lParam),
@@ -208,9 +227,11 @@ void Win32Platform::flushWindow(WindowId window) {
 
 // The press handler may end the window (a host closing the editor from a dialog's loop), so the
 // window is looked up again before its picture is shown.
-void Win32Platform::press(OwnWindow& own, PixelPoint where) {
+void Win32Platform::press(OwnWindow& own, PixelPoint where, uint32_t state) {
     const WindowId id = idOf(own.hwnd);
+    pressLatch_.pressBegins(state);
     if (own.events) own.events->buttonPressed(where);
+    pressLatch_.pressEnds();
     flushWindow(id);
 }
 
@@ -257,6 +278,7 @@ uint32_t Win32Platform::mouseState() {
         {VK_CONTROL, kKeyControl},
         {VK_MENU, kKeyAlt},
     }};
+    if (const std::optional<uint32_t> latched = pressLatch_.poll()) return *latched;
     uint32_t state = 0;
     for (const auto& [key, bit] : kKeys) {
         if (GetAsyncKeyState(key) & kKeyHeld) state |= bit;

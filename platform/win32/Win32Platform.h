@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/PressLatch.h"
 
 namespace marrowfold::win32 {
 
@@ -64,7 +65,8 @@ class Win32Platform : public Platform {
 
     // What the window procedures hand over; each takes the window's record.
     void paint(OwnWindow& own);
-    void press(OwnWindow& own, PixelPoint where);
+    // A button press with the buttons and keys its message carried.
+    void press(OwnWindow& own, PixelPoint where, uint32_t state);
     void destroyedFromOutside(OwnWindow& own);
     // The brush that colours an open edit field of the window, or null when it is not ours.
     void* editFieldBrush(OwnWindow& own, void* fieldWindow, void* dc);
@@ -81,6 +83,7 @@ class Win32Platform : public Platform {
     std::map<WindowId, std::unique_ptr<OwnWindow>> windows_;
     std::map<EditFieldId, std::unique_ptr<Field>> fields_;
     EditFieldId nextField_ = 1;
+    PressLatch pressLatch_;
 };
 
 }  // namespace marrowfold::win32

@@ -276,6 +276,21 @@ TEST_F(FrameTest, TightHostWindowGrowsWithTheFrameUpToTheMdiClient) {
     EXPECT_EQ(headless().windowRect(mdi).width(), 1000);
 }
 
+TEST_F(FrameTest, NestedTightWrappersEachKeepTheirMarginAndALooseTopStaysAsItIs) {
+    headless().setDialogFrameThickness(3);
+    const WindowId top = headless().createHostWindow(kNoWindow, "Host", {0, 0, 900, 400});
+    const WindowId outer = headless().createHostWindow(top, "Outer", {10, 10, 390, 239});
+    const WindowId inner = headless().createHostWindow(outer, "Inner", {14, 14, 386, 235});
+    Frame nested({0, 0, 364, 213}, inner, nullptr);
+    ASSERT_TRUE(nested.resizeWindow(728, 213));
+    EXPECT_EQ(headless().windowRect(nested.window()).width(), 728);
+    EXPECT_EQ(headless().windowRect(inner).width(), 736);
+    EXPECT_EQ(headless().windowRect(inner).height(), 221);
+    EXPECT_EQ(headless().windowRect(outer).width(), 744) << "its own margin around the inner one";
+    EXPECT_EQ(headless().windowRect(outer).height(), 229);
+    EXPECT_EQ(headless().windowRect(top).width(), 900);
+}
+
 TEST_F(FrameTest, LooseHostWindowKeepsItsSize) {
     headless().setDialogFrameThickness(4);
     const WindowId loose = headless().createHostWindow(kNoWindow, "Big", {0, 0, 600, 400});
