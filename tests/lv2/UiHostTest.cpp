@@ -112,28 +112,44 @@ float savedPortValue(const std::string& stateText, const std::string& symbol) {
     return std::regex_search(stateText, match, value) ? std::stof(match[1]) : -1000.0f;
 }
 
-// Saves jalv's state through its File menu and answers the saved state's text, or nothing when
-// no state was saved.
-std::string saveStateThroughMenu(JalvGtkSession& jalv, const std::string& id) {
-    const std::string saved = jalv.bundlePath().folder().file("saved");
+// Opens jalv's Save State dialog through its File menu and answers its window, or nothing when
+// no dialog was shown.
+std::string openSaveDialog(JalvGtkSession& jalv, const std::string& id) {
     jalv.click(id, kFileMenuX, kMenuY);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     jalv.click(id, kSaveItemX, kSaveItemY);
     std::string dialog;
-    const bool dialogShown = waitUntil([&] {
-        const std::string found = jalv.shell("xdotool search --name '^Save State'");
+    waitUntil([&] {
+        const std::string found = jalv.shell("xdotool search --onlyvisible --name '^Save State'");
         dialog = found.substr(0, found.find('\n'));
         return !dialog.empty();
     });
-    if (!dialogShown) return {};
-    jalv.shell("xdotool type --delay 20 " + shellWord(saved));
-    // The first Return closes the name completion; then the Save button by its mnemonic (the
-    // dialog may be larger than the screen).
-    jalv.shell("sleep 0.5; xdotool key Return; sleep 0.5; xdotool key alt+s");
-    jalv.screenshot("jalv-gtk3-save.png");
-    if (!waitUntil([&] { return std::filesystem::exists(saved + "/state.ttl"); })) return {};
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return readText(saved + "/state.ttl");
+    return dialog;
+}
+
+// Saves jalv's state through its File menu and answers the saved state's text, or nothing when
+// no state was saved. A busy machine can lose the first keys typed into a dialog that has just
+// appeared, so a try that saved nothing closes whatever it left open and starts again.
+std::string saveStateThroughMenu(JalvGtkSession& jalv, const std::string& id) {
+    constexpr int32_t kTries = 3;
+    const std::string saved = jalv.bundlePath().folder().file("saved");
+    for (int32_t attempt = 1; attempt <= kTries; ++attempt) {
+        const std::string dialog = openSaveDialog(jalv, id);
+        if (!dialog.empty()) {
+            jalv.shell("xdotool windowfocus --sync " + dialog +
+                       " sleep 0.3 key ctrl+a type --delay 20 " + shellWord(saved));
+            jalv.screenshot("jalv-gtk3-save-" + std::to_string(attempt) + ".png");
+            // The first Return closes the name completion; then the Save button by its mnemonic
+            // (the dialog may be larger than the screen).
+            jalv.shell("sleep 0.5; xdotool key Return; sleep 0.5; xdotool key alt+s");
+            if (waitUntil([&] { return std::filesystem::exists(saved + "/state.ttl"); })) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                return readText(saved + "/state.ttl");
+            }
+        }
+        jalv.shell("xdotool key Escape; sleep 0.5");
+    }
+    return {};
 }
 
 TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
