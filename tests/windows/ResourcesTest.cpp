@@ -10,9 +10,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/Win32ModuleVersion.h"
+#include "tests/windows/WindowQueries.h"
 
 namespace marrowfold {
 namespace {
+
+using testing::classNameOf;
+using testing::textOf;
 
 constexpr int kNameDialog = 200;
 constexpr int kNameField = 300;
@@ -75,18 +79,6 @@ INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) {
     return FALSE;
 }
 
-std::string textOf(HWND window) {
-    char text[128] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string classOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 // The control's place in the dialog's client area against the template's position and size in
 // dialog units, which Windows converts one by one.
 void expectPlace(HWND dialog, int id, int x, int y, int width, int height) {
@@ -104,7 +96,7 @@ void expectPlace(HWND dialog, int id, int x, int y, int width, int height) {
 }
 
 BOOL CALLBACK collectStaticText(HWND child, LPARAM texts) {
-    if (classOf(child) == "Static")
+    if (classNameOf(child) == "Static")
         reinterpret_cast<std::set<std::string>*>(texts)->insert(textOf(child));
     return TRUE;
 }
@@ -121,7 +113,7 @@ TEST_F(ModuleResources, NameDialogHasItsControlsInPlace) {
 
     HWND field = GetDlgItem(dialog, kNameField);
     ASSERT_NE(field, nullptr);
-    EXPECT_EQ(classOf(field), "Edit");
+    EXPECT_EQ(classNameOf(field), "Edit");
     const LONG fieldStyle = GetWindowLongA(field, GWL_STYLE);
     EXPECT_TRUE(fieldStyle & ES_AUTOHSCROLL);
     EXPECT_TRUE(fieldStyle & WS_TABSTOP);

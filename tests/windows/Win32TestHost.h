@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/PluginHost.h"
+#include "tests/windows/WindowQueries.h"
 
 namespace marrowfold::testing {
 
@@ -58,9 +59,6 @@ class HostWindow {
 };
 
 SIZE windowSize(HWND window);
-std::vector<HWND> childrenOf(HWND parent);
-std::string classNameOf(HWND window);
-std::string textOf(HWND window);
 
 // Dispatches every queued message of the thread, as a host's main loop does.
 void pumpMessages();
