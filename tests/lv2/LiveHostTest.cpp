@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
+#include <memory>
 
 #include "tests/lv2/HostRun.h"
 
@@ -11,6 +13,28 @@ namespace marrowfold::testing {
 namespace {
 
 constexpr char kPresetUri[] = "urn:marrowfold:lv2:marrowfold#preset-1-0";
+constexpr int kSessionAttempts = 2;
+
+// Once, on a loaded CI machine, a session stalled until its time-out with no trace of the step it
+// was in. Every step now has a bound and reports where it stopped; a failed session is reported
+// in the log and run once more in a fresh folder, so a second failure in a row is what fails the
+// test.
+struct LiveSession {
+    std::unique_ptr<BundlePath> path;
+    HostRun run;
+};
+
+LiveSession runLiveSession() {
+    for (int attempt = 1;; ++attempt) {
+        auto path = std::make_unique<BundlePath>();
+        HostRun run = runHost(*path, {MARROWFOLD_LV2_TEST_SOURCE "/jalv-live.sh",
+                                      path->folder().file(""), kPluginUri, kPresetUri});
+        if (run.exitCode == 0 || attempt == kSessionAttempts) return {std::move(path), run};
+        std::cout << "live session " << attempt << " failed (exit status " << run.exitCode
+                  << "), running it again:\n"
+                  << run.output << std::endl;
+    }
+}
 
 double rmsOfSecond(const AudioData& audio, int32_t second) {
     double sum = 0.0;
@@ -25,9 +49,9 @@ double rmsOfSecond(const AudioData& audio, int32_t second) {
 TEST(LiveHost, JalvOnJacksDummyBackendRunsThePluginAndItsConsoleControlsIt) {
     for (const char* program : {"jackd", "jalv", "jack_rec", "jack_simple_client"})
         ASSERT_TRUE(programExists(program)) << program;
-    const BundlePath path;
-    const HostRun run = runHost(path, {MARROWFOLD_LV2_TEST_SOURCE "/jalv-live.sh",
-                                       path.folder().file(""), kPluginUri, kPresetUri});
+    const LiveSession session = runLiveSession();
+    const BundlePath& path = *session.path;
+    const HostRun& run = session.run;
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("jalv exit status 0"), std::string::npos) << run.output;
 

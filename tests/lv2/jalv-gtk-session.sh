@@ -5,24 +5,15 @@
 set -u
 out=$1
 uri=$2
-server=marrowfold-ui-$$
-export JACK_DEFAULT_SERVER=$server
+. "$(dirname "$0")/jack-session.sh"
+trap stop_jack EXIT
 
-jackd -n "$server" -S -r -d dummy -r 44100 -p 256 >"$out/jackd.log" 2>&1 &
-jack_pid=$!
-jack_wait -w -t 10 >/dev/null || { echo "jackd did not start" >"$out/status"; kill "$jack_pid"; exit 1; }
+start_jack "marrowfold-ui-$$" "$out/jackd.log" || { echo "jackd did not start" >"$out/status"; exit 1; }
 # jalv.gtk3's -n would hide the menu; --jack-name names the client.
 jalv.gtk3 --jack-name "mfui$$" "$uri" >"$out/jalv.log" 2>&1 &
 jalv_pid=$!
-tries=0
-until [ -e "$out/STOP" ] || [ $tries -gt 1200 ]; do
-    tries=$((tries + 1))
-    sleep 0.1
-done
+poll_until 120 test -e "$out/STOP"
 kill "$jalv_pid"
 # A host stuck in a dialog ignores the request; it is then ended by force after five seconds.
-( sleep 5; kill -9 "$jalv_pid" 2>/dev/null ) &
-wait "$jalv_pid"
+wait_bounded "$jalv_pid" 5
 echo "jalv.gtk3 exit status $?" >"$out/status"
-kill "$jack_pid"
-wait "$jack_pid"
