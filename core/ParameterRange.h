@@ -67,8 +67,36 @@ class ParameterRange {
     // The value at a share of the range; nothing is clamped.
     constexpr float valueAt(float position) const { return minimum_ + span() * position; }
 
+    // The plain linear maps between normalised and real values in double precision, rounded
+    // once: what hosts that show real units exchange with the module, so that a value on the
+    // step grid converts the same way every time. Neither snaps to a step or clamps.
+    float linearReal(float normalized) const {
+        return static_cast<float>(minimum_ + static_cast<double>(normalized) * wideSpan());
+    }
+    float linearNormalized(float real) const {
+        return static_cast<float>((static_cast<double>(real) - minimum_) / wideSpan());
+    }
+
+    // The step nearest to a real value, as its normalised and its real value; a continuous
+    // range keeps the value. A value on the grid gives exactly k / stepCount, which the
+    // module's own rounding (biased upwards) would not.
+    struct StepValue {
+        float normalized;
+        float real;
+    };
+    StepValue nearestStep(double real) const {
+        const double width = span();
+        if (step_ <= 0.0f)
+            return {static_cast<float>((real - minimum_) / width), static_cast<float>(real)};
+        const double steps = std::round(width / step_);
+        const double k = std::round((real - minimum_) / step_);
+        return {static_cast<float>(k / steps), static_cast<float>(minimum_ + k * step_)};
+    }
+
   private:
     static constexpr long double kStepBias = 0.65;
+
+    double wideSpan() const { return static_cast<double>(maximum_) - minimum_; }
 
     float minimum_ = 0.0f;
     float maximum_ = 0.0f;

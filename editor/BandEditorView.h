@@ -9,6 +9,7 @@
 #include "editor/GridView.h"
 #include "editor/ReadoutLabel.h"
 #include "gui/Control.h"
+#include "params/ParameterIndex.h"
 
 namespace marrowfold {
 
@@ -26,10 +27,11 @@ using OwnedView = std::unique_ptr<T, ViewReleaser>;
 // BandGeometry's; the view draws them and follows the mouse.
 class BandEditorView : public Control {
   public:
-    // What takeChangeFlags reports, plus the band or edge number.
-    static constexpr int32_t kEdgeMoved = 16;
-    static constexpr int32_t kDriveChanged = 32;
-    static constexpr int32_t kBandClicked = 64;
+    // What takeChangeFlags reports, plus the band or edge number: the flags the preset edits
+    // read.
+    static constexpr int32_t kEdgeMoved = kEdgeMovedFlag;
+    static constexpr int32_t kDriveChanged = kDriveChangedFlag;
+    static constexpr int32_t kBandClicked = kBandClickedFlag;
 
     BandEditorView(const Rect& size, ValueListener* listener, int32_t tag, int32_t maxBands,
                    int32_t sampleRate, Bitmap* background = nullptr);

@@ -118,6 +118,10 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     };
     struct Controls;
     static const std::array<ControlRole, TagCount> controlRoles;
+    // The parameter a tag stands for, and where a level control of that tag is kept in the
+    // panel: its parameter is the level's index.
+    static int32_t parameterOfTag(int32_t tag);
+    static size_t levelSlot(int32_t tag);
 
     // Window construction, in the order attach runs it.
     void buildPanel(WindowId parent);

@@ -15,6 +15,7 @@
 #include "gui/ToggleButton.h"
 #include "params/DistortionParameters.h"
 #include "params/EditorProtocol.h"
+#include "params/HostControls.h"
 
 namespace marrowfold {
 
@@ -25,9 +26,10 @@ void redrawInto(Canvas* context, View* view) {
     if (context && view) view->redrawIfDirty(context);
 }
 
-// The real value of parameter index (Band1..Band4, In, Out) in a preset.
-float presetLevel(const PresetRecord& preset, int32_t index) {
+// The real value a preset keeps for a parameter: a band level, a gain or the shape.
+float storedValue(const PresetRecord& preset, int32_t index) {
     if (index < kBandCount) return preset.bandLevel[index];
+    if (index == ParamShape) return static_cast<float>(preset.shape);
     return index == ParamIn ? preset.inputGain : preset.outputGain;
 }
 
@@ -56,6 +58,14 @@ struct MultibandEditor::Controls {
 constinit const std::array<MultibandEditor::ControlRole, TagCount> MultibandEditor::controlRoles =
     tableByKey<ControlRole, TagCount>(TagSplash, Controls::entries);
 
+int32_t MultibandEditor::parameterOfTag(int32_t tag) {
+    return controlRoles[static_cast<size_t>(tag)].parameter;
+}
+
+size_t MultibandEditor::levelSlot(int32_t tag) {
+    return static_cast<size_t>(parameterOfTag(tag));
+}
+
 // The audio side applies no parameter change while the editor is in the middle of one. Once the
 // window is open, every view of the panel exists.
 void MultibandEditor::controlChanged(Canvas* context, Control* control) {
@@ -74,7 +84,7 @@ void MultibandEditor::controlChanged(Canvas* context, Control* control) {
 
 // Knobs and value fields both exchange normalised values.
 void MultibandEditor::levelChanged(Canvas*, Control* control) {
-    effect->writeParameterAutomated(control->tag() - TagBand1, control->getValue());
+    effect->writeParameterAutomated(parameterOfTag(control->tag()), control->getValue());
 }
 
 void MultibandEditor::presetSelected(Canvas* context, Control* control) {
@@ -141,18 +151,22 @@ void MultibandEditor::createPressed(Canvas* context, Control* control) {
     control->setValue(0.0f);
 }
 
-// Selects the editor's preset through the host and sets the host's parameters 0..6 to its values.
+// Selects the editor's preset through the host and sets the host's parameters kept in presets to
+// its values.
 // Selecting reaches parameterChanged(7), which reloads presetBuffer before it is read here.
 void MultibandEditor::presetRefresh(Canvas* context) {
     effect->writeParameterAutomated(ParamPreset, presetFraction(editorPreset));
     redrawInto(context, views.presetNameView);
-    for (int32_t i = ParamBand1; i <= ParamOut; ++i) {
-        effect->writeParameterAutomated(i, model->toNormalized(i, presetLevel(presetBuffer, i)));
-        redrawInto(context, views.knobs[static_cast<size_t>(i)]);
-        redrawInto(context, views.displays[static_cast<size_t>(i)]);
+    for (const HostControl& control : kHostControls) {
+        if (!control.has(kStoredInPreset)) continue;
+        const int32_t index = control.parameter;
+        effect->writeParameterAutomated(
+            index, model->toNormalized(index, storedValue(presetBuffer, index)));
+        if (static_cast<size_t>(index) < views.knobs.size()) {
+            redrawInto(context, views.knobs[static_cast<size_t>(index)]);
+            redrawInto(context, views.displays[static_cast<size_t>(index)]);
+        }
     }
-    effect->writeParameterAutomated(
-        ParamShape, model->toNormalized(ParamShape, static_cast<float>(presetBuffer.shape)));
     if (expandedView) {
         redrawInto(context, views.shapeGroup);
         redrawInto(context, views.bandView);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "core/KeyedTable.h"
 #include "core/Numeric.h"
 #include "editor/AboutSplash.h"
 #include "editor/BandEditorView.h"
@@ -17,6 +18,7 @@
 #include "gui/Slider.h"
 #include "gui/ToggleButton.h"
 #include "params/DistortionParameters.h"
+#include "params/HostControls.h"
 
 namespace marrowfold {
 
@@ -38,9 +40,6 @@ constexpr Rect kSplashClickArea{224, 6, 331, 24};
 constexpr Rect kSplashTextArea{108, 132, 246, 152};
 constexpr int32_t kSplashVersionLine = 1;
 
-constexpr std::array<Point, kLevelControlCount> kKnobCorners = {
-    {{46, 74}, {127, 74}, {207, 74}, {287, 74}, {47, 144}, {287, 144}}};
-
 constexpr Rect kPresetSliderRect{118, 149, 248, 161};
 
 constexpr Point kEditButtonCorner{323, 189};
@@ -54,12 +53,19 @@ constexpr int32_t kShapeButtonLeft = 683;
 constexpr std::array<int32_t, kShapeBitmapCount> kShapeButtonTops = {50, 80, 110, 140, 170};
 
 constexpr int32_t kValueFont = 6;
-constexpr std::array<Rect, kLevelControlCount> kValueFieldRects = {{{42, 57, 82, 68},
-                                                                    {122, 57, 162, 68},
-                                                                    {202, 57, 242, 68},
-                                                                    {282, 57, 322, 68},
-                                                                    {42, 127, 82, 138},
-                                                                    {282, 127, 322, 138}}};
+
+// Where the knob and the value field of each level control lie, by the tag both report with.
+struct LevelPlace {
+    Point knobCorner;
+    Rect valueField;
+};
+constexpr KeyedEntry<LevelPlace> kLevelPlaces[] = {
+    {TagBand1, {{46, 74}, {42, 57, 82, 68}}},    {TagBand2, {{127, 74}, {122, 57, 162, 68}}},
+    {TagBand3, {{207, 74}, {202, 57, 242, 68}}}, {TagBand4, {{287, 74}, {282, 57, 322, 68}}},
+    {TagIn, {{47, 144}, {42, 127, 82, 138}}},    {TagOut, {{287, 144}, {282, 127, 322, 138}}},
+};
+static_assert(keyCoverage<kLevelControlCount>(TagBand1, kLevelPlaces) == KeyCoverage::Complete,
+              "every level control has one place");
 
 constexpr Rect kPresetNameRect{122, 127, 242, 138};
 constexpr Rect kBandViewRect{390, 32, 638, 183};
@@ -142,13 +148,13 @@ void MultibandEditor::addKnobs() {
     Bitmap* strip = bitmaps->bitmap(KnobStripBitmap);
     const int32_t size = bitmaps->width(KnobStripBitmap);
     const int32_t frameHeight = bitmaps->height(KnobStripBitmap) / kKnobFrameCount;
-    for (int32_t i = 0; i < kLevelControlCount; ++i) {
-        const Point corner = kKnobCorners[static_cast<size_t>(i)];
+    for (const auto& [tag, spot] : kLevelPlaces) {
+        const Point corner = spot.knobCorner;
         const Rect rect{corner.h, corner.v, corner.h + size, corner.v + size};
-        auto* knob = new FilmstripKnob(rect, this, TagBand1 + i, kKnobFrameCount, frameHeight,
-                                       strip, corner);
+        auto* knob =
+            new FilmstripKnob(rect, this, tag, kKnobFrameCount, frameHeight, strip, corner);
         knob->setSeeThrough(true);
-        views.knobs[static_cast<size_t>(i)] = place(knob);
+        views.knobs[levelSlot(tag)] = place(knob);
     }
 }
 
@@ -192,18 +198,17 @@ void MultibandEditor::addShapeGroup() {
 
 // Each field shows its own parameter's real value within that parameter's range.
 void MultibandEditor::addValueFields() {
-    for (int32_t i = 0; i < kLevelControlCount; ++i) {
-        auto* field = new NumberField(kValueFieldRects[static_cast<size_t>(i)], this, TagBand1 + i,
-                                      "", nullptr, 0);
+    for (const auto& [tag, spot] : kLevelPlaces) {
+        auto* field = new NumberField(spot.valueField, this, tag, "", nullptr, 0);
         field->selectFont(kValueFont);
         field->setTextColour(kWhite);
         field->setFillColour(kPanelBlue);
         field->setValueFormatter(formatOneDecimal);
-        if (const ParameterDesc* desc = model->descriptor(ParamBand1 + i)) {
+        if (const ParameterDesc* desc = model->descriptor(parameterOfTag(tag))) {
             field->setMinimum(desc->range.minimum());
             field->setMaximum(desc->range.maximum());
         }
-        views.displays[static_cast<size_t>(i)] = place(field);
+        views.displays[levelSlot(tag)] = place(field);
     }
 }
 
@@ -249,8 +254,10 @@ void MultibandEditor::showInitialState() {
     loadBandView();
     views.presetSlider->setValue(presetFraction(editorPreset));
     views.presetNameView->showName(presetName().c_str());
-    for (int32_t index = ParamBand1; index <= ParamShape; ++index)
-        parameterChanged(index, model->getNormalized(index));
+    for (const HostControl& control : kHostControls) {
+        if (control.has(kStoredInPreset))
+            parameterChanged(control.parameter, model->getNormalized(control.parameter));
+    }
     requestRefresh();
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "host/ParameterProtocol.h"
 #include "host/ToolError.h"
 
 namespace marrowfold {
@@ -63,13 +64,8 @@ EffectSession::EffectSession(const std::string& modulePath, int32_t channels)
 }
 
 void EffectSession::checkParameterNames() {
-    for (int32_t i = 0; i < kHostParameters; ++i) {
-        const std::string title = host.parameterTitle(i);
-        if (title != hostParameterRanges()[i].name)
-            throw ToolError("the module's parameter " + std::to_string(i) + " is '" + title +
-                            "', not the '" + std::string(hostParameterRanges()[i].name) +
-                            "' this tool knows");
-    }
+    if (const std::optional<TitleMismatch> mismatch = findTitleMismatch(*host.record()))
+        throw ToolError(mismatch->describe() + ", which this tool knows");
 }
 
 void EffectSession::prepare(float sampleRate, int32_t blockSize) {
@@ -124,11 +120,7 @@ void EffectSession::selectPreset(const std::string& choice) {
 
 void EffectSession::selectPreset(int32_t index) {
     const auto count = static_cast<int32_t>(currentProgram().presets.size());
-    host.setParameter(kPresetParameter, static_cast<float>(index) / static_cast<float>(count));
-    // The module now reads parameters 0..6 from the selected preset; writing them back tells
-    // the engine to take them, as the editor does after a selection.
-    for (int32_t i = 0; i < kPresetParameter; ++i)
-        host.setParameter(i, host.getParameter(i));
+    selectPresetAndWriteBack(*host.record(), presetSelectorValue(index, count));
 }
 
 void EffectSession::setParameter(const HostParameterWrite& write) {

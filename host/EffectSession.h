@@ -35,8 +35,8 @@ class EffectSession {
     // there.
     void selectProgram(const std::string& choice);
     // Selects a preset of the current program as the editor's preset selector does: the
-    // "Preset" parameter, then parameters 0..6 written with the new preset's stored values so
-    // that the effect plays it as stored.
+    // preset selector, then the parameters kept in presets written with the new preset's stored
+    // values so that the effect plays it as stored.
     void selectPreset(const std::string& choice);
     void selectPreset(int32_t index);
     void setParameter(const HostParameterWrite& write);

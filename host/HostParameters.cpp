@@ -11,21 +11,18 @@ namespace marrowfold {
 
 namespace {
 
-constexpr float kLevelRange = 12.0f;  // band levels, dB
-constexpr float kGainRange = 20.0f;   // input and output gain, dB
-constexpr float kLastShape = 4.0f;
-constexpr float kDecibelStep = 0.1f;
+consteval std::array<HostParameterRange, kHostParameters> settableControls() {
+    std::array<HostParameterRange, kHostParameters> ranges{};
+    size_t next = 0;
+    for (const HostControl& control : kHostControls) {
+        if (!control.isParameter()) continue;
+        ranges[next++] = {control.name, control.range.minimum(), control.range.maximum(),
+                          control.range.step(), control.parameter};
+    }
+    return ranges;
+}
 
-constexpr std::array<HostParameterRange, kHostParameters> kRanges{{
-    {"Band1", -kLevelRange, kLevelRange, kDecibelStep},
-    {"Band2", -kLevelRange, kLevelRange, kDecibelStep},
-    {"Band3", -kLevelRange, kLevelRange, kDecibelStep},
-    {"Band4", -kLevelRange, kLevelRange, kDecibelStep},
-    {"In", -kGainRange, kGainRange, kDecibelStep},
-    {"Out", -kGainRange, kGainRange, kDecibelStep},
-    {"Shape", 0.0f, kLastShape, 1.0f},
-    {"Preset", 0.0f, 1.0f, 0.0f},
-}};
+constexpr std::array<HostParameterRange, kHostParameters> kRanges = settableControls();
 
 std::string formatNumber(float value) {
     char text[32];
@@ -46,6 +43,15 @@ double parseNumber(std::string_view text, std::string_view name) {
     return value;
 }
 
+const HostParameterRange* findRange(std::string_view name) {
+    for (const HostParameterRange& range : kRanges) {
+        const std::string_view known = range.name;
+        if (known.size() == name.size() && strncasecmp(known.data(), name.data(), name.size()) == 0)
+            return &range;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 const std::array<HostParameterRange, kHostParameters>& hostParameterRanges() {
@@ -53,12 +59,8 @@ const std::array<HostParameterRange, kHostParameters>& hostParameterRanges() {
 }
 
 int32_t findHostParameter(std::string_view name) {
-    for (int32_t i = 0; i < kHostParameters; ++i) {
-        const std::string_view known = kRanges[i].name;
-        if (known.size() == name.size() && strncasecmp(known.data(), name.data(), name.size()) == 0)
-            return i;
-    }
-    return -1;
+    const HostParameterRange* range = findRange(name);
+    return range != nullptr ? range->parameter : -1;
 }
 
 HostParameterWrite parseParameterSetting(std::string_view setting) {
@@ -66,27 +68,20 @@ HostParameterWrite parseParameterSetting(std::string_view setting) {
     if (equals == std::string_view::npos)
         throw ToolError("--set needs NAME=VALUE, got '" + std::string(setting) + "'");
     const std::string_view name = setting.substr(0, equals);
-    const int32_t index = findHostParameter(name);
-    if (index < 0) {
+    const HostParameterRange* range = findRange(name);
+    if (range == nullptr) {
         std::string known;
-        for (const HostParameterRange& range : kRanges)
-            known += (known.empty() ? "" : ", ") + std::string(range.name);
+        for (const HostParameterRange& each : kRanges)
+            known += (known.empty() ? "" : ", ") + std::string(each.name);
         throw ToolError("unknown parameter '" + std::string(name) + "' (known: " + known + ")");
     }
-    const HostParameterRange& range = kRanges[index];
-    const double value = parseNumber(setting.substr(equals + 1), range.name);
-    if (value < range.minValue || value > range.maxValue)
+    const double value = parseNumber(setting.substr(equals + 1), range->name);
+    if (value < range->minValue || value > range->maxValue)
         throw ToolError("value " + formatNumber(static_cast<float>(value)) + " for " +
-                        std::string(range.name) + " is outside " + formatNumber(range.minValue) +
-                        ".." + formatNumber(range.maxValue));
-    const double span = range.maxValue - range.minValue;
-    if (range.step <= 0.0f)
-        return {index, static_cast<float>((value - range.minValue) / span),
-                static_cast<float>(value)};
-    const double steps = std::round(span / range.step);
-    const double k = std::round((value - range.minValue) / range.step);
-    return {index, static_cast<float>(k / steps),
-            static_cast<float>(range.minValue + k * range.step)};
+                        std::string(range->name) + " is outside " + formatNumber(range->minValue) +
+                        ".." + formatNumber(range->maxValue));
+    const ParameterRange::StepValue step = parameterSpec(range->parameter).range.nearestStep(value);
+    return {range->parameter, step.normalized, step.real};
 }
 
 }  // namespace marrowfold

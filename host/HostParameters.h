@@ -5,21 +5,27 @@
 #include <string>
 #include <string_view>
 
+#include "params/HostControls.h"
+
 namespace marrowfold {
 
-// The eight parameters a host sees, with the real ranges their 0..1 host values span. The
-// module tells names and units through its record but not ranges, so the tool keeps them here
-// and checks the names against the module before it relies on them.
+// The controls a tool sets with --set NAME=VALUE, in real units: every module parameter among
+// the host controls (the program has an option of its own).
 struct HostParameterRange {
     std::string_view name;
     float minValue;
     float maxValue;
     float step;  // 0 = continuous
+    int32_t parameter;
 };
 
-inline constexpr int32_t kHostParameters = 8;
-inline constexpr int32_t kPresetParameter = 7;
-inline constexpr int32_t kShapeParameter = 6;
+consteval int32_t countSettableControls() {
+    int32_t count = 0;
+    for (const HostControl& control : kHostControls)
+        count += control.isParameter() ? 1 : 0;
+    return count;
+}
+inline constexpr int32_t kHostParameters = countSettableControls();
 
 const std::array<HostParameterRange, kHostParameters>& hostParameterRanges();
 

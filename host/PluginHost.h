@@ -30,6 +30,13 @@ struct HostCall {
 
 // The host side of one plug-in instance: answers the plug-in's host requests, records them,
 // and drives the plug-in only through its record, as any host does.
+//
+// Threads: the owner calls every member from one thread of its own, except that processing may
+// run on another (an audio thread) while the owner sets parameters, as hosts do. The plug-in
+// asks its questions on whichever thread it runs (automation from the audio thread or the
+// editor's): answers read only the settings, which must not change while the plug-in runs, and
+// the record of calls is kept under a lock, so calls() and countCalls() may be read from any
+// thread.
 class PluginHost {
   public:
     explicit PluginHost(HostSettings hostSettings = {});

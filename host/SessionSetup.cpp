@@ -7,13 +7,12 @@
 #include <iterator>
 #include <vector>
 
+#include "host/ModuleFile.h"
 #include "host/ToolError.h"
 
 namespace marrowfold {
 
 namespace {
-
-constexpr char kModuleName[] = "marrowfold.so";
 
 // A folder opens like a file but fails on the first read, which the stream reports by throwing.
 std::vector<uint8_t> readStateFile(const std::string& path) {
@@ -48,9 +47,9 @@ std::string modulePathFor(const RenderOptions& options) {
     if (!options.modulePath.empty()) return options.modulePath;
     char executable[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
-    if (length <= 0) return kModuleName;
+    if (length <= 0) return moduleFileName();
     const std::string path(executable, static_cast<size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + kModuleName;
+    return moduleFileIn(path.substr(0, path.rfind('/') + 1));
 }
 
 }  // namespace marrowfold

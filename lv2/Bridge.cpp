@@ -10,11 +10,13 @@
 #include <limits>
 #include <thread>
 
+#include "host/ModuleFile.h"
+#include "host/ParameterProtocol.h"
+
 namespace marrowfold::lv2 {
 
 namespace {
 
-constexpr char kModuleFile[] = "marrowfold.so";
 // Without the host's maximum, blocks are split at this length.
 constexpr int32_t kFallbackMaxBlock = 4096;
 // Announced maxima above this are split as well; the module's engine grows with its block.
@@ -61,9 +63,7 @@ std::unique_ptr<Bridge> Bridge::create(double sampleRate, const char* bundlePath
         maxBlock = announcedMaxBlock(options, map);
     }
     std::unique_ptr<Bridge> bridge(new Bridge(urids, maxBlock));
-    std::string folder = bundlePath;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    if (!bridge->instance.open(folder + kModuleFile)) return nullptr;
+    if (!bridge->instance.open(moduleFileIn(bundlePath))) return nullptr;
     bridge->instance.prepare(static_cast<float>(sampleRate), maxBlock);
     bridge->seeModuleValues();
     return bridge;
@@ -79,9 +79,12 @@ Bridge::Bridge(const StateUrids& stateUrids, int32_t maxBlock)
 // default is not a change: only what the host sets differently reaches the module.
 void Bridge::seeModuleValues() {
     seenValues.fill(std::numeric_limits<float>::quiet_NaN());
-    for (int32_t i = 0; i < kParameterPorts; ++i)
-        seenValues[portOfParameter(i)] = toPortValue(i, instance.getParameter(i));
-    seenValues[PortProgram] = static_cast<float>(instance.program());
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        const HostControl& info = hostControl(control);
+        seenValues[portOfControl(control)] =
+            info.isParameter() ? toPortValue(control, instance.getParameter(info.parameter))
+                               : static_cast<float>(instance.program());
+    }
 }
 
 void Bridge::connect(uint32_t port, void* data) {
@@ -134,14 +137,22 @@ void Bridge::processSlice(uint32_t offset, int32_t frames) {
 void Bridge::takeControls() {
     takeProgram();
     takePreset();
-    for (int32_t i = 0; i < kModulePresetParameter; ++i)
-        takeParameter(i);
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        if (hostControl(control).has(kStoredInPreset)) takeParameter(control);
+    }
+}
+
+// The port's value when the host changed it since run() last looked; null otherwise.
+const float* Bridge::changedPort(uint32_t index) {
+    const float* port = ports[index];
+    if (port == nullptr || *port == seenValues[index]) return nullptr;
+    seenValues[index] = *port;
+    return port;
 }
 
 void Bridge::takeProgram() {
-    const float* port = ports[PortProgram];
-    if (port == nullptr || *port == seenValues[PortProgram]) return;
-    seenValues[PortProgram] = *port;
+    const float* port = changedPort(programPort());
+    if (port == nullptr) return;
     const int32_t program = clampToProgram(*port);
     if (program != instance.program()) instance.dispatch(ReqSetProgram, 0, program);
 }
@@ -149,27 +160,23 @@ void Bridge::takeProgram() {
 // A new preset is selected, then its values are written back as the editor does after a
 // selection, which tells the engine to take them.
 void Bridge::takePreset() {
-    const uint32_t index = portOfParameter(kModulePresetParameter);
-    const float* port = ports[index];
-    if (port == nullptr || *port == seenValues[index]) return;
-    seenValues[index] = *port;
-    const float value = clampToPort(kModulePresetParameter, *port);
-    if (value == instance.getParameter(kModulePresetParameter)) return;
-    instance.setParameter(kModulePresetParameter, value);
-    for (int32_t i = 0; i < kModulePresetParameter; ++i)
-        instance.setParameter(i, instance.getParameter(i));
+    const int32_t control = presetSelectorControl();
+    const float* port = changedPort(portOfControl(control));
+    if (port == nullptr) return;
+    const float value = toModuleValue(control, clampToControl(control, *port));
+    if (value == instance.getParameter(kPresetSelectorParameter)) return;
+    selectPresetAndWriteBack(instance.effectRecord(), value);
 }
 
 // A value the module already holds (the UI's own report of a module change coming back, or a
 // preset's stored value) is not handed over again, so no rounding creeps in.
-void Bridge::takeParameter(int32_t parameter) {
-    const uint32_t index = portOfParameter(parameter);
-    const float* port = ports[index];
-    if (port == nullptr || *port == seenValues[index]) return;
-    seenValues[index] = *port;
-    const float value = clampToPort(parameter, *port);
-    if (value == toPortValue(parameter, instance.getParameter(parameter))) return;
-    instance.setParameter(parameter, toModuleValue(parameter, value));
+void Bridge::takeParameter(int32_t control) {
+    const float* port = changedPort(portOfControl(control));
+    if (port == nullptr) return;
+    const int32_t parameter = hostControl(control).parameter;
+    const float value = clampToControl(control, *port);
+    if (value == toPortValue(control, instance.getParameter(parameter))) return;
+    instance.setParameter(parameter, toModuleValue(control, value));
 }
 
 void Bridge::lockRequests() {

@@ -52,7 +52,8 @@ class Bridge {
     void takeControls();
     void takeProgram();
     void takePreset();
-    void takeParameter(int32_t parameter);
+    void takeParameter(int32_t control);
+    const float* changedPort(uint32_t index);
     void processSlice(uint32_t offset, int32_t frames);
     void lockRequests();
     void unlockRequests() { requestGate.clear(std::memory_order_release); }

@@ -48,8 +48,11 @@ BridgeUi::BridgeUi(ModuleInstance& instance, LV2UI_Write_Function write,
                    LV2UI_Controller hostController)
     : module(instance), writeFunction(write), controller(hostController) {
     portValues.fill(std::numeric_limits<float>::quiet_NaN());
-    for (int32_t i = 0; i < kParameterPorts; ++i)
-        moduleValues[static_cast<size_t>(i)] = module.getParameter(i);
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        if (hostControl(control).isParameter())
+            moduleValues[static_cast<size_t>(control)] =
+                module.getParameter(hostControl(control).parameter);
+    }
     moduleProgram = module.program();
 }
 
@@ -88,20 +91,21 @@ int BridgeUi::idle() {
 }
 
 void BridgeUi::watchModule() {
-    for (int32_t i = 0; i < kParameterPorts; ++i) {
-        const float value = module.getParameter(i);
-        float& seen = moduleValues[static_cast<size_t>(i)];
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        if (!hostControl(control).isParameter()) continue;
+        const float value = module.getParameter(hostControl(control).parameter);
+        float& seen = moduleValues[static_cast<size_t>(control)];
         if (value == seen) continue;
         seen = value;
-        const float portValue = toPortValue(i, value);
-        if (!sameValue(portValue, portValues[portOfParameter(i)]))
-            writePort(portOfParameter(i), portValue);
+        const float portValue = toPortValue(control, value);
+        if (!sameValue(portValue, portValues[portOfControl(control)]))
+            writePort(portOfControl(control), portValue);
     }
     const int32_t program = module.program();
     if (program == moduleProgram) return;
     moduleProgram = program;
-    if (clampToProgram(portValues[PortProgram]) != program)
-        writePort(PortProgram, static_cast<float>(program));
+    if (clampToProgram(portValues[programPort()]) != program)
+        writePort(programPort(), static_cast<float>(program));
 }
 
 void BridgeUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {
@@ -116,13 +120,16 @@ void BridgeUi::writePort(uint32_t port, float value) {
 }
 
 void BridgeUi::automate(int32_t parameter, float normalized) {
-    moduleValues[static_cast<size_t>(parameter)] = normalized;
-    writePort(portOfParameter(parameter), toPortValue(parameter, normalized));
+    const int32_t control = controlOfParameter(parameter);
+    if (control < 0) return;
+    moduleValues[static_cast<size_t>(control)] = normalized;
+    writePort(portOfControl(control), toPortValue(control, normalized));
 }
 
 void BridgeUi::touch(int32_t parameter, bool grabbed) {
-    if (hostTouch == nullptr || parameter < 0 || parameter >= kParameterPorts) return;
-    hostTouch->touch(hostTouch->handle, portOfParameter(parameter), grabbed);
+    const int32_t control = controlOfParameter(parameter);
+    if (hostTouch == nullptr || control < 0) return;
+    hostTouch->touch(hostTouch->handle, portOfControl(control), grabbed);
 }
 
 bool BridgeUi::resize(int32_t width, int32_t height) {

@@ -52,7 +52,7 @@ class BridgeUi final : public EditorLink {
     // The ports' values as the host last told or the UI last wrote them.
     std::array<float, PortCount> portValues;
     // The module's values as idle last saw them.
-    std::array<float, kParameterPorts> moduleValues{};
+    std::array<float, HostControlCount> moduleValues{};  // by control
     int32_t moduleProgram = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "host/ChunkFormat.h"
+#include "host/ParameterProtocol.h"
 #include "host/PluginHost.h"
 
 namespace marrowfold::lv2 {
@@ -12,32 +13,26 @@ namespace {
 constexpr float kFactsSampleRate = 44100.0f;
 constexpr int32_t kFactsBlock = 512;
 
-std::array<float, kParameterPorts> portValues(PluginHost& host) {
-    std::array<float, kParameterPorts> values{};
-    for (int32_t i = 0; i < kParameterPorts; ++i)
-        values[static_cast<size_t>(i)] = toPortValue(i, host.getParameter(i));
+// Every control's value in its port's units.
+std::array<float, HostControlCount> controlValues(PluginHost& host) {
+    std::array<float, HostControlCount> values{};
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        const HostControl& info = hostControl(control);
+        values[static_cast<size_t>(control)] =
+            info.isParameter() ? toPortValue(control, host.getParameter(info.parameter))
+                               : static_cast<float>(host.program());
+    }
     return values;
 }
 
-// The render tool's --program P --preset N: the program, the preset's host value, then the
-// preset's values written back.
-std::array<float, kParameterPorts> selectPreset(PluginHost& host, int32_t program, int32_t index,
-                                                size_t count) {
+// The render tool's --program P --preset N: the program, then the preset as the editor selects
+// it.
+std::array<float, HostControlCount> selectPreset(PluginHost& host, int32_t program, int32_t index,
+                                                 size_t count) {
     host.setProgram(program);
-    host.setParameter(kModulePresetParameter,
-                      static_cast<float>(index) / static_cast<float>(count));
-    for (int32_t i = 0; i < kModulePresetParameter; ++i)
-        host.setParameter(i, host.getParameter(i));
-    return portValues(host);
-}
-
-void checkTitles(PluginHost& host) {
-    for (int32_t i = 0; i < kParameterPorts; ++i) {
-        const std::string title = host.parameterTitle(i);
-        if (title != parameterPort(i).name)
-            throw std::runtime_error("the module's parameter " + std::to_string(i) + " is '" +
-                                     title + "', not '" + std::string(parameterPort(i).name) + "'");
-    }
+    selectPresetAndWriteBack(*host.record(),
+                             presetSelectorValue(index, static_cast<int32_t>(count)));
+    return controlValues(host);
 }
 
 }  // namespace
@@ -49,15 +44,18 @@ BundleFacts readBundleFacts(const std::string& modulePath) {
     if (!host.create(module)) throw std::runtime_error(modulePath + " refused to start");
     if (host.record()->programCount != kProgramCount)
         throw std::runtime_error(modulePath + " does not have four programs");
-    checkTitles(host);
+    if (const std::optional<TitleMismatch> mismatch = findTitleMismatch(*host.record()))
+        throw std::runtime_error(mismatch->describe());
     host.setSampleRate(kFactsSampleRate);
     host.setBlockSize(kFactsBlock);
 
     BundleFacts facts;
-    for (int32_t i = 0; i < kParameterPorts; ++i)
-        facts.units[static_cast<size_t>(i)] = host.parameterUnit(i);
-    facts.defaults = portValues(host);
-    facts.defaultProgram = host.program();
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        if (hostControl(control).isParameter())
+            facts.units[static_cast<size_t>(control)] =
+                host.parameterUnit(hostControl(control).parameter);
+    }
+    facts.defaults = controlValues(host);
     facts.vendor = host.vendorName();
     const std::vector<ChunkProgram> programs = decodeBankChunk(host.saveChunk(false));
     for (int32_t p = 0; p < kProgramCount; ++p) {

@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
+#include "resources/bitmaps/PanelBitmaps.h"
+
 namespace marrowfold::lv2 {
 
 namespace {
 
-// The editor panel's background colour, (0, 15, 67), in X's 16-bit channels.
+// X's colour channels have 16 bits: 255 x 257 is 65535.
 constexpr unsigned short kChannelScale = 257;
-constexpr unsigned short kPanelRed = 0;
-constexpr unsigned short kPanelGreen = 15;
-constexpr unsigned short kPanelBlue = 67;
 
 }  // namespace
 
@@ -22,9 +21,10 @@ HolderWindow::~HolderWindow() {
 
 unsigned long HolderWindow::panelPixel() {
     XColor colour{};
-    colour.red = kPanelRed * kChannelScale;
-    colour.green = kPanelGreen * kChannelScale;
-    colour.blue = kPanelBlue * kChannelScale;
+    // The editor panel's background, so the window shows no other colour before it draws.
+    colour.red = palette::kPanelBlue.red * kChannelScale;
+    colour.green = palette::kPanelBlue.green * kChannelScale;
+    colour.blue = palette::kPanelBlue.blue * kChannelScale;
     colour.flags = DoRed | DoGreen | DoBlue;
     const int screen = DefaultScreen(display);
     if (XAllocColor(display, DefaultColormap(display, screen), &colour) == 0)

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "host/ParameterProtocol.h"
 #include "lv2/PortLayout.h"
 
 namespace marrowfold::lv2 {
@@ -12,7 +13,6 @@ constexpr intptr_t kHostVersion = 2400;
 constexpr intptr_t kBridgeVersion = 1;
 constexpr char kProductText[] = "Marrowfold LV2 bridge";
 constexpr char kVendorText[] = "Marrowfold";
-constexpr size_t kTitleBytes = 256;
 
 // The module asks its first questions before the record carries the instance.
 thread_local ModuleInstance* instanceBeingOpened = nullptr;
@@ -47,18 +47,14 @@ bool ModuleInstance::open(const std::string& path) {
 
 bool ModuleInstance::checkRecord() {
     if (record->magic != kRecordMagic || record->inputCount != kAudioChannels ||
-        record->outputCount != kAudioChannels || record->parameterCount < kParameterPorts ||
+        record->outputCount != kAudioChannels || record->parameterCount < kHostParameterCount ||
         record->programCount != kProgramCount) {
         lastError = "the module is not the stereo effect the ports describe";
         return false;
     }
-    for (int32_t i = 0; i < kParameterPorts; ++i) {
-        char title[kTitleBytes] = {};
-        dispatch(ReqParamTitle, i, 0, title);
-        if (parameterPort(i).name != title) {
-            lastError = "the module's parameter " + std::to_string(i) + " is '" + title + "'";
-            return false;
-        }
+    if (const std::optional<TitleMismatch> mismatch = findTitleMismatch(*record)) {
+        lastError = mismatch->describe();
+        return false;
     }
     return true;
 }
@@ -108,8 +104,7 @@ intptr_t ModuleInstance::answer(int32_t opcode, int32_t index, intptr_t value, v
         case HostIdle:
             return 1;
         case HostAutomate:
-            if (link != nullptr && index >= 0 && index < kParameterPorts)
-                link->automate(index, opt);
+            if (link != nullptr) link->automate(index, opt);
             return 0;
         case HostBeginEdit:
         case HostEndEdit:

@@ -10,7 +10,8 @@
 namespace marrowfold::lv2 {
 
 // What the module's editor asks of the host's window and automation, answered by the bridge's
-// UI while one is attached.
+// UI while one is attached. Called on the thread the module asks from: the UI's own thread, as
+// the editor runs there. Parameters that are not host controls are not passed on.
 class EditorLink {
   public:
     virtual ~EditorLink() = default;
@@ -51,6 +52,7 @@ class ModuleInstance {
     }
     int32_t program() { return static_cast<int32_t>(dispatch(ReqGetProgram)); }
     bool hasEditor() const { return (record->flags & FlagEditor) != 0; }
+    EffectRecord& effectRecord() { return *record; }
 
     void attach(EditorLink* link) { editorLink.store(link); }
     void detach(const EditorLink* link);

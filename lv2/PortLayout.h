@@ -4,24 +4,22 @@
 #include <cstdint>
 #include <string_view>
 
+#include "params/HostControls.h"
+
 namespace marrowfold::lv2 {
 
-// The plug-in's ports in index order. Their symbols are what hosts store in sessions and
-// presets, so they never change once released.
+// The plug-in's ports in index order: the audio ports, then one control port for each host
+// control in the order of its key. Their indices and symbols are what hosts store in sessions
+// and presets, so they never change once released.
 enum Port : uint32_t {
     PortInLeft = 0,
     PortInRight,
     PortOutLeft,
     PortOutRight,
-    PortFirstParameter,  // the module's parameters 0..7 follow in their own order
-    PortProgram = PortFirstParameter + 8,
-    PortCount
+    PortFirstControl,
+    PortCount = PortFirstControl + HostControlCount
 };
 
-inline constexpr int32_t kParameterPorts = 8;
-inline constexpr int32_t kModulePresetParameter = 7;
-inline constexpr int32_t kModuleShapeParameter = 6;
-inline constexpr int32_t kProgramCount = 4;
 inline constexpr int32_t kAudioChannels = 2;
 
 struct AudioPortInfo {
@@ -30,35 +28,28 @@ struct AudioPortInfo {
     bool isInput;
 };
 
-const std::array<AudioPortInfo, PortFirstParameter>& audioPorts();
+const std::array<AudioPortInfo, PortFirstControl>& audioPorts();
 
-// A parameter port in its own units: the module's 0..1 value v stands for min + v x span.
-struct ParameterPortInfo {
-    std::string_view symbol;
-    std::string_view name;  // the module's own title of the parameter
-    float minValue;
-    float maxValue;
-    bool isInteger;
-};
-
-const ParameterPortInfo& parameterPort(int32_t parameter);
-std::string_view programSymbol();
-
+inline constexpr uint32_t portOfControl(int32_t control) {
+    return PortFirstControl + static_cast<uint32_t>(control);
+}
+// The port of a module parameter that hosts see.
 inline constexpr uint32_t portOfParameter(int32_t parameter) {
-    return PortFirstParameter + static_cast<uint32_t>(parameter);
+    return portOfControl(controlOfParameter(parameter));
 }
-inline constexpr bool isParameterPort(uint32_t port) {
-    return port >= PortFirstParameter && port < PortProgram;
+inline constexpr uint32_t programPort() {
+    return portOfControl(ControlProgram);
 }
 
-// A host's value taken into the port's range (NaN becomes the minimum) and, for integer ports,
-// to the nearest whole number.
-float clampToPort(int32_t parameter, float value);
+// A host's value taken into the control's range (NaN becomes the minimum) and, for whole-number
+// controls, to the nearest whole number.
+float clampToControl(int32_t control, float value);
 int32_t clampToProgram(float value);
 
-// The module's 0..1 value of a parameter in port units and back, in double precision so that
-// values on the parameters' 0.1 dB grid convert exactly as the render tool converts them.
-float toPortValue(int32_t parameter, float normalized);
-float toModuleValue(int32_t parameter, float portValue);
+// A module parameter's 0..1 value in its control's units and back (the range's plain linear
+// maps, so that values on the parameters' 0.1 dB grid convert exactly as the render tool
+// converts them).
+float toPortValue(int32_t control, float normalized);
+float toModuleValue(int32_t control, float portValue);
 
 }  // namespace marrowfold::lv2

@@ -27,8 +27,6 @@ constexpr int32_t kMicroVersion = 0;
 constexpr int kFloatDigits = 9;        // enough for any float to read back unchanged
 constexpr int kFixedFloatDigits = 12;  // for values whose shortest form has an exponent
 constexpr char kDecibelUnit[] = "dB";
-// The five transfer curves, from the softest to an almost hard limiter.
-constexpr const char* kShapeLabels[] = {"Soft", "Warm", "Hot", "Stepped", "Hard"};
 
 // Prefixes taken from the LV2 headers, so that none can be misspelt.
 std::string prefixes() {
@@ -96,33 +94,27 @@ std::string controlPort(uint32_t index, const std::string& symbol, const std::st
            " ;\n        lv2:maximum " + turtleDecimal(maxValue);
 }
 
-std::string parameterPortTtl(int32_t parameter, const BundleFacts& facts) {
-    const ParameterPortInfo& info = parameterPort(parameter);
+// A whole-number control is an enumeration of its labels, or of the module's program names.
+std::string controlPortTtl(int32_t control, const BundleFacts& facts) {
+    const HostControl& info = hostControl(control);
+    const auto slot = static_cast<size_t>(control);
     std::string text =
-        controlPort(portOfParameter(parameter), std::string(info.symbol), std::string(info.name),
-                    facts.defaults[static_cast<size_t>(parameter)], info.minValue, info.maxValue);
-    if (facts.units[static_cast<size_t>(parameter)] == kDecibelUnit)
-        text += " ;\n        units:unit units:db";
-    if (info.isInteger) {
+        controlPort(portOfControl(control), std::string(info.symbol), std::string(info.name),
+                    facts.defaults[slot], info.range.minimum(), info.range.maximum());
+    if (facts.units[slot] == kDecibelUnit) text += " ;\n        units:unit units:db";
+    if (info.has(kWholeNumbers)) {
         text += " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
-        text +=
-            scalePoints(std::vector<std::string>(std::begin(kShapeLabels), std::end(kShapeLabels)));
+        text += info.labels.empty()
+                    ? scalePoints(std::vector<std::string>(facts.programNames.begin(),
+                                                           facts.programNames.end()))
+                    : scalePoints(std::vector<std::string>(info.labels.begin(), info.labels.end()));
     }
     return text + "\n    ]";
 }
 
-std::string programPortTtl(const BundleFacts& facts) {
-    std::string text = controlPort(PortProgram, std::string(programSymbol()), "Program",
-                                   static_cast<float>(facts.defaultProgram), 0.0f,
-                                   static_cast<float>(kProgramCount - 1));
-    text += " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
-    text +=
-        scalePoints(std::vector<std::string>(facts.programNames.begin(), facts.programNames.end()));
-    return text + "\n    ]";
-}
-
-std::string presetPortValue(const std::string& symbol, float value) {
-    return "[ lv2:symbol " + quoted(symbol) + " ; pset:value " + turtleDecimal(value) + " ]";
+std::string presetPortValue(const PresetFacts& preset, int32_t control) {
+    return "[ lv2:symbol " + quoted(std::string(hostControl(control).symbol)) + " ; pset:value " +
+           turtleDecimal(preset.values[static_cast<size_t>(control)]) + " ]";
 }
 
 }  // namespace
@@ -168,11 +160,11 @@ std::string pluginTtl(const BundleFacts& facts) {
             "    opts:supportedOption bufsz:maxBlockLength ;\n"
             "    lv2:extensionData state:interface ;\n    ui:ui " +
             uri(kUiUri) + " ;\n    lv2:port ";
-    for (uint32_t i = 0; i < PortFirstParameter; ++i)
+    for (uint32_t i = 0; i < PortFirstControl; ++i)
         text += audioPort(i) + " , ";
-    for (int32_t i = 0; i < kParameterPorts; ++i)
-        text += parameterPortTtl(i, facts) + " , ";
-    text += programPortTtl(facts) + " .\n\n";
+    for (int32_t control = 0; control < HostControlCount; ++control)
+        text +=
+            controlPortTtl(control, facts) + (control + 1 < HostControlCount ? " , " : " .\n\n");
     text += uri(kUiUri) + "\n    a ui:X11UI ;\n    lv2:requiredFeature " +
             uri(LV2_INSTANCE_ACCESS_URI) +
             " ;\n    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:idleInterface ;\n"
@@ -185,11 +177,12 @@ std::string presetsTtl(const BundleFacts& facts) {
     for (const PresetFacts& preset : facts.presets) {
         text += uri(presetUri(preset)) + "\n    a pset:Preset ;\n    lv2:appliesTo " +
                 uri(kPluginUri) + " ;\n    rdfs:label " + quoted(preset.label) +
-                " ;\n    lv2:port " +
-                presetPortValue(std::string(programSymbol()), static_cast<float>(preset.program));
-        for (int32_t i = 0; i < kParameterPorts; ++i)
-            text += " ,\n        " + presetPortValue(std::string(parameterPort(i).symbol),
-                                                     preset.values[static_cast<size_t>(i)]);
+                " ;\n    lv2:port ";
+        // The program first: a preset belongs to its program.
+        text += presetPortValue(preset, ControlProgram);
+        for (int32_t control = 0; control < HostControlCount; ++control)
+            if (control != ControlProgram)
+                text += " ,\n        " + presetPortValue(preset, control);
         text += " .\n\n";
     }
     return text;

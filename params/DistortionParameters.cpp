@@ -3,48 +3,13 @@
 #include <algorithm>
 
 #include "core/Numeric.h"
+#include "params/ParameterTable.h"
 #include "params/PresetTemplate.h"
 #include "params/SharedWords.h"
 
 namespace marrowfold {
 
 namespace {
-
-struct ParameterRow {
-    int32_t index;
-    const char* name;
-    const char* unit;
-    float minValue;
-    float maxValue;
-    float defaultValue;
-    float step;
-    bool notify;
-    int32_t dataSize;
-};
-
-// The parameter table, in registration order.
-// clang-format off
-constexpr ParameterRow kParameterTable[] = {
-    // index           name          unit  min    max   dflt step  notify dataSize
-    {ParamBand1,       "Band1",      "dB", -12.f, 12.f, 0.f,  0.1f, true,  kPlainValueSize},
-    {ParamBand2,       "Band2",      "dB", -12.f, 12.f, 0.f,  0.1f, true,  kPlainValueSize},
-    {ParamBand3,       "Band3",      "dB", -12.f, 12.f, 0.f,  0.1f, true,  kPlainValueSize},
-    {ParamBand4,       "Band4",      "dB", -12.f, 12.f, 0.f,  0.1f, true,  kPlainValueSize},
-    {ParamIn,          "In",         "dB", -20.f, 20.f, 0.f,  0.1f, true,  kPlainValueSize},
-    {ParamOut,         "Out",        "dB", -20.f, 20.f, 0.f,  0.1f, true,  kPlainValueSize},
-    {ParamPreset,      "Preset",     "",   0.f,   1.f,  0.f,  0.f,  false, kPlainValueSize},
-    {ParamPresetCount, "NrOfPreset", "",   1.f,   64.f, 1.f,  1.f,  false, kPlainValueSize},
-    {ParamEdit,        "Edit",       "",   0.f,   1.f,  0.f,  1.f,  false, kPlainValueSize},
-    {ParamSolo,        "Solo",       "",   -1.f,  4.f,  -1.f, 1.f,  true,  kPlainValueSize},
-    {ParamDelete,      "Delete",     "",   0.f,   1.f,  0.f,  1.f,  false, kPlainValueSize},
-    {ParamCreate,      "Create",     "",   0.f,   1.f,  0.f,  1.f,  false, kPlainValueSize},
-    {ParamShape,       "Shape",      "",   0.f,   4.f,  0.f,  1.f,  true,  kPlainValueSize},
-    {ParamClip,        "Clip",       "",   0.f,   1.f,  0.f,  1.f,  false, kPlainValueSize},
-    {ParamModify,      "Modify",     "",   0.f,   18.f, 0.f,  1.f,  true,  kPlainValueSize},
-    {ParamBank,        "",           "",   0.f,   0.f,  0.f,  0.f,  true,  kBankSize},
-};
-// clang-format on
-static_assert(std::size(kParameterTable) == ParamCount);
 
 bool isRecordLevel(int32_t index) {
     return index >= ParamBand1 && index <= ParamOut;
@@ -61,9 +26,10 @@ auto& recordLevel(Record& record, int32_t index) {
 
 DistortionParameters::DistortionParameters()
     : ParameterSet(ParamCount), bank_(std::make_unique<PresetRecord[]>(kBankRecordCount)) {
-    for (const ParameterRow& row : kParameterTable) {
-        registerParameter(row.index, row.defaultValue, row.minValue, row.maxValue, row.step,
-                          row.unit, row.name, row.notify, row.dataSize);
+    for (int32_t index = 0; index < ParamCount; ++index) {
+        const ParameterSpec& spec = parameterSpec(index);
+        registerParameter(index, spec.defaultValue, spec.range.minimum(), spec.range.maximum(),
+                          spec.range.step(), spec.unit, spec.name, spec.notify, spec.dataSize);
     }
     // The engine may look at the bank before any program is loaded: give it a defined content.
     const PresetRecord fresh = makeNewPreset("", defaultBandEdges(kDefaultSampleRate));

@@ -32,6 +32,7 @@ inline constexpr int32_t kModifyAll = 18;
 // Change flags reported by the band editor view: the low four bits name the edge or band.
 inline constexpr int32_t kEdgeMovedFlag = 16;
 inline constexpr int32_t kDriveChangedFlag = 32;
+inline constexpr int32_t kBandClickedFlag = 64;
 inline constexpr int32_t kFlagIndexMask = 15;
 
 }  // namespace marrowfold

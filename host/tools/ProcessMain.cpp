@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/DemoSignal.h"
+#include "host/ModuleFile.h"
 #include "host/ProcessOptions.h"
 #include "host/RawProcess.h"
 #include "host/ToolError.h"
@@ -17,9 +18,7 @@ using namespace marrowfold;
 // The module beside the tool: the folder of the program's own name, with either separator.
 std::string moduleBeside(const std::string& program) {
     const size_t separator = program.find_last_of("/\\");
-    const std::string folder =
-        separator == std::string::npos ? "" : program.substr(0, separator + 1);
-    return folder + MARROWFOLD_MODULE_FILE_NAME;
+    return moduleFileIn(separator == std::string::npos ? "" : program.substr(0, separator + 1));
 }
 
 int run(const std::vector<std::string>& arguments, const std::string& program) {

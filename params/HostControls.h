@@ -1,0 +1,123 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/KeyedTable.h"
+#include "core/ParameterRange.h"
+#include "params/ChunkLayout.h"
+#include "params/ParameterTable.h"
+
+namespace marrowfold {
+
+// The controls that hosts see: the module's host-visible parameters and its program number. The
+// LV2 plug-in offers them as control ports, the render tool as options, and the editor writes
+// the parameters among them. Each key names a control; the keys' order is the order of the LV2
+// control ports, which hosts save with their sessions, so a new control takes a new key at the
+// end.
+enum HostControlKey : int32_t {
+    ControlBand1,
+    ControlBand2,
+    ControlBand3,
+    ControlBand4,
+    ControlIn,
+    ControlOut,
+    ControlShape,
+    ControlPreset,
+    ControlProgram,
+    HostControlCount
+};
+
+// Where a control's value lives.
+enum class ControlSource : uint8_t {
+    ModuleParameter,  // a host-visible parameter of the module's record
+    ProgramNumber,    // the record's current program
+};
+
+// What hosts and tools do with a control beyond its range.
+enum ControlFlag : uint32_t {
+    kWholeNumbers = 1u << 0,    // whole values only, each one of the labels
+    kStoredInPreset = 1u << 1,  // kept in a preset: written back once a preset is selected
+    kSelectsPreset = 1u << 2,   // chooses a preset of the current program
+};
+
+struct HostControl {
+    std::string_view symbol;  // the LV2 port's symbol, which hosts save: it never changes
+    std::string_view name;    // the module's title of the parameter, or the control's own name
+    std::string_view unit;
+    ParameterRange range;
+    ControlSource source;
+    int32_t parameter;  // the module's parameter of a ModuleParameter control, else -1
+    uint32_t flags;
+    // What each whole value means; empty when the module names them (the programs).
+    std::span<const std::string_view> labels;
+
+    constexpr bool has(ControlFlag flag) const { return (flags & flag) != 0; }
+    constexpr bool isParameter() const { return source == ControlSource::ModuleParameter; }
+};
+
+// The five transfer curves, from the softest to an almost hard limiter.
+inline constexpr std::string_view kShapeLabels[] = {"Soft", "Warm", "Hot", "Stepped", "Hard"};
+
+// A control that is one of the module's parameters, named, measured and ranged as the module
+// registers it.
+consteval HostControl parameterControl(std::string_view symbol, int32_t parameter, uint32_t flags,
+                                       std::span<const std::string_view> labels = {}) {
+    const ParameterSpec& spec = parameterSpec(parameter);
+    return {symbol,    spec.name, spec.unit, spec.range, ControlSource::ModuleParameter,
+            parameter, flags,     labels};
+}
+
+// clang-format off
+inline constexpr KeyedEntry<HostControl> kHostControlEntries[] = {
+    {ControlBand1,  parameterControl("band1",  ParamBand1,  kStoredInPreset)},
+    {ControlBand2,  parameterControl("band2",  ParamBand2,  kStoredInPreset)},
+    {ControlBand3,  parameterControl("band3",  ParamBand3,  kStoredInPreset)},
+    {ControlBand4,  parameterControl("band4",  ParamBand4,  kStoredInPreset)},
+    {ControlIn,     parameterControl("input",  ParamIn,     kStoredInPreset)},
+    {ControlOut,    parameterControl("output", ParamOut,    kStoredInPreset)},
+    {ControlShape,  parameterControl("shape",  ParamShape,  kStoredInPreset | kWholeNumbers,
+                                     kShapeLabels)},
+    {ControlPreset, parameterControl("preset", ParamPreset, kSelectsPreset)},
+    {ControlProgram, {"program", "Program", "", {0.f, kProgramCount - 1.f, 1.f},
+                      ControlSource::ProgramNumber, -1, kWholeNumbers, {}}},
+};
+// clang-format on
+
+inline constexpr std::array<HostControl, HostControlCount> kHostControls =
+    tableByKey<HostControl, HostControlCount>(ControlBand1, kHostControlEntries);
+
+constexpr const HostControl& hostControl(int32_t key) {
+    return kHostControls[static_cast<size_t>(key)];
+}
+
+// The control of a module parameter; -1 for a parameter hosts do not see.
+constexpr int32_t controlOfParameter(int32_t parameter) {
+    for (int32_t key = 0; key < HostControlCount; ++key)
+        if (hostControl(key).isParameter() && hostControl(key).parameter == parameter) return key;
+    return -1;
+}
+
+// The one control that selects presets, and the parameter behind it.
+constexpr int32_t presetSelectorControl() {
+    for (int32_t key = 0; key < HostControlCount; ++key)
+        if (hostControl(key).has(kSelectsPreset)) return key;
+    return -1;
+}
+inline constexpr int32_t kPresetSelectorParameter = hostControl(presetSelectorControl()).parameter;
+
+// The module's record shows exactly the parameters it calls host-visible, each as one control,
+// and one control selects presets.
+consteval bool controlsCoverHostParameters() {
+    for (int32_t parameter = 0; parameter < ParamCount; ++parameter)
+        if ((controlOfParameter(parameter) >= 0) != (parameter < kHostParameterCount)) return false;
+    int32_t parameters = 0;
+    for (const HostControl& control : kHostControls)
+        parameters += control.isParameter() ? 1 : 0;
+    return parameters == kHostParameterCount && presetSelectorControl() >= 0;
+}
+static_assert(controlsCoverHostParameters());
+
+}  // namespace marrowfold

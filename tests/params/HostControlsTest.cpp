@@ -1,0 +1,84 @@
+// The controls hosts see, held against what hosts have saved (port symbols and their order) and
+// against what the parameter model registers, and the conversions hosts use for them.
+#include "params/HostControls.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "params/DistortionParameters.h"
+
+namespace marrowfold {
+namespace {
+
+// Hosts save controls by symbol and LV2 port index: a control that moves breaks saved sessions.
+TEST(HostControls, KeepTheSymbolsAndOrderHostsHaveSaved) {
+    struct Saved {
+        HostControlKey key;
+        const char* symbol;
+        int32_t parameter;  // -1: not a module parameter
+        bool keptInPreset;
+    };
+    const Saved saved[] = {
+        {ControlBand1, "band1", 0, true},       {ControlBand2, "band2", 1, true},
+        {ControlBand3, "band3", 2, true},       {ControlBand4, "band4", 3, true},
+        {ControlIn, "input", 4, true},          {ControlOut, "output", 5, true},
+        {ControlShape, "shape", 6, true},       {ControlPreset, "preset", 7, false},
+        {ControlProgram, "program", -1, false},
+    };
+    ASSERT_EQ(std::size(saved), static_cast<size_t>(HostControlCount));
+    for (const Saved& s : saved) {
+        const HostControl& control = hostControl(s.key);
+        EXPECT_EQ(control.symbol, s.symbol);
+        EXPECT_EQ(control.isParameter() ? control.parameter : -1, s.parameter) << s.symbol;
+        EXPECT_EQ(control.has(kStoredInPreset), s.keptInPreset) << s.symbol;
+        if (s.parameter >= 0) EXPECT_EQ(controlOfParameter(s.parameter), s.key) << s.symbol;
+    }
+    EXPECT_EQ(hostControl(presetSelectorControl()).symbol, "preset");
+    EXPECT_EQ(controlOfParameter(ParamBank), -1);
+}
+
+// Each parameter control is named, measured and ranged exactly as the model registers it.
+TEST(HostControls, AgreeWithTheRegisteredParameters) {
+    DistortionParameters model;
+    for (const HostControl& control : kHostControls) {
+        if (!control.isParameter()) continue;
+        const ParameterDesc* desc = model.descriptor(control.parameter);
+        ASSERT_NE(desc, nullptr) << control.symbol;
+        EXPECT_EQ(control.name, desc->name);
+        EXPECT_EQ(control.unit, desc->unit);
+        EXPECT_EQ(control.range.minimum(), desc->range.minimum()) << control.symbol;
+        EXPECT_EQ(control.range.maximum(), desc->range.maximum()) << control.symbol;
+        EXPECT_EQ(control.range.step(), desc->range.step()) << control.symbol;
+        // A whole-number control labels each of its values.
+        if (control.has(kWholeNumbers))
+            EXPECT_EQ(control.labels.size(), static_cast<size_t>(control.range.stepCount()) + 1);
+    }
+    EXPECT_EQ(hostControl(ControlProgram).range.maximum(), kProgramCount - 1.0f);
+}
+
+// A value on a stepped control's grid, as a user or a host writes it, reaches the module as
+// exactly k / steps both through the render tool's rounding and through a port's plain map.
+TEST(HostControls, GridValuesReachTheModuleAsExactSteps) {
+    for (const HostControl& control : kHostControls) {
+        const ParameterRange& range = control.range;
+        if (range.step() <= 0.0f) continue;
+        const auto steps = static_cast<int32_t>(std::lround(range.stepCount()));
+        for (int32_t k = 0; k <= steps; ++k) {
+            const double real = range.minimum() + k * (static_cast<double>(range.span()) / steps);
+            const float expected = static_cast<float>(static_cast<double>(k) / steps);
+            ASSERT_EQ(range.nearestStep(real).normalized, expected) << control.symbol << " " << k;
+            ASSERT_EQ(range.linearNormalized(static_cast<float>(real)), expected)
+                << control.symbol << " " << k;
+        }
+    }
+    // Off the grid: to the nearest step; a continuous range keeps the value.
+    const ParameterRange& gain = hostControl(ControlIn).range;
+    EXPECT_EQ(gain.nearestStep(6.04).normalized, 0.65f);
+    EXPECT_EQ(gain.nearestStep(6.06).normalized, 0.6525f);
+    EXPECT_EQ(hostControl(ControlPreset).range.nearestStep(0.3).normalized, 0.3f);
+}
+
+}  // namespace
+}  // namespace marrowfold
