@@ -1,33 +1,23 @@
 #include "editor/PresetNameView.h"
 
-#include "gui/Canvas.h"
+#include <cstring>
 
 namespace marrowfold {
 
 PresetNameView::PresetNameView(const Rect& size, Bitmap* background, int32_t style)
-    : Control(size, nullptr, 0, background), style_(style) {}
+    : ValueDisplay(size, background, style | kFillToEdges) {
+    shadowColour_ = kBlack;
+}
 
 void PresetNameView::chooseFont(int32_t id) {
-    if (id == font_) return;
-    font_ = id;
+    if (id == fontId()) return;
+    selectFont(id);
     setNeedsRedraw(true);
-}
-
-void PresetNameView::chooseTextColour(const Color& colour) {
-    setColour(textColour_, colour);
-}
-
-void PresetNameView::setBackdropColour(const Color& colour) {
-    setColour(backgroundColour_, colour);
-}
-
-void PresetNameView::setShadowColour(const Color& colour) {
-    setColour(shadowColour_, colour);
 }
 
 void PresetNameView::setBackdropOffset(const Point& offset) {
     if (offset == backgroundOffset_) return;
-    backgroundOffset_ = offset;
+    ValueDisplay::setBackdropOffset(offset);
     setNeedsRedraw(true);
 }
 
@@ -39,30 +29,8 @@ void PresetNameView::showName(const char* text) {
     setNeedsRedraw(true);
 }
 
-void PresetNameView::setColour(Color& field, const Color& colour) {
-    if (field.sameAs(colour)) return;
-    field = colour;
-    setNeedsRedraw(true);
-}
-
-void PresetNameView::draw(Canvas* context) {
-    if (context) {
-        if (background_) {
-            drawBitmap(background_, *context, size_, backgroundOffset_);
-        } else {
-            context->setFillColour(backgroundColour_);
-            // A fill stops inside the left and top edges; start one pixel out to cover them.
-            context->fillRect({size_.left - 1, size_.top - 1, size_.right, size_.bottom});
-        }
-        context->selectFont(font_);
-        if (style_ & kShadow) {
-            context->setTextColour(shadowColour_);
-            context->drawText(name_.c_str(), size_.movedBy(1, 1), false, Canvas::kAlignCentre);
-        }
-        context->setTextColour(textColour_);
-        context->drawText(name_.c_str(), size_, false, Canvas::kAlignCentre);
-    }
-    setNeedsRedraw(false);
+void PresetNameView::composeText(char* text) const {
+    std::memcpy(text, name_.c_str(), name_.size() + 1);
 }
 
 }  // namespace marrowfold

@@ -20,6 +20,10 @@ void ValueDisplay::drawBox(Canvas& canvas) {
     const Rect& r = size_;
     if (background_) {
         drawBitmap(background_, canvas, r, backgroundOffset_);
+    } else if (style_ & kFillToEdges) {
+        canvas.setFillColour(backgroundColour_);
+        // A fill stops inside the left and top edges; start one pixel out to cover them.
+        canvas.fillRect({r.left - 1, r.top - 1, r.right, r.bottom});
     } else if (!isSeeThrough()) {
         canvas.setFillColour(backgroundColour_);
         canvas.fillRect(r);

@@ -21,6 +21,8 @@ class ValueDisplay : public Control {
     static constexpr int32_t kNoText = 0x800;
     static constexpr int32_t kNoDrawing = 0x1000;
     static constexpr int32_t kDoubleClickOpens = 0x2000;
+    // Without a bitmap, the fill covers the box's left and top edges too, and no frame is drawn.
+    static constexpr int32_t kFillToEdges = 0x4000;
     static constexpr int32_t kDraggable = static_cast<int32_t>(0x80000000u);
 
     ValueDisplay(const Rect& size, Bitmap* background, int32_t style);

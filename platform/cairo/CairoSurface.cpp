@@ -9,7 +9,7 @@
 #include <cstring>
 #include <map>
 
-#include "resources/bitmaps/BitmapResources.h"
+#include "platform/PictureSource.h"
 
 namespace marrowfold {
 
@@ -102,7 +102,7 @@ std::unique_ptr<CairoSurface> CairoSurface::picture(int32_t width, int32_t heigh
 
 // Keeps the picture as opaque RGB, whatever format the resource came in.
 std::unique_ptr<CairoSurface> CairoSurface::embeddedBitmap(int32_t resourceId) {
-    const BitmapResource resource = findBitmapResource(resourceId);
+    const EmbeddedPicture resource = embeddedPicture(resourceId);
     if (!resource.data) return nullptr;
     PngReader reader{resource.data, resource.size, 0};
     cairo_surface_t* decoded = cairo_image_surface_create_from_png_stream(readPng, &reader);

@@ -21,7 +21,7 @@ class CairoSurface : public DrawingSurface {
 
     // A new opaque RGB picture in memory, black.
     static std::unique_ptr<CairoSurface> picture(int32_t width, int32_t height);
-    // The module's embedded bitmap of that id, or null.
+    // The embedded bitmap of that id from the installed picture source, or null.
     static std::unique_ptr<CairoSurface> embeddedBitmap(int32_t resourceId);
 
     int32_t width() const override;

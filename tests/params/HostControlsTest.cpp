@@ -33,7 +33,9 @@ TEST(HostControls, KeepTheSymbolsAndOrderHostsHaveSaved) {
         EXPECT_EQ(control.symbol, s.symbol);
         EXPECT_EQ(control.isParameter() ? control.parameter : -1, s.parameter) << s.symbol;
         EXPECT_EQ(control.has(kStoredInPreset), s.keptInPreset) << s.symbol;
-        if (s.parameter >= 0) EXPECT_EQ(controlOfParameter(s.parameter), s.key) << s.symbol;
+        if (s.parameter >= 0) {
+            EXPECT_EQ(controlOfParameter(s.parameter), s.key) << s.symbol;
+        }
     }
     EXPECT_EQ(hostControl(presetSelectorControl()).symbol, "preset");
     EXPECT_EQ(controlOfParameter(ParamBank), -1);
@@ -52,14 +54,15 @@ TEST(HostControls, AgreeWithTheRegisteredParameters) {
         EXPECT_EQ(control.range.maximum(), desc->range.maximum()) << control.symbol;
         EXPECT_EQ(control.range.step(), desc->range.step()) << control.symbol;
         // A whole-number control labels each of its values.
-        if (control.has(kWholeNumbers))
+        if (control.has(kWholeNumbers)) {
             EXPECT_EQ(control.labels.size(), static_cast<size_t>(control.range.stepCount()) + 1);
+        }
     }
     EXPECT_EQ(hostControl(ControlProgram).range.maximum(), kProgramCount - 1.0f);
 }
 
-// A value on a stepped control's grid, as a user or a host writes it, reaches the module as
-// exactly k / steps both through the render tool's rounding and through a port's plain map.
+// A value on a stepped control's grid, as a user writes it, reaches the module as exactly
+// k / steps through the render tool's rounding; the module's own rounding is biased upwards.
 TEST(HostControls, GridValuesReachTheModuleAsExactSteps) {
     for (const HostControl& control : kHostControls) {
         const ParameterRange& range = control.range;
@@ -69,8 +72,6 @@ TEST(HostControls, GridValuesReachTheModuleAsExactSteps) {
             const double real = range.minimum() + k * (static_cast<double>(range.span()) / steps);
             const float expected = static_cast<float>(static_cast<double>(k) / steps);
             ASSERT_EQ(range.nearestStep(real).normalized, expected) << control.symbol << " " << k;
-            ASSERT_EQ(range.linearNormalized(static_cast<float>(real)), expected)
-                << control.symbol << " " << k;
         }
     }
     // Off the grid: to the nearest step; a continuous range keeps the value.
@@ -78,6 +79,27 @@ TEST(HostControls, GridValuesReachTheModuleAsExactSteps) {
     EXPECT_EQ(gain.nearestStep(6.04).normalized, 0.65f);
     EXPECT_EQ(gain.nearestStep(6.06).normalized, 0.6525f);
     EXPECT_EQ(hostControl(ControlPreset).range.nearestStep(0.3).normalized, 0.3f);
+}
+
+// The ports' plain maps are not the module's stepped conversion: the middle of a level is 0 dB
+// on a port, where the module snaps to 1.788139e-7.
+TEST(HostControls, PortMapsArePlainLinearMaps) {
+    struct Case {
+        HostControlKey key;
+        float normalized;
+        float real;
+    };
+    const Case cases[] = {
+        {ControlBand1, 0.5f, 0.0f}, {ControlBand1, 0.0f, -12.0f}, {ControlBand1, 1.0f, 12.0f},
+        {ControlIn, 0.65f, 6.0f},   {ControlShape, 0.75f, 3.0f},  {ControlPreset, 0.25f, 0.25f},
+    };
+    for (const Case& c : cases) {
+        const ParameterRange& range = hostControl(c.key).range;
+        EXPECT_FLOAT_EQ(range.linearReal(c.normalized), c.real) << c.key;
+        EXPECT_FLOAT_EQ(range.linearNormalized(c.real), c.normalized) << c.key;
+    }
+    EXPECT_EQ(hostControl(ControlBand1).range.linearReal(0.5f), 0.0f);
+    EXPECT_NE(hostControl(ControlBand1).range.toReal(0.5f), 0.0f);
 }
 
 }  // namespace
