@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "params/HostControls.h"
+
 namespace marrowfold {
 
 namespace {
@@ -13,8 +15,12 @@ std::string programHeading(size_t index, const ChunkProgram& program, const std:
     std::snprintf(line, sizeof line, "program %zu \"%s\" (%zu presets)\n", index,
                   program.name.c_str(), program.presets.size());
     std::string text = line;
-    const std::string inTitle = unit.empty() ? "In" : "In " + unit;
-    const std::string outTitle = unit.empty() ? "Out" : "Out " + unit;
+    const auto title = [&unit](HostControlKey control) {
+        const std::string name(hostControl(control).name);
+        return unit.empty() ? name : name + " " + unit;
+    };
+    const std::string inTitle = title(ControlIn);
+    const std::string outTitle = title(ControlOut);
     std::snprintf(line, sizeof line, "  %3s  %-20s %5s %8s %8s\n", "#", "preset", "shape",
                   inTitle.c_str(), outTitle.c_str());
     return text + line;

@@ -17,14 +17,13 @@ namespace {
 
 using namespace marrowfold;
 
-constexpr int kInputParameter = 4;
-
 void listPrograms(const RenderOptions& options) {
     EffectSession session(modulePathFor(options), 2);
     configureSession(session, options);
-    std::fputs(
-        formatProgramListing(session.programs(), session.parameterUnit(kInputParameter)).c_str(),
-        stdout);
+    std::fputs(formatProgramListing(session.programs(),
+                                    session.parameterUnit(hostControl(ControlIn).parameter))
+                   .c_str(),
+               stdout);
 }
 
 void renderOne(const RenderOptions& options) {
