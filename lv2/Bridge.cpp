@@ -79,12 +79,8 @@ Bridge::Bridge(const StateUrids& stateUrids, int32_t maxBlock)
 // default is not a change: only what the host sets differently reaches the module.
 void Bridge::seeModuleValues() {
     seenValues.fill(std::numeric_limits<float>::quiet_NaN());
-    for (int32_t control = 0; control < HostControlCount; ++control) {
-        const HostControl& info = hostControl(control);
-        seenValues[portOfControl(control)] =
-            info.isParameter() ? toPortValue(control, instance.getParameter(info.parameter))
-                               : static_cast<float>(instance.program());
-    }
+    for (int32_t control = 0; control < HostControlCount; ++control)
+        seenValues[portOfControl(control)] = currentPortValue(instance, control);
 }
 
 void Bridge::connect(uint32_t port, void* data) {

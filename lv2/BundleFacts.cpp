@@ -16,12 +16,8 @@ constexpr int32_t kFactsBlock = 512;
 // Every control's value in its port's units.
 std::array<float, HostControlCount> controlValues(PluginHost& host) {
     std::array<float, HostControlCount> values{};
-    for (int32_t control = 0; control < HostControlCount; ++control) {
-        const HostControl& info = hostControl(control);
-        values[static_cast<size_t>(control)] =
-            info.isParameter() ? toPortValue(control, host.getParameter(info.parameter))
-                               : static_cast<float>(host.program());
-    }
+    for (int32_t control = 0; control < HostControlCount; ++control)
+        values[static_cast<size_t>(control)] = currentPortValue(host, control);
     return values;
 }
 
@@ -51,9 +47,9 @@ BundleFacts readBundleFacts(const std::string& modulePath) {
 
     BundleFacts facts;
     for (int32_t control = 0; control < HostControlCount; ++control) {
-        if (hostControl(control).isParameter())
-            facts.units[static_cast<size_t>(control)] =
-                host.parameterUnit(hostControl(control).parameter);
+        const HostControl& info = hostControl(control);
+        facts.units[static_cast<size_t>(control)] =
+            info.isParameter() ? host.parameterUnit(info.parameter) : std::string(info.unit);
     }
     facts.defaults = controlValues(host);
     facts.vendor = host.vendorName();

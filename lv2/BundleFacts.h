@@ -19,8 +19,9 @@ struct PresetFacts {
 
 // What the bundle's description says about the module, read from the module itself.
 struct BundleFacts {
-    std::array<std::string, HostControlCount> units;  // the module's; empty for the program
-    std::array<float, HostControlCount> defaults{};   // as after the factory bank loads
+    // The module's units of its parameters, the table's of other controls.
+    std::array<std::string, HostControlCount> units;
+    std::array<float, HostControlCount> defaults{};  // as after the factory bank loads
     std::string vendor;
     std::array<std::string, kProgramCount> programNames;
     std::vector<PresetFacts> presets;

@@ -52,4 +52,18 @@ int32_t clampToProgram(float value);
 float toPortValue(int32_t control, float normalized);
 float toModuleValue(int32_t control, float portValue);
 
+// A control's current value in its port's units, read from an instance of the module (anything
+// with getParameter and program). Every source of controls has its case here.
+template <typename Instance>
+float currentPortValue(Instance& instance, int32_t control) {
+    const HostControl& info = hostControl(control);
+    switch (info.source) {
+        case ControlSource::ModuleParameter:
+            return toPortValue(control, instance.getParameter(info.parameter));
+        case ControlSource::ProgramNumber:
+            return static_cast<float>(instance.program());
+    }
+    return 0.0f;
+}
+
 }  // namespace marrowfold::lv2
