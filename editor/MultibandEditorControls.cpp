@@ -153,7 +153,8 @@ void MultibandEditor::createPressed(Canvas* context, Control* control) {
 
 // Selects the editor's preset through the host and sets the host's parameters kept in presets to
 // its values.
-// Selecting reaches parameterChanged(7), which reloads presetBuffer before it is read here.
+// Selecting reaches parameterChanged for the preset selector, which reloads presetBuffer before it
+// is read here.
 void MultibandEditor::presetRefresh(Canvas* context) {
     effect->writeParameterAutomated(ParamPreset, presetFraction(editorPreset));
     redrawInto(context, views.presetNameView);

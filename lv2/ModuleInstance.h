@@ -11,7 +11,7 @@ namespace marrowfold::lv2 {
 
 // What the module's editor asks of the host's window and automation, answered by the bridge's
 // UI while one is attached. Called on the thread the module asks from: the UI's own thread, as
-// the editor runs there. Parameters that are not host controls are not passed on.
+// the editor runs there. The link ignores parameters that are not host controls.
 class EditorLink {
   public:
     virtual ~EditorLink() = default;
