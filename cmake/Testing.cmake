@@ -21,6 +21,8 @@ function(marrowfold_add_test name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    # What every version shown to a user must read.
+    target_compile_definitions(${name} PRIVATE MARROWFOLD_PROJECT_VERSION="${PROJECT_VERSION}")
     if(ARG_X11)
         set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan-x11.supp)
         set(properties RESOURCE_LOCK x11_display)
