@@ -1,19 +1,15 @@
 #include "host/SessionSetup.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "host/ModuleLocation.h"
 #include "host/ToolError.h"
 
 namespace marrowfold {
 
 namespace {
-
-constexpr char kModuleName[] = "marrowfold.so";
 
 // A folder opens like a file but fails on the first read, which the stream reports by throwing.
 std::vector<uint8_t> readStateFile(const std::string& path) {
@@ -45,12 +41,7 @@ void configureSession(EffectSession& session, const RenderOptions& options) {
 }
 
 std::string modulePathFor(const RenderOptions& options) {
-    if (!options.modulePath.empty()) return options.modulePath;
-    char executable[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
-    if (length <= 0) return kModuleName;
-    const std::string path(executable, static_cast<size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + kModuleName;
+    return options.modulePath.empty() ? defaultModulePath(programFolder("")) : options.modulePath;
 }
 
 }  // namespace marrowfold
