@@ -13,11 +13,11 @@ else()
 endif()
 include(GoogleTest)
 
-# marrowfold_add_test(NAME SOURCES... LIBS ... [X11]): one GoogleTest binary registered with
-# CTest. X11 tests share one display and its pointer, so CTest never runs two of them at once,
+# marrowfold_add_test(NAME SOURCES... LIBS ... [X11] [PROPERTIES ...]): one GoogleTest binary
+# registered with CTest, its tests with the CTest properties given. X11 tests share one display and its pointer, so CTest never runs two of them at once,
 # and they run with the leak suppressions of cairo's Xlib backend.
 function(marrowfold_add_test name)
-    cmake_parse_arguments(ARG "X11" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "X11" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -30,6 +30,7 @@ function(marrowfold_add_test name)
         set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan.supp)
         set(properties)
     endif()
+    list(APPEND properties ${ARG_PROPERTIES})
     if(CMAKE_CROSSCOMPILING)
         # Each program start under wine costs a process and its libraries, so a cross-built
         # suite is one CTest test that runs all its cases.

@@ -22,14 +22,24 @@ std::vector<std::string> vocabularyBundles() {
     return bundles;
 }
 
+namespace {
+
+// The folder that LV2_PATH names, apart from the hosts' output so that they take no file for a
+// bundle.
+constexpr char kBundleLinks[] = "lv2";
+
+}  // namespace
+
 BundlePath::BundlePath(const std::string& bundle) {
-    std::filesystem::create_directory_symlink(bundle, scratch.file("marrowfold.lv2"));
+    const std::filesystem::path links = scratch.file(kBundleLinks);
+    std::filesystem::create_directory(links);
+    std::filesystem::create_directory_symlink(bundle, links / "marrowfold.lv2");
     for (const std::filesystem::path vocabulary : vocabularyBundles())
-        std::filesystem::create_directory_symlink(vocabulary, scratch.file(vocabulary.filename()));
+        std::filesystem::create_directory_symlink(vocabulary, links / vocabulary.filename());
 }
 
 std::string BundlePath::lv2Path() const {
-    return scratch.file("");
+    return scratch.file(kBundleLinks);
 }
 
 std::string shellWord(const std::string& text) {
