@@ -36,6 +36,28 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${debian_docs}/copyright ${debian_
     DESTINATION ${MARROWFOLD_PACKAGE_DOC_DIR}
     COMPONENT ${package_component} EXCLUDE_FROM_ALL)
 
+# A manual page for each tool, from its --help.
+set(tool_summaries
+    "marrowfold-render|render sound files through the Marrowfold effect"
+    "marrowfold-process|run raw float audio through the Marrowfold effect")
+set(manual_pages)
+foreach(entry IN LISTS tool_summaries)
+    string(REPLACE "|" ";" entry "${entry}")
+    list(GET entry 0 tool)
+    list(GET entry 1 summary)
+    set(page ${debian_docs}/${tool}.1.gz)
+    add_custom_command(OUTPUT ${page}
+        COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${tool}> -DNAME=${tool}
+            "-DSUMMARY=${summary}" -DVERSION=${PROJECT_VERSION} -DOUTPUT=${page}
+            -P ${CMAKE_CURRENT_LIST_DIR}/debian/ManPage.cmake
+        DEPENDS ${tool} ${CMAKE_CURRENT_LIST_DIR}/debian/ManPage.cmake
+        COMMENT "Writing the manual page of ${tool}")
+    list(APPEND manual_pages ${page})
+endforeach()
+add_custom_target(marrowfold_manual_pages ALL DEPENDS ${manual_pages})
+install(FILES ${manual_pages} DESTINATION ${MARROWFOLD_PACKAGE_MANUAL_DIR}
+    COMPONENT ${package_component} EXCLUDE_FROM_ALL)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};${package_component};/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

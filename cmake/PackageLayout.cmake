@@ -3,3 +3,4 @@
 set(MARROWFOLD_PACKAGE_TOOLS_DIR bin)
 set(MARROWFOLD_PACKAGE_BUNDLE_DIR lib/lv2/marrowfold.lv2)
 set(MARROWFOLD_PACKAGE_DOC_DIR share/doc/marrowfold)
+set(MARROWFOLD_PACKAGE_MANUAL_DIR share/man/man1)

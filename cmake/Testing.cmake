@@ -14,8 +14,9 @@ endif()
 include(GoogleTest)
 
 # marrowfold_add_test(NAME SOURCES... LIBS ... [X11] [PROPERTIES ...]): one GoogleTest binary
-# registered with CTest, its tests with the CTest properties given. X11 tests share one display and its pointer, so CTest never runs two of them at once,
-# and they run with the leak suppressions of cairo's Xlib backend.
+# registered with CTest, its tests with the CTest properties given. X11 tests share one display
+# and its pointer, so CTest never runs two of them at once, and they run with the leak
+# suppressions of cairo's Xlib backend.
 function(marrowfold_add_test name)
     cmake_parse_arguments(ARG "X11" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})

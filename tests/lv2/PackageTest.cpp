@@ -28,6 +28,8 @@ const char* const kPackagedFiles[] = {
     "usr/share/doc/marrowfold/README.md",
     "usr/share/doc/marrowfold/copyright",
     "usr/share/doc/marrowfold/changelog.gz",
+    "usr/share/man/man1/marrowfold-render.1.gz",
+    "usr/share/man/man1/marrowfold-process.1.gz",
 };
 
 // Libraries the binaries link, which the computed dependencies must name.
