@@ -10,5 +10,6 @@ string(TOUPPER "${NAME}" title)
 string(CONCAT text ".TH ${title} 1 \"\" \"${NAME} ${VERSION}\" \"Marrowfold\"\n"
     ".SH NAME\n${NAME} \\- ${SUMMARY}\n.SH DESCRIPTION\n.nf\n${help}.fi\n")
 file(WRITE "${OUTPUT}.in" "${text}")
-execute_process(COMMAND gzip -9nc "${OUTPUT}.in" OUTPUT_FILE "${OUTPUT}" COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND gzip -9nc "${OUTPUT}.in" OUTPUT_FILE "${OUTPUT}"
+    COMMAND_ERROR_IS_FATAL ANY)
 file(REMOVE "${OUTPUT}.in")
