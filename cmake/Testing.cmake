@@ -13,14 +13,17 @@ else()
 endif()
 include(GoogleTest)
 
-# marrowfold_add_test(NAME SOURCES... LIBS ... [X11]): one GoogleTest binary registered with
-# CTest. X11 tests share one display and its pointer, so CTest never runs two of them at once,
-# and they run with the leak suppressions of cairo's Xlib backend.
+# marrowfold_add_test(NAME SOURCES... LIBS ... [X11] [PROPERTIES ...]): one GoogleTest binary
+# registered with CTest, its tests with the CTest properties given. X11 tests share one display
+# and its pointer, so CTest never runs two of them at once, and they run with the leak
+# suppressions of cairo's Xlib backend.
 function(marrowfold_add_test name)
-    cmake_parse_arguments(ARG "X11" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "X11" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    # What every version shown to a user must read.
+    target_compile_definitions(${name} PRIVATE MARROWFOLD_PROJECT_VERSION="${PROJECT_VERSION}")
     if(ARG_X11)
         set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan-x11.supp)
         set(properties RESOURCE_LOCK x11_display)
@@ -28,6 +31,7 @@ function(marrowfold_add_test name)
         set(suppressions ${PROJECT_SOURCE_DIR}/cmake/lsan.supp)
         set(properties)
     endif()
+    list(APPEND properties ${ARG_PROPERTIES})
     if(CMAKE_CROSSCOMPILING)
         # Each program start under wine costs a process and its libraries, so a cross-built
         # suite is one CTest test that runs all its cases.

@@ -64,7 +64,8 @@ std::string processUsage() {
            "  --program P   program by number from 0 or by name\n"
            "  --preset N    preset of that program, chosen as the editor's selector does\n"
            "  --block B     frames per process call (default 512)\n"
-           "  --module PATH the module file (default: the one beside this tool)\n"
+           "  --module PATH the module file (default: the one beside this tool, else the one\n"
+           "                the package installs in ../lib/lv2)\n"
            "  --write-demo OUT  write the built-in demo input as raw float32 stereo\n";
 }
 

@@ -1,13 +1,10 @@
 #include "host/SessionSetup.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-#include "host/ModuleFile.h"
+#include "host/ModuleLocation.h"
 #include "host/ToolError.h"
 
 namespace marrowfold {
@@ -44,12 +41,7 @@ void configureSession(EffectSession& session, const RenderOptions& options) {
 }
 
 std::string modulePathFor(const RenderOptions& options) {
-    if (!options.modulePath.empty()) return options.modulePath;
-    char executable[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
-    if (length <= 0) return moduleFileName();
-    const std::string path(executable, static_cast<size_t>(length));
-    return moduleFileIn(path.substr(0, path.rfind('/') + 1));
+    return options.modulePath.empty() ? defaultModulePath(programFolder("")) : options.modulePath;
 }
 
 }  // namespace marrowfold

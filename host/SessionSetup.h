@@ -12,8 +12,8 @@ namespace marrowfold {
 // the preset, then each --set in the order given. Throws ToolError for a bad choice or file.
 void configureSession(EffectSession& session, const RenderOptions& options);
 
-// The module the tool loads: the one named on the command line, else the module file in the
-// folder of the running executable.
+// The module the tool loads: the one named on the command line, else the one of the running
+// executable (ModuleLocation.h).
 std::string modulePathFor(const RenderOptions& options);
 
 }  // namespace marrowfold

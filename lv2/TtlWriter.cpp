@@ -22,8 +22,9 @@ namespace marrowfold::lv2 {
 namespace {
 
 constexpr char kPluginName[] = "Marrowfold";
-constexpr int32_t kMinorVersion = 1;
-constexpr int32_t kMicroVersion = 0;
+// The project's version: its major number is the plug-in URI's, so a host sees the rest.
+constexpr int32_t kMinorVersion = MARROWFOLD_VERSION_MINOR;
+constexpr int32_t kMicroVersion = MARROWFOLD_VERSION_PATCH;
 constexpr int kFloatDigits = 9;        // enough for any float to read back unchanged
 constexpr int kFixedFloatDigits = 12;  // for values whose shortest form has an exponent
 constexpr char kDecibelUnit[] = "dB";

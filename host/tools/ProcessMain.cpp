@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/DemoSignal.h"
-#include "host/ModuleFile.h"
+#include "host/ModuleLocation.h"
 #include "host/ProcessOptions.h"
 #include "host/RawProcess.h"
 #include "host/ToolError.h"
@@ -15,12 +15,6 @@ namespace {
 
 using namespace marrowfold;
 
-// The module beside the tool: the folder of the program's own name, with either separator.
-std::string moduleBeside(const std::string& program) {
-    const size_t separator = program.find_last_of("/\\");
-    return moduleFileIn(separator == std::string::npos ? "" : program.substr(0, separator + 1));
-}
-
 int run(const std::vector<std::string>& arguments, const std::string& program) {
     const ProcessOptions options = parseProcessOptions(arguments);
     if (options.help) {
@@ -28,8 +22,9 @@ int run(const std::vector<std::string>& arguments, const std::string& program) {
     } else if (!options.demoOutput.empty()) {
         writeRawStereo(options.demoOutput, synthesizeDemoSignal().interleaved);
     } else {
-        processRawFile(options,
-                       options.modulePath.empty() ? moduleBeside(program) : options.modulePath);
+        processRawFile(options, options.modulePath.empty()
+                                    ? defaultModulePath(programFolder(program))
+                                    : options.modulePath);
     }
     return 0;
 }

@@ -214,7 +214,8 @@ TEST_F(EditorTest, ControlsStartWithTheCurrentPresetAndParameters) {
     EXPECT_EQ(panel().bandView->selectedBand(), 2);
     EXPECT_NEAR(std::exp2(panel().bandView->edgeLog(1)), preset.bandEdge[1], 0.01);
     EXPECT_FALSE(panel().clipLed->mouseEnabled());
-    EXPECT_EQ(panel().splash->textLine(1).text, std::string("Version: 1.1.0"));
+    EXPECT_EQ(panel().splash->textLine(1).text,
+              std::string("Version: ") + MARROWFOLD_PROJECT_VERSION);
 }
 
 TEST_F(EditorTest, CompactAndExpandedPanelsLookAsRecorded) {

@@ -1,7 +1,7 @@
 // The bundle's description as real LV2 tools read it: lv2info lists the plug-in, every port with
 // its range, the UI and the 41 factory presets; sord_validate checks every file against the
-// schemas Debian's lv2-dev installs, and would catch the mistakes that make hosts drop a UI
-// silently (a misspelt class or prefix).
+// schemas Debian's lv2-dev installs (and only those), and would catch the mistakes that make hosts
+// drop a UI silently (a misspelt class or prefix).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,14 +40,13 @@ std::string portSection(const std::string& info, int32_t index) {
     return info.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
+// Our description and the LV2 vocabularies it uses, never another plug-in's description.
 std::vector<std::string> validationFiles(const std::string& bundle) {
     std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator("/usr/lib/lv2")) {
-        const std::string path = entry.path().string();
-        // Only Debian's LV2 vocabularies and schemas, not other plug-ins' bundles.
-        const bool vocabulary = path.find("/a-") == std::string::npos &&
-                                path.find("reasonablesynth") == std::string::npos;
-        if (vocabulary && entry.path().extension() == ".ttl") files.push_back(path);
+    for (const std::string& vocabulary : vocabularyBundles()) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(vocabulary)) {
+            if (entry.path().extension() == ".ttl") files.push_back(entry.path().string());
+        }
     }
     for (const char* name : {"manifest.ttl", "marrowfold.ttl", "presets.ttl"})
         files.push_back(bundle + "/" + name);
@@ -105,6 +104,22 @@ TEST(BundleDescription, Lv2InfoListsTheFactoryPresetsAsProgramSlashPreset) {
         }
     }
     EXPECT_EQ(listed, kFactoryPresets);
+}
+
+// The plug-in's URI carries the project's major version; its description carries the rest.
+TEST(BundleDescription, Lv2InfoDescribesTheProjectsVersion) {
+    const BundlePath path;
+    const std::string written = path.folder().file("described.ttl");
+    const HostRun run = runHost(path, {"lv2info", "-p", written, kPluginUri});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::smatch version;
+    const std::string project = MARROWFOLD_PROJECT_VERSION;
+    ASSERT_TRUE(std::regex_match(project, version, std::regex(R"((\d+)\.(\d+)\.(\d+))")));
+    const std::string description = readText(written);
+    EXPECT_NE(description.find("lv2:minorVersion " + version[2].str() + " ;"), std::string::npos)
+        << description;
+    EXPECT_NE(description.find("lv2:microVersion " + version[3].str() + " ;"), std::string::npos)
+        << description;
 }
 
 TEST(BundleDescription, SordValidatePassesAndCatchesAMisspeltUiClass) {

@@ -6,25 +6,40 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 namespace marrowfold::testing {
-
-namespace {
-
-constexpr char kSystemLv2Path[] = "/usr/lib/lv2";
-
-}  // namespace
 
 std::string bundleFolder() {
     return MARROWFOLD_LV2_BUNDLE;
 }
 
-BundlePath::BundlePath() {
-    std::filesystem::create_directory_symlink(bundleFolder(), scratch.file("marrowfold.lv2"));
+std::vector<std::string> vocabularyBundles() {
+    std::vector<std::string> bundles;
+    std::istringstream list(MARROWFOLD_LV2_VOCABULARIES);
+    for (std::string bundle; std::getline(list, bundle, ':');)
+        bundles.push_back(bundle);
+    return bundles;
+}
+
+namespace {
+
+// The folder that LV2_PATH names, apart from the hosts' output so that they take no file for a
+// bundle.
+constexpr char kBundleLinks[] = "lv2";
+
+}  // namespace
+
+BundlePath::BundlePath(const std::string& bundle) {
+    const std::filesystem::path links = scratch.file(kBundleLinks);
+    std::filesystem::create_directory(links);
+    std::filesystem::create_directory_symlink(bundle, links / "marrowfold.lv2");
+    for (const std::filesystem::path vocabulary : vocabularyBundles())
+        std::filesystem::create_directory_symlink(vocabulary, links / vocabulary.filename());
 }
 
 std::string BundlePath::lv2Path() const {
-    return scratch.file("") + ":" + kSystemLv2Path;
+    return scratch.file(kBundleLinks);
 }
 
 std::string shellWord(const std::string& text) {

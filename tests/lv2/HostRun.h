@@ -13,12 +13,16 @@ inline constexpr char kPluginUri[] = "urn:marrowfold:lv2:marrowfold";
 
 // The built bundle folder.
 std::string bundleFolder();
+// The LV2 specification bundles (the vocabularies and their schemas) of the development package,
+// without any plug-in's bundle.
+std::vector<std::string> vocabularyBundles();
 
-// A folder holding only a link to the built bundle, and the LV2_PATH that finds it and the
-// system's LV2 vocabularies (LV2_PATH replaces the default path, so /usr/lib/lv2 stays in it).
+// A folder holding links to one bundle of ours and to the LV2 vocabularies, and the LV2_PATH that
+// names only that folder: hosts see neither other plug-ins nor another copy of ours, wherever
+// they are installed on the machine.
 class BundlePath {
   public:
-    BundlePath();
+    explicit BundlePath(const std::string& bundle = bundleFolder());
     std::string lv2Path() const;
     const TemporaryFolder& folder() const { return scratch; }
 

@@ -153,7 +153,7 @@ TEST(HeadlessPlatformTest, SavedPngHoldsTheWindowPicture) {
     EXPECT_EQ(pixels[0] & 0xffffff, 0x00ff00u);
     cairo_surface_destroy(loaded);
     std::remove(path.c_str());
-    EXPECT_EQ(platform.moduleFileVersion(), "1.1.0");
+    EXPECT_EQ(platform.moduleFileVersion(), MARROWFOLD_PROJECT_VERSION);
 }
 
 }  // namespace

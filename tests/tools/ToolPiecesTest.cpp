@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "host/Envelope.h"
+#include "host/ModuleLocation.h"
 #include "host/RenderOptions.h"
 #include "host/ToolError.h"
 
@@ -65,6 +66,34 @@ TEST(EnvelopeTest, PeaksOfEqualStretchesOverAllChannels) {
     envelope.add(rest, 6, 2);
     const std::vector<float> expected = {0.3f, 0.9f, 0.5f, 0.7f};
     EXPECT_EQ(envelope.peaks(), expected);
+}
+
+// A build folder has the module beside the tools; an installed package has it in its LV2 bundle.
+TEST(ModuleLocationTest, PrefersTheModuleBesideTheToolThenTheInstalledBundle) {
+    const std::string folder = "/opt/tools/";
+    const std::string beside = moduleBeside(folder);
+    const std::string installed = moduleInInstalledBundle(folder);
+    ASSERT_NE(beside, installed);
+    EXPECT_EQ(beside.rfind(folder, 0), 0u);
+    EXPECT_EQ(installed.rfind(folder, 0), 0u);
+    struct Case {
+        bool besideExists;
+        bool installedExists;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {true, true, beside},
+        {true, false, beside},
+        {false, true, installed},
+        {false, false, beside},
+    };
+    for (const Case& c : cases) {
+        const auto exists = [&](const std::string& path) {
+            return (path == beside && c.besideExists) || (path == installed && c.installedExists);
+        };
+        EXPECT_EQ(defaultModulePath(folder, exists), c.expected)
+            << c.besideExists << c.installedExists;
+    }
 }
 
 }  // namespace

@@ -140,7 +140,7 @@ TEST_F(ModuleResources, NameDialogHasItsControlsInPlace) {
 }
 
 TEST(ModuleVersion, ReadFromTheVersionBlockOfTheFile) {
-    EXPECT_EQ(win32::fileVersionOf(MARROWFOLD_MODULE_PATH), "1.1.0");
+    EXPECT_EQ(win32::fileVersionOf(MARROWFOLD_MODULE_PATH), MARROWFOLD_PROJECT_VERSION);
     const std::string program = win32::thisModuleFileName();
     ASSERT_GT(program.size(), 4u);
     EXPECT_EQ(program.substr(program.size() - 4), ".exe") << program;
