@@ -62,6 +62,34 @@ TEST(OversamplingTest, EveryStageIsFlatInItsPassBandAndStopsItsImages) {
     }
 }
 
+// The absolute sum of the whole down-sampling chain's impulse response bounds how far its output
+// can ring past its input's peak; the stress tests allow for 4.5 times the loudest output.
+TEST(OversamplingTest, DownSamplingRingsBoundedly) {
+    constexpr double kPeakGain = 4.5;
+    constexpr int32_t kOutputs = 2048;
+    constexpr int32_t kImpulseAt = 64;
+    for (int32_t stages = 1; stages <= kMaxOversamplingStages; ++stages) {
+        const int32_t factor = 1 << stages;
+        double sum = 0.0;
+        // An impulse at every phase of the oversampled period meets every tap once.
+        for (int32_t phase = 0; phase < factor; ++phase) {
+            std::vector<float> signal(static_cast<size_t>(kOutputs * factor), 0.0f);
+            signal[kImpulseAt * factor + phase] = 1.0f;
+            for (int32_t s = stages - 1; s >= 0; --s) {
+                HalfbandLanes history{};
+                std::vector<float> down(signal.size() / 2);
+                downsampleLane(halfbandStages()[s], history, 0, signal.data(), down.data(),
+                               static_cast<int32_t>(down.size()));
+                signal.swap(down);
+            }
+            for (const float value : signal)
+                sum += std::fabs(value);
+        }
+        EXPECT_GT(sum, 1.0) << factor;
+        EXPECT_LT(sum, kPeakGain) << factor;
+    }
+}
+
 // Runs a quiet two-tone signal through an engine at factor and returns its output.
 std::vector<float> quietRender(int32_t factor, int32_t frames) {
     DistortionParameters model;
