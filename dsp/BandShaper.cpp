@@ -120,7 +120,7 @@ void BandShaper::processOversampledLanes(float* const* in, float* const* out, in
             clipFlag_ = 1.0f;
         }
         lanes_->sum(rows, oversampled_->sums(), chunk * factor, solo);
-        oversampled_->downsample(out, offset, chunk);
+        oversampled_->downsample(out, offset, chunk, true);
     }
 }
 
@@ -132,7 +132,7 @@ void BandShaper::processOversampledBands(float* const* in, float* const* out, in
         float* const* const* bands = oversampled_->upsampleBands(bandBuffers(), offset, chunk);
         shapeBands(bands, chunk * factor);
         sumBands(bands, oversampled_->sums(), chunk * factor);
-        oversampled_->downsample(out, offset, chunk);
+        oversampled_->downsample(out, offset, chunk, false);
     }
 }
 

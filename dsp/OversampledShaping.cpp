@@ -95,8 +95,22 @@ float* const* const* OversampledShaping::upsampleBands(const float* const* const
     return bandPointers_[(stages_ - 1) & 1].data();
 }
 
-void OversampledShaping::downsample(float* const* out, int32_t offset, int32_t frames) {
+void OversampledShaping::downsample(float* const* out, int32_t offset, int32_t frames,
+                                    bool vectors) {
+    if (vectors && channels_ <= kMaxVectorDownChannels) {
+        downsampleBothChannels(out, offset, frames);
+    } else {
+        downsampleEachChannel(out, offset, frames);
+    }
+    // The last padding_ sums wait for the next chunk.
     const int32_t oversampled = frames * factor_;
+    for (int32_t ch = 0; ch < channels_; ++ch) {
+        std::memmove(sums_[ch] - padding_, sums_[ch] + oversampled - padding_,
+                     sizeof(float) * static_cast<size_t>(padding_));
+    }
+}
+
+void OversampledShaping::downsampleEachChannel(float* const* out, int32_t offset, int32_t frames) {
     for (int32_t ch = 0; ch < channels_; ++ch) {
         const float* from = sums_[ch] - padding_;
         for (int32_t s = stages_ - 1; s >= 0; --s) {
@@ -105,9 +119,20 @@ void OversampledShaping::downsample(float* const* out, int32_t offset, int32_t f
                            frames << s);
             from = to;
         }
-        // The last padding_ sums wait for the next chunk.
-        std::memmove(sums_[ch] - padding_, sums_[ch] + oversampled - padding_,
-                     sizeof(float) * static_cast<size_t>(padding_));
+    }
+}
+
+void OversampledShaping::downsampleBothChannels(float* const* out, int32_t offset, int32_t frames) {
+    std::array<const float*, kMaxVectorDownChannels> from{};
+    std::array<float*, kMaxVectorDownChannels> to{};
+    for (int32_t ch = 0; ch < channels_; ++ch)
+        from[ch] = sums_[ch] - padding_;
+    for (int32_t s = stages_ - 1; s >= 0; --s) {
+        for (int32_t ch = 0; ch < channels_; ++ch)
+            to[ch] = s == 0 ? out[ch] + offset : downBuffers_[s & 1][ch].get();
+        downsampleChannels(s, downHistory(s, 0), channels_, from.data(), to.data(), frames << s);
+        for (int32_t ch = 0; ch < channels_; ++ch)
+            from[ch] = to[ch];
     }
 }
 

@@ -39,13 +39,17 @@ class OversampledShaping {
 
     // Where the caller writes the summed channels at the oversampled rate.
     float* const* sums() { return sums_.data(); }
-    // Brings frames base-rate frames of sums() down to out[channel] + offset.
-    void downsample(float* const* out, int32_t offset, int32_t frames);
+    // Brings frames base-rate frames of sums() down to out[channel] + offset, one channel at a
+    // time, or with vectors, both channels at once (for at most two channels; the output is the
+    // same bit for bit).
+    void downsample(float* const* out, int32_t offset, int32_t frames, bool vectors);
 
   private:
     int32_t lanes() const { return channels_ * bandCount_; }
     HalfbandLanes& upHistory(int32_t stage, int32_t lane);
     HalfbandLanes& downHistory(int32_t stage, int32_t channel);
+    void downsampleEachChannel(float* const* out, int32_t offset, int32_t frames);
+    void downsampleBothChannels(float* const* out, int32_t offset, int32_t frames);
 
     int32_t channels_;
     int32_t bandCount_;

@@ -58,5 +58,10 @@ void upsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t la
 // Down: frames outputs out[n] = (path 0 of in[2n + 1] + path 1 of in[2n]) / 2.
 void downsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
                     const float* in, float* out, int32_t frames);
+// Down for one or two channels at once (lane = channel), in vectors; gives downsampleLane's
+// output and histories bit for bit.
+inline constexpr int32_t kMaxVectorDownChannels = 2;
+void downsampleChannels(int32_t stage, HalfbandLanes& history, int32_t channels,
+                        const float* const* in, float* const* out, int32_t frames);
 
 }  // namespace marrowfold
