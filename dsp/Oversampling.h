@@ -9,11 +9,13 @@ namespace marrowfold {
 // between 2^s and 2^(s+1) times the base rate. The first stage passes up to 20 kHz at 44.1 kHz
 // and stops from 24.1 kHz, so its transition is narrow and it needs ten coefficients for about
 // 106 dB; every later stage only has to keep its images and aliases off the base band, so its
-// transition widens and it needs fewer (each at or beyond 80 dB, see the design tests).
+// transition widens and it needs fewer: 81, 75 and 59 dB, enough since what a later stage lets
+// fold is shaped content far above the base band, already weak (see the alias table of
+// bench_dsp, which fewer sections leave where it is).
 inline constexpr int32_t kMaxOversamplingStages = 4;
 inline constexpr int32_t kMaxOversamplingFactor = 1 << kMaxOversamplingStages;
 inline constexpr int32_t kMaxHalfbandSections = 10;
-inline constexpr std::array<int32_t, kMaxOversamplingStages> kStageSections = {10, 5, 4, 3};
+inline constexpr std::array<int32_t, kMaxOversamplingStages> kStageSections = {10, 4, 3, 2};
 
 // The base band, as a fraction of the base rate, that every stage keeps clear of images and
 // aliases: 20 kHz at 44.1 kHz.
