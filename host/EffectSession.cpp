@@ -172,6 +172,7 @@ int32_t EffectSession::processAligned(const float* input, float* output, int32_t
     process(input, output, frames);
     const int32_t dropped = std::min(framesToDrop, frames);
     framesToDrop -= dropped;
+    if (dropped == 0) return frames;
     std::copy(output + static_cast<size_t>(dropped) * channelCount,
               output + static_cast<size_t>(frames) * channelCount, output);
     return frames - dropped;

@@ -4,7 +4,6 @@
 #include <map>
 
 #include "host/BlockSize.h"
-#include "host/OversamplingOption.h"
 #include "host/ToolError.h"
 
 namespace marrowfold {

@@ -6,7 +6,6 @@
 #include <map>
 
 #include "host/BlockSize.h"
-#include "host/OversamplingOption.h"
 #include "host/ToolError.h"
 
 namespace marrowfold {
