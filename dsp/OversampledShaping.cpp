@@ -75,6 +75,7 @@ float* OversampledShaping::upsampleRows(const LaneKernels& kernels, const float*
         kernels.upsample[s](design_[s], upHistory(s, 0), from, to, frames << s);
         from = to;
     }
+    settleHistories(upHistories_, lanes());
     return to;
 }
 
@@ -92,6 +93,7 @@ float* const* const* OversampledShaping::upsampleBands(const float* const* const
             }
         }
     }
+    settleHistories(upHistories_, lanes());
     return bandPointers_[(stages_ - 1) & 1].data();
 }
 
@@ -102,11 +104,22 @@ void OversampledShaping::downsample(float* const* out, int32_t offset, int32_t f
     } else {
         downsampleEachChannel(out, offset, frames);
     }
+    settleHistories(downHistories_, channels_);
     // The last padding_ sums wait for the next chunk.
     const int32_t oversampled = frames * factor_;
     for (int32_t ch = 0; ch < channels_; ++ch) {
         std::memmove(sums_[ch] - padding_, sums_[ch] + oversampled - padding_,
                      sizeof(float) * static_cast<size_t>(padding_));
+    }
+}
+
+void OversampledShaping::settleHistories(std::vector<HalfbandLanes>& histories, int32_t lanes) {
+    const int32_t blocks = historyBlocks(lanes);
+    for (int32_t s = 0; s < stages_; ++s) {
+        for (int32_t block = 0; block < blocks; ++block) {
+            const int32_t inBlock = std::min(kMaxHalfbandLanes, lanes - block * kMaxHalfbandLanes);
+            settleHalfbandHistory(histories[s * blocks + block], design_[s].sections, inBlock);
+        }
     }
 }
 

@@ -50,6 +50,8 @@ class OversampledShaping {
     HalfbandLanes& downHistory(int32_t stage, int32_t channel);
     void downsampleEachChannel(float* const* out, int32_t offset, int32_t frames);
     void downsampleBothChannels(float* const* out, int32_t offset, int32_t frames);
+    // Clears the lanes of every active stage that broken input has run away.
+    void settleHistories(std::vector<HalfbandLanes>& histories, int32_t lanes);
 
     int32_t channels_;
     int32_t bandCount_;

@@ -10,6 +10,7 @@ namespace marrowfold {
 namespace {
 
 constexpr float kHalf = 0.5f;
+constexpr float kRunawayLevel = 1e10f;
 
 // Stage s keeps the base band [0, kOversamplingPassBand] (in base-rate units) clear at its rate
 // of 2^(s+1) times the base rate: its pass band ends there, a quarter of its rate minus the
@@ -83,6 +84,19 @@ int32_t oversamplingLatency(int32_t factor) {
 int32_t oversamplingPadding(int32_t factor) {
     const double missing = oversamplingLatency(factor) - oversamplingDelay(factor);
     return static_cast<int32_t>(std::lround(missing * factor));
+}
+
+void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lanes) {
+    for (int32_t lane = 0; lane < lanes; ++lane) {
+        bool sane = true;
+        for (int32_t k = 0; k < sections; ++k) {
+            sane = sane && std::fabs(history.x[k][lane]) <= kRunawayLevel &&
+                   std::fabs(history.y[k][lane]) <= kRunawayLevel;
+        }
+        if (sane) continue;
+        for (int32_t k = 0; k < sections; ++k)
+            history.x[k][lane] = history.y[k][lane] = 0.0f;
+    }
 }
 
 void upsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane, const float* in,

@@ -60,6 +60,10 @@ void upsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t la
 // Down: frames outputs out[n] = (path 0 of in[2n + 1] + path 1 of in[2n]) / 2.
 void downsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
                     const float* in, float* out, int32_t frames);
+// Clears lanes 0..lanes-1 of the history wherever an entry is not a number within 1e10: a broken
+// input would otherwise ring in the all-pass recursions for good, silencing the band.
+void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lanes);
+
 // Down for one or two channels at once (lane = channel), in vectors; gives downsampleLane's
 // output and histories bit for bit.
 inline constexpr int32_t kMaxVectorDownChannels = 2;
