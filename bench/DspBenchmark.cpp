@@ -3,7 +3,9 @@
 // sizes 64, 512 and 4096, each reported as a real-time factor (seconds of audio processed per
 // second of processor time). Every case is repeated and summarised by its median, which a busy
 // machine disturbs least. The last line printed compares the fastest set with the reference at
-// 512 stereo. Also measures the cost of moving one band edge.
+// 512 stereo. Also measures the cost of moving one band edge, the cost of each oversampling
+// factor over factor 1 (512 frames stereo, fastest set), and prints the alias energy of the
+// shaping at every factor.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -12,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "dsp/AliasMeter.h"
 #include "dsp/BandShaper.h"
 #include "dsp/DspEngine.h"
+#include "dsp/Oversampling.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
 
@@ -36,8 +40,10 @@ std::vector<float> noise(size_t length, uint32_t seed) {
     return result;
 }
 
-// The replacing process of an engine on set, with the model's default preset fully applied.
-void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, int32_t frames) {
+// The replacing process of an engine on set at an oversampling factor, with the model's default
+// preset fully applied.
+void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, int32_t frames,
+                      int32_t factor) {
     DistortionParameters model;
     model.setValue(ParamModify, static_cast<float>(kModifyAll));
     model.markChanged(ParamBank);
@@ -46,6 +52,7 @@ void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, 
         state.SkipWithError("kernel set not available");
         return;
     }
+    engine.requestOversampling(factor);
     engine.applyChanges(model);
 
     std::vector<std::vector<float>> input, output;
@@ -97,7 +104,7 @@ void registerEngineCases() {
         for (const int32_t frames : kBlockSizes) {
             for (const KernelSet set : measuredSets()) {
                 benchmark::RegisterBenchmark(caseName(set, channels, frames).c_str(),
-                                             processReplacing, set, channels, frames)
+                                             processReplacing, set, channels, frames, 1)
                     ->MinTime(kMinSecondsPerRepetition)
                     ->Repetitions(kRepetitions)
                     ->ReportAggregatesOnly(true);
@@ -105,6 +112,22 @@ void registerEngineCases() {
         }
     }
     benchmark::RegisterBenchmark("moveBandEdge", moveBandEdge);
+}
+
+std::string factorCaseName(int32_t factor) {
+    return "oversampling/" + std::to_string(factor);
+}
+
+// Every factor on the fastest set at 512 stereo, interleaved repetition by repetition.
+void registerOversamplingCases() {
+    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+        benchmark::RegisterBenchmark(factorCaseName(1 << stages).c_str(), processReplacing,
+                                     fastestKernelSet(), kSummaryChannels, kSummaryBlockSize,
+                                     1 << stages)
+            ->MinTime(kMinSecondsPerRepetition)
+            ->Repetitions(kRepetitions)
+            ->ReportAggregatesOnly(true);
+    }
 }
 
 // Prints as the console reporter does and keeps the median real-time factor of every case.
@@ -123,7 +146,10 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 
     // The median real-time factor of a case, or 0 when it was not run.
     double factor(KernelSet set, int32_t channels, int32_t frames) const {
-        const auto it = realTime_.find(caseName(set, channels, frames));
+        return factor(caseName(set, channels, frames));
+    }
+    double factor(const std::string& name) const {
+        const auto it = realTime_.find(name);
         return it == realTime_.end() ? 0.0 : it->second;
     }
 
@@ -146,6 +172,46 @@ void printTable(const SummaryReporter& reporter) {
                 }
             }
             std::printf("\n");
+        }
+    }
+}
+
+// The time of each oversampling factor over the time of factor 1.
+void printOversamplingCost(const SummaryReporter& reporter) {
+    const double base = reporter.factor(factorCaseName(1));
+    if (base <= 0.0) return;
+    std::printf("\noversampling cost at 512 stereo (%s), time over factor 1:",
+                kernelSetName(fastestKernelSet()));
+    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+        const double speed = reporter.factor(factorCaseName(1 << stages));
+        if (speed > 0.0)
+            std::printf(" %dx %.2f (%.0f x real time);", 1 << stages, base / speed, speed);
+    }
+    std::printf("\n");
+}
+
+// Alias energy in dBc (every bin that is not a harmonic, over the harmonics) of a bin-centred
+// full-scale tone, for each shape, tone and input gain, at every factor.
+void printAliasTable() {
+    struct Shape {
+        const char* name;
+        int32_t index;
+    };
+    constexpr Shape kShapes[] = {{"Soft", 0}, {"Warm", 1}, {"Hard", 4}};
+    constexpr double kTones[] = {1000.0, 2500.0, 5000.0, 10000.0};
+    constexpr float kInputs[] = {0.0f, 12.0f};
+    std::printf("\nalias energy (dBc), 0 dBFS bin-centred tone, factors 1 2 4 8 16:\n");
+    for (const Shape& shape : kShapes) {
+        for (const double tone : kTones) {
+            for (const float input : kInputs) {
+                std::printf("alias %-4s %5.1f kHz In %+3.0f dB:", shape.name, tone / 1000.0,
+                            static_cast<double>(input));
+                for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+                    const AliasCase measured{shape.index, tone, input, 1 << stages};
+                    std::printf(" %7.1f", aliasDecibels(measured, fastestKernelSet()));
+                }
+                std::printf("\n");
+            }
         }
     }
 }
@@ -174,11 +240,14 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     registerEngineCases();
+    registerOversamplingCases();
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::fflush(stdout);
     printTable(reporter);
+    printOversamplingCost(reporter);
+    printAliasTable();
     printSummary(reporter);
     return 0;
 }

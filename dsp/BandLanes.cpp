@@ -38,17 +38,27 @@ void BandLanes::filter(const float* const* in, int32_t frames) {
 bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
                       const std::array<float, kLaneBands>& level, const float* table,
                       int32_t frames) {
+    return shape(drive, level, table, reinterpret_cast<float*>(rows_.get()), frames);
+}
+
+bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
+                      const std::array<float, kLaneBands>& level, const float* table, float* rows,
+                      int32_t frames) {
     LaneShaping shaping;
     for (int32_t lane = 0; lane < lanes_; ++lane) {
         shaping.drive[lane] = drive[lane % kLaneBands];
         shaping.level[lane] = level[lane % kLaneBands];
     }
     shaping.table = table;
-    return kernels_.shape(shaping, reinterpret_cast<float*>(rows_.get()), frames * lanes_);
+    return kernels_.shape(shaping, rows, frames * lanes_);
 }
 
 void BandLanes::sum(float* const* out, int32_t frames, int32_t soloBand) {
-    kernels_.sum(reinterpret_cast<const float*>(rows_.get()), out, frames, soloBand);
+    sum(reinterpret_cast<const float*>(rows_.get()), out, frames, soloBand);
+}
+
+void BandLanes::sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand) {
+    kernels_.sum(rows, out, frames, soloBand);
 }
 
 void BandLanes::loadLanes() {

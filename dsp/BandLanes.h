@@ -35,6 +35,18 @@ class BandLanes {
     // Writes the band sum, or band soloBand alone when it lies in 0..3, to out.
     void sum(float* const* out, int32_t frames, int32_t soloBand);
 
+    // The same two steps on rows held elsewhere, such as oversampled ones.
+    bool shape(const std::array<float, kLaneBands>& drive,
+               const std::array<float, kLaneBands>& level, const float* table, float* rows,
+               int32_t frames);
+    void sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
+
+    const LaneKernels& kernels() const { return kernels_; }
+    // The filtered rows from frame on.
+    const float* rowsAt(int32_t frame) const {
+        return reinterpret_cast<const float*>(rows_.get()) + frame * lanes_;
+    }
+
   private:
     // The filters of a block are loaded into, and stored back from, lane = channel * 4 + band.
     void loadLanes();

@@ -1,5 +1,6 @@
 #include "dsp/BandShaper.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace marrowfold {
@@ -54,7 +55,8 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
                        int32_t filterOrder)
     : BandSplitter(sampleRate, channels, blockSize, bandCount, filterOrder),
       driveGains_(static_cast<size_t>(this->bandCount()), 1.0f),
-      levelGains_(static_cast<size_t>(this->bandCount()), 1.0f) {
+      levelGains_(static_cast<size_t>(this->bandCount()), 1.0f),
+      oversampled_(std::make_unique<OversampledShaping>(channelCount(), this->bandCount())) {
     setShape(kInitialShape);
     useKernelSet(fastestKernelSet());
 }
@@ -82,19 +84,75 @@ bool BandShaper::useKernelSet(KernelSet set) {
 }
 
 void BandShaper::processPiece(float* const* in, float* const* out, int32_t frames) {
+    if (oversampled_->factor() > 1) {
+        if (lanes_) {
+            processOversampledLanes(in, out, frames);
+        } else {
+            processOversampledBands(in, out, frames);
+        }
+        return;
+    }
     if (!lanes_) {
         BandSplitter::processPiece(in, out, frames);
         return;
     }
     std::array<float, kLaneBands> drive{};
     std::array<float, kLaneBands> level{};
+    laneFactors(drive, level);
+    lanes_->filter(in, frames);
+    if (lanes_->shape(drive, level, shapeTable_->data(), frames)) clipFlag_ = 1.0f;
+    lanes_->sum(out, frames, soloActive() ? soloBand() : -1);
+}
+
+// The whole block is filtered at the sample rate first, so out may be in; the rest goes in chunks
+// whose oversampled rows fit the resampling buffers.
+void BandShaper::processOversampledLanes(float* const* in, float* const* out, int32_t frames) {
+    std::array<float, kLaneBands> drive{};
+    std::array<float, kLaneBands> level{};
+    laneFactors(drive, level);
+    lanes_->filter(in, frames);
+    const int32_t factor = oversampled_->factor();
+    const int32_t solo = soloActive() ? soloBand() : -1;
+    for (int32_t offset = 0; offset < frames; offset += OversampledShaping::kChunkFrames) {
+        const int32_t chunk = std::min(OversampledShaping::kChunkFrames, frames - offset);
+        float* rows = oversampled_->upsampleRows(lanes_->kernels(), lanes_->rowsAt(offset), chunk);
+        if (lanes_->shape(drive, level, shapeTable_->data(), rows, chunk * factor)) {
+            clipFlag_ = 1.0f;
+        }
+        lanes_->sum(rows, oversampled_->sums(), chunk * factor, solo);
+        oversampled_->downsample(out, offset, chunk, true);
+    }
+}
+
+void BandShaper::processOversampledBands(float* const* in, float* const* out, int32_t frames) {
+    filterBands(in, frames);
+    const int32_t factor = oversampled_->factor();
+    for (int32_t offset = 0; offset < frames; offset += OversampledShaping::kChunkFrames) {
+        const int32_t chunk = std::min(OversampledShaping::kChunkFrames, frames - offset);
+        float* const* const* bands = oversampled_->upsampleBands(bandBuffers(), offset, chunk);
+        shapeBands(bands, chunk * factor);
+        sumBands(bands, oversampled_->sums(), chunk * factor);
+        oversampled_->downsample(out, offset, chunk, false);
+    }
+}
+
+void BandShaper::laneFactors(std::array<float, kLaneBands>& drive,
+                             std::array<float, kLaneBands>& level) const {
     for (int32_t b = 0; b < kLaneBands; ++b) {
         drive[b] = bandDrive(b);
         level[b] = bandLevel(b);
     }
-    lanes_->filter(in, frames);
-    if (lanes_->shape(drive, level, shapeTable_->data(), frames)) clipFlag_ = 1.0f;
-    lanes_->sum(out, frames, soloActive() ? soloBand() : -1);
+}
+
+void BandShaper::reset() {
+    BandSplitter::reset();
+    oversampled_->reset();
+}
+
+bool BandShaper::setOversampling(int32_t factor) {
+    if (!validOversamplingFactor(factor)) return false;
+    oversampled_->setFactor(factor);
+    return true;
 }
 
 void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {

@@ -8,6 +8,7 @@
 #include "dsp/BandLanes.h"
 #include "dsp/BandSplitter.h"
 #include "dsp/KernelSet.h"
+#include "dsp/OversampledShaping.h"
 #include "dsp/ShapeTables.h"
 
 namespace marrowfold {
@@ -36,6 +37,16 @@ class BandShaper : public BandSplitter {
     // Works in place on bands[band][channel]. Called on the audio thread.
     void shapeBands(float* const* const* bands, int32_t frames) override;
 
+    // Clears the band filters and the resampling histories.
+    void reset() override;
+
+    // Shapes (and sums) the bands at factor times the sample rate: 1 (the bands at the sample
+    // rate, as without oversampling), 2, 4, 8 or 16; any other factor is refused and changes
+    // nothing. A new factor starts its resampling from silence. Allocates nothing, so it may run
+    // on the audio thread.
+    bool setOversampling(int32_t factor);
+    int32_t oversampling() const { return oversampled_->factor(); }
+
     // Shapes outside 0..4 select shape 0.
     void setShape(int32_t shape);
     void setInputGain(float decibels);
@@ -60,6 +71,11 @@ class BandShaper : public BandSplitter {
     void processPiece(float* const* in, float* const* out, int32_t frames) override;
 
   private:
+    // processPiece at a factor above 1, on the lane kernels and on the reference kernels.
+    void processOversampledLanes(float* const* in, float* const* out, int32_t frames);
+    void processOversampledBands(float* const* in, float* const* out, int32_t frames);
+    void laneFactors(std::array<float, kLaneBands>& drive,
+                     std::array<float, kLaneBands>& level) const;
     bool validBand(int32_t band) const;
     // The factors of band b: drive before the curve, level after it.
     float bandDrive(int32_t band) const { return inputGain_ * driveGains_[band]; }
@@ -74,6 +90,7 @@ class BandShaper : public BandSplitter {
     float clipFlag_ = 0.0f;
     KernelSet kernelSet_ = KernelSet::Reference;
     std::unique_ptr<BandLanes> lanes_;  // null while the reference kernels run
+    std::unique_ptr<OversampledShaping> oversampled_;
 };
 
 // 10^(dB / 20).

@@ -87,21 +87,26 @@ void BandSplitter::process(float* const* in, float* const* out, int32_t frames) 
 }
 
 void BandSplitter::processPiece(float* const* in, float* const* out, int32_t frames) {
-    for (int32_t b = 0; b < bandCount_; ++b)
-        bandFilters_[b]->process(in, bandBuffers_[b], frames);
+    filterBands(in, frames);
     shapeBands(bandBuffers_.data(), frames);
-    sumBands(out, frames);
+    sumBands(bandBuffers_.data(), out, frames);
 }
 
-void BandSplitter::sumBands(float* const* out, int32_t frames) {
+void BandSplitter::filterBands(float* const* in, int32_t frames) {
+    for (int32_t b = 0; b < bandCount_; ++b)
+        bandFilters_[b]->process(in, bandBuffers_[b], frames);
+}
+
+void BandSplitter::sumBands(const float* const* const* bands, float* const* out,
+                            int32_t frames) const {
     for (int32_t ch = 0; ch < channelCount_; ++ch) {
         if (soloActive_) {
-            copyBlock(out[ch], bandBuffers_[soloBand_][ch], frames);
+            copyBlock(out[ch], bands[soloBand_][ch], frames);
             continue;
         }
-        copyBlock(out[ch], bandBuffers_[0][ch], frames);
+        copyBlock(out[ch], bands[0][ch], frames);
         for (int32_t b = 1; b < bandCount_; ++b)
-            addBlock(out[ch], bandBuffers_[b][ch], frames);
+            addBlock(out[ch], bands[b][ch], frames);
     }
 }
 

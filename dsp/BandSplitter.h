@@ -61,8 +61,13 @@ class BandSplitter {
     virtual void processPiece(float* const* in, float* const* out, int32_t frames);
     IirFilter& mutableBandFilter(int32_t band) { return *bandFilters_[band]; }
 
+    // The steps of processPiece: filters in into the band buffers, and writes the sum of
+    // bands[band][channel] (or the soloed band) to out. Called on the audio thread.
+    void filterBands(float* const* in, int32_t frames);
+    void sumBands(const float* const* const* bands, float* const* out, int32_t frames) const;
+    float* const* const* bandBuffers() { return bandBuffers_.data(); }
+
   private:
-    void sumBands(float* const* out, int32_t frames);
     void redesignBand(int32_t band);
 
     float sampleRate_;

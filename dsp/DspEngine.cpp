@@ -19,11 +19,30 @@ DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32
       outputChannels_(outputs == 0 ? inputs : outputs),
       shaper_(std::make_unique<BandShaper>(truncateToInt32(sampleRate), inputs, blockSize,
                                            kBandCount, kBandFilterOrder)),
-      blockSize_(blockSize) {}
+      blockSize_(blockSize) {
+    for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
+        latencies_[s] = oversamplingLatency(1 << s);
+}
 
 DspEngine::~DspEngine() = default;
 
+bool DspEngine::requestOversampling(int32_t factor) {
+    if (!validOversamplingFactor(factor)) return false;
+    requestedFactor_.store(factor, std::memory_order_relaxed);
+    return true;
+}
+
+int32_t DspEngine::latency() const {
+    return latencies_[oversamplingStages(oversampling())];
+}
+
+void DspEngine::takeOversampling() {
+    const int32_t factor = requestedFactor_.load(std::memory_order_relaxed);
+    if (factor != shaper_->oversampling()) shaper_->setOversampling(factor);
+}
+
 void DspEngine::process(float** in, float** out, int32_t frames, OutputMode mode) {
+    takeOversampling();
     if (mode == OutputMode::Replace) {
         shaper_->process(in, out, frames);
         return;

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
 #include "dsp/BandShaper.h"
+#include "dsp/Oversampling.h"
 #include "params/DistortionParameters.h"
 #include "params/PresetRecord.h"
 
@@ -44,20 +47,30 @@ class DspEngine {
     bool useKernelSet(KernelSet set) { return shaper_->useKernelSet(set); }
     KernelSet kernelSet() const { return shaper_->kernelSet(); }
 
+    // Asks for shaping at factor times the sample rate (1, 2, 4, 8 or 16; anything else is
+    // refused and changes nothing). Safe on any thread while process runs on another: the
+    // next process call takes the factor up, and starts its resampling from silence.
+    bool requestOversampling(int32_t factor);
+    int32_t oversampling() const { return requestedFactor_.load(std::memory_order_relaxed); }
+
     int32_t blockSize() const { return blockSize_; }
-    int32_t latency() const { return 0; }
+    // The delay of the output in whole samples: that of the requested factor's resampling.
+    int32_t latency() const;
     int32_t inputChannels() const { return inputChannels_; }
     int32_t outputChannels() const { return outputChannels_; }
     const BandShaper& shaper() const { return *shaper_; }
 
   private:
     void applyPresetFields(int32_t modifyCode);
+    void takeOversampling();
 
     int32_t inputChannels_;
     int32_t outputChannels_;
     std::unique_ptr<BandShaper> shaper_;
     PresetRecord presetCopy_{};
     int32_t blockSize_;
+    std::atomic<int32_t> requestedFactor_{1};
+    std::array<int32_t, kMaxOversamplingStages + 1> latencies_{};  // per number of stages
 };
 
 }  // namespace marrowfold

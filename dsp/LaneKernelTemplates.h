@@ -14,6 +14,8 @@
 // mul, abs, greater, lessEqual, negative, productWhere (a product where the mask is set, else 0),
 // select, flipSign (negate where set), none, either, any, roundHalfEven(position, index) and
 // gatherPairs(table, index, left, right) (table[index] and table[index + 1]).
+// Traits R (float lanes of the half-band recursion, no wider than a row): Vector, kWidth, load,
+// store, splat, add, sub, mul.
 // Traits Q (groups of four floats for the band sum): Vector, kGroups, load, add, unpackLow,
 // unpackHigh, shuffle<imm>, storeGroup(dest, v, group).
 
@@ -343,9 +345,56 @@ void sumRows(const float* rows, float* const* out, int32_t frames, int32_t soloB
     }
 }
 
-template <class D, class F, class Q, int32_t kChannels>
+// One half-band stage up over rows, each vector of lanes on its own over the block, running
+// y = (x1 + a x) - a y1 as upsampleLane does. A section's last input is the last output of the
+// section before it on its path (or the last row, for the first two), so only the outputs and
+// that row are held; the histories are stored back whole.
+template <class R, int32_t kChannels, int32_t kSections>
+void upsampleRows(const HalfbandStage& stage, HalfbandLanes& history, const float* in, float* out,
+                  int32_t frames) {
+    using Vector = typename R::Vector;
+    constexpr int32_t kLanes = kChannels * kLaneBands;
+    static_assert(kLanes % R::kWidth == 0, "vectors of the recursion cover whole rows");
+    for (int32_t lane = 0; lane < kLanes; lane += R::kWidth) {
+        Vector a[kSections];
+        Vector y1[kSections];
+        for (int32_t k = 0; k < kSections; ++k) {
+            a[k] = R::splat(stage.coefficient[k]);
+            y1[k] = R::load(&history.y[k][lane]);
+        }
+        Vector previous = R::load(&history.x[0][lane]);
+        for (int32_t n = 0; n < frames; ++n) {
+            const Vector input = R::load(in + n * kLanes + lane);
+            Vector path[2] = {input, input};
+            Vector before[2] = {previous, previous};
+            for (int32_t k = 0; k < kSections; ++k) {
+                Vector& value = path[k & 1];
+                const Vector y =
+                    R::sub(R::add(before[k & 1], R::mul(a[k], value)), R::mul(a[k], y1[k]));
+                before[k & 1] = y1[k];
+                y1[k] = y;
+                value = y;
+            }
+            previous = input;
+            R::store(out + 2 * n * kLanes + lane, path[0]);
+            R::store(out + (2 * n + 1) * kLanes + lane, path[1]);
+        }
+        for (int32_t k = 0; k < kSections; ++k) {
+            R::store(&history.x[k][lane], k < 2 ? previous : y1[k - 2]);
+            R::store(&history.y[k][lane], y1[k]);
+        }
+    }
+}
+
+template <class D, class F, class Q, class R, int32_t kChannels>
 constexpr LaneKernels makeLaneKernels() {
-    return {&filterLanes<D, kChannels>, &shapeRows<F, kChannels>, &sumRows<Q, kChannels>};
+    return {&filterLanes<D, kChannels>,
+            &shapeRows<F, kChannels>,
+            &sumRows<Q, kChannels>,
+            {&upsampleRows<R, kChannels, kStageSections[0]>,
+             &upsampleRows<R, kChannels, kStageSections[1]>,
+             &upsampleRows<R, kChannels, kStageSections[2]>,
+             &upsampleRows<R, kChannels, kStageSections[3]>}};
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "dsp/KernelSet.h"
+#include "dsp/Oversampling.h"
 
 namespace marrowfold {
 
@@ -15,6 +16,7 @@ inline constexpr int32_t kMaxLaneChannels = 2;
 inline constexpr int32_t kMaxLanes = kLaneBands * kMaxLaneChannels;
 inline constexpr int32_t kLaneSections = 2;
 inline constexpr int32_t kLaneHistory = 4;
+static_assert(kMaxLanes == kMaxHalfbandLanes, "a half-band history holds every lane");
 
 // One coefficient or history entry of every lane.
 struct alignas(64) LaneValues {
@@ -54,6 +56,10 @@ struct LaneKernels {
     // out[ch][n] = the sum of channel ch's bands in band order, or band soloBand alone when it
     // lies in 0..3.
     void (*sum)(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
+    // Half-band stage s up: frames rows at in become 2 frames rows at out, every lane as
+    // upsampleLane runs it; the stage must have kStageSections[s] sections.
+    void (*upsample[kMaxOversamplingStages])(const HalfbandStage& stage, HalfbandLanes& history,
+                                             const float* in, float* out, int32_t frames);
 };
 
 struct LaneKernelSet {

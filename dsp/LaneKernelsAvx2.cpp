@@ -7,8 +7,8 @@ namespace marrowfold {
 
 const LaneKernelSet& avx2LaneKernels() {
     static constexpr LaneKernelSet kSet = {
-        makeLaneKernels<Doubles256, Floats256, Quads128, 1>(),
-        makeLaneKernels<Doubles256, Floats256, Quads256, 2>(),
+        makeLaneKernels<Doubles256, Floats256, Quads128, Floats128, 1>(),
+        makeLaneKernels<Doubles256, Floats256, Quads256, Floats256, 2>(),
     };
     return kSet;
 }

@@ -6,8 +6,8 @@ namespace marrowfold {
 
 const LaneKernelSet& sse2LaneKernels() {
     static constexpr LaneKernelSet kSet = {
-        makeLaneKernels<Doubles128, Floats128, Quads128, 1>(),
-        makeLaneKernels<Doubles128, Floats128, Quads128, 2>(),
+        makeLaneKernels<Doubles128, Floats128, Quads128, Floats128, 1>(),
+        makeLaneKernels<Doubles128, Floats128, Quads128, Floats128, 2>(),
     };
     return kSet;
 }

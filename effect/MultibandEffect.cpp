@@ -7,6 +7,7 @@
 #include "core/HostEditor.h"
 #include "dsp/DspEngine.h"
 #include "effect/EditorNotifications.h"
+#include "effect/OversamplingRequest.h"
 #include "params/DistortionParameters.h"
 #include "params/ProgramStore.h"
 
@@ -102,6 +103,7 @@ void MultibandEffect::changeSampleRate(float rate) {
     activeInputs = countInputs();
     activeOutputs = countOutputs();
     if (model && createEngine(activeInputs, rate, activeOutputs) != nullptr) {
+        engine->requestOversampling(oversamplingFactor.load());
         assignLatency(engine->latency());
         engine->applyChanges(*model);
         engineReady = 1;
@@ -133,10 +135,34 @@ bool MultibandEffect::vendorName(char* text) {
     return true;
 }
 
-// The host reports mouse-wheel turns over the editor through this request.
+// The host sets the oversampling, and reports mouse-wheel turns over the editor, through this
+// request.
 int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void*, float opt) {
+    if (index == kOversamplingRequestIndex && value == kOversamplingRequestValue) {
+        return changeOversampling(opt);
+    }
     if (editor == nullptr || index != kWheelRequestIndex || value != kWheelRequestValue) return 0;
     return editor->wheelTurned(opt) == 1 ? 1 : 0;
+}
+
+int32_t MultibandEffect::changeOversampling(float factor) {
+    // A fraction or a number beyond int32's range is refused before it is converted.
+    if (!(factor >= 1.0f && factor <= static_cast<float>(kMaxOversamplingFactor)) ||
+        factor != std::floor(factor)) {
+        return 0;
+    }
+    if (engineReady == 0 || !engine->requestOversampling(static_cast<int32_t>(factor))) return 0;
+    oversamplingFactor = static_cast<int32_t>(factor);
+    publishLatency();
+    return 1;
+}
+
+// Hosts read the record's latency again when told that the inputs and outputs changed.
+void MultibandEffect::publishLatency() {
+    const int32_t latency = engine->latency();
+    if (latency == record.latency) return;
+    assignLatency(latency);
+    tellIoChanged();
 }
 
 }  // namespace marrowfold

@@ -66,8 +66,12 @@ class MultibandEffect : public HostEffectExt {
     int32_t outputChannels() const { return activeOutputs; }
     int32_t storedProgramSize() const { return programSize; }
 
+    int32_t oversampling() const { return oversamplingFactor.load(); }
+
   private:
     bool engineNeedsRebuild(int32_t frames) const;
+    int32_t changeOversampling(float factor);
+    void publishLatency();
     void runEngine(float** inputs, float** outputs, int32_t frames, OutputMode mode);
     bool buildProgramStore();
     void loadFactoryPrograms();
@@ -80,6 +84,8 @@ class MultibandEffect : public HostEffectExt {
     int32_t activeOutputs = 2;
     // Cleared before the engine is replaced and set once the new engine has its parameters.
     std::atomic<int16_t> engineReady{0};
+    // Lives outside the engine, so that a rebuilt engine keeps it, and outside the chunk.
+    std::atomic<int32_t> oversamplingFactor{1};
     EditorFactory editorFactory;
     EditorNotifications* editorEvents = nullptr;
     EditorRelay editorRelay;

@@ -9,4 +9,8 @@ namespace marrowfold {
 // but a whole number from 1 to the largest block a tool offers.
 int32_t parseBlockSize(const std::string& text);
 
+// The factor a tool's --oversampling option gives. Throws ToolError for anything but 1, 2, 4, 8
+// or 16.
+int32_t parseOversampling(const std::string& text);
+
 }  // namespace marrowfold

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "effect/OversamplingRequest.h"
 #include "host/ParameterProtocol.h"
 #include "host/ToolError.h"
 
@@ -78,6 +79,17 @@ void EffectSession::prepare(float sampleRate, int32_t blockSize) {
 
 void EffectSession::activate() {
     host.setActive(true);
+    framesToDrop = latency();
+}
+
+void EffectSession::setOversampling(int32_t factor) {
+    if (host.dispatch(ReqVendorSpecific, kOversamplingRequestIndex, kOversamplingRequestValue,
+                      nullptr, static_cast<float>(factor)) != 1)
+        throw ToolError("the module refused oversampling by " + std::to_string(factor));
+}
+
+int32_t EffectSession::latency() {
+    return host.record()->latency;
 }
 
 std::vector<ChunkProgram> EffectSession::programs() {
@@ -146,6 +158,25 @@ void EffectSession::process(const float* input, float* output, int32_t frames) {
         const size_t offset = static_cast<size_t>(done) * channelCount;
         processBlock(input + offset, output + offset, count);
     }
+}
+
+int32_t EffectSession::processAligned(const float* input, float* output, int32_t frames) {
+    process(input, output, frames);
+    const int32_t dropped = std::min(framesToDrop, frames);
+    framesToDrop -= dropped;
+    if (dropped == 0) return frames;
+    std::copy(output + static_cast<size_t>(dropped) * channelCount,
+              output + static_cast<size_t>(frames) * channelCount, output);
+    return frames - dropped;
+}
+
+std::vector<float> EffectSession::finishAligned() {
+    const auto samples = static_cast<size_t>(latency()) * channelCount;
+    const std::vector<float> silence(samples, 0.0f);
+    std::vector<float> tail(samples);
+    tail.resize(static_cast<size_t>(processAligned(silence.data(), tail.data(), latency())) *
+                channelCount);
+    return tail;
 }
 
 void EffectSession::processBlock(const float* input, float* output, int32_t frames) {

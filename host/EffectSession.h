@@ -41,6 +41,11 @@ class EffectSession {
     void selectPreset(int32_t index);
     void setParameter(const HostParameterWrite& write);
 
+    // Asks the module to shape at factor times the rate. Throws ToolError when it refuses.
+    void setOversampling(int32_t factor);
+    // The module's delay in frames, as its record reports it.
+    int32_t latency();
+
     // A program or bank chunk, told apart by its length. Throws ToolError when the module
     // refuses it.
     void restoreState(const std::vector<uint8_t>& chunk, const std::string& source);
@@ -49,6 +54,12 @@ class EffectSession {
     int32_t channels() const { return channelCount; }
     // Processes interleaved frames in blocks of at most the prepared size. Call `prepare` first.
     void process(const float* input, float* output, int32_t frames);
+    // The same, with the module's delay taken out: the first latency() output frames after
+    // activation are dropped, so fewer frames than given may come back; returns their count.
+    int32_t processAligned(const float* input, float* output, int32_t frames);
+    // Feeds the module latency() frames of silence and returns the output frames still owed,
+    // so that the aligned output ends up as long as the input.
+    std::vector<float> finishAligned();
 
   private:
     void checkParameterNames();
@@ -58,6 +69,7 @@ class EffectSession {
     PluginHost host;
     int32_t channelCount;
     int32_t blockFrames = 0;
+    int32_t framesToDrop = 0;
     std::vector<float> inputPlanes;
     std::vector<float> outputPlanes;
 };

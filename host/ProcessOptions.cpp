@@ -19,6 +19,8 @@ const std::map<std::string, Setter>& valueOptions() {
         {"--block",
          [](ProcessOptions& o, const std::string& v) { o.blockSize = parseBlockSize(v); }},
         {"--module", [](ProcessOptions& o, const std::string& v) { o.modulePath = v; }},
+        {"--oversampling",
+         [](ProcessOptions& o, const std::string& v) { o.oversampling = parseOversampling(v); }},
         {"--write-demo", [](ProcessOptions& o, const std::string& v) { o.demoOutput = v; }},
     };
     return kOptions;
@@ -64,6 +66,8 @@ std::string processUsage() {
            "  --program P   program by number from 0 or by name\n"
            "  --preset N    preset of that program, chosen as the editor's selector does\n"
            "  --block B     frames per process call (default 512)\n"
+           "  --oversampling N  shape at N times the rate: 1 (default), 2, 4, 8 or 16; the\n"
+           "                output stays aligned with the input and as long\n"
            "  --module PATH the module file (default: the one beside this tool, else the one\n"
            "                the package installs in ../lib/lv2)\n"
            "  --write-demo OUT  write the built-in demo input as raw float32 stereo\n";

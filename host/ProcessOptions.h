@@ -15,6 +15,7 @@ struct ProcessOptions {
     std::string demoOutput;
     std::string modulePath;  // empty: the module beside the executable
     int32_t blockSize = 512;
+    int32_t oversampling = 1;
     std::optional<std::string> program;
     std::optional<std::string> preset;
     bool help = false;

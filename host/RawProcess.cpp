@@ -49,9 +49,13 @@ void processRawFile(const ProcessOptions& options, const std::string& modulePath
     session.prepare(kRawSampleRate, options.blockSize);
     if (options.program) session.selectProgram(*options.program);
     if (options.preset) session.selectPreset(*options.preset);
+    if (options.oversampling != 1) session.setOversampling(options.oversampling);
     session.activate();
     std::vector<float> output(input.size());
-    session.process(input.data(), output.data(), static_cast<int32_t>(input.size() / kStereo));
+    const int32_t aligned = session.processAligned(input.data(), output.data(),
+                                                   static_cast<int32_t>(input.size() / kStereo));
+    const std::vector<float> tail = session.finishAligned();
+    std::copy(tail.begin(), tail.end(), output.begin() + static_cast<ptrdiff_t>(aligned) * kStereo);
     writeRawStereo(options.output, output);
 }
 

@@ -38,6 +38,8 @@ const std::map<std::string, ValueHandler>& valueOptions() {
         {"--state-out", [](RenderOptions& o, const std::string& v) { o.stateOut = v; }},
         {"--bank-out", [](RenderOptions& o, const std::string& v) { o.bankOut = v; }},
         {"--module", [](RenderOptions& o, const std::string& v) { o.modulePath = v; }},
+        {"--oversampling",
+         [](RenderOptions& o, const std::string& v) { o.oversampling = parseOversampling(v); }},
         {"--demo",
          [](RenderOptions& o, const std::string& v) {
              o.mode = RenderMode::Demo;
@@ -99,6 +101,8 @@ std::string renderUsage() {
         "\n"
         "  --block N          frames per process call (default 512)\n"
         "  --format F         float, pcm16 or pcm24 samples in OUT\n"
+        "  --oversampling N   shape at N times the rate: 1 (default), 2, 4, 8 or 16; the\n"
+        "                     output stays aligned with the input and as long\n"
         "  --program P        program by number (from 0) or name\n"
         "  --preset P         preset of that program by number (from 0) or name\n"
         "  --set NAME=VALUE   set a parameter in its own units (repeatable)\n"

@@ -20,6 +20,7 @@ struct RenderOptions {
     std::string demoFolder;
     std::string modulePath;  // empty: the module beside the executable
     int32_t blockSize = 512;
+    int32_t oversampling = 1;
     SampleFormat sampleFormat = SampleFormat::AsInput;
     std::optional<std::string> program;
     std::optional<std::string> preset;

@@ -142,15 +142,19 @@ RenderResult renderFile(const RenderRequest& request) {
         checkInterrupt();
         const auto frames = static_cast<int32_t>(reader.read(input.data(), request.blockSize));
         if (frames == 0) break;
-        session.process(input.data(), output.data(), frames);
-        writer.write(output.data(), frames);
+        const int32_t aligned = session.processAligned(input.data(), output.data(), frames);
+        writer.write(output.data(), aligned);
         if (request.envelopeBuckets > 0) {
             inputEnvelope.add(input.data(), frames, layout.channels);
-            outputEnvelope.add(output.data(), frames, layout.channels);
+            outputEnvelope.add(output.data(), aligned, layout.channels);
         }
         done += frames;
         progress.update(done);
     }
+    const std::vector<float> tail = session.finishAligned();
+    const auto tailFrames = static_cast<int32_t>(tail.size() / layout.channels);
+    writer.write(tail.data(), tailFrames);
+    if (request.envelopeBuckets > 0) outputEnvelope.add(tail.data(), tailFrames, layout.channels);
     progress.finish();
     writer.commit();
     result.wallSeconds =

@@ -38,6 +38,7 @@ void configureSession(EffectSession& session, const RenderOptions& options) {
     if (options.preset) session.selectPreset(*options.preset);
     for (const HostParameterWrite& write : options.settings)
         session.setParameter(write);
+    if (options.oversampling != 1) session.setOversampling(options.oversampling);
 }
 
 std::string modulePathFor(const RenderOptions& options) {

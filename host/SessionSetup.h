@@ -9,7 +9,8 @@ namespace marrowfold {
 
 // Applies the command line's choices to a prepared instance: the state file and the program
 // (a bank chunk before the program is chosen, a program chunk into the chosen program), then
-// the preset, then each --set in the order given. Throws ToolError for a bad choice or file.
+// the preset, then each --set in the order given, then the oversampling. Throws ToolError for
+// a bad choice or file.
 void configureSession(EffectSession& session, const RenderOptions& options);
 
 // The module the tool loads: the one named on the command line, else the one of the running

@@ -1,6 +1,8 @@
 // The effect's lifecycle: what initialisation builds, when the engine is rebuilt, how the two
 // process entry points differ, and what the editor object hears about.
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include "dsp/DspEngine.h"
 #include "effect/EditorNotifications.h"
 #include "effect/MultibandEffect.h"
+#include "effect/OversamplingRequest.h"
 #include "params/DistortionParameters.h"
 
 namespace marrowfold {
@@ -245,6 +248,59 @@ TEST_F(MultibandEffectTest, AccumulatingAddsToTheOutput) {
     EXPECT_GT(replaced, 0.0f);
     for (int32_t n = 0; n < 512; ++n)
         ASSERT_FLOAT_EQ(output[0][n], first[n] + 0.25f) << n;
+}
+
+// The factor request: taken factors move the record's latency and tell the host when it changed;
+// refused ones answer 0 and change nothing. The chunk does not carry the factor, and a rebuilt
+// engine keeps it.
+TEST_F(MultibandEffectTest, OversamplingRequestSetsTheFactorAndTheLatency) {
+    struct Row {
+        float factor;
+        intptr_t answer;
+        int32_t factorAfter;
+    };
+    const Row kRows[] = {{8.0f, 1, 8},  {8.0f, 1, 8},  {3.0f, 0, 8}, {2.5f, 0, 8},
+                         {32.0f, 0, 8}, {-4.0f, 0, 8}, {NAN, 0, 8},  {16.0f, 1, 16},
+                         {2.0f, 1, 2},  {1e30f, 0, 2}, {1.0f, 1, 1}, {4.0f, 1, 4}};
+    void* chunk = nullptr;
+    const int32_t bytes = effect.saveState(&chunk, false);
+    const std::vector<char> plainChunk(static_cast<char*>(chunk),
+                                       static_cast<char*>(chunk) + bytes);
+    int32_t latency = effect.effectRecord()->latency;
+    EXPECT_EQ(latency, 0);
+    for (const Row& row : kRows) {
+        SCOPED_TRACE("factor " + std::to_string(row.factor));
+        RecordingHost::reset();
+        EXPECT_EQ(effect.vendorSpecific(kOversamplingRequestIndex, kOversamplingRequestValue,
+                                        nullptr, row.factor),
+                  row.answer);
+        EXPECT_EQ(effect.oversampling(), row.factorAfter);
+        const int32_t expected = oversamplingLatency(row.factorAfter);
+        EXPECT_EQ(effect.effectRecord()->latency, expected);
+        size_t told = 0;
+        for (const auto& call : RecordingHost::calls)
+            told += call.opcode == HostIoChanged;
+        EXPECT_EQ(told, expected != latency ? 1u : 0u);
+        latency = expected;
+    }
+    EXPECT_EQ(effect.vendorSpecific(kOversamplingRequestIndex, fourCharCode("Whee"), nullptr, 2.0f),
+              0);
+    EXPECT_EQ(effect.oversampling(), 4);
+    chunk = nullptr;
+    ASSERT_EQ(effect.saveState(&chunk, false), bytes);
+    EXPECT_EQ(std::memcmp(chunk, plainChunk.data(), plainChunk.size()), 0);
+
+    effect.changeBlockSize(1024);
+    EXPECT_EQ(effect.processingEngine()->oversampling(), 4);
+    EXPECT_EQ(effect.effectRecord()->latency, oversamplingLatency(4));
+
+    effect.failEngine = true;
+    effect.changeBlockSize(512);
+    EXPECT_EQ(
+        effect.vendorSpecific(kOversamplingRequestIndex, kOversamplingRequestValue, nullptr, 8.0f),
+        0)
+        << "no engine yet";
+    EXPECT_EQ(effect.oversampling(), 4);
 }
 
 }  // namespace

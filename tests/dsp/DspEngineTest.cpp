@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "dsp/DspEngine.h"
@@ -166,9 +167,14 @@ TEST(DspEngineTest, AccumulatingModeReplacesTheInputsAndAddsToTheOutputs) {
     }
 }
 
-TEST(DspEngineTest, BrokenInputIsForgottenAndTheSoundReturns) {
+// The engine forgets broken input and plays the clean signal again a second later.
+void expectBrokenInputForgotten(int32_t factor, KernelSet set) {
     DspEngine broken(kBlock, 2, kRate, 2);
     DspEngine clean(kBlock, 2, kRate, 2);
+    for (DspEngine* engine : {&broken, &clean}) {
+        engine->useKernelSet(set);
+        engine->requestOversampling(factor);
+    }
     StereoBlock in, cleanIn, out, cleanOut;
     const int32_t secondAfterBurst = 20 + static_cast<int32_t>(kRate / kBlock) + 1;
     for (int32_t block = 0; block <= secondAfterBurst; ++block) {
@@ -193,6 +199,16 @@ TEST(DspEngineTest, BrokenInputIsForgottenAndTheSoundReturns) {
     for (int32_t ch = 0; ch < 2; ++ch) {
         for (int32_t n = 0; n < kBlock; ++n) {
             ASSERT_NEAR(out.channel[ch][n], cleanOut.channel[ch][n], 1e-4) << ch << " " << n;
+        }
+    }
+}
+
+// At every oversampling factor, on the lane kernels and on the reference kernels.
+TEST(DspEngineTest, BrokenInputIsForgottenAndTheSoundReturns) {
+    for (const int32_t factor : {1, 2, 16}) {
+        for (const KernelSet set : {fastestKernelSet(), KernelSet::Reference}) {
+            SCOPED_TRACE("factor " + std::to_string(factor) + ", " + kernelSetName(set));
+            expectBrokenInputForgotten(factor, set);
         }
     }
 }

@@ -67,8 +67,11 @@ struct CallBuffers {
 
 class Session {
   public:
-    Session(KernelSet set, int32_t channels, int32_t blockSize, double rate, uint32_t seed)
-        : channels_(channels),
+    // A factor above 1 starts both twins oversampled and lets the script change the factor too.
+    Session(KernelSet set, int32_t channels, int32_t blockSize, double rate, uint32_t seed,
+            int32_t factor = 1)
+        : oversampled_(factor > 1),
+          channels_(channels),
           blockSize_(blockSize),
           random_(seed),
           reference_(blockSize, channels, rate),
@@ -76,6 +79,8 @@ class Session {
         EXPECT_TRUE(reference_.engine.useKernelSet(KernelSet::Reference));
         EXPECT_TRUE(lanes_.engine.useKernelSet(set));
         EXPECT_EQ(lanes_.engine.kernelSet(), set);
+        EXPECT_TRUE(reference_.engine.requestOversampling(factor));
+        EXPECT_TRUE(lanes_.engine.requestOversampling(factor));
     }
 
     // Runs the session until both twins have processed frames samples; stops at the first
@@ -121,7 +126,7 @@ class Session {
     }
 
     void changeSomething() {
-        switch (integer(0, 5)) {
+        switch (integer(0, oversampled_ ? 6 : 5)) {
             case 0: {
                 const int32_t band = integer(ParamBand1, ParamBand4);
                 const float level = uniform(-12.0f, 12.0f);
@@ -143,6 +148,12 @@ class Session {
             case 3: {
                 const float solo = static_cast<float>(integer(-2, 5));
                 onBoth([&](DistortionParameters& m) { m.setValue(ParamSolo, solo); });
+                break;
+            }
+            case 6: {
+                const int32_t factor = 1 << integer(0, kMaxOversamplingStages);
+                EXPECT_TRUE(reference_.engine.requestOversampling(factor));
+                EXPECT_TRUE(lanes_.engine.requestOversampling(factor));
                 break;
             }
             default:
@@ -252,6 +263,7 @@ class Session {
         }
     }
 
+    bool oversampled_;
     int32_t channels_;
     int32_t blockSize_;
     std::mt19937 random_;
@@ -282,6 +294,25 @@ TEST_P(LaneKernelsTest, SessionsMatchTheReferenceBitForBit) {
         }
     }
     EXPECT_GT(clips, 0) << "the sessions never clipped";
+}
+
+// Oversampled, the lanes also run the half-band stages up; every factor starts a set of
+// sessions, which then move between the factors.
+TEST_P(LaneKernelsTest, OversampledSessionsMatchTheReferenceBitForBit) {
+    constexpr int64_t kOversampledFrames = 12000;
+    uint32_t seed = 500;
+    for (int32_t stages = 1; stages <= kMaxOversamplingStages; ++stages) {
+        for (const int32_t channels : {1, 2}) {
+            for (const int32_t blockSize : {1, 7, 64, 65, 512, 777}) {
+                SCOPED_TRACE("factor " + std::to_string(1 << stages) + ", " +
+                             std::to_string(channels) + " channel(s), block size " +
+                             std::to_string(blockSize));
+                Session(GetParam(), channels, blockSize, 48000.0, seed++, 1 << stages)
+                    .run(kOversampledFrames);
+                if (HasFailure()) return;
+            }
+        }
+    }
 }
 
 // A host may run its audio thread with denormals flushed; both kernels then see the same modes

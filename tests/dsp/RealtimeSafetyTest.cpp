@@ -103,11 +103,15 @@ class Workload {
 
     bool available() const { return available_; }
 
-    // Every sixteenth block a change arrives; the model is written outside the measurement, as
-    // the user-interface thread would, and taken inside it.
+    // Every sixteenth block a change arrives, and the oversampling factor moves on; the model
+    // and the factor are written outside the measurement, as the user-interface thread would,
+    // and taken inside it.
     void run(const std::atomic<bool>* measure) {
         for (int32_t block = 0; block < kBlocks; ++block) {
-            if (block % 16 == 0) change(block / 16);
+            if (block % 16 == 0) {
+                change(block / 16);
+                engine_.requestOversampling(1 << (block / 16 % (kMaxOversamplingStages + 1)));
+            }
             fill(block);
             if (measure != nullptr) counting.store(true);
             engine_.applyChanges(model_);

@@ -2,12 +2,14 @@
 // blocks, close it and release the module (which stays mapped after its first load, so its own
 // static state lives on between rounds); then the same with the editor object's notifications
 // in between. The heap must end where it was after the first few rounds, so a leak of even a
-// few bytes per instance shows (the leak sanitizer covers what is unreachable at exit).
+// few bytes per instance shows (the leak sanitizer covers what is unreachable at exit). Also a
+// thousand oversampling factor changes of one instance between its blocks.
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/HostEditor.h"
+#include "effect/OversamplingRequest.h"
 #include "tests/common/HeapAccounting.h"
 #include "tests/integration/ModuleFixture.h"
 
@@ -94,6 +96,27 @@ TEST(Lifecycle, ThousandInstancesWithEditorNotificationsLeaveTheHeapAsItWas) {
     }
     testing::expectHeapToSettle([&bank](int32_t round) { createNotifyAndClose(round, bank); },
                                 kWarmUpRounds, kRounds, kAllowedGrowth);
+}
+
+TEST(Lifecycle, ThousandFactorChangesLeaveTheHeapAsItWas) {
+    ASSERT_TRUE(builtModule().isOpen()) << builtModule().error();
+    PluginHost host;
+    ASSERT_TRUE(host.create(builtModule()));
+    host.setSampleRate(44100.0f);
+    host.setBlockSize(kBlockSize);
+    host.setActive(true);
+    constexpr int32_t kFactorSteps = 5;  // 1, 2, 4, 8, 16
+    testing::expectHeapToSettle(
+        [&host](int32_t round) {
+            const float factor = static_cast<float>(1 << (round % kFactorSteps));
+            EXPECT_EQ(host.dispatch(ReqVendorSpecific, kOversamplingRequestIndex,
+                                    kOversamplingRequestValue, nullptr, factor),
+                      1);
+            runBlocks(host, 1);
+            // The host's own record of the module's calls (the latency news) would grow.
+            host.clearCalls();
+        },
+        kWarmUpRounds, kRounds, kAllowedGrowth);
 }
 
 }  // namespace

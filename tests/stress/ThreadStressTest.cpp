@@ -1,8 +1,9 @@
 // One plug-in instance driven by three threads at once, as a host drives it: the audio thread
 // processes blocks without pause, a host thread writes parameters, switches programs and saves
 // and restores chunks, and a user-interface thread runs the editor's idle and the editor-side
-// requests and writes. Nothing may crash, every sample must stay finite and within the loudest
-// setting's reach, and the state left behind must save and restore to the same chunk.
+// requests and writes, and changes the oversampling factor. Nothing may crash, every sample must
+// stay finite and within the loudest setting's reach (and the resampling's ringing), and the state
+// left behind must save and restore to the same chunk.
 #include <atomic>
 #include <cmath>
 #include <random>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "core/HostEditor.h"
+#include "dsp/Oversampling.h"
+#include "effect/OversamplingRequest.h"
 #include "params/ChunkLayout.h"
 #include "tests/integration/ModuleFixture.h"
 #include "tests/stress/StressSupport.h"
@@ -49,7 +52,10 @@ void checkBlock(const StereoBuffers& buffers, int32_t frames, SharedCounters& sh
     for (const std::vector<float>* channel : {&buffers.outLeft, &buffers.outRight}) {
         for (int32_t n = 0; n < frames; ++n) {
             const float sample = (*channel)[n];
-            if (std::isfinite(sample) && std::fabs(sample) <= kLoudestOutput) continue;
+            if (std::isfinite(sample) &&
+                std::fabs(sample) <= kLoudestOutput * testing::kResamplingPeakGain) {
+                continue;
+            }
             if (shared.badSamples.fetch_add(1) == 0) shared.firstBadSample = sample;
         }
     }
@@ -117,7 +123,7 @@ void driveEditor(PluginHost& host, SharedCounters& shared) {
     std::mt19937 random(3);
     while (!shared.stop) {
         host.dispatch(ReqEditorIdle);
-        switch (random() % 6) {
+        switch (random() % 7) {
             case 0: {
                 EditorRect* rect = nullptr;
                 host.dispatch(ReqEditorRect, 0, 0, &rect);
@@ -137,6 +143,11 @@ void driveEditor(PluginHost& host, SharedCounters& shared) {
                 break;
             case 4:
                 host.setParameter(kSoloParameter, static_cast<float>(random() % 5) - 1.0f);
+                break;
+            case 5:
+                host.dispatch(ReqVendorSpecific, kOversamplingRequestIndex,
+                              kOversamplingRequestValue, nullptr,
+                              static_cast<float>(random() % (kMaxOversamplingFactor + 2)));
                 break;
             default:
                 std::this_thread::yield();

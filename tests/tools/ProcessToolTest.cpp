@@ -49,6 +49,26 @@ TEST(ProcessTool, GivesTheRenderToolsSamplesForTheSameChoices) {
     EXPECT_NE(processed, demo) << "the preset changed nothing";
 }
 
+// Both tools take the oversampling delay out the same way, so they still agree sample for sample.
+TEST(ProcessTool, OversampledGivesTheRenderToolsAlignedSamples) {
+    const TemporaryFolder folder;
+    ASSERT_EQ(runProcess({"--write-demo", folder.file("demo.raw")}).exitCode, 0);
+    const std::vector<float> demo = readRawStereo(folder.file("demo.raw"));
+    writeAudio(folder.file("demo.wav"),
+               {2, static_cast<int32_t>(kRawSampleRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT, demo});
+    ASSERT_EQ(runTool({folder.file("demo.wav"), folder.file("render.wav"), "--oversampling", "8",
+                       "--block", "100"})
+                  .exitCode,
+              0);
+    const ToolRun run =
+        runProcess({folder.file("demo.raw"), folder.file("process.raw"), "--oversampling", "8"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const std::vector<float> processed = readRawStereo(folder.file("process.raw"));
+    EXPECT_EQ(processed.size(), demo.size());
+    EXPECT_EQ(processed, readAudio(folder.file("render.wav")).samples);
+    EXPECT_NE(runProcess({"--help"}).output.find("--oversampling N"), std::string::npos);
+}
+
 TEST(ProcessTool, RefusesBadCommandLinesAndFilesWithoutWriting) {
     const TemporaryFolder folder;
     const std::string good = folder.file("good.raw");
@@ -65,6 +85,8 @@ TEST(ProcessTool, RefusesBadCommandLinesAndFilesWithoutWriting) {
         {folder.file(""), out},
         {good, out, "--block", "0"},
         {good, out, "--block", "12x"},
+        {good, out, "--oversampling", "3"},
+        {good, out, "--oversampling", "0"},
         {good, out, "--program", "Nonesuch"},
         {good, out, "--preset", "64"},
         {good, out, "--module", folder.file("missing.so")},

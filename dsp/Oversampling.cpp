@@ -1,0 +1,119 @@
+#include "dsp/Oversampling.h"
+
+#include <cmath>
+#include <vector>
+
+#include "dsp/HalfbandDesign.h"
+
+namespace marrowfold {
+
+namespace {
+
+constexpr float kHalf = 0.5f;
+constexpr float kRunawayLevel = 1e10f;
+
+// Stage s keeps the base band [0, kOversamplingPassBand] (in base-rate units) clear at its rate
+// of 2^(s+1) times the base rate: its pass band ends there, a quarter of its rate minus the
+// transition.
+double stageTransition(int32_t stage) {
+    return 0.25 - kOversamplingPassBand / static_cast<double>(2 << stage);
+}
+
+std::vector<double> stageCoefficients(int32_t stage) {
+    return designHalfband(kStageSections[stage], stageTransition(stage));
+}
+
+// One all-pass section at its lower rate.
+inline float allpassStep(float a, float x, float& x1, float& y1) {
+    const float y = (x1 + a * x) - a * y1;
+    x1 = x;
+    y1 = y;
+    return y;
+}
+
+// Runs the path of one input through sections path, path + 2, ... of lane.
+inline float runPath(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane, int32_t path,
+                     float value) {
+    for (int32_t k = path; k < stage.sections; k += 2)
+        value = allpassStep(stage.coefficient[k], value, history.x[k][lane], history.y[k][lane]);
+    return value;
+}
+
+}  // namespace
+
+bool validOversamplingFactor(int32_t factor) {
+    return factor >= 1 && factor <= kMaxOversamplingFactor && (factor & (factor - 1)) == 0;
+}
+
+int32_t oversamplingStages(int32_t factor) {
+    int32_t stages = 0;
+    while ((1 << stages) < factor)
+        ++stages;
+    return stages;
+}
+
+const std::array<HalfbandStage, kMaxOversamplingStages>& halfbandStages() {
+    static const std::array<HalfbandStage, kMaxOversamplingStages> stages = [] {
+        std::array<HalfbandStage, kMaxOversamplingStages> result{};
+        for (int32_t s = 0; s < kMaxOversamplingStages; ++s) {
+            const std::vector<double> coefficients = stageCoefficients(s);
+            result[s].sections = kStageSections[s];
+            for (int32_t k = 0; k < kStageSections[s]; ++k)
+                result[s].coefficient[k] = static_cast<float>(coefficients[k]);
+        }
+        return result;
+    }();
+    return stages;
+}
+
+double oversamplingDelay(int32_t factor) {
+    // Up, stage s delays by its filter's delay D at its higher rate; down by D - 1, since the
+    // down path reads the odd input with path 0 (one sample ahead of the filter's own form).
+    double delay = 0.0;
+    for (int32_t s = 0; s < oversamplingStages(factor); ++s) {
+        const double filterDelay = halfbandDelayAtDc(stageCoefficients(s));
+        delay += (2.0 * filterDelay - 1.0) / static_cast<double>(2 << s);
+    }
+    return delay;
+}
+
+int32_t oversamplingLatency(int32_t factor) {
+    return static_cast<int32_t>(std::ceil(oversamplingDelay(factor)));
+}
+
+int32_t oversamplingPadding(int32_t factor) {
+    const double missing = oversamplingLatency(factor) - oversamplingDelay(factor);
+    return static_cast<int32_t>(std::lround(missing * factor));
+}
+
+void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lanes) {
+    for (int32_t lane = 0; lane < lanes; ++lane) {
+        bool sane = true;
+        for (int32_t k = 0; k < sections; ++k) {
+            sane = sane && std::fabs(history.x[k][lane]) <= kRunawayLevel &&
+                   std::fabs(history.y[k][lane]) <= kRunawayLevel;
+        }
+        if (sane) continue;
+        for (int32_t k = 0; k < sections; ++k)
+            history.x[k][lane] = history.y[k][lane] = 0.0f;
+    }
+}
+
+void upsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane, const float* in,
+                  float* out, int32_t frames) {
+    for (int32_t n = 0; n < frames; ++n) {
+        out[2 * n] = runPath(stage, history, lane, 0, in[n]);
+        out[2 * n + 1] = runPath(stage, history, lane, 1, in[n]);
+    }
+}
+
+void downsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
+                    const float* in, float* out, int32_t frames) {
+    for (int32_t n = 0; n < frames; ++n) {
+        const float odd = runPath(stage, history, lane, 0, in[2 * n + 1]);
+        const float even = runPath(stage, history, lane, 1, in[2 * n]);
+        out[n] = kHalf * (odd + even);
+    }
+}
+
+}  // namespace marrowfold

@@ -1,0 +1,198 @@
+// Oversampled shaping: the half-band stages as they run (pass band, stop band), the engine's
+// latency against its factor-1 output, the alias energy at a few factors, refused factors, and
+// the clip indicator.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <vector>
+
+#include "dsp/AliasMeter.h"
+#include "dsp/DspEngine.h"
+#include "dsp/Oversampling.h"
+#include "params/DistortionParameters.h"
+#include "params/ParameterIndex.h"
+#include "tests/dsp/DspTestSupport.h"
+
+namespace marrowfold {
+namespace {
+
+using test::kPi;
+
+constexpr double kRate = 44100.0;
+constexpr int32_t kBlock = 256;
+
+// |response| in dB of a stage's up path at frequency (a fraction of its higher rate), from the
+// impulse response the float kernel produces.
+double upResponseDb(int32_t stage, double frequency) {
+    constexpr int32_t kInputs = 2048;
+    std::vector<float> impulse(kInputs, 0.0f);
+    impulse[0] = 1.0f;
+    std::vector<float> response(2 * kInputs);
+    HalfbandLanes history{};
+    upsampleLane(halfbandStages()[stage], history, 0, impulse.data(), response.data(), kInputs);
+    std::complex<double> sum = 0.0;
+    for (size_t n = 0; n < response.size(); ++n)
+        sum += static_cast<double>(response[n]) * std::polar(1.0, -2.0 * kPi * frequency * n);
+    // Zero-stuffing halves the gain the filter restores; the up path's pass band is at 1.
+    return 20.0 * std::log10(std::abs(sum) / 2.0);
+}
+
+TEST(OversamplingTest, EveryStageIsFlatInItsPassBandAndStopsItsImages) {
+    struct Row {
+        int32_t stage;
+        double stopDb;  // at least this much attenuation from the image of the pass band on
+    };
+    constexpr Row kRows[] = {{0, 105.0}, {1, 80.0}, {2, 74.0}, {3, 58.0}};
+    constexpr int32_t kProbes = 200;
+    for (const Row& row : kRows) {
+        SCOPED_TRACE("stage " + std::to_string(row.stage));
+        const double passEdge = kOversamplingPassBand / static_cast<double>(2 << row.stage);
+        double passWorst = 0.0;
+        double stopWorst = -400.0;
+        for (int32_t i = 0; i <= kProbes; ++i) {
+            const double pass = upResponseDb(row.stage, passEdge * i / kProbes);
+            passWorst = std::max(passWorst, std::fabs(pass));
+            const double stop = 0.5 - passEdge + passEdge * i / kProbes;
+            stopWorst = std::max(stopWorst, upResponseDb(row.stage, stop));
+        }
+        EXPECT_LT(passWorst, 0.001);
+        EXPECT_LT(stopWorst, -row.stopDb);
+    }
+}
+
+// The absolute sum of the whole down-sampling chain's impulse response bounds how far its output
+// can ring past its input's peak; the stress tests allow for 4.5 times the loudest output.
+TEST(OversamplingTest, DownSamplingRingsBoundedly) {
+    constexpr double kPeakGain = 4.5;
+    constexpr int32_t kOutputs = 2048;
+    constexpr int32_t kImpulseAt = 64;
+    for (int32_t stages = 1; stages <= kMaxOversamplingStages; ++stages) {
+        const int32_t factor = 1 << stages;
+        double sum = 0.0;
+        // An impulse at every phase of the oversampled period meets every tap once.
+        for (int32_t phase = 0; phase < factor; ++phase) {
+            std::vector<float> signal(static_cast<size_t>(kOutputs * factor), 0.0f);
+            signal[kImpulseAt * factor + phase] = 1.0f;
+            for (int32_t s = stages - 1; s >= 0; --s) {
+                HalfbandLanes history{};
+                std::vector<float> down(signal.size() / 2);
+                downsampleLane(halfbandStages()[s], history, 0, signal.data(), down.data(),
+                               static_cast<int32_t>(down.size()));
+                signal.swap(down);
+            }
+            for (const float value : signal)
+                sum += std::fabs(value);
+        }
+        EXPECT_GT(sum, 1.0) << factor;
+        EXPECT_LT(sum, kPeakGain) << factor;
+    }
+}
+
+// Runs a quiet two-tone signal through an engine at factor and returns its output.
+std::vector<float> quietRender(int32_t factor, int32_t frames) {
+    DistortionParameters model;
+    DspEngine engine(kBlock, 1, kRate, 0);
+    EXPECT_TRUE(engine.requestOversampling(factor));
+    engine.applyChanges(model);
+    std::vector<float> signal(static_cast<size_t>(frames));
+    for (int32_t n = 0; n < frames; ++n) {
+        const double t = n / kRate;
+        signal[n] = static_cast<float>(0.01 * std::sin(2.0 * kPi * 440.0 * t) +
+                                       0.01 * std::sin(2.0 * kPi * 3100.0 * t));
+    }
+    for (int32_t done = 0; done < frames; done += kBlock) {
+        float* block = signal.data() + done;
+        engine.process(&block, &block, std::min(kBlock, frames - done), OutputMode::Replace);
+    }
+    return signal;
+}
+
+// Where the curve is nearly linear, the oversampled output is the factor-1 output delayed by the
+// reported latency, up to the resampling's small phase error.
+TEST(OversamplingTest, OutputIsTheFactorOneOutputDelayedByTheLatency) {
+    constexpr int32_t kFrames = 8192;
+    constexpr int32_t kSkip = 2048;
+    const std::vector<float> plain = quietRender(1, kFrames);
+    for (int32_t stages = 1; stages <= kMaxOversamplingStages; ++stages) {
+        const int32_t factor = 1 << stages;
+        SCOPED_TRACE("factor " + std::to_string(factor));
+        DspEngine probe(kBlock, 1, kRate, 0);
+        probe.requestOversampling(factor);
+        const int32_t latency = probe.latency();
+        EXPECT_GT(latency, 0);
+        const std::vector<float> oversampled = quietRender(factor, kFrames);
+        double error = 0.0;
+        double energy = 0.0;
+        for (int32_t n = kSkip; n < kFrames; ++n) {
+            const double difference = oversampled[n] - plain[n - latency];
+            error += difference * difference;
+            energy += static_cast<double>(plain[n - latency]) * plain[n - latency];
+        }
+        EXPECT_LT(10.0 * std::log10(error / energy), -30.0);
+    }
+}
+
+TEST(OversamplingTest, AliasEnergyFallsWithTheFactor) {
+    struct Row {
+        AliasCase measured;
+        double lowestDb;
+        double highestDb;
+    };
+    constexpr int32_t kWarm = 1;
+    constexpr int32_t kHard = 4;
+    constexpr Row kRows[] = {
+        {{kHard, 5000.0, 0.0f, 1}, -18.0, -13.0},  {{kHard, 5000.0, 0.0f, 4}, -39.0, -32.0},
+        {{kHard, 5000.0, 0.0f, 16}, -75.0, -65.0}, {{kWarm, 5000.0, 0.0f, 16}, -200.0, -80.0},
+        {{kHard, 1000.0, 12.0f, 8}, -70.0, -50.0},
+    };
+    for (const Row& row : kRows) {
+        SCOPED_TRACE("shape " + std::to_string(row.measured.shape) + ", factor " +
+                     std::to_string(row.measured.factor));
+        const double alias = aliasDecibels(row.measured, fastestKernelSet());
+        EXPECT_GT(alias, row.lowestDb);
+        EXPECT_LT(alias, row.highestDb);
+    }
+}
+
+TEST(OversamplingTest, OnlyPowersOfTwoUpToSixteenAreTaken) {
+    DspEngine engine(kBlock, 2, kRate, 0);
+    EXPECT_EQ(engine.latency(), 0);
+    ASSERT_TRUE(engine.requestOversampling(8));
+    const int32_t latency = engine.latency();
+    for (const int32_t refused : {0, -2, 3, 6, 32, 1 << 30}) {
+        EXPECT_FALSE(engine.requestOversampling(refused)) << refused;
+        EXPECT_EQ(engine.oversampling(), 8);
+        EXPECT_EQ(engine.latency(), latency);
+    }
+    ASSERT_TRUE(engine.requestOversampling(1));
+    EXPECT_EQ(engine.latency(), 0);
+}
+
+// The indicator still means that a driven sample went beyond the curve: never for a quiet tone,
+// always for a loud one, at every factor.
+TEST(OversamplingTest, ClipIndicatorKeepsItsMeaning) {
+    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+        for (const float amplitude : {0.05f, 1.0f}) {
+            DistortionParameters model;
+            DspEngine engine(kBlock, 1, kRate, 0);
+            engine.requestOversampling(1 << stages);
+            model.setValue(ParamIn, 12.0f);
+            engine.applyChanges(model);
+            std::vector<float> block(kBlock);
+            for (int32_t call = 0; call < 8; ++call) {
+                for (int32_t n = 0; n < kBlock; ++n)
+                    block[n] = amplitude * static_cast<float>(std::sin(0.2 * (call * kBlock + n)));
+                float* data = block.data();
+                engine.process(&data, &data, kBlock, OutputMode::Replace);
+            }
+            engine.publishClip(model);
+            EXPECT_EQ(model.getValue(ParamClip), amplitude > 0.5f ? 1.0f : 0.0f)
+                << "factor " << (1 << stages) << ", amplitude " << amplitude;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace marrowfold
