@@ -3,9 +3,16 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/EffectRecord.h"
+
 namespace marrowfold {
 
 class HostEffectExt;
+
+// The vendor-specific request by which a host tells the editor its scale factor: this index and
+// value, with the factor as the request's float.
+inline constexpr int32_t kScaleRequestIndex = fourCharCode("xpMS");
+inline constexpr int32_t kScaleRequestValue = fourCharCode("Scal");
 
 // The editor rectangle in the layout the host reads.
 struct EditorRect {
@@ -40,6 +47,9 @@ class HostEditor {
     virtual int32_t keyReleased(KeyRecord* key);
     virtual int32_t chooseKnobMode(int32_t mode);
     virtual int32_t wheelTurned(float distance);
+    // The host's scale factor for the editor (device pixels per logical pixel); answers 1 when
+    // the editor takes it.
+    virtual int32_t hostScaleFactor(float factor);
 
   protected:
     HostEffectExt* effect;

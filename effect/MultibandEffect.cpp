@@ -133,10 +133,15 @@ bool MultibandEffect::vendorName(char* text) {
     return true;
 }
 
-// The host reports mouse-wheel turns over the editor through this request.
+// The host reports mouse-wheel turns over the editor, and the scale factor of its own user
+// interface, through these requests.
 int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void*, float opt) {
-    if (editor == nullptr || index != kWheelRequestIndex || value != kWheelRequestValue) return 0;
-    return editor->wheelTurned(opt) == 1 ? 1 : 0;
+    if (editor == nullptr) return 0;
+    if (index == kWheelRequestIndex && value == kWheelRequestValue)
+        return editor->wheelTurned(opt) == 1 ? 1 : 0;
+    if (index == kScaleRequestIndex && value == kScaleRequestValue)
+        return editor->hostScaleFactor(opt) == 1 ? 1 : 0;
+    return 0;
 }
 
 }  // namespace marrowfold
