@@ -1,0 +1,171 @@
+// The editor at a scale factor: the host hears device pixels, the window is drawn at the larger
+// size rather than stretched, and the views keep working in logical pixels.
+
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/EffectRecord.h"
+#include "gui/Knob.h"
+#include "gui/Slider.h"
+#include "tests/editor/EditorFixture.h"
+
+namespace marrowfold::testing {
+namespace {
+
+constexpr Point kEditButton{330, 195};
+
+struct ScaleCase {
+    float factor;
+    const char* name;
+    int32_t compactWidth;
+    int32_t expandedWidth;
+    int32_t height;
+};
+
+// Sizes worked out by hand: a fractional device size is rounded up so nothing is cut off.
+constexpr ScaleCase kScaleCases[] = {
+    {1.0f, "1", 364, 728, 213},
+    {1.5f, "1.5", 546, 1092, 320},
+    {2.0f, "2", 728, 1456, 426},
+    {3.0f, "3", 1092, 2184, 639},
+};
+
+class ScaledEditorTest : public EditorTest {
+  protected:
+    void offerScale(float factor) {
+        ASSERT_EQ(effect->vendorSpecific(kScaleRequestIndex, kScaleRequestValue, nullptr, factor),
+                  1);
+    }
+    std::pair<int32_t, int32_t> rectAnswer() {
+        EditorRect* rect = nullptr;
+        editor->getBounds(&rect);
+        return {rect->right - rect->left, rect->bottom - rect->top};
+    }
+    std::pair<int32_t, int32_t> deviceSize() {
+        return {cairo_image_surface_get_width(surface()),
+                cairo_image_surface_get_height(surface())};
+    }
+    std::pair<int32_t, int32_t> lastResize() {
+        for (auto it = events().rbegin(); it != events().rend(); ++it) {
+            if (it->opcode == kResizeOpcode) return {it->index, static_cast<int32_t>(it->value)};
+        }
+        return {0, 0};
+    }
+    // Keeps a picture of the window in the test's working folder, for a person to look at.
+    void keepScreenshot(const std::string& name) {
+        editor->redrawFrame();
+        cairo_surface_write_to_png(surface(), ("scaled-editor-" + name + ".png").c_str());
+    }
+};
+
+TEST_F(ScaledEditorTest, RectangleWindowAndResizeAgreeAtEachFactor) {
+    for (const ScaleCase& scale : kScaleCases) {
+        SCOPED_TRACE(scale.name);
+        offerScale(scale.factor);
+        open();
+        using Size = std::pair<int32_t, int32_t>;
+        EXPECT_EQ(rectAnswer(), Size(scale.compactWidth, scale.height));
+        EXPECT_EQ(deviceSize(), Size(scale.compactWidth, scale.height));
+        EXPECT_EQ(windowWidth(), 364) << "the frame keeps its logical size";
+        keepScreenshot(std::string(scale.name) + "x-compact");
+        click(kEditButton);
+        EXPECT_EQ(lastResize(), Size(scale.expandedWidth, scale.height));
+        EXPECT_EQ(deviceSize(), Size(scale.expandedWidth, scale.height));
+        keepScreenshot(std::string(scale.name) + "x-expanded");
+        click(kEditButton);
+        EXPECT_EQ(lastResize(), Size(scale.compactWidth, scale.height));
+        close();
+    }
+}
+
+TEST_F(ScaledEditorTest, FactorsOutsideTheRangeAreRefusedAndTheDesktopsIsTakenWithoutOne) {
+    for (const float refused : {0.5f, 4.5f, NAN, INFINITY}) {
+        EXPECT_EQ(effect->vendorSpecific(kScaleRequestIndex, kScaleRequestValue, nullptr, refused),
+                  0);
+    }
+    // Before the window opens the editor answers its expanded size.
+    headless().setDesktopScaleFactor(2.0);
+    EXPECT_EQ(rectAnswer(), std::make_pair(1456, 426));
+    offerScale(1.5f);
+    EXPECT_EQ(rectAnswer(), std::make_pair(1092, 320)) << "the host's factor comes first";
+}
+
+// The 2x window reduced by 2 (each 2 x 2 block averaged) against the 1x window: the same
+// picture, apart from antialiased text edges.
+TEST_F(ScaledEditorTest, TheTwiceDrawnPanelReducedByTwoMatchesThePanelAtOne) {
+    open();
+    click(kEditButton);
+    editor->redrawFrame();
+    cairo_surface_t* single = cairo_surface_map_to_image(surface(), nullptr);
+    cairo_surface_t* reference = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 728, 213);
+    cairo_t* copy = cairo_create(reference);
+    cairo_set_source_surface(copy, single, 0, 0);
+    cairo_paint(copy);
+    cairo_destroy(copy);
+    cairo_surface_unmap_image(surface(), single);
+    close();
+
+    offerScale(2.0f);
+    open();
+    click(kEditButton);
+    editor->redrawFrame();
+    constexpr int kFarOff = 64;
+    int64_t totalDifference = 0;
+    int farOff = 0;
+    for (int y = 0; y < 213; ++y) {
+        for (int x = 0; x < 728; ++x) {
+            const uint32_t want = pixelAt(reference, x, y);
+            for (int shift = 0; shift < 24; shift += 8) {
+                int sum = 0;
+                for (int dy = 0; dy < 2; ++dy)
+                    for (int dx = 0; dx < 2; ++dx)
+                        sum += (pixelAt(surface(), 2 * x + dx, 2 * y + dy) >> shift) & 0xff;
+                const int difference = std::abs(sum / 4 - static_cast<int>((want >> shift) & 0xff));
+                totalDifference += difference;
+                if (difference > kFarOff) farOff++;
+            }
+        }
+    }
+    cairo_surface_destroy(reference);
+    const double channels = 728.0 * 213.0 * 3.0;
+    std::printf("2x reduced against 1x: mean difference %.2f, %.2f %% of channels far off\n",
+                totalDifference / channels, 100.0 * farOff / channels);
+    EXPECT_LT(totalDifference / channels, 3.0) << "mean difference per channel";
+    EXPECT_LT(farOff / channels, 0.02) << "share of channels far off";
+}
+
+// A knob and the slider dragged by the same logical distance give the same values whatever the
+// factor, and a click lands on the same control.
+TEST_F(ScaledEditorTest, DragsAndClicksGiveTheSameValuesAtOneAndTwo) {
+    struct Drag {
+        Point from;
+        int32_t dh, dv;
+    };
+    constexpr Drag kDrags[] = {{{62, 90}, 0, -30}, {{150, 155}, 40, 0}};
+    std::vector<float> seen[2];
+    for (int round = 0; round < 2; ++round) {
+        if (round > 0) {
+            // A fresh effect and platform, so that both rounds start from the same values.
+            TearDown();
+            SetUp();
+        }
+        offerScale(round == 0 ? 1.0f : 2.0f);
+        open();
+        for (const Drag& drag : kDrags) {
+            this->drag(drag.from, {{drag.from.h + drag.dh, drag.from.v + drag.dv, kMouseLeft, 5},
+                                   {drag.from.h + drag.dh, drag.from.v + drag.dv, 0, 5}});
+        }
+        click(kEditButton);
+        seen[round] = {panel().knobs[0]->getValue(), panel().presetSlider->getValue(),
+                       model->getValue(ParamEdit)};
+    }
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(seen[1][2], 1.0f) << "the click reached the Edit button";
+}
+
+}  // namespace
+}  // namespace marrowfold::testing
