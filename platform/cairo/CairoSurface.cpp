@@ -60,6 +60,48 @@ double deviceScaleOf(cairo_surface_t* surface) {
     return scaleH;
 }
 
+// The picture filtered to another scale, same logical size; edge pixels repeat outwards so the
+// filter does not darken the border.
+cairo_surface_t* filteredCopy(cairo_surface_t* source, double scale, cairo_format_t format) {
+    const double sourceScale = deviceScaleOf(source);
+    const int32_t width = toLogicalPixels(cairo_image_surface_get_width(source), sourceScale);
+    const int32_t height = toLogicalPixels(cairo_image_surface_get_height(source), sourceScale);
+    cairo_surface_t* copy = cairo_image_surface_create(format, toDevicePixels(width, scale),
+                                                       toDevicePixels(height, scale));
+    cairo_surface_set_device_scale(copy, scale, scale);
+    cairo_t* cr = cairo_create(copy);
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return copy;
+}
+
+// A copy with alpha 0 wherever the picture has the key colour, at the picture's own scale.
+cairo_surface_t* withoutKey(cairo_surface_t* source, PackedRgb key) {
+    const int32_t w = cairo_image_surface_get_width(source);
+    const int32_t h = cairo_image_surface_get_height(source);
+    cairo_surface_t* keyed = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    const double sourceScale = deviceScaleOf(source);
+    cairo_surface_set_device_scale(keyed, sourceScale, sourceScale);
+    const int sourceStride = cairo_image_surface_get_stride(source);
+    const int targetStride = cairo_image_surface_get_stride(keyed);
+    const unsigned char* in = cairo_image_surface_get_data(source);
+    unsigned char* out = cairo_image_surface_get_data(keyed);
+    for (int32_t y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(in + y * sourceStride);
+        auto* keyedRow = reinterpret_cast<uint32_t*>(out + y * targetStride);
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t rgb = row[x] & kRgbMask;
+            keyedRow[x] = rgb == key ? 0 : (rgb | kOpaque);
+        }
+    }
+    cairo_surface_mark_dirty(keyed);
+    return keyed;
+}
+
 std::string resolveFamily(const std::string& face) {
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(face.c_str()));
     if (!pattern) return face;
@@ -110,8 +152,10 @@ CairoSurface::CairoSurface(cairo_surface_t* surface, double scale) {
 
 CairoSurface::~CairoSurface() {
     if (keyed_) cairo_surface_destroy(keyed_);
-    for (auto& [scale, drawn] : scaled_)
+    for (auto& [scale, drawn] : drawn_)
         cairo_surface_destroy(drawn);
+    for (auto& [scale, filtered] : filtered_)
+        cairo_surface_destroy(filtered);
     if (!cr_) return;
     cairo_destroy(cr_);
     cairo_surface_destroy(surface_);
@@ -146,18 +190,28 @@ std::unique_ptr<CairoSurface> CairoSurface::embeddedBitmap(int32_t resourceId) {
 
 // The drawing at a larger scale is decoded as it comes (RGB24 from our generator) and told its
 // scale, so that cairo maps its pixels onto the same logical size as the 1x picture.
-cairo_surface_t* CairoSurface::sourceFor(double targetScale) {
+cairo_surface_t* CairoSurface::drawnFor(double targetScale) {
     const int32_t drawnScale = bitmapScaleFor(targetScale, kLargestBitmapScale);
     if (resourceId_ == 0 || drawnScale == 1) return surface_;
-    auto it = scaled_.find(drawnScale);
-    if (it != scaled_.end()) return it->second;
+    auto it = drawn_.find(drawnScale);
+    if (it != drawn_.end()) return it->second;
     cairo_surface_t* decoded = decodePng(findScaledBitmapResource(resourceId_, drawnScale));
     if (!decoded) return surface_;
     cairo_surface_set_device_scale(decoded, drawnScale, drawnScale);
-    scaled_.emplace(drawnScale, decoded);
+    drawn_.emplace(drawnScale, decoded);
     return decoded;
 }
 
+// Filtering a picture down is far dearer than copying it, so it is done once per factor.
+cairo_surface_t* CairoSurface::sourceFor(double targetScale) {
+    cairo_surface_t* drawn = drawnFor(targetScale);
+    if (resourceId_ == 0 || deviceScaleOf(drawn) == targetScale) return drawn;
+    auto it = filtered_.find(targetScale);
+    if (it != filtered_.end()) return it->second;
+    cairo_surface_t* made = filteredCopy(drawn, targetScale, CAIRO_FORMAT_RGB24);
+    filtered_.emplace(targetScale, made);
+    return made;
+}
 int32_t CairoSurface::deviceWidth() const {
     if (!surface_) return 0;
     return cairo_surface_get_type(surface_) == CAIRO_SURFACE_TYPE_XLIB
@@ -356,32 +410,21 @@ void CairoSurface::copyKeyedFrom(DrawingSurface& source, const PixelRect& place,
     paintSource(static_cast<CairoSurface&>(source).keyedCopy(key, scale_), place, from);
 }
 
+// The key is taken out of the whole-scale drawing, and only then is the result filtered to a
+// factor between, so that its edges blend into whatever lies below instead of into the key.
 cairo_surface_t* CairoSurface::keyedCopy(PackedRgb key, double targetScale) {
     if (!surface_) return nullptr;
-    flush();
-    cairo_surface_t* source = sourceFor(targetScale);
-    if (keyed_ && keyedOn_ == key && keyedSource_ == source) return keyed_;
+    if (keyed_ && keyedOn_ == key && keyedScale_ == targetScale) return keyed_;
     if (keyed_) cairo_surface_destroy(keyed_);
-    const int32_t w = cairo_image_surface_get_width(source);
-    const int32_t h = cairo_image_surface_get_height(source);
-    keyed_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    const double sourceScale = deviceScaleOf(source);
-    cairo_surface_set_device_scale(keyed_, sourceScale, sourceScale);
+    flush();
+    keyed_ = withoutKey(drawnFor(targetScale), key);
     keyedOn_ = key;
-    keyedSource_ = source;
-    const int sourceStride = cairo_image_surface_get_stride(source);
-    const int targetStride = cairo_image_surface_get_stride(keyed_);
-    const unsigned char* in = cairo_image_surface_get_data(source);
-    unsigned char* out = cairo_image_surface_get_data(keyed_);
-    for (int32_t y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(in + y * sourceStride);
-        auto* keyedRow = reinterpret_cast<uint32_t*>(out + y * targetStride);
-        for (int32_t x = 0; x < w; ++x) {
-            const uint32_t rgb = row[x] & kRgbMask;
-            keyedRow[x] = rgb == key ? 0 : (rgb | kOpaque);
-        }
+    keyedScale_ = targetScale;
+    if (resourceId_ != 0 && deviceScaleOf(keyed_) != targetScale) {
+        cairo_surface_t* filtered = filteredCopy(keyed_, targetScale, CAIRO_FORMAT_ARGB32);
+        cairo_surface_destroy(keyed_);
+        keyed_ = filtered;
     }
-    cairo_surface_mark_dirty(keyed_);
     return keyed_;
 }
 

@@ -57,8 +57,11 @@ class CairoSurface : public DrawingSurface {
     void fillPixelSegment(const PixelPoint& from, const PixelPoint& to, bool dotted);
     void selectFont(const FontSpec& font);
     void paintSource(cairo_surface_t* source, const PixelRect& place, PixelPoint from);
-    // The pixels to copy onto a surface of that scale: this surface's own, or for an embedded
-    // bitmap the drawing at the nearest larger scale, decoded on first use.
+    // For an embedded bitmap, its drawing at the nearest whole scale at or above the target's,
+    // decoded on first use; for other surfaces their own pixels.
+    cairo_surface_t* drawnFor(double targetScale);
+    // The pixels to copy onto a surface of that scale: drawnFor's, filtered down once to a
+    // factor between whole ones.
     cairo_surface_t* sourceFor(double targetScale);
     // The pixels for that scale with alpha 0 at the key colour, made on the first keyed copy.
     cairo_surface_t* keyedCopy(PackedRgb key, double targetScale);
@@ -68,10 +71,11 @@ class CairoSurface : public DrawingSurface {
     double scale_ = 1.0;
     // An embedded bitmap's id (0 for other surfaces) and its drawings at larger scales.
     int32_t resourceId_ = 0;
-    std::map<int32_t, cairo_surface_t*> scaled_;
+    std::map<int32_t, cairo_surface_t*> drawn_;
+    std::map<double, cairo_surface_t*> filtered_;
     cairo_surface_t* keyed_ = nullptr;
-    cairo_surface_t* keyedSource_ = nullptr;
     PackedRgb keyedOn_ = 0;
+    double keyedScale_ = 0.0;
 };
 
 void setCairoColour(cairo_t* cr, PackedRgb colour);
