@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -57,6 +58,8 @@ struct LogicalPoint {
     int x, y;
 };
 constexpr LogicalPoint kEditButton{330, 195};
+constexpr LogicalPoint kValueField{62, 62};
+constexpr LogicalPoint kCreateButton{468, 16};
 
 // A logical drag: from a point by a distance.
 struct Drag {
@@ -82,6 +85,33 @@ bool setDesktopScale(double factor) {
     const std::string dpi =
         std::to_string(static_cast<int>(std::lround(factor * kBaseDotsPerInch)));
     return std::system(("echo 'Xft.dpi: " + dpi + "' | xrdb -merge").c_str()) == 0;
+}
+
+// A window's place inside its parent and its size.
+struct Geometry {
+    int x, y, width, height;
+    bool operator==(const Geometry&) const = default;
+    Geometry times(int factor) const {
+        return {x * factor, y * factor, width * factor, height * factor};
+    }
+};
+
+Geometry geometryOf(Display* display, Window window) {
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (!window || !XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth))
+        return {0, 0, 0, 0};
+    return {x, y, static_cast<int>(width), static_cast<int>(height)};
+}
+
+Window firstChildOf(Display* display, Window window) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!window || !XQueryTree(display, window, &root, &parent, &children, &count)) return 0;
+    const Window first = count > 0 ? children[0] : 0;
+    if (children) XFree(children);
+    return first;
 }
 
 Size windowSize(Display* display, Window window) {
@@ -212,6 +242,46 @@ TEST_F(X11ScaleTest, TheSameLogicalDragsGiveTheSameValuesAtOneAndTwo) {
         host.close();
     }
     EXPECT_EQ(seen[0], seen[1]);
+}
+
+// The value field lies over its control at the factor, and the name dialog is drawn at the
+// factor: both are exactly twice their size at 1.
+TEST_F(X11ScaleTest, TheValueFieldAndTheNameDialogAppearScaledAndInPlace) {
+    Geometry field[2];
+    Geometry dialog[2];
+    for (int factor = 1; factor <= 2; ++factor) {
+        SCOPED_TRACE(factor);
+        openAt(factor);
+        clickAt(kValueField, factor);
+        Display* display = hostWindow->display();
+        field[factor - 1] = geometryOf(display, firstChildOf(display, hostWindow->firstChild()));
+        keepPicture(std::to_string(factor) + "x-value-field");
+        pointerWhileIdling("xdotool key Return");
+        clickAt(kEditButton, factor);
+        const std::string shot = ::testing::TempDir() + "x11-scaled-editor-" +
+                                 std::to_string(factor) + "x-name-dialog.png";
+        const std::string found = ::testing::TempDir() + "x11-scaled-dialog.txt";
+        pointerWhileIdling("xdotool mousemove " + at(kCreateButton, factor) +
+                           " click 1; sleep 0.7; xdotool search --name '^Create$' "
+                           "getwindowgeometry --shell > " +
+                           found + "; import -window root " + shot +
+                           " >/dev/null 2>&1; xdotool key Escape");
+        FILE* file = std::fopen(found.c_str(), "r");
+        ASSERT_NE(file, nullptr);
+        char line[64];
+        while (std::fgets(line, sizeof line, file)) {
+            std::sscanf(line, "WIDTH=%d", &dialog[factor - 1].width);
+            std::sscanf(line, "HEIGHT=%d", &dialog[factor - 1].height);
+        }
+        std::fclose(file);
+        host.dispatch(ReqEditorClose);
+        host.close();
+    }
+    EXPECT_GT(field[0].width, 0) << "the value field opened";
+    EXPECT_EQ(field[1], field[0].times(2));
+    EXPECT_GT(dialog[0].width, 0) << "the name dialog opened";
+    EXPECT_EQ(dialog[1].width, dialog[0].width * 2);
+    EXPECT_EQ(dialog[1].height, dialog[0].height * 2);
 }
 
 }  // namespace
