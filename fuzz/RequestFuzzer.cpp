@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/EffectRecord.h"
+#include "core/HostEditor.h"
 #include "fuzz/FuzzHost.h"
 #include "fuzz/FuzzInput.h"
 #include "params/ChunkLayout.h"
@@ -82,8 +83,9 @@ void sendRequest(FuzzedDataProvider& input, Session& session) {
     intptr_t value = edgyValue(input);
     const float opt = edgyFloat(input);
     if (opcode == ReqVendorSpecific && input.ConsumeBool()) {
-        index = kWheelIndex;
-        value = kWheelValue;
+        const bool wheel = input.ConsumeBool();
+        index = wheel ? kWheelIndex : kScaleRequestIndex;
+        value = wheel ? kWheelValue : kScaleRequestValue;
     }
     // The close request ends the session (see Reopen) and chunk deliveries carry buffers of
     // their declared size (see Chunk). The editor opens in the host's window.
