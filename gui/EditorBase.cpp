@@ -58,6 +58,7 @@ int32_t EditorBase::getBounds(EditorRect** rect) {
 int32_t EditorBase::attach(void* parentWindow) {
     requestRefresh();
     systemWindow = parentWindow;
+    desktopScale = 0.0;
     windowScale = wantedScaleFactor();
     currentPlatform().setScaleFactor(windowScale);
     return 0;
@@ -74,8 +75,13 @@ double EditorBase::scaleFactor() const {
     return frame ? windowScale : wantedScaleFactor();
 }
 
+// The desktop's factor is asked once and again at each opening: asking may mean a round trip
+// to the window system, and hosts ask for the rectangle often.
 double EditorBase::wantedScaleFactor() const {
-    return hostScale > 0.0 ? hostScale : usableScaleFactor(currentPlatform().desktopScaleFactor());
+    if (hostScale > 0.0) return hostScale;
+    if (desktopScale == 0.0)
+        desktopScale = usableScaleFactor(currentPlatform().desktopScaleFactor());
+    return desktopScale;
 }
 
 void EditorBase::idle() {

@@ -73,6 +73,8 @@ class EditorBase : public HostEditor {
     // The host's factor, 0 until it gives one; the factor the window was made at.
     double hostScale = 0.0;
     double windowScale = kSmallestScaleFactor;
+    // The desktop's factor as last asked, 0 until asked.
+    mutable double desktopScale = 0.0;
 };
 
 }  // namespace marrowfold
