@@ -1,5 +1,6 @@
 #include "gui/EditorBase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -59,8 +60,8 @@ int32_t EditorBase::attach(void* parentWindow) {
     requestRefresh();
     systemWindow = parentWindow;
     desktopScale = 0.0;
-    windowScale = wantedScaleFactor();
-    currentPlatform().setScaleFactor(windowScale);
+    currentPlatform().setScaleFactor(wantedScaleFactor());
+    windowScale = currentPlatform().scaleFactor();
     return 0;
 }
 
@@ -78,10 +79,11 @@ double EditorBase::scaleFactor() const {
 // The desktop's factor is asked once and again at each opening: asking may mean a round trip
 // to the window system, and hosts ask for the rectangle often.
 double EditorBase::wantedScaleFactor() const {
-    if (hostScale > 0.0) return hostScale;
-    if (desktopScale == 0.0)
-        desktopScale = usableScaleFactor(currentPlatform().desktopScaleFactor());
-    return desktopScale;
+    Platform& platform = currentPlatform();
+    if (hostScale == 0.0 && desktopScale == 0.0)
+        desktopScale = usableScaleFactor(platform.desktopScaleFactor());
+    const double wanted = hostScale > 0.0 ? hostScale : desktopScale;
+    return std::min(wanted, platform.largestScaleFactor());
 }
 
 void EditorBase::idle() {

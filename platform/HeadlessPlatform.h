@@ -99,6 +99,7 @@ class HeadlessPlatform : public Platform {
 
     std::string moduleFileVersion() override;
     double desktopScaleFactor() override { return desktopScale_; }
+    double largestScaleFactor() const override { return largestScale_; }
 
     // --- The script and what it lets a test observe ---
 
@@ -111,6 +112,8 @@ class HeadlessPlatform : public Platform {
     void setDialogFrameThickness(int32_t thickness) { dialogFrame_ = thickness; }
     // The factor the scripted desktop asks for.
     void setDesktopScaleFactor(double factor) { desktopScale_ = factor; }
+    // Stands in for a backend that draws at no larger factor than this.
+    void setLargestScaleFactor(double factor) { largestScale_ = factor; }
     // Classes registered by child windows and not released since.
     const std::set<std::string>& registeredClasses() const { return classes_; }
 
@@ -161,6 +164,7 @@ class HeadlessPlatform : public Platform {
     WindowId nextWindow_ = 0x1000;
     int32_t dialogFrame_ = 0;
     double desktopScale_ = kSmallestScaleFactor;
+    double largestScale_ = kLargestScaleFactor;
     std::set<std::string> classes_;
 
     MouseStep mouse_;

@@ -146,11 +146,17 @@ class Platform {
 
     // Device pixels per logical pixel for the windows, pictures, edit fields and dialogs made
     // from now on, and for every coordinate this interface takes or answers: those are all
-    // logical pixels, and only the backend knows device pixels. Kept between 1 and 4.
-    void setScaleFactor(double factor) { scale_ = usableScaleFactor(factor); }
+    // logical pixels, and only the backend knows device pixels. Kept between 1 and the largest
+    // factor the backend draws at.
+    void setScaleFactor(double factor) {
+        const double usable = usableScaleFactor(factor);
+        scale_ = usable < largestScaleFactor() ? usable : largestScaleFactor();
+    }
     double scaleFactor() const { return scale_; }
     // The factor the user's desktop asks for (its resolution against 96 dots per inch), or 1.
     virtual double desktopScaleFactor() { return kSmallestScaleFactor; }
+    // The largest factor the backend draws at.
+    virtual double largestScaleFactor() const { return kLargestScaleFactor; }
 
   private:
     double scale_ = kSmallestScaleFactor;

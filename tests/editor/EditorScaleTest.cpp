@@ -92,6 +92,12 @@ TEST_F(ScaledEditorTest, FactorsOutsideTheRangeAreRefusedAndTheDesktopsIsTakenWi
     EXPECT_EQ(rectAnswer(), std::make_pair(1456, 426));
     offerScale(1.5f);
     EXPECT_EQ(rectAnswer(), std::make_pair(1092, 320)) << "the host's factor comes first";
+    // A window system that draws at 1 only keeps the editor at 1, open or not.
+    headless().setLargestScaleFactor(1.0);
+    EXPECT_EQ(rectAnswer(), std::make_pair(728, 213));
+    open();
+    EXPECT_EQ(rectAnswer(), std::make_pair(364, 213));
+    EXPECT_EQ(deviceSize(), std::make_pair(364, 213));
 }
 
 // The 2x window reduced by 2 (each 2 x 2 block averaged) against the 1x window: the same
