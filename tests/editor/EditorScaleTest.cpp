@@ -28,10 +28,8 @@ struct ScaleCase {
 
 // Sizes worked out by hand: a fractional device size is rounded up so nothing is cut off.
 constexpr ScaleCase kScaleCases[] = {
-    {1.0f, "1", 364, 728, 213},
-    {1.5f, "1.5", 546, 1092, 320},
-    {2.0f, "2", 728, 1456, 426},
-    {3.0f, "3", 1092, 2184, 639},
+    {1.0f, "1", 364, 728, 213},  {1.25f, "1.25", 455, 910, 267}, {1.5f, "1.5", 546, 1092, 320},
+    {2.0f, "2", 728, 1456, 426}, {2.5f, "2.5", 910, 1820, 533},  {3.0f, "3", 1092, 2184, 639},
 };
 
 class ScaledEditorTest : public EditorTest {
