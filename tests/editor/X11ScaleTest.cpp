@@ -32,11 +32,7 @@ constexpr int kHostHeight = 660;
 constexpr double kBaseDotsPerInch = 96.0;
 constexpr int kSettleMs = 300;
 
-struct Size {
-    int width;
-    int height;
-    bool operator==(const Size&) const = default;
-};
+using Size = std::pair<int, int>;
 
 struct ScaleCase {
     double factor;
@@ -114,12 +110,6 @@ Window firstChildOf(Display* display, Window window) {
     return first;
 }
 
-Size windowSize(Display* display, Window window) {
-    XWindowAttributes attributes{};
-    if (!window || !XGetWindowAttributes(display, window, &attributes)) return {0, 0};
-    return {attributes.width, attributes.height};
-}
-
 class X11ScaleTest : public ::testing::TestWithParam<ScaleCase> {
   protected:
     void SetUp() override {
@@ -148,7 +138,10 @@ class X11ScaleTest : public ::testing::TestWithParam<ScaleCase> {
         host.dispatch(ReqEditorRect, 0, 0, &rect);
         return rect ? Size{rect->right - rect->left, rect->bottom - rect->top} : Size{0, 0};
     }
-    Size editorSize() { return windowSize(hostWindow->display(), hostWindow->firstChild()); }
+    Size editorSize() {
+        const Geometry editor = geometryOf(hostWindow->display(), hostWindow->firstChild());
+        return {editor.width, editor.height};
+    }
     Size lastResize() {
         Size size{0, 0};
         for (const HostCall& call : host.calls()) {
@@ -230,7 +223,7 @@ TEST_F(X11ScaleTest, TheSameLogicalDragsGiveTheSameValuesAtOneAndTwo) {
         const double factor = round == 0 ? 1.0 : 2.0;
         openAt(factor);
         clickAt(kEditButton, factor);
-        ASSERT_EQ(editorSize().width, static_cast<int>(728 * factor));
+        ASSERT_EQ(editorSize().first, static_cast<int>(728 * factor));
         seen[round].push_back(state());
         for (const Drag& drag : kDrags) {
             dragBy(drag, factor);
@@ -248,7 +241,7 @@ TEST_F(X11ScaleTest, TheSameLogicalDragsGiveTheSameValuesAtOneAndTwo) {
 // factor: both are exactly twice their size at 1.
 TEST_F(X11ScaleTest, TheValueFieldAndTheNameDialogAppearScaledAndInPlace) {
     Geometry field[2];
-    Geometry dialog[2];
+    Size dialog[2];
     for (int factor = 1; factor <= 2; ++factor) {
         SCOPED_TRACE(factor);
         openAt(factor);
@@ -261,27 +254,25 @@ TEST_F(X11ScaleTest, TheValueFieldAndTheNameDialogAppearScaledAndInPlace) {
         const std::string shot = ::testing::TempDir() + "x11-scaled-editor-" +
                                  std::to_string(factor) + "x-name-dialog.png";
         const std::string found = ::testing::TempDir() + "x11-scaled-dialog.txt";
+        // The dialog runs its own loop inside the click, so the script measures it meanwhile.
         pointerWhileIdling("xdotool mousemove " + at(kCreateButton, factor) +
                            " click 1; sleep 0.7; xdotool search --name '^Create$' "
-                           "getwindowgeometry --shell > " +
+                           "getwindowgeometry --shell | grep -E '^(WIDTH|HEIGHT)=' | cut -d= -f2 "
+                           "> " +
                            found + "; import -window root " + shot +
                            " >/dev/null 2>&1; xdotool key Escape");
         FILE* file = std::fopen(found.c_str(), "r");
         ASSERT_NE(file, nullptr);
-        char line[64];
-        while (std::fgets(line, sizeof line, file)) {
-            std::sscanf(line, "WIDTH=%d", &dialog[factor - 1].width);
-            std::sscanf(line, "HEIGHT=%d", &dialog[factor - 1].height);
-        }
+        EXPECT_EQ(std::fscanf(file, "%d %d", &dialog[factor - 1].first, &dialog[factor - 1].second),
+                  2);
         std::fclose(file);
         host.dispatch(ReqEditorClose);
         host.close();
     }
     EXPECT_GT(field[0].width, 0) << "the value field opened";
     EXPECT_EQ(field[1], field[0].times(2));
-    EXPECT_GT(dialog[0].width, 0) << "the name dialog opened";
-    EXPECT_EQ(dialog[1].width, dialog[0].width * 2);
-    EXPECT_EQ(dialog[1].height, dialog[0].height * 2);
+    EXPECT_GT(dialog[0].first, 0) << "the name dialog opened";
+    EXPECT_EQ(dialog[1], Size(dialog[0].first * 2, dialog[0].second * 2));
 }
 
 }  // namespace
