@@ -45,6 +45,10 @@ int32_t HostEditor::chooseKnobMode(int32_t) {
     return 0;
 }
 
+int32_t HostEditor::hostScaleFactor(float) {
+    return 0;
+}
+
 int32_t HostEditor::wheelTurned(float) {
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "core/EffectRecord.h"
+
 namespace marrowfold {
 
 class HostEffectExt;
@@ -40,6 +42,9 @@ class HostEditor {
     virtual int32_t keyReleased(KeyRecord* key);
     virtual int32_t chooseKnobMode(int32_t mode);
     virtual int32_t wheelTurned(float distance);
+    // The host's scale factor for the editor (device pixels per logical pixel); answers 1 when
+    // the editor takes it.
+    virtual int32_t hostScaleFactor(float factor);
 
   protected:
     HostEffectExt* effect;

@@ -5,9 +5,9 @@
 #include <new>
 
 #include "core/HostEditor.h"
+#include "core/VendorRequests.h"
 #include "dsp/DspEngine.h"
 #include "effect/EditorNotifications.h"
-#include "effect/OversamplingRequest.h"
 #include "params/DistortionParameters.h"
 #include "params/ProgramStore.h"
 
@@ -16,8 +16,6 @@ namespace marrowfold {
 namespace {
 
 constexpr int32_t kPluginId = fourCharCode("MRFD");
-constexpr int32_t kWheelRequestIndex = fourCharCode("xpMW");
-constexpr int32_t kWheelRequestValue = fourCharCode("Whee");
 constexpr char kVendorText[] = "Pellmoor Acoustics";
 constexpr int32_t kEffectCategory = 1;
 constexpr float kStartSampleRate = 44100.0f;
@@ -135,14 +133,20 @@ bool MultibandEffect::vendorName(char* text) {
     return true;
 }
 
-// The host sets the oversampling, and reports mouse-wheel turns over the editor, through this
-// request.
+// The host sets the oversampling, reports mouse-wheel turns over the editor and tells the scale
+// factor of its own user interface through these requests.
 int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void*, float opt) {
     if (index == kOversamplingRequestIndex && value == kOversamplingRequestValue) {
         return changeOversampling(opt);
     }
-    if (editor == nullptr || index != kWheelRequestIndex || value != kWheelRequestValue) return 0;
-    return editor->wheelTurned(opt) == 1 ? 1 : 0;
+    if (editor == nullptr) return 0;
+    if (index == kWheelRequestIndex && value == kWheelRequestValue) {
+        return editor->wheelTurned(opt) == 1 ? 1 : 0;
+    }
+    if (index == kScaleRequestIndex && value == kScaleRequestValue) {
+        return editor->hostScaleFactor(opt) == 1 ? 1 : 0;
+    }
+    return 0;
 }
 
 int32_t MultibandEffect::changeOversampling(float factor) {

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/EffectRecord.h"
+#include "core/HostEditor.h"
+#include "core/VendorRequests.h"
 #include "fuzz/FuzzHost.h"
 #include "fuzz/FuzzInput.h"
 #include "params/ChunkLayout.h"
@@ -22,8 +24,6 @@ constexpr int32_t kLastKnownOpcode = 70;
 constexpr int32_t kMaxCalls = 256;
 // Texts the plug-in writes (names, units, value texts, the vendor) fit in this many bytes.
 constexpr size_t kShortText = 64;
-constexpr int32_t kWheelIndex = fourCharCode("xpMW");
-constexpr int32_t kWheelValue = fourCharCode("Whee");
 constexpr int32_t kLargestHonestBuffer = 65536;
 // The engine's buffers grow with the announced block size. An allocation the machine cannot
 // back throws std::bad_alloc, which the effect survives without an engine, but under the address
@@ -82,8 +82,9 @@ void sendRequest(FuzzedDataProvider& input, Session& session) {
     intptr_t value = edgyValue(input);
     const float opt = edgyFloat(input);
     if (opcode == ReqVendorSpecific && input.ConsumeBool()) {
-        index = kWheelIndex;
-        value = kWheelValue;
+        const bool wheel = input.ConsumeBool();
+        index = wheel ? kWheelRequestIndex : kScaleRequestIndex;
+        value = wheel ? kWheelRequestValue : kScaleRequestValue;
     }
     // The close request ends the session (see Reopen) and chunk deliveries carry buffers of
     // their declared size (see Chunk). The editor opens in the host's window.

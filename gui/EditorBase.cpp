@@ -1,5 +1,7 @@
 #include "gui/EditorBase.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/HostEffectExt.h"
@@ -26,6 +28,10 @@ uint32_t msUntil(uint32_t next, uint32_t now) {
     return distance <= kIdleIntervalMs ? distance : 0;
 }
 
+int16_t scaledEdge(int16_t logical, double factor) {
+    return static_cast<int16_t>(toDevicePixels(logical, factor));
+}
+
 }  // namespace
 
 EditorBase::EditorBase(HostEffectExt* effect) : HostEditor(effect) {
@@ -37,15 +43,47 @@ EditorBase::EditorBase(HostEffectExt* effect) : HostEditor(effect) {
 
 EditorBase::~EditorBase() = default;
 
+// At factor 1 the host reads the logical rectangle itself, as it always did.
 int32_t EditorBase::getBounds(EditorRect** rect) {
-    if (rect) *rect = &bounds;
+    const double factor = scaleFactor();
+    if (factor == kSmallestScaleFactor) {
+        if (rect) *rect = &bounds;
+        return 1;
+    }
+    scaledBounds = {scaledEdge(bounds.top, factor), scaledEdge(bounds.left, factor),
+                    scaledEdge(bounds.bottom, factor), scaledEdge(bounds.right, factor)};
+    if (rect) *rect = &scaledBounds;
     return 1;
 }
 
 int32_t EditorBase::attach(void* parentWindow) {
     requestRefresh();
     systemWindow = parentWindow;
+    desktopScale = 0.0;
+    currentPlatform().setScaleFactor(wantedScaleFactor());
+    windowScale = currentPlatform().scaleFactor();
     return 0;
+}
+
+int32_t EditorBase::hostScaleFactor(float factor) {
+    if (!std::isfinite(factor) || factor < kSmallestScaleFactor || factor > kLargestScaleFactor)
+        return 0;
+    hostScale = factor;
+    return 1;
+}
+
+double EditorBase::scaleFactor() const {
+    return frame ? windowScale : wantedScaleFactor();
+}
+
+// The desktop's factor is asked once and again at each opening: asking may mean a round trip
+// to the window system, and hosts ask for the rectangle often.
+double EditorBase::wantedScaleFactor() const {
+    Platform& platform = currentPlatform();
+    if (hostScale == 0.0 && desktopScale == 0.0)
+        desktopScale = usableScaleFactor(platform.desktopScaleFactor());
+    const double wanted = hostScale > 0.0 ? hostScale : desktopScale;
+    return std::min(wanted, platform.largestScaleFactor());
 }
 
 void EditorBase::idle() {
@@ -122,7 +160,9 @@ bool EditorBase::tellEndEdit(int32_t tag) {
 }
 
 bool EditorBase::askHostResize(int32_t width, int32_t height) {
-    return effect && effect->askResizeWindow(width, height);
+    const double factor = scaleFactor();
+    return effect &&
+           effect->askResizeWindow(toDevicePixels(width, factor), toDevicePixels(height, factor));
 }
 
 }  // namespace marrowfold

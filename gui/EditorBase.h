@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/HostEditor.h"
+#include "platform/ScaleFactor.h"
 
 namespace marrowfold {
 
@@ -25,6 +26,13 @@ class EditorBase : public HostEditor {
     void idle() override;
     int32_t chooseKnobMode(int32_t mode) override;
     int32_t wheelTurned(float distance) override;
+    // Takes a factor from 1 to 4 for the next window; the open one keeps its own.
+    int32_t hostScaleFactor(float factor) override;
+
+    // Device pixels per logical pixel: the open window's, else the host's factor, else the
+    // desktop's. Views work in logical pixels; only the rectangle and resize requests to the
+    // host speak device pixels.
+    double scaleFactor() const;
 
     // Called from whatever thread delivers a host parameter write: only requests a refresh.
     virtual void parameterChanged(int32_t index, float value);
@@ -50,11 +58,23 @@ class EditorBase : public HostEditor {
     const char* infoText(int32_t which) const { return infoTexts[which]; }
 
   protected:
+    // In logical pixels; the host is answered these times the scale factor.
     EditorRect bounds{0, 0, 0, 0};
     Frame* frame = nullptr;
     uint32_t nextIdleTime = 0;
     bool inIdle = false;
     char infoTexts[3][kInfoTextBytes];
+
+  private:
+    // The host's factor when it gave one, else the desktop's.
+    double wantedScaleFactor() const;
+
+    EditorRect scaledBounds{0, 0, 0, 0};
+    // The host's factor, 0 until it gives one; the factor the window was made at.
+    double hostScale = 0.0;
+    double windowScale = kSmallestScaleFactor;
+    // The desktop's factor as last asked, 0 until asked.
+    mutable double desktopScale = 0.0;
 };
 
 }  // namespace marrowfold

@@ -12,8 +12,8 @@ namespace marrowfold {
 #ifndef _WIN32
 namespace {
 
-EmbeddedPicture compiledInPicture(int32_t resourceId) {
-    const BitmapResource resource = findBitmapResource(resourceId);
+EmbeddedPicture compiledInPicture(int32_t resourceId, int32_t scale) {
+    const BitmapResource resource = findScaledBitmapResource(resourceId, scale);
     return {resource.data, resource.size};
 }
 
@@ -22,7 +22,7 @@ EmbeddedPicture compiledInPicture(int32_t resourceId) {
 
 void offerEmbeddedBitmaps() {
 #ifndef _WIN32
-    setPictureSource(&compiledInPicture);
+    setPictureSource(&compiledInPicture, kLargestBitmapScale);
 #endif
 }
 

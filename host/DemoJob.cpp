@@ -58,7 +58,7 @@ void makeFolder(const std::filesystem::path& folder) {
 std::pair<double, double> renderProgram(const std::string& input,
                                         const std::filesystem::path& folder,
                                         const std::string& modulePath, int32_t program,
-                                        const std::string& stem) {
+                                        const std::string& stem, double pictureScale) {
     RenderRequest request;
     request.inputPath = input;
     request.outputPath = (folder / (stem + ".wav")).string();
@@ -74,7 +74,8 @@ std::pair<double, double> renderProgram(const std::string& input,
     const double seconds = static_cast<double>(result.layout.frames) / result.layout.sampleRate;
     const std::vector<uint8_t> png =
         drawRenderPicture({result.program.name + " \xC2\xB7 " + preset.name, result.inputPeaks,
-                           result.outputPeaks, seconds, result.layout.sampleRate / 2.0, preset});
+                           result.outputPeaks, seconds, result.layout.sampleRate / 2.0, preset},
+                          pictureScale);
     const std::string picture = (folder / (stem + ".png")).string();
     writeFileAtomically(picture, png.data(), png.size());
     std::printf("wrote %s and %s\n", request.outputPath.c_str(), picture.c_str());
@@ -83,7 +84,7 @@ std::pair<double, double> renderProgram(const std::string& input,
 
 }  // namespace
 
-void runDemo(const std::string& folderName, const std::string& modulePath) {
+void runDemo(const std::string& folderName, const std::string& modulePath, double pictureScale) {
     const std::filesystem::path folder(folderName);
     makeFolder(folder);
     // File names follow the programs and presets the module ships.
@@ -96,7 +97,8 @@ void runDemo(const std::string& folderName, const std::string& modulePath) {
     for (int32_t program = 0; program < static_cast<int32_t>(programs.size()); ++program) {
         const ChunkProgram& shipped = programs[static_cast<size_t>(program)];
         const std::string stem = fileStem(shipped.name + " " + shipped.presets.front().name);
-        const auto [seconds, wall] = renderProgram(input, folder, modulePath, program, stem);
+        const auto [seconds, wall] =
+            renderProgram(input, folder, modulePath, program, stem, pictureScale);
         audioSeconds += seconds;
         wallSeconds += wall;
     }

@@ -8,6 +8,6 @@ namespace marrowfold {
 // renders it through the first preset of each of the module's four programs, draws a picture
 // of each result beside it, and prints what it wrote and the real-time factor. Throws
 // ToolError on failure.
-void runDemo(const std::string& folder, const std::string& modulePath);
+void runDemo(const std::string& folder, const std::string& modulePath, double pictureScale = 1.0);
 
 }  // namespace marrowfold

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "effect/OversamplingRequest.h"
+#include "core/VendorRequests.h"
 #include "host/ParameterProtocol.h"
 #include "host/ToolError.h"
 

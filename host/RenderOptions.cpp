@@ -6,6 +6,7 @@
 #include <map>
 
 #include "host/BlockSize.h"
+#include "host/RenderPicture.h"
 #include "host/ToolError.h"
 
 namespace marrowfold {
@@ -20,6 +21,15 @@ SampleFormat parseSampleFormat(const std::string& text) {
     if (found == kFormats.end())
         throw ToolError("--format takes float, pcm16 or pcm24, got '" + text + "'");
     return found->second;
+}
+
+double parsePictureScale(const std::string& text) {
+    double scale = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), scale);
+    if (error != std::errc() || end != text.data() + text.size() || scale < kSmallestPictureScale ||
+        scale > kLargestPictureScale)
+        throw ToolError("--picture-scale takes a number from 1 to 4, got '" + text + "'");
+    return scale;
 }
 
 using ValueHandler = std::function<void(RenderOptions&, const std::string&)>;
@@ -40,6 +50,8 @@ const std::map<std::string, ValueHandler>& valueOptions() {
         {"--module", [](RenderOptions& o, const std::string& v) { o.modulePath = v; }},
         {"--oversampling",
          [](RenderOptions& o, const std::string& v) { o.oversampling = parseOversampling(v); }},
+        {"--picture-scale",
+         [](RenderOptions& o, const std::string& v) { o.pictureScale = parsePictureScale(v); }},
         {"--demo",
          [](RenderOptions& o, const std::string& v) {
              o.mode = RenderMode::Demo;
@@ -112,6 +124,8 @@ std::string renderUsage() {
         "  --list             list the programs and their presets\n"
         "  --demo FOLDER      render a built-in demo through each program's first preset,\n"
         "                     with a picture of each result\n"
+        "  --picture-scale N  draw --demo's pictures N times larger (1 to 4), for\n"
+        "                     high-density displays\n"
         "  --module PATH      the module to load (default: marrowfold.so beside this tool,\n"
         "                     else the one the package installs in ../lib/lv2)\n"
         "  --help             this text\n"

@@ -28,6 +28,7 @@ struct RenderOptions {
     std::string stateIn;
     std::string stateOut;
     std::string bankOut;
+    double pictureScale = 1.0;
 };
 
 // Throws ToolError for an unknown option, a missing or bad value, or missing files.

@@ -319,11 +319,14 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
 
 }  // namespace
 
-std::vector<uint8_t> drawRenderPicture(const PictureContent& content) {
-    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight),
-                    &cairo_surface_destroy);
+std::vector<uint8_t> drawRenderPicture(const PictureContent& content, double scale) {
+    Surface surface(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(std::ceil(kWidth * scale)),
+                                   static_cast<int>(std::ceil(kHeight * scale))),
+        &cairo_surface_destroy);
     Context context(cairo_create(surface.get()), &cairo_destroy);
     cairo_t* cr = context.get();
+    cairo_scale(cr, scale, scale);
     setColour(cr, kPanelBlue);
     cairo_paint(cr);
     drawHeading(cr, content);

@@ -19,7 +19,12 @@ struct PictureContent {
     ChunkPreset preset;
 };
 
-// The picture as PNG bytes.
-std::vector<uint8_t> drawRenderPicture(const PictureContent& content);
+// Pictures are drawn for displays of 1 to 4 device pixels per picture pixel.
+inline constexpr double kSmallestPictureScale = 1.0;
+inline constexpr double kLargestPictureScale = 4.0;
+
+// The picture as PNG bytes, drawn at scale times its own size (lines, text and plots at the
+// larger size, not stretched), for sharp pictures on high-density displays.
+std::vector<uint8_t> drawRenderPicture(const PictureContent& content, double scale = 1.0);
 
 }  // namespace marrowfold

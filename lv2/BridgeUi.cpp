@@ -1,12 +1,16 @@
 #include "lv2/BridgeUi.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/instance-access/instance-access.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 #include "core/HostEditor.h"
+#include "core/VendorRequests.h"
 #include "lv2/Bridge.h"
 
 namespace marrowfold::lv2 {
@@ -28,6 +32,23 @@ bool sameValue(float a, float b) {
     return std::fabs(a - b) <= kSameValue;
 }
 
+// The host's ui:scaleFactor among the options it passes, or 0 when it passes none.
+float offeredScaleFactor(const LV2_Feature* const* features) {
+    const auto* map = static_cast<const LV2_URID_Map*>(findFeature(features, LV2_URID__map));
+    const auto* option =
+        static_cast<const LV2_Options_Option*>(findFeature(features, LV2_OPTIONS__options));
+    if (map == nullptr || option == nullptr) return 0.0f;
+    const LV2_URID scaleKey = map->map(map->handle, LV2_UI__scaleFactor);
+    const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
+    for (; option->key != 0 || option->value != nullptr; ++option) {
+        if (option->key == scaleKey && option->type == floatType && option->size == sizeof(float) &&
+            option->value != nullptr) {
+            return *static_cast<const float*>(option->value);
+        }
+    }
+    return 0.0f;
+}
+
 }  // namespace
 
 std::unique_ptr<BridgeUi> BridgeUi::create(LV2UI_Write_Function write, LV2UI_Controller controller,
@@ -38,6 +59,10 @@ std::unique_ptr<BridgeUi> BridgeUi::create(LV2UI_Write_Function write, LV2UI_Con
     if (bridge == nullptr || !bridge->module().hasEditor() || write == nullptr) return nullptr;
     std::unique_ptr<BridgeUi> ui(new BridgeUi(bridge->module(), write, controller));
     ui->takeFeatures(features);
+    if (const float factor = offeredScaleFactor(features); factor > 0.0f) {
+        ui->module.dispatch(ReqVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr,
+                            factor);
+    }
     const auto parent = reinterpret_cast<Window>(findFeature(features, LV2_UI__parent));
     if (!ui->open(parent)) return nullptr;
     *widget = reinterpret_cast<LV2UI_Widget>(ui->holder.id());

@@ -168,7 +168,9 @@ std::string pluginTtl(const BundleFacts& facts) {
             controlPortTtl(control, facts) + (control + 1 < HostControlCount ? " , " : " .\n\n");
     text += uri(kUiUri) + "\n    a ui:X11UI ;\n    lv2:requiredFeature " +
             uri(LV2_INSTANCE_ACCESS_URI) +
-            " ;\n    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:idleInterface ;\n"
+            " ;\n    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:idleInterface , "
+            "urid:map , opts:options ;\n"
+            "    opts:supportedOption ui:scaleFactor ;\n"
             "    lv2:extensionData ui:idleInterface .\n";
     return text;
 }

@@ -15,7 +15,7 @@ std::string HeadlessPlatform::moduleFileVersion() {
 HeadlessPlatform::~HeadlessPlatform() = default;
 
 std::unique_ptr<DrawingSurface> HeadlessPlatform::createPicture(int32_t width, int32_t height) {
-    return CairoSurface::picture(width, height);
+    return CairoSurface::picture(width, height, scaleFactor());
 }
 
 std::unique_ptr<DrawingSurface> HeadlessPlatform::loadBitmap(int32_t resourceId) {
@@ -50,7 +50,7 @@ WindowId HeadlessPlatform::createChildWindow(WindowId parent, const std::string&
                          host->screenRect.top + height};
     const WindowId id = createHostWindow(parent, className, rect);
     Window& created = windows_[id];
-    created.surface = CairoSurface::picture(width, height);
+    created.surface = CairoSurface::picture(width, height, scaleFactor());
     classes_.insert(className);
     created.events = events;
     pendingPaints_.push_back(id);
@@ -110,7 +110,7 @@ std::string HeadlessPlatform::windowClassName(WindowId window) {
 // A resized surface keeps what was drawn where the old and new sizes overlap, as a window does.
 static std::unique_ptr<CairoSurface> resizedSurface(CairoSurface& old, int32_t width,
                                                     int32_t height) {
-    std::unique_ptr<CairoSurface> surface = CairoSurface::picture(width, height);
+    std::unique_ptr<CairoSurface> surface = CairoSurface::picture(width, height, old.scale());
     surface->copyFrom(old, {0, 0, width, height}, {0, 0});
     return surface;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // A complete window system in memory: windows are cairo image surfaces, the mouse, the clock,
-// the edit fields and the dialogs follow a script that the caller feeds. It carries the tests of
-// everything above the platform.
+// the edit fields and the dialogs follow a script that the caller feeds. With a scale factor the
+// surfaces hold device pixels while the script, like everything else, speaks logical pixels. It
+// carries the tests of everything above the platform.
 
 #include <deque>
 #include <map>
@@ -97,6 +98,8 @@ class HeadlessPlatform : public Platform {
     std::unique_ptr<DrawingSurface> loadBitmap(int32_t resourceId) override;
 
     std::string moduleFileVersion() override;
+    double desktopScaleFactor() override { return desktopScale_; }
+    double largestScaleFactor() const override { return largestScale_; }
 
     // --- The script and what it lets a test observe ---
 
@@ -107,6 +110,10 @@ class HeadlessPlatform : public Platform {
     // Destroys a window the way the window system would, telling its owner first.
     void destroyFromOutside(WindowId window);
     void setDialogFrameThickness(int32_t thickness) { dialogFrame_ = thickness; }
+    // The factor the scripted desktop asks for.
+    void setDesktopScaleFactor(double factor) { desktopScale_ = factor; }
+    // Stands in for a backend that draws at no larger factor than this.
+    void setLargestScaleFactor(double factor) { largestScale_ = factor; }
     // Classes registered by child windows and not released since.
     const std::set<std::string>& registeredClasses() const { return classes_; }
 
@@ -156,6 +163,8 @@ class HeadlessPlatform : public Platform {
     std::deque<WindowId> pendingPaints_;
     WindowId nextWindow_ = 0x1000;
     int32_t dialogFrame_ = 0;
+    double desktopScale_ = kSmallestScaleFactor;
+    double largestScale_ = kLargestScaleFactor;
     std::set<std::string> classes_;
 
     MouseStep mouse_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/DrawingSurface.h"
+#include "platform/ScaleFactor.h"
 
 namespace marrowfold {
 
@@ -142,6 +143,23 @@ class Platform {
 
     // The version of the module file; empty when it carries none.
     virtual std::string moduleFileVersion() = 0;
+
+    // Device pixels per logical pixel for the windows, pictures, edit fields and dialogs made
+    // from now on, and for every coordinate this interface takes or answers: those are all
+    // logical pixels, and only the backend knows device pixels. Kept between 1 and the largest
+    // factor the backend draws at.
+    void setScaleFactor(double factor) {
+        const double usable = usableScaleFactor(factor);
+        scale_ = usable < largestScaleFactor() ? usable : largestScaleFactor();
+    }
+    double scaleFactor() const { return scale_; }
+    // The factor the user's desktop asks for (its resolution against 96 dots per inch), or 1.
+    virtual double desktopScaleFactor() { return kSmallestScaleFactor; }
+    // The largest factor the backend draws at.
+    virtual double largestScaleFactor() const { return kLargestScaleFactor; }
+
+  private:
+    double scale_ = kSmallestScaleFactor;
 };
 
 // The platform the toolkit talks to. Without one installed, the window-system backend is made

@@ -41,7 +41,9 @@ bool inside(const PixelRect& rect, int x, int y) {
 // (the first), Escape and the close box answer the last.
 class ModalDialog {
   public:
-    ModalDialog(Display* display, Atom deleteAtom) : display_(display), deleteAtom_(deleteAtom) {}
+    // The dialog is laid out in logical pixels and shown scale device pixels to each.
+    ModalDialog(Display* display, Atom deleteAtom, double scale)
+        : display_(display), deleteAtom_(deleteAtom), scale_(scale) {}
 
     std::vector<DialogLabel> labels;
     std::vector<DialogButton> buttons;
@@ -52,9 +54,13 @@ class ModalDialog {
     // lost connection answers as the last button does.
     int run(Window owner, const std::string& title, int32_t width, int32_t height,
             const std::function<bool(int)>& mayClose, X11Platform& platform) {
-        window_ = createTopLevel(display_, owner, title, width, height, deleteAtom_);
-        surface_ = cairo_xlib_surface_create(
-            display_, window_, DefaultVisual(display_, DefaultScreen(display_)), width, height);
+        const int32_t deviceWidth = toDevicePixels(width, scale_);
+        const int32_t deviceHeight = toDevicePixels(height, scale_);
+        window_ = createTopLevel(display_, owner, title, deviceWidth, deviceHeight, deleteAtom_);
+        surface_ = cairo_xlib_surface_create(display_, window_,
+                                             DefaultVisual(display_, DefaultScreen(display_)),
+                                             deviceWidth, deviceHeight);
+        cairo_surface_set_device_scale(surface_, scale_, scale_);
         std::optional<int> answer;
         while (!answer) {
             answer = platform.connectionLost() ? buttons.back().result : nextAnswer(mayClose);
@@ -102,7 +108,8 @@ class ModalDialog {
                 break;
             case ButtonPress:
                 for (const DialogButton& button : buttons) {
-                    if (inside(button.rect, event.xbutton.x, event.xbutton.y)) {
+                    if (inside(button.rect, toLogicalPixels(event.xbutton.x, scale_),
+                               toLogicalPixels(event.xbutton.y, scale_))) {
                         return button.result;
                     }
                 }
@@ -185,6 +192,7 @@ class ModalDialog {
 
     Display* display_;
     Atom deleteAtom_;
+    double scale_;
     Window window_ = 0;
     cairo_surface_t* surface_ = nullptr;
 };
@@ -217,7 +225,7 @@ void X11Platform::endDialog() {
 std::optional<std::string> X11Platform::askName(WindowId owner, const NameDialogSpec& spec) {
     if (!beginDialog()) return std::nullopt;
     Display* display = connection_->display;
-    ModalDialog dialog(display, connection_->deleteWindowAtom);
+    ModalDialog dialog(display, connection_->deleteWindowAtom, scaleFactor());
     dialog.labels = {{{26, 22, 230, 40}, spec.prompt}, {{40, 124, 350, 140}, spec.note}};
     dialog.buttons = {{{258, 14, 358, 42}, "OK", kConfirmed},
                       {{258, 48, 358, 76}, "Cancel", kCancelled}};
@@ -240,7 +248,7 @@ bool X11Platform::askYesNo(WindowId owner, const std::string& title, const std::
     constexpr int32_t kCharWidthEstimate = 7;
     const int32_t width =
         std::max<int32_t>(260, static_cast<int32_t>(text.size()) * kCharWidthEstimate + 48);
-    ModalDialog dialog(display, connection_->deleteWindowAtom);
+    ModalDialog dialog(display, connection_->deleteWindowAtom, scaleFactor());
     dialog.labels = {{{24, 24, width - 24, 44}, text}};
     const int32_t centre = width / 2;
     dialog.buttons = {{{centre - 110, 70, centre - 10, 98}, "Yes", kConfirmed},

@@ -27,13 +27,20 @@ EditFieldId X11Platform::openEditField(WindowId window, const EditFieldSpec& spe
     if (!display || !windows_.count(window) || spec.rect.width() <= 0 || spec.rect.height() <= 0) {
         return kNoEditField;
     }
+    // The field lies over the control at the window's scale, its edges on the device pixels
+    // where the control's edges fall.
+    const double scale = windows_[window]->surface ? windows_[window]->surface->scale() : 1.0;
+    const int32_t left = toDevicePixels(spec.rect.left, scale);
+    const int32_t top = toDevicePixels(spec.rect.top, scale);
+    const int32_t width = toDevicePixels(spec.rect.right, scale) - left;
+    const int32_t height = toDevicePixels(spec.rect.bottom, scale) - top;
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = kFieldEventMask;
-    const Window fieldWindow = XCreateWindow(
-        display, static_cast<Window>(window), spec.rect.left, spec.rect.top,
-        static_cast<unsigned>(spec.rect.width()), static_cast<unsigned>(spec.rect.height()), 0,
-        CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
+    const Window fieldWindow =
+        XCreateWindow(display, static_cast<Window>(window), left, top, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixmap | CWEventMask, &attributes);
     XMapWindow(display, fieldWindow);
     XSetInputFocus(display, fieldWindow, RevertToParent, CurrentTime);
 
@@ -44,9 +51,10 @@ EditFieldId X11Platform::openEditField(WindowId window, const EditFieldSpec& spe
     field->editor = LineEditor(spec.text);
     field->editor.selectAll();
     field->events = events;
-    field->surface = cairo_xlib_surface_create(display, fieldWindow,
-                                               DefaultVisual(display, DefaultScreen(display)),
-                                               spec.rect.width(), spec.rect.height());
+    field->surface = cairo_xlib_surface_create(
+        display, fieldWindow, DefaultVisual(display, DefaultScreen(display)), width, height);
+    field->scale = scale;
+    cairo_surface_set_device_scale(field->surface, scale, scale);
     const EditFieldId id = nextField_++;
     drawField(*field);
     fields_[id] = std::move(field);
@@ -124,7 +132,8 @@ void X11Platform::handleFieldEvent(Field& field, void* raw) {
             }
             break;
         case ButtonPress:
-            if (event.xbutton.button == Button1) placeFieldCaret(field, event.xbutton.x);
+            if (event.xbutton.button == Button1)
+                placeFieldCaret(field, toLogicalPixels(event.xbutton.x, field.scale));
             break;
         case FocusOut:
             // Focus moving into a child, or the pointer-root bookkeeping, is no loss of focus.

@@ -45,6 +45,8 @@ struct X11Platform::Field {
     Window window = 0;
     Window parent = 0;
     cairo_surface_t* surface = nullptr;
+    // Device pixels per logical pixel of the window the field lies over.
+    double scale = 1.0;
     EditFieldSpec spec;
     LineEditor editor;
     EditFieldEvents* events = nullptr;

@@ -1,10 +1,12 @@
 #include "platform/X11Platform.h"
 
+#include <X11/Xresource.h>
 #include <X11/cursorfont.h>
 #include <time.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/ModuleVersion.h"
@@ -16,6 +18,8 @@ namespace marrowfold {
 namespace {
 
 constexpr uint32_t kDoubleClickMs = 400;
+// The resolution a desktop of factor 1 reports; Xft.dpi is this times the user's scale.
+constexpr double kBaseDotsPerInch = 96.0;
 constexpr long kFrameEventMask = ExposureMask | ButtonPressMask | StructureNotifyMask;
 
 std::atomic<int32_t> errorsSeen{0};
@@ -200,14 +204,16 @@ WindowId X11Platform::createChildWindow(WindowId parent, const std::string& clas
                                         int32_t width, int32_t height, WindowEvents* events) {
     if (parent == kNoWindow || width <= 0 || height <= 0 || !connect()) return kNoWindow;
     Display* display = connection_->display;
+    const int32_t deviceWidth = toDevicePixels(width, scaleFactor());
+    const int32_t deviceHeight = toDevicePixels(height, scaleFactor());
     XSetWindowAttributes attributes{};
     attributes.background_pixmap = None;
     attributes.event_mask = kFrameEventMask;
     const int screen = DefaultScreen(display);
-    const Window window =
-        XCreateWindow(display, static_cast<Window>(parent), 0, 0, static_cast<unsigned>(width),
-                      static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
-                      CWBackPixmap | CWEventMask, &attributes);
+    const Window window = XCreateWindow(
+        display, static_cast<Window>(parent), 0, 0, static_cast<unsigned>(deviceWidth),
+        static_cast<unsigned>(deviceHeight), 0, CopyFromParent, InputOutput, CopyFromParent,
+        CWBackPixmap | CWEventMask, &attributes);
     XStoreName(display, window, "Window");
     XClassHint hint{const_cast<char*>("Window"), const_cast<char*>(className.c_str())};
     XSetClassHint(display, window, &hint);
@@ -217,9 +223,9 @@ WindowId X11Platform::createChildWindow(WindowId parent, const std::string& clas
     auto own = std::make_unique<OwnWindow>();
     own->id = window;
     own->events = events;
-    cairo_surface_t* surface =
-        cairo_xlib_surface_create(display, window, DefaultVisual(display, screen), width, height);
-    own->surface = std::make_shared<CairoSurface>(surface);
+    cairo_surface_t* surface = cairo_xlib_surface_create(
+        display, window, DefaultVisual(display, screen), deviceWidth, deviceHeight);
+    own->surface = std::make_shared<CairoSurface>(surface, scaleFactor());
     cairo_surface_destroy(surface);
     windows_[window] = std::move(own);
     return window;
@@ -249,7 +255,7 @@ std::shared_ptr<DrawingSurface> X11Platform::windowSurface(WindowId window) {
 }
 
 std::unique_ptr<DrawingSurface> X11Platform::createPicture(int32_t width, int32_t height) {
-    return CairoSurface::picture(width, height);
+    return CairoSurface::picture(width, height, scaleFactor());
 }
 
 std::unique_ptr<DrawingSurface> X11Platform::loadBitmap(int32_t resourceId) {
@@ -271,7 +277,11 @@ PixelRect X11Platform::windowRect(WindowId window) {
     Window child = 0;
     XTranslateCoordinates(display, static_cast<Window>(window), attributes.root, 0, 0, &x, &y,
                           &child);
-    return {x, y, x + attributes.width, y + attributes.height};
+    const double scale = scaleFactor();
+    const int32_t left = toLogicalPixels(x, scale);
+    const int32_t top = toLogicalPixels(y, scale);
+    return {left, top, left + toLogicalPixels(attributes.width, scale),
+            top + toLogicalPixels(attributes.height, scale)};
 }
 
 WindowId X11Platform::parentWindow(WindowId window) {
@@ -301,11 +311,15 @@ std::string X11Platform::windowClassName(WindowId window) {
 void X11Platform::resizeWindow(WindowId window, int32_t width, int32_t height) {
     Display* display = liveDisplay(connection_);
     if (!display || width <= 0 || height <= 0) return;
-    XResizeWindow(display, static_cast<Window>(window), static_cast<unsigned>(width),
-                  static_cast<unsigned>(height));
     auto it = windows_.find(window);
-    if (it != windows_.end() && it->second->surface && it->second->surface->surface()) {
-        cairo_xlib_surface_set_size(it->second->surface->surface(), width, height);
+    const bool ours = it != windows_.end() && it->second->surface;
+    const double scale = ours ? it->second->surface->scale() : scaleFactor();
+    const int32_t deviceWidth = toDevicePixels(width, scale);
+    const int32_t deviceHeight = toDevicePixels(height, scale);
+    XResizeWindow(display, static_cast<Window>(window), static_cast<unsigned>(deviceWidth),
+                  static_cast<unsigned>(deviceHeight));
+    if (ours && it->second->surface->surface()) {
+        cairo_xlib_surface_set_size(it->second->surface->surface(), deviceWidth, deviceHeight);
     }
     XSync(display, False);
 }
@@ -342,7 +356,7 @@ PixelPoint X11Platform::cursorPosition() {
     unsigned mask = 0;
     XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
                   &mask);
-    return {rootX, rootY};
+    return {toLogicalPixels(rootX, scaleFactor()), toLogicalPixels(rootY, scaleFactor())};
 }
 
 PointerShape X11Platform::windowCursor(WindowId window) {
@@ -441,7 +455,9 @@ void X11Platform::handleEvent(void* raw) {
             static constexpr unsigned kButtonMasks[] = {0, Button1Mask, Button2Mask, Button3Mask};
             pressLatch_.pressBegins(
                 stateBits(event.xbutton.state | kButtonMasks[event.xbutton.button]));
-            events->buttonPressed({event.xbutton.x, event.xbutton.y});
+            const double scale = it->second->surface ? it->second->surface->scale() : 1.0;
+            events->buttonPressed(
+                {toLogicalPixels(event.xbutton.x, scale), toLogicalPixels(event.xbutton.y, scale)});
             pressLatch_.pressEnds();
             flushWindow(target);
             break;
@@ -457,6 +473,29 @@ void X11Platform::handleEvent(void* raw) {
         default:
             break;
     }
+}
+
+// Desktops publish their scale as Xft.dpi in the server's resource database. Xlib reads the
+// database as a connection opens, so a change shows from the next window of ours on.
+double X11Platform::desktopScaleFactor() {
+    Display* display = liveDisplay(connection_);
+    Display* ownDisplay = display ? nullptr : XOpenDisplay(nullptr);
+    if (!display) display = ownDisplay;
+    if (!display) return kSmallestScaleFactor;
+    double factor = kSmallestScaleFactor;
+    if (const char* resources = XResourceManagerString(display)) {
+        XrmInitialize();
+        if (XrmDatabase database = XrmGetStringDatabase(resources)) {
+            char* type = nullptr;
+            XrmValue value{};
+            if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr) {
+                factor = usableScaleFactor(std::atof(value.addr) / kBaseDotsPerInch);
+            }
+            XrmDestroyDatabase(database);
+        }
+    }
+    if (ownDisplay) XCloseDisplay(ownDisplay);
+    return factor;
 }
 
 std::string X11Platform::moduleFileVersion() {

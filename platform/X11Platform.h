@@ -61,6 +61,8 @@ class X11Platform : public Platform {
     std::unique_ptr<DrawingSurface> loadBitmap(int32_t resourceId) override;
 
     std::string moduleFileVersion() override;
+    // Xft.dpi / 96 from the server's resources, or 1 without a display or that resource.
+    double desktopScaleFactor() override;
 
     // Whether a connection to the display is open now (only while a window of ours exists).
     bool connected() const;

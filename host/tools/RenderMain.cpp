@@ -50,7 +50,7 @@ int run(const std::vector<std::string>& arguments) {
             listPrograms(options);
             break;
         case RenderMode::Demo:
-            runDemo(options.demoFolder, modulePathFor(options));
+            runDemo(options.demoFolder, modulePathFor(options), options.pictureScale);
             break;
         case RenderMode::Render:
             renderOne(options);

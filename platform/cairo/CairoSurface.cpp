@@ -10,6 +10,7 @@
 #include <map>
 
 #include "platform/PictureSource.h"
+#include "platform/ScaleFactor.h"
 
 namespace marrowfold {
 
@@ -40,6 +41,65 @@ cairo_status_t readPng(void* closure, unsigned char* out, unsigned int length) {
     std::memcpy(out, reader->data + reader->position, length);
     reader->position += length;
     return CAIRO_STATUS_SUCCESS;
+}
+
+// The PNG decoded as cairo gives it, or null when it cannot be read.
+cairo_surface_t* decodePng(const EmbeddedPicture& resource) {
+    if (!resource.data) return nullptr;
+    PngReader reader{resource.data, resource.size, 0};
+    cairo_surface_t* decoded = cairo_image_surface_create_from_png_stream(readPng, &reader);
+    if (cairo_surface_status(decoded) == CAIRO_STATUS_SUCCESS) return decoded;
+    cairo_surface_destroy(decoded);
+    return nullptr;
+}
+
+double deviceScaleOf(cairo_surface_t* surface) {
+    double scaleH = 1.0;
+    double scaleV = 1.0;
+    cairo_surface_get_device_scale(surface, &scaleH, &scaleV);
+    return scaleH;
+}
+
+// The picture filtered to another scale, same logical size; edge pixels repeat outwards so the
+// filter does not darken the border.
+cairo_surface_t* filteredCopy(cairo_surface_t* source, double scale, cairo_format_t format) {
+    const double sourceScale = deviceScaleOf(source);
+    const int32_t width = toLogicalPixels(cairo_image_surface_get_width(source), sourceScale);
+    const int32_t height = toLogicalPixels(cairo_image_surface_get_height(source), sourceScale);
+    cairo_surface_t* copy = cairo_image_surface_create(format, toDevicePixels(width, scale),
+                                                       toDevicePixels(height, scale));
+    cairo_surface_set_device_scale(copy, scale, scale);
+    cairo_t* cr = cairo_create(copy);
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return copy;
+}
+
+// A copy with alpha 0 wherever the picture has the key colour, at the picture's own scale.
+cairo_surface_t* withoutKey(cairo_surface_t* source, PackedRgb key) {
+    const int32_t w = cairo_image_surface_get_width(source);
+    const int32_t h = cairo_image_surface_get_height(source);
+    cairo_surface_t* keyed = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    const double sourceScale = deviceScaleOf(source);
+    cairo_surface_set_device_scale(keyed, sourceScale, sourceScale);
+    const int sourceStride = cairo_image_surface_get_stride(source);
+    const int targetStride = cairo_image_surface_get_stride(keyed);
+    const unsigned char* in = cairo_image_surface_get_data(source);
+    unsigned char* out = cairo_image_surface_get_data(keyed);
+    for (int32_t y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(in + y * sourceStride);
+        auto* keyedRow = reinterpret_cast<uint32_t*>(out + y * targetStride);
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t rgb = row[x] & kRgbMask;
+            keyedRow[x] = rgb == key ? 0 : (rgb | kOpaque);
+        }
+    }
+    cairo_surface_mark_dirty(keyed);
+    return keyed;
 }
 
 std::string resolveFamily(const std::string& face) {
@@ -73,10 +133,15 @@ void setCairoColour(cairo_t* cr, PackedRgb colour) {
                          (colour & 0xff) / 255.0);
 }
 
-CairoSurface::CairoSurface(cairo_surface_t* surface) {
+CairoSurface::CairoSurface(cairo_surface_t* surface, double scale) {
     if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return;
     surface_ = cairo_surface_reference(surface);
+    scale_ = scale;
+    if (scale_ != 1.0) cairo_surface_set_device_scale(surface_, scale_, scale_);
     cr_ = cairo_create(surface_);
+    // Between whole factors, rectangles and lines keep hard edges on the nearest device pixels
+    // instead of blurring; text keeps its own antialiasing through the font options.
+    if (scale_ != 1.0) cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
@@ -87,53 +152,86 @@ CairoSurface::CairoSurface(cairo_surface_t* surface) {
 
 CairoSurface::~CairoSurface() {
     if (keyed_) cairo_surface_destroy(keyed_);
+    for (auto& [scale, drawn] : drawn_)
+        cairo_surface_destroy(drawn);
+    for (auto& [scale, filtered] : filtered_)
+        cairo_surface_destroy(filtered);
     if (!cr_) return;
     cairo_destroy(cr_);
     cairo_surface_destroy(surface_);
 }
 
-std::unique_ptr<CairoSurface> CairoSurface::picture(int32_t width, int32_t height) {
+std::unique_ptr<CairoSurface> CairoSurface::picture(int32_t width, int32_t height, double scale) {
     cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(width, 0), std::max(height, 0));
-    auto picture = std::make_unique<CairoSurface>(surface);
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, toDevicePixels(std::max(width, 0), scale),
+                                   toDevicePixels(std::max(height, 0), scale));
+    auto picture = std::make_unique<CairoSurface>(surface, scale);
     cairo_surface_destroy(surface);
     return picture;
 }
 
 // Keeps the picture as opaque RGB, whatever format the resource came in.
 std::unique_ptr<CairoSurface> CairoSurface::embeddedBitmap(int32_t resourceId) {
-    const EmbeddedPicture resource = embeddedPicture(resourceId);
-    if (!resource.data) return nullptr;
-    PngReader reader{resource.data, resource.size, 0};
-    cairo_surface_t* decoded = cairo_image_surface_create_from_png_stream(readPng, &reader);
-    std::unique_ptr<CairoSurface> picture;
-    if (cairo_surface_status(decoded) == CAIRO_STATUS_SUCCESS) {
-        picture = CairoSurface::picture(cairo_image_surface_get_width(decoded),
-                                        cairo_image_surface_get_height(decoded));
-        cairo_t* cr = picture->context();
-        cairo_save(cr);
-        cairo_set_source_surface(cr, decoded, 0, 0);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-        cairo_restore(cr);
-        picture->flush();
-    }
+    cairo_surface_t* decoded = decodePng(embeddedPicture(resourceId));
+    if (!decoded) return nullptr;
+    std::unique_ptr<CairoSurface> picture = CairoSurface::picture(
+        cairo_image_surface_get_width(decoded), cairo_image_surface_get_height(decoded));
+    cairo_t* cr = picture->context();
+    cairo_save(cr);
+    cairo_set_source_surface(cr, decoded, 0, 0);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    picture->flush();
+    picture->resourceId_ = resourceId;
     cairo_surface_destroy(decoded);
     return picture;
 }
 
-int32_t CairoSurface::width() const {
+// The drawing at a larger scale is decoded as it comes (RGB24 from our generator) and told its
+// scale, so that cairo maps its pixels onto the same logical size as the 1x picture.
+cairo_surface_t* CairoSurface::drawnFor(double targetScale) {
+    const int32_t drawnScale = bitmapScaleFor(targetScale, largestPictureScale());
+    if (resourceId_ == 0 || drawnScale == 1) return surface_;
+    auto it = drawn_.find(drawnScale);
+    if (it != drawn_.end()) return it->second;
+    cairo_surface_t* decoded = decodePng(embeddedPicture(resourceId_, drawnScale));
+    if (!decoded) return surface_;
+    cairo_surface_set_device_scale(decoded, drawnScale, drawnScale);
+    drawn_.emplace(drawnScale, decoded);
+    return decoded;
+}
+
+// Filtering a picture down is far dearer than copying it, so it is done once per factor.
+cairo_surface_t* CairoSurface::sourceFor(double targetScale) {
+    cairo_surface_t* drawn = drawnFor(targetScale);
+    if (resourceId_ == 0 || deviceScaleOf(drawn) == targetScale) return drawn;
+    auto it = filtered_.find(targetScale);
+    if (it != filtered_.end()) return it->second;
+    cairo_surface_t* made = filteredCopy(drawn, targetScale, CAIRO_FORMAT_RGB24);
+    filtered_.emplace(targetScale, made);
+    return made;
+}
+int32_t CairoSurface::deviceWidth() const {
     if (!surface_) return 0;
     return cairo_surface_get_type(surface_) == CAIRO_SURFACE_TYPE_XLIB
                ? cairo_xlib_surface_get_width(surface_)
                : cairo_image_surface_get_width(surface_);
 }
 
-int32_t CairoSurface::height() const {
+int32_t CairoSurface::deviceHeight() const {
     if (!surface_) return 0;
     return cairo_surface_get_type(surface_) == CAIRO_SURFACE_TYPE_XLIB
                ? cairo_xlib_surface_get_height(surface_)
                : cairo_image_surface_get_height(surface_);
+}
+
+int32_t CairoSurface::width() const {
+    return toLogicalPixels(deviceWidth(), scale_);
+}
+
+int32_t CairoSurface::height() const {
+    return toLogicalPixels(deviceHeight(), scale_);
 }
 
 void CairoSurface::flush() {
@@ -288,11 +386,14 @@ double CairoSurface::textWidth(const char* text, const FontSpec& font) {
     return extents.x_advance;
 }
 
+// Pixels at this surface's own scale are copied one to one; others are filtered to it.
 void CairoSurface::paintSource(cairo_surface_t* source, const PixelRect& place, PixelPoint from) {
     if (!cr_ || !source) return;
     cairo_save(cr_);
     cairo_set_source_surface(cr_, source, place.left - from.x, place.top - from.y);
-    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_filter(cairo_get_source(cr_), deviceScaleOf(source) == scale_
+                                                        ? CAIRO_FILTER_NEAREST
+                                                        : CAIRO_FILTER_GOOD);
     cairo_rectangle(cr_, place.left, place.top, place.width(), place.height());
     cairo_fill(cr_);
     cairo_restore(cr_);
@@ -301,37 +402,29 @@ void CairoSurface::paintSource(cairo_surface_t* source, const PixelRect& place, 
 void CairoSurface::copyFrom(DrawingSurface& source, const PixelRect& place, PixelPoint from) {
     auto& picture = static_cast<CairoSurface&>(source);
     picture.flush();
-    paintSource(picture.surface_, place, from);
+    paintSource(picture.sourceFor(scale_), place, from);
 }
 
 void CairoSurface::copyKeyedFrom(DrawingSurface& source, const PixelRect& place, PixelPoint from,
                                  PackedRgb key) {
-    paintSource(static_cast<CairoSurface&>(source).keyedCopy(key), place, from);
+    paintSource(static_cast<CairoSurface&>(source).keyedCopy(key, scale_), place, from);
 }
 
-cairo_surface_t* CairoSurface::keyedCopy(PackedRgb key) {
-    if (keyed_ && keyedOn_ == key) return keyed_;
-    if (keyed_) cairo_surface_destroy(keyed_);
-    keyed_ = nullptr;
+// The key is taken out of the whole-scale drawing, and only then is the result filtered to a
+// factor between, so that its edges blend into whatever lies below instead of into the key.
+cairo_surface_t* CairoSurface::keyedCopy(PackedRgb key, double targetScale) {
     if (!surface_) return nullptr;
+    if (keyed_ && keyedOn_ == key && keyedScale_ == targetScale) return keyed_;
+    if (keyed_) cairo_surface_destroy(keyed_);
     flush();
-    const int32_t w = width();
-    const int32_t h = height();
-    keyed_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    keyed_ = withoutKey(drawnFor(targetScale), key);
     keyedOn_ = key;
-    const int sourceStride = cairo_image_surface_get_stride(surface_);
-    const int targetStride = cairo_image_surface_get_stride(keyed_);
-    const unsigned char* in = cairo_image_surface_get_data(surface_);
-    unsigned char* out = cairo_image_surface_get_data(keyed_);
-    for (int32_t y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(in + y * sourceStride);
-        auto* keyedRow = reinterpret_cast<uint32_t*>(out + y * targetStride);
-        for (int32_t x = 0; x < w; ++x) {
-            const uint32_t rgb = row[x] & kRgbMask;
-            keyedRow[x] = rgb == key ? 0 : (rgb | kOpaque);
-        }
+    keyedScale_ = targetScale;
+    if (resourceId_ != 0 && deviceScaleOf(keyed_) != targetScale) {
+        cairo_surface_t* filtered = filteredCopy(keyed_, targetScale, CAIRO_FORMAT_ARGB32);
+        cairo_surface_destroy(keyed_);
+        keyed_ = filtered;
     }
-    cairo_surface_mark_dirty(keyed_);
     return keyed_;
 }
 

@@ -59,6 +59,8 @@ class Win32Platform : public Platform {
     std::unique_ptr<DrawingSurface> loadBitmap(int32_t resourceId) override;
 
     std::string moduleFileVersion() override;
+    // GDI draws the editor at 1x only, so a host's larger factor is not taken up.
+    double largestScaleFactor() const override { return kSmallestScaleFactor; }
 
     struct OwnWindow;
     struct Field;

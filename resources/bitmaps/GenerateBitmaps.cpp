@@ -1,6 +1,7 @@
 // Build-time tool: draws the editor's bitmaps, writes each as a PNG and as a BMP (for the Windows
 // module's resources) into the output folder, and writes a C++ source that embeds the PNGs by
-// resource id.
+// resource id. Each picture is also drawn at the larger scales of high-density displays, from the
+// same drawing code, so that those are as sharp as the 1x picture.
 // Usage: marrowfold_bitmap_generator <output folder>
 
 #include <cairo.h>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "resources/bitmaps/BitmapArt.h"
+#include "resources/bitmaps/BitmapResources.h"
 
 namespace {
 
@@ -99,26 +101,35 @@ bool writeBmp(cairo_surface_t* surface, const std::string& path) {
     return out.good();
 }
 
-std::string render(const Picture& picture, const std::string& folder) {
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width, picture.height);
+// The name a picture's data goes by in the generated source.
+std::string dataName(int id, int scale) {
+    std::string name = "kPng";
+    return name.append(std::to_string(id)).append("x").append(std::to_string(scale));
+}
+
+// The 1x picture also goes out as a BMP for the Windows resources.
+std::string render(const Picture& picture, int scale, const std::string& folder) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width * scale,
+                                                          picture.height * scale);
     cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, scale, scale);
     picture.draw(cr);
     cairo_destroy(cr);
-    const std::string stem = folder + "/bitmap" + std::to_string(picture.id);
+    std::string stem = folder + "/bitmap" + std::to_string(picture.id);
+    if (scale != 1) stem.append("@").append(std::to_string(scale)).append("x");
     const std::string path = stem + ".png";
     const bool written =
         cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS &&
-        writeBmp(surface, stem + ".bmp");
+        (scale != 1 || writeBmp(surface, stem + ".bmp"));
     cairo_surface_destroy(surface);
     return written ? path : std::string();
 }
 
-bool embed(std::ofstream& out, int id, const std::string& path) {
+bool embed(std::ofstream& out, const std::string& name, const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
     if (bytes.empty()) return false;
-    out << "const unsigned char kPng" << id << "[] = {";
+    out << "const unsigned char " << name << "[] = {";
     for (size_t i = 0; i < bytes.size(); ++i) {
         out << (i % 24 == 0 ? "\n    " : "") << static_cast<int>(bytes[i]) << ",";
     }
@@ -139,19 +150,28 @@ int main(int argc, char** argv) {
         << "#include \"resources/bitmaps/BitmapResources.h\"\n\n"
         << "namespace marrowfold {\nnamespace {\n";
     for (const Picture& picture : pictures()) {
-        const std::string path = render(picture, folder);
-        if (path.empty() || !embed(out, picture.id, path)) {
-            std::fprintf(stderr, "could not make bitmap %d\n", picture.id);
-            return 1;
+        for (int scale = 1; scale <= kLargestBitmapScale; ++scale) {
+            const std::string path = render(picture, scale, folder);
+            if (path.empty() || !embed(out, dataName(picture.id, scale), path)) {
+                std::fprintf(stderr, "could not make bitmap %d at %dx\n", picture.id, scale);
+                return 1;
+            }
         }
     }
-    out << "}  // namespace\n\nBitmapResource findBitmapResource(int32_t id) {\n"
-        << "    switch (id) {\n";
+    out << "}  // namespace\n\nBitmapResource findScaledBitmapResource(int32_t id, int32_t scale) "
+           "{\n    if (scale < 1 || scale > kLargestBitmapScale) return {};\n    switch (id) {\n";
     for (const Picture& picture : pictures()) {
-        out << "        case " << picture.id << ": return {kPng" << picture.id << ", sizeof(kPng"
-            << picture.id << ")};\n";
+        out << "        case " << picture.id
+            << ": {\n            const BitmapResource scaled[] = {";
+        for (int scale = 1; scale <= kLargestBitmapScale; ++scale) {
+            const std::string name = dataName(picture.id, scale);
+            out << "{" << name << ", sizeof(" << name << ")}, ";
+        }
+        out << "};\n            return scaled[scale - 1];\n        }\n";
     }
-    out << "        default: return {};\n    }\n}\n\n}  // namespace marrowfold\n";
+    out << "        default: return {};\n    }\n}\n\n"
+        << "BitmapResource findBitmapResource(int32_t id) {\n"
+        << "    return findScaledBitmapResource(id, 1);\n}\n\n}  // namespace marrowfold\n";
     // Font caches are given back so that a leak checker sees a clean exit.
     cairo_debug_reset_static_data();
     FcFini();

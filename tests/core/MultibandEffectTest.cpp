@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "ProbeEffect.h"
+#include "core/VendorRequests.h"
 #include "dsp/DspEngine.h"
 #include "effect/EditorNotifications.h"
 #include "effect/MultibandEffect.h"
-#include "effect/OversamplingRequest.h"
 #include "params/DistortionParameters.h"
 
 namespace marrowfold {

@@ -68,7 +68,7 @@ bool executableOnPath(const std::string& name) {
 
 }  // namespace
 
-XvfbSession::XvfbSession(Server server) {
+XvfbSession::XvfbSession(Server server, const std::string& screen) {
     if (const char* current = std::getenv("DISPLAY")) {
         hadDisplay_ = true;
         previousDisplay_ = current;
@@ -76,12 +76,12 @@ XvfbSession::XvfbSession(Server server) {
     if (server == Server::CurrentOrPrivate && hadDisplay_) {
         keeper_ = openPatiently(previousDisplay_.c_str(), kResetPolls);
     }
-    if (!keeper_) startPrivateServer();
+    if (!keeper_) startPrivateServer(screen);
     ready_ = keeper_ != nullptr;
     if (ready_) surviveLostConnection(keeper_);
 }
 
-void XvfbSession::startPrivateServer() {
+void XvfbSession::startPrivateServer(const std::string& screen) {
     if (!executableOnPath("Xvfb")) {
         problem_ = "no display and no Xvfb";
         return;
@@ -93,8 +93,10 @@ void XvfbSession::startPrivateServer() {
         if (stat(socket.c_str(), &info) == 0 || stat(lock.c_str(), &info) == 0) continue;
         const std::string name = numbered(":%d", number);
         std::string command = "exec Xvfb ";
-        command.append(name).append(
-            " -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1");
+        command.append(name)
+            .append(" -screen 0 ")
+            .append(screen)
+            .append(" -nolisten tcp -noreset >/dev/null 2>&1");
         server_ = spawnShell(command);
         for (int poll = 0; poll < kStartupPolls && server_ > 0; ++poll) {
             // Another test process may have started a server on the same number at the same

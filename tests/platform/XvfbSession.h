@@ -17,8 +17,10 @@ namespace marrowfold::testing {
 class XvfbSession {
   public:
     enum class Server { CurrentOrPrivate, Private };
-    // Private always starts a server of its own and points DISPLAY at it until the session ends.
-    explicit XvfbSession(Server server = Server::CurrentOrPrivate);
+    // Private always starts a server of its own and points DISPLAY at it until the session ends;
+    // a private server's screen is screen (width x height x depth).
+    explicit XvfbSession(Server server = Server::CurrentOrPrivate,
+                         const std::string& screen = "1024x768x24");
     ~XvfbSession();
     XvfbSession(const XvfbSession&) = delete;
 
@@ -47,7 +49,7 @@ class XvfbSession {
     static bool screenshot(const std::string& path);
 
   private:
-    void startPrivateServer();
+    void startPrivateServer(const std::string& screen);
 
     bool ready_ = false;
     Display* keeper_ = nullptr;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/HostEditor.h"
-#include "effect/OversamplingRequest.h"
+#include "core/VendorRequests.h"
 #include "tests/common/HeapAccounting.h"
 #include "tests/integration/ModuleFixture.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/HostEditor.h"
+#include "core/VendorRequests.h"
 #include "dsp/Oversampling.h"
-#include "effect/OversamplingRequest.h"
 #include "params/ChunkLayout.h"
 #include "tests/integration/ModuleFixture.h"
 #include "tests/stress/StressSupport.h"

@@ -364,9 +364,20 @@ TEST_F(RenderTool, DemoWritesEachProgramsFirstPresetWithAPicture) {
         ASSERT_GT(png.size(), pngSignature.size());
         EXPECT_TRUE(std::equal(pngSignature.begin(), pngSignature.end(), png.begin()));
     }
+    // The picture's width and height, from the PNG's header.
+    const auto pictureSize = [&](const char* stem) {
+        const std::vector<uint8_t> png = readBytes(folder.file(std::string("out/") + stem));
+        const auto word = [&](size_t at) {
+            return png[at] << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+        };
+        return png.size() < 24 ? std::make_pair(0, 0) : std::make_pair(word(16), word(20));
+    };
+    EXPECT_EQ(pictureSize("guitar-clean-licks.png"), std::make_pair(1200, 850));
     const std::vector<uint8_t> first = readBytes(folder.file("out/guitar-clean-licks.wav"));
-    ASSERT_EQ(runTool({"--demo", folder.file("out")}).exitCode, 0);
+    ASSERT_EQ(runTool({"--demo", folder.file("out"), "--picture-scale", "2"}).exitCode, 0);
     EXPECT_EQ(readBytes(folder.file("out/guitar-clean-licks.wav")), first);
+    EXPECT_EQ(pictureSize("guitar-clean-licks.png"), std::make_pair(2400, 1700))
+        << "the picture is drawn twice as large";
 }
 
 }  // namespace

@@ -34,6 +34,8 @@ TEST(RenderOptionsTest, ReadsEveryOptionInAnyOrder) {
     const RenderOptions demo = parseRenderOptions({"--demo", "out/"});
     EXPECT_EQ(demo.mode, RenderMode::Demo);
     EXPECT_EQ(demo.demoFolder, "out/");
+    EXPECT_EQ(demo.pictureScale, 1.0);
+    EXPECT_EQ(parseRenderOptions({"--demo", "out/", "--picture-scale", "2.5"}).pictureScale, 2.5);
     EXPECT_FALSE(parseRenderOptions({"a", "b"}).program.has_value());
 }
 
@@ -51,6 +53,9 @@ TEST(RenderOptionsTest, RefusesWhatItCannotUse) {
         {"a", "b", "--set", "Gain=1"},
         {"--list", "a"},
         {"--demo", "out", "a", "b"},
+        {"--demo", "out", "--picture-scale", "0.5"},
+        {"--demo", "out", "--picture-scale", "5"},
+        {"--demo", "out", "--picture-scale", "2x"},
     };
     for (const auto& arguments : bad)
         EXPECT_THROW(parseRenderOptions(arguments), ToolError)
