@@ -79,8 +79,10 @@ Bridge::Bridge(const StateUrids& stateUrids, int32_t maxBlock)
 // default is not a change: only what the host sets differently reaches the module.
 void Bridge::seeModuleValues() {
     seenValues.fill(std::numeric_limits<float>::quiet_NaN());
-    for (int32_t control = 0; control < HostControlCount; ++control)
-        seenValues[portOfControl(control)] = currentPortValue(instance, control);
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        if (!hostControl(control).has(kOutput))
+            seenValues[portOfControl(control)] = currentPortValue(instance, control);
+    }
 }
 
 void Bridge::connect(uint32_t port, void* data) {
@@ -100,6 +102,7 @@ void Bridge::run(uint32_t frames) {
         takeControls();
         unlockRequests();
     }
+    reportLatency();
     const auto limit = static_cast<uint32_t>(instance.maxBlock());
     for (uint32_t done = 0; done < frames; done += limit)
         processSlice(done, static_cast<int32_t>(std::min(limit, frames - done)));
@@ -136,6 +139,7 @@ void Bridge::takeControls() {
     for (int32_t control = 0; control < HostControlCount; ++control) {
         if (hostControl(control).has(kStoredInPreset)) takeParameter(control);
     }
+    takeOversampling();
 }
 
 // The port's value when the host changed it since run() last looked; null otherwise.
@@ -173,6 +177,21 @@ void Bridge::takeParameter(int32_t control) {
     const float value = clampToControl(control, *port);
     if (value == toPortValue(control, instance.getParameter(parameter))) return;
     instance.setParameter(parameter, toModuleValue(control, value));
+}
+
+// A factor between the listed ones becomes the nearest listed one; one the module refuses leaves
+// its factor as it was.
+void Bridge::takeOversampling() {
+    const float* port = changedPort(portOfControl(ControlOversampling));
+    if (port == nullptr) return;
+    const auto factor = static_cast<int32_t>(clampToControl(ControlOversampling, *port));
+    if (factor != instance.oversampling()) instance.setOversampling(factor);
+}
+
+// Written every block: hosts read the delay from the port whenever they like.
+void Bridge::reportLatency() {
+    float* port = ports[portOfControl(ControlLatency)];
+    if (port != nullptr) *port = static_cast<float>(instance.latency());
 }
 
 void Bridge::lockRequests() {

@@ -13,11 +13,22 @@ namespace {
 constexpr float kFactsSampleRate = 44100.0f;
 constexpr int32_t kFactsBlock = 512;
 
+// The started module as the ports read it. The facts' host never asks for oversampling, so the
+// module shapes at its default factor.
+struct StartedModule {
+    PluginHost& host;
+    float getParameter(int32_t index) { return host.getParameter(index); }
+    int32_t program() { return host.program(); }
+    int32_t oversampling() const { return static_cast<int32_t>(kOversamplingFactors[0]); }
+    int32_t latency() const { return host.record()->latency; }
+};
+
 // Every control's value in its port's units.
 std::array<float, HostControlCount> controlValues(PluginHost& host) {
+    StartedModule started{host};
     std::array<float, HostControlCount> values{};
     for (int32_t control = 0; control < HostControlCount; ++control)
-        values[static_cast<size_t>(control)] = currentPortValue(host, control);
+        values[static_cast<size_t>(control)] = currentPortValue(started, control);
     return values;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/VendorRequests.h"
 #include "host/ParameterProtocol.h"
 #include "lv2/PortLayout.h"
 
@@ -69,6 +70,14 @@ void ModuleInstance::prepare(float sampleRate, int32_t maxBlockFrames) {
 intptr_t ModuleInstance::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                   float opt) {
     return record->dispatchEntry(record, opcode, index, value, ptr, opt);
+}
+
+bool ModuleInstance::setOversampling(int32_t factor) {
+    if (dispatch(ReqVendorSpecific, kOversamplingRequestIndex, kOversamplingRequestValue, nullptr,
+                 static_cast<float>(factor)) != 1)
+        return false;
+    oversamplingFactor = factor;
+    return true;
 }
 
 void ModuleInstance::detach(const EditorLink* link) {

@@ -6,6 +6,7 @@
 
 #include "core/EffectRecord.h"
 #include "host/PluginModule.h"
+#include "params/HostControls.h"
 
 namespace marrowfold::lv2 {
 
@@ -51,6 +52,12 @@ class ModuleInstance {
         record->processReplaceEntry(record, inputs, outputs, frames);
     }
     int32_t program() { return static_cast<int32_t>(dispatch(ReqGetProgram)); }
+    // The shaping's oversampling through the module's vendor request; false, changing nothing,
+    // when the module refuses the factor. Takes effect at the start of the next block without
+    // allocating, so the audio thread may ask.
+    bool setOversampling(int32_t factor);
+    int32_t oversampling() const { return oversamplingFactor; }
+    int32_t latency() const { return record->latency; }
     bool hasEditor() const { return (record->flags & FlagEditor) != 0; }
     EffectRecord& effectRecord() { return *record; }
 
@@ -67,6 +74,7 @@ class ModuleInstance {
     EffectRecord* record = nullptr;
     float rate = 0.0f;
     int32_t blockLimit = 0;
+    int32_t oversamplingFactor = static_cast<int32_t>(kOversamplingFactors[0]);
     std::atomic<EditorLink*> editorLink{nullptr};
     std::string lastError;
 };

@@ -13,6 +13,15 @@ constexpr std::array<AudioPortInfo, PortFirstControl> kAudioPorts{{
     {"out_r", "Out R", false},
 }};
 
+float nearestLabelValue(const HostControl& info, float value) {
+    float nearest = info.labelValue(0);
+    for (size_t label = 1; label < info.labels.size(); ++label) {
+        const float candidate = info.labelValue(label);
+        if (std::fabs(candidate - value) < std::fabs(nearest - value)) nearest = candidate;
+    }
+    return nearest;
+}
+
 }  // namespace
 
 const std::array<AudioPortInfo, PortFirstControl>& audioPorts() {
@@ -22,6 +31,7 @@ const std::array<AudioPortInfo, PortFirstControl>& audioPorts() {
 float clampToControl(int32_t control, float value) {
     const HostControl& info = hostControl(control);
     const float clamped = info.range.clamp(value);
+    if (!info.labelValues.empty()) return nearestLabelValue(info, clamped);
     return info.has(kWholeNumbers) ? std::round(clamped) : clamped;
 }
 

@@ -42,7 +42,8 @@ inline constexpr uint32_t programPort() {
 }
 
 // A host's value taken into the control's range (NaN becomes the minimum) and, for whole-number
-// controls, to the nearest whole number.
+// controls, to the nearest whole number; for controls with labelled values of their own, to the
+// nearest of those.
 float clampToControl(int32_t control, float value);
 int32_t clampToProgram(float value);
 
@@ -53,7 +54,8 @@ float toPortValue(int32_t control, float normalized);
 float toModuleValue(int32_t control, float portValue);
 
 // A control's current value in its port's units, read from an instance of the module (anything
-// with getParameter and program). Every source of controls has its case here.
+// with getParameter, program, oversampling and latency). Every source of controls has its case
+// here.
 template <typename Instance>
 float currentPortValue(Instance& instance, int32_t control) {
     const HostControl& info = hostControl(control);
@@ -62,6 +64,10 @@ float currentPortValue(Instance& instance, int32_t control) {
             return toPortValue(control, instance.getParameter(info.parameter));
         case ControlSource::ProgramNumber:
             return static_cast<float>(instance.program());
+        case ControlSource::Oversampling:
+            return static_cast<float>(instance.oversampling());
+        case ControlSource::Latency:
+            return static_cast<float>(instance.latency());
     }
     return 0.0f;
 }

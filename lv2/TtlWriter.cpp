@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "lv2/BundleUris.h"
 
@@ -27,7 +29,12 @@ constexpr int32_t kMinorVersion = MARROWFOLD_VERSION_MINOR;
 constexpr int32_t kMicroVersion = MARROWFOLD_VERSION_PATCH;
 constexpr int kFloatDigits = 9;        // enough for any float to read back unchanged
 constexpr int kFixedFloatDigits = 12;  // for values whose shortest form has an exponent
-constexpr char kDecibelUnit[] = "dB";
+// The LV2 unit of each unit text the controls use.
+constexpr std::pair<std::string_view, std::string_view> kUnitsOfControls[] = {
+    {"dB", "units:db"},
+    {"%", "units:pc"},
+    {"frames", "units:frame"},
+};
 
 // Prefixes taken from the LV2 headers, so that none can be misspelt.
 std::string prefixes() {
@@ -69,12 +76,38 @@ std::string presetUri(const PresetFacts& preset) {
            std::to_string(preset.index);
 }
 
-std::string scalePoints(const std::vector<std::string>& labels) {
+// A whole-number control's values are written as integers, as hosts show them.
+std::string scalePoints(const HostControl& info, const std::vector<std::string>& labels) {
     std::string text = " ;\n        lv2:scalePoint ";
     for (size_t i = 0; i < labels.size(); ++i) {
-        text += std::string(i ? " , " : "") + "[ rdfs:label " + quoted(labels[i]) +
-                " ; rdf:value " + std::to_string(i) + " ]";
+        const float value = info.labelValue(i);
+        text +=
+            std::string(i ? " , " : "") + "[ rdfs:label " + quoted(labels[i]) + " ; rdf:value " +
+            (info.has(kWholeNumbers) ? std::to_string(std::lround(value)) : turtleDecimal(value)) +
+            " ]";
     }
+    return text;
+}
+
+std::string unitOf(const std::string& unit) {
+    for (const auto& [text, lv2Unit] : kUnitsOfControls)
+        if (unit == text) return " ;\n        units:unit " + std::string(lv2Unit);
+    return "";
+}
+
+// The port's kind and the properties its flags give it.
+std::string portProperties(const HostControl& info) {
+    std::string properties;
+    const auto add = [&properties](const char* property) {
+        properties += (properties.empty() ? "" : " , ") + std::string(property);
+    };
+    if (info.has(kWholeNumbers)) add("lv2:integer");
+    if (info.has(kEnumeration)) add("lv2:enumeration");
+    if (info.has(kToggle)) add("lv2:toggled");
+    if (info.has(kReportsLatency)) add("lv2:reportsLatency");
+    std::string text;
+    if (info.has(kReportsLatency)) text += " ;\n        lv2:designation lv2:latency";
+    if (!properties.empty()) text += " ;\n        lv2:portProperty " + properties;
     return text;
 }
 
@@ -86,29 +119,30 @@ std::string audioPort(uint32_t index) {
            " ;\n        lv2:name " + quoted(std::string(port.name)) + "\n    ]";
 }
 
-std::string controlPort(uint32_t index, const std::string& symbol, const std::string& name,
-                        float defaultValue, float minValue, float maxValue) {
-    return "[\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " +
-           std::to_string(index) + " ;\n        lv2:symbol " + quoted(symbol) +
-           " ;\n        lv2:name " + quoted(name) + " ;\n        lv2:default " +
-           turtleDecimal(defaultValue) + " ;\n        lv2:minimum " + turtleDecimal(minValue) +
-           " ;\n        lv2:maximum " + turtleDecimal(maxValue);
+// An output port has no default: the module writes it.
+std::string controlPort(uint32_t index, const HostControl& info, float defaultValue) {
+    const bool output = info.has(kOutput);
+    return std::string("[\n        a ") + (output ? "lv2:OutputPort" : "lv2:InputPort") +
+           " , lv2:ControlPort ;\n        lv2:index " + std::to_string(index) +
+           " ;\n        lv2:symbol " + quoted(std::string(info.symbol)) + " ;\n        lv2:name " +
+           quoted(std::string(info.name)) +
+           (output ? "" : " ;\n        lv2:default " + turtleDecimal(defaultValue)) +
+           " ;\n        lv2:minimum " + turtleDecimal(info.range.minimum()) +
+           " ;\n        lv2:maximum " + turtleDecimal(info.range.maximum());
 }
 
-// A whole-number control is an enumeration of its labels, or of the module's program names.
+// An enumeration lists its labels, or the module's program names.
 std::string controlPortTtl(int32_t control, const BundleFacts& facts) {
     const HostControl& info = hostControl(control);
     const auto slot = static_cast<size_t>(control);
-    std::string text =
-        controlPort(portOfControl(control), std::string(info.symbol), std::string(info.name),
-                    facts.defaults[slot], info.range.minimum(), info.range.maximum());
-    if (facts.units[slot] == kDecibelUnit) text += " ;\n        units:unit units:db";
-    if (info.has(kWholeNumbers)) {
-        text += " ;\n        lv2:portProperty lv2:integer , lv2:enumeration";
+    std::string text = controlPort(portOfControl(control), info, facts.defaults[slot]) +
+                       unitOf(facts.units[slot]) + portProperties(info);
+    if (info.has(kEnumeration)) {
         text += info.labels.empty()
-                    ? scalePoints(std::vector<std::string>(facts.programNames.begin(),
-                                                           facts.programNames.end()))
-                    : scalePoints(std::vector<std::string>(info.labels.begin(), info.labels.end()));
+                    ? scalePoints(info, std::vector<std::string>(facts.programNames.begin(),
+                                                                 facts.programNames.end()))
+                    : scalePoints(info,
+                                  std::vector<std::string>(info.labels.begin(), info.labels.end()));
     }
     return text + "\n    ]";
 }
@@ -184,7 +218,7 @@ std::string presetsTtl(const BundleFacts& facts) {
         // The program first: a preset belongs to its program.
         text += presetPortValue(preset, ControlProgram);
         for (int32_t control = 0; control < HostControlCount; ++control)
-            if (control != ControlProgram)
+            if (control != ControlProgram && hostControl(control).inFactoryPresets())
                 text += " ,\n        " + presetPortValue(preset, control);
         text += " .\n\n";
     }

@@ -12,11 +12,11 @@
 
 namespace marrowfold {
 
-// The controls that hosts see: the module's host-visible parameters and its program number. The
-// LV2 plug-in offers them as control ports, the render tool as options, and the editor writes
-// the parameters among them. Each key names a control; the keys' order is the order of the LV2
-// control ports, which hosts save with their sessions, so a new control takes a new key at the
-// end.
+// The controls that hosts see: the module's host-visible parameters, its program number, its
+// oversampling and the delay that brings. The LV2 plug-in offers them as control ports, the
+// render tool as options, and the editor writes the parameters among them. Each key names a
+// control; the keys' order is the order of the LV2 control ports, which hosts save with their
+// sessions, so a new control takes a new key at the end.
 enum HostControlKey : int32_t {
     ControlBand1,
     ControlBand2,
@@ -27,6 +27,8 @@ enum HostControlKey : int32_t {
     ControlShape,
     ControlPreset,
     ControlProgram,
+    ControlOversampling,
+    ControlLatency,
     HostControlCount
 };
 
@@ -34,13 +36,20 @@ enum HostControlKey : int32_t {
 enum class ControlSource : uint8_t {
     ModuleParameter,  // a host-visible parameter of the module's record
     ProgramNumber,    // the record's current program
+    Oversampling,     // the shaping's oversampling factor, set through the vendor request
+    Latency,          // the record's latency, in whole samples
 };
 
 // What hosts and tools do with a control beyond its range.
 enum ControlFlag : uint32_t {
-    kWholeNumbers = 1u << 0,    // whole values only, each one of the labels
+    kWholeNumbers = 1u << 0,    // whole values only
     kStoredInPreset = 1u << 1,  // kept in a preset: written back once a preset is selected
     kSelectsPreset = 1u << 2,   // chooses a preset of the current program
+    kEnumeration = 1u << 3,     // one of the labelled values only
+    kToggle = 1u << 4,          // off (0) or on (1)
+    kOutput = 1u << 5,          // the module reports it; hosts only read it
+    kReportsLatency = 1u << 6,  // the module's delay, which hosts compensate
+    kSessionOnly = 1u << 7,     // saved with the host's session, never in a factory preset
 };
 
 struct HostControl {
@@ -51,15 +60,28 @@ struct HostControl {
     ControlSource source;
     int32_t parameter;  // the module's parameter of a ModuleParameter control, else -1
     uint32_t flags;
-    // What each whole value means; empty when the module names them (the programs).
+    // What each listed value means; empty when the module names them (the programs).
     std::span<const std::string_view> labels;
+    // The value each label stands for; empty when label k stands for k.
+    std::span<const float> labelValues;
 
     constexpr bool has(ControlFlag flag) const { return (flags & flag) != 0; }
     constexpr bool isParameter() const { return source == ControlSource::ModuleParameter; }
+    // Factory presets hold the controls a preset selects, never outputs or session settings.
+    constexpr bool inFactoryPresets() const { return (flags & (kOutput | kSessionOnly)) == 0; }
+    constexpr float labelValue(size_t label) const {
+        return labelValues.empty() ? static_cast<float>(label) : labelValues[label];
+    }
 };
 
 // The five transfer curves, from the softest to an almost hard limiter.
 inline constexpr std::string_view kShapeLabels[] = {"Soft", "Warm", "Hot", "Stepped", "Hard"};
+
+// The oversampling factors the module offers; the first is its default, today's exact output.
+inline constexpr float kOversamplingFactors[] = {1.f, 2.f, 4.f, 8.f, 16.f};
+inline constexpr std::string_view kOversamplingLabels[] = {"Off", "2x", "4x", "8x", "16x"};
+// The delay at the highest factor stays below this many samples; the latency port's maximum.
+inline constexpr float kLatencyPortMaximum = 64.f;
 
 // A control that is one of the module's parameters, named, measured and ranged as the module
 // registers it.
@@ -67,7 +89,7 @@ consteval HostControl parameterControl(std::string_view symbol, int32_t paramete
                                        std::span<const std::string_view> labels = {}) {
     const ParameterSpec& spec = parameterSpec(parameter);
     return {symbol,    spec.name, spec.unit, spec.range, ControlSource::ModuleParameter,
-            parameter, flags,     labels};
+            parameter, flags,     labels,    {}};
 }
 
 // clang-format off
@@ -78,11 +100,19 @@ inline constexpr KeyedEntry<HostControl> kHostControlEntries[] = {
     {ControlBand4,  parameterControl("band4",  ParamBand4,  kStoredInPreset)},
     {ControlIn,     parameterControl("input",  ParamIn,     kStoredInPreset)},
     {ControlOut,    parameterControl("output", ParamOut,    kStoredInPreset)},
-    {ControlShape,  parameterControl("shape",  ParamShape,  kStoredInPreset | kWholeNumbers,
-                                     kShapeLabels)},
+    {ControlShape,  parameterControl("shape",  ParamShape,
+                                     kStoredInPreset | kWholeNumbers | kEnumeration, kShapeLabels)},
     {ControlPreset, parameterControl("preset", ParamPreset, kSelectsPreset)},
     {ControlProgram, {"program", "Program", "", {0.f, kProgramCount - 1.f, 1.f},
-                      ControlSource::ProgramNumber, -1, kWholeNumbers, {}}},
+                      ControlSource::ProgramNumber, -1, kWholeNumbers | kEnumeration, {}, {}}},
+    {ControlOversampling, {"oversampling", "Oversampling", "",
+                           {kOversamplingFactors[0], std::end(kOversamplingFactors)[-1]},
+                           ControlSource::Oversampling, -1,
+                           kWholeNumbers | kEnumeration | kSessionOnly, kOversamplingLabels,
+                           kOversamplingFactors}},
+    {ControlLatency, {"latency", "Latency", "frames", {0.f, kLatencyPortMaximum},
+                      ControlSource::Latency, -1, kWholeNumbers | kOutput | kReportsLatency, {},
+                      {}}},
 };
 // clang-format on
 

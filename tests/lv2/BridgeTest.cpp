@@ -10,6 +10,8 @@
 #include <functional>
 #include <limits>
 
+#include "core/VendorRequests.h"
+#include "params/HostControls.h"
 #include "tests/lv2/BundleHost.h"
 #include "tests/lv2/HostRun.h"
 #include "tests/lv2/ModuleReference.h"
@@ -20,6 +22,8 @@ namespace {
 constexpr int64_t kFrames = 22050;
 constexpr int32_t kReferenceBlock = 1024;
 constexpr uint32_t kProgramControl = 8;
+constexpr uint32_t kOversamplingControl = 9;
+constexpr uint32_t kLatencyControl = 10;
 constexpr char kBankKey[] = "urn:marrowfold:lv2:state#bank";
 constexpr char kProgramKey[] = "urn:marrowfold:lv2:state#program";
 
@@ -112,6 +116,41 @@ TEST(BridgeControls, APortChangedAndRestoredBetweenBlocksFollowsTheHost) {
     fresh.activate();
     fresh.process(signal, 512);
     EXPECT_EQ(afterwards, fresh.process(signal, 512));
+}
+
+void requestOversampling(PluginHost& host, int32_t factor) {
+    ASSERT_EQ(host.dispatch(ReqVendorSpecific, kOversamplingRequestIndex, kOversamplingRequestValue,
+                            nullptr, static_cast<float>(factor)),
+              1);
+}
+
+// The port's factor reaches the module as its own request would, a value off the list as the
+// nearest listed factor, and the latency port reports the record's delay for it.
+TEST(BridgeControls, TheOversamplingPortSetsTheFactorAndTheLatencyPortReportsItsDelay) {
+    const std::vector<float> signal = testSignal(kFrames);
+    struct Case {
+        float port;
+        int32_t factor;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const Case& c : {Case{8.0f, 8}, Case{5.0f, 4}, Case{100.0f, 16}, Case{nan, 1},
+                          Case{1.0f, 1}, Case{2.4f, 2}}) {
+        BundleHost host(bundleFolder());
+        ASSERT_TRUE(host.instantiate());
+        host.control(kOversamplingControl) = c.port;
+        host.control(kLatencyControl) = -1.0f;
+        host.activate();
+        const std::vector<float> output = host.process(signal, 512);
+        int32_t latency = 0;
+        const auto configure = [&](PluginHost& h) {
+            requestOversampling(h, c.factor);
+            latency = h.record()->latency;
+        };
+        EXPECT_EQ(output, moduleOutput(signal, kReferenceBlock, configure)) << c.port;
+        EXPECT_EQ(host.control(kLatencyControl), static_cast<float>(latency)) << c.port;
+        EXPECT_EQ(latency > 0, c.factor > 1) << c.port;
+        EXPECT_LE(static_cast<float>(latency), kLatencyPortMaximum) << c.port;
+    }
 }
 
 void applySession(BundleHost& host) {

@@ -14,7 +14,7 @@
 namespace marrowfold::testing {
 namespace {
 
-constexpr int32_t kPortCount = 13;
+constexpr int32_t kPortCount = 15;
 constexpr size_t kFactoryPresets = 41;
 
 struct PortExpectation {
@@ -28,7 +28,8 @@ const PortExpectation kControlExpectations[] = {
     {"band3", "-12.000000", "12.000000"}, {"band4", "-12.000000", "12.000000"},
     {"input", "-20.000000", "20.000000"}, {"output", "-20.000000", "20.000000"},
     {"shape", "0.000000", "4.000000"},    {"preset", "0.000000", "1.000000"},
-    {"program", "0.000000", "3.000000"},
+    {"program", "0.000000", "3.000000"},  {"oversampling", "1.000000", "16.000000"},
+    {"latency", "0.000000", "64.000000"},
 };
 
 // The text lv2info prints for one port, from its "Port N:" line to the next.
@@ -66,7 +67,7 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
     const HostRun run = runHost(path, {"lv2info", kPluginUri});
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("Class:             Distortion Plugin"), std::string::npos);
-    EXPECT_NE(run.output.find("Has latency:       no"), std::string::npos);
+    EXPECT_NE(run.output.find("Has latency:       yes, reported by port 14"), std::string::npos);
     EXPECT_NE(run.output.find("Class:  http://lv2plug.in/ns/extensions/ui#X11UI"),
               std::string::npos);
     EXPECT_NE(run.output.find("http://lv2plug.in/ns/ext/state#interface"), std::string::npos);
@@ -88,6 +89,16 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
     }
     EXPECT_NE(portSection(run.output, 10).find("4 = \"Hard\""), std::string::npos);
     EXPECT_NE(portSection(run.output, 12).find("1 = \"Guitar\""), std::string::npos);
+    EXPECT_NE(portSection(run.output, 13).find("16 = \"16x\""), std::string::npos);
+    EXPECT_NE(portSection(run.output, 14).find("#OutputPort"), std::string::npos);
+}
+
+// Factory presets leave the oversampling out, so that loading one keeps the user's factor.
+TEST(BundleDescription, FactoryPresetsKeepTheUsersOversampling) {
+    const std::string presets = readText(bundleFolder() + "/presets.ttl");
+    EXPECT_NE(presets.find("\"shape\""), std::string::npos);
+    EXPECT_EQ(presets.find("\"oversampling\""), std::string::npos);
+    EXPECT_EQ(presets.find("\"latency\""), std::string::npos);
 }
 
 TEST(BundleDescription, Lv2InfoListsTheFactoryPresetsAsProgramSlashPreset) {

@@ -17,7 +17,8 @@
 
 namespace marrowfold::testing {
 
-inline constexpr uint32_t kControlPorts = 9;  // the eight parameters, then the program
+// The eight parameters, the program, the oversampling, then the latency the plug-in reports.
+inline constexpr uint32_t kControlPorts = 11;
 inline constexpr uint32_t kFirstControlPort = 4;
 
 // A value a state save stored, by key URI.
@@ -42,7 +43,8 @@ class BundleHost {
     void cleanup();
     LV2_Handle handle() const { return instance; }
 
-    // Control ports by their place among the controls (0..7 the parameters, 8 the program).
+    // Control ports by their place among the controls (0..7 the parameters, 8 the program, 9
+    // the oversampling, 10 the latency).
     float& control(uint32_t index) { return controls[index]; }
     // Processes interleaved stereo in calls of `frames`; with inPlace the output overwrites the
     // input buffers as Ardour's do.

@@ -25,7 +25,8 @@ TEST(HostControls, KeepTheSymbolsAndOrderHostsHaveSaved) {
         {ControlBand3, "band3", 2, true},       {ControlBand4, "band4", 3, true},
         {ControlIn, "input", 4, true},          {ControlOut, "output", 5, true},
         {ControlShape, "shape", 6, true},       {ControlPreset, "preset", 7, false},
-        {ControlProgram, "program", -1, false},
+        {ControlProgram, "program", -1, false}, {ControlOversampling, "oversampling", -1, false},
+        {ControlLatency, "latency", -1, false},
     };
     ASSERT_EQ(std::size(saved), static_cast<size_t>(HostControlCount));
     for (const Saved& s : saved) {
@@ -53,12 +54,34 @@ TEST(HostControls, AgreeWithTheRegisteredParameters) {
         EXPECT_EQ(control.range.minimum(), desc->range.minimum()) << control.symbol;
         EXPECT_EQ(control.range.maximum(), desc->range.maximum()) << control.symbol;
         EXPECT_EQ(control.range.step(), desc->range.step()) << control.symbol;
-        // A whole-number control labels each of its values.
-        if (control.has(kWholeNumbers)) {
+        // An enumerated parameter labels each of its values.
+        if (control.has(kEnumeration)) {
             EXPECT_EQ(control.labels.size(), static_cast<size_t>(control.range.stepCount()) + 1);
         }
     }
     EXPECT_EQ(hostControl(ControlProgram).range.maximum(), kProgramCount - 1.0f);
+}
+
+// Listed values lie in their control's range in rising order, whole where the control takes
+// whole numbers; only the session's own settings and outputs stay out of factory presets.
+TEST(HostControls, ListedValuesFitTheirControls) {
+    for (const HostControl& control : kHostControls) {
+        EXPECT_EQ(control.inFactoryPresets(),
+                  control.isParameter() || control.source == ControlSource::ProgramNumber)
+            << control.symbol;
+        if (control.labelValues.empty()) continue;
+        ASSERT_EQ(control.labelValues.size(), control.labels.size()) << control.symbol;
+        EXPECT_EQ(control.labelValue(0), control.range.minimum()) << control.symbol;
+        EXPECT_EQ(control.labelValues.back(), control.range.maximum()) << control.symbol;
+        for (size_t k = 1; k < control.labelValues.size(); ++k) {
+            EXPECT_LT(control.labelValue(k - 1), control.labelValue(k)) << control.symbol;
+            if (control.has(kWholeNumbers)) {
+                EXPECT_EQ(control.labelValue(k), std::round(control.labelValue(k)));
+            }
+        }
+    }
+    EXPECT_EQ(hostControl(ControlShape).labelValue(4), 4.0f);
+    EXPECT_TRUE(hostControl(ControlLatency).has(kOutput));
 }
 
 // A value on a stepped control's grid, as a user writes it, reaches the module as exactly
