@@ -30,9 +30,9 @@ BandLanes::BandLanes(const LaneKernelSet& kernels,
       rows_(std::make_unique<LaneValues[]>(rowUnits(blockSize, lanes_))) {}
 
 void BandLanes::filter(const float* const* in, int32_t frames) {
-    loadLanes();
+    takeFilterChanges();
     kernels_.filter(*state_, in, reinterpret_cast<float*>(rows_.get()), frames);
-    storeLanes();
+    storeHistories();
 }
 
 bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
@@ -61,34 +61,55 @@ void BandLanes::sum(const float* rows, float* const* out, int32_t frames, int32_
     kernels_.sum(rows, out, frames, soloBand);
 }
 
-void BandLanes::loadLanes() {
+// Only what changed since the last block: in a steady stream the lanes already hold the filters'
+// coefficients and, as stored back after the last block, their histories.
+void BandLanes::takeFilterChanges() {
     for (int32_t band = 0; band < kLaneBands; ++band) {
-        IirFilter& filter = *filters_[band];
-        for (int32_t s = 0; s < kLaneSections; ++s) {
-            LaneSection& section = state_->section[s];
-            const Coefficients& b = filter.numerators(s);
-            const Coefficients& a = filter.denominators(s);
-            for (int32_t ch = 0; ch < channels_; ++ch) {
-                const int32_t lane = ch * kLaneBands + band;
-                section.b0.lane[lane] = b[0];
-                section.b2.lane[lane] = b[2];
-                section.b4.lane[lane] = b[4];
-                section.a1.lane[lane] = a[0];
-                section.a2.lane[lane] = a[1];
-                section.a3.lane[lane] = a[2];
-                section.a4.lane[lane] = a[3];
-                const Coefficients& x = filter.inputHistory(ch, s);
-                const Coefficients& y = filter.outputHistory(ch, s);
-                for (int32_t k = 0; k < kLaneHistory; ++k) {
-                    section.x[k].lane[lane] = x[k];
-                    section.y[k].lane[lane] = y[k];
-                }
+        const IirFilter& filter = *filters_[band];
+        FilterCounts& seen = seenCounts_[band];
+        if (!loaded_ || seen.designs != filter.designCount()) loadCoefficients(band);
+        if (!loaded_ || seen.resets != filter.resetCount()) loadHistories(band);
+        seen = {filter.designCount(), filter.resetCount()};
+    }
+    loaded_ = true;
+}
+
+void BandLanes::loadCoefficients(int32_t band) {
+    const IirFilter& filter = *filters_[band];
+    for (int32_t s = 0; s < kLaneSections; ++s) {
+        LaneSection& section = state_->section[s];
+        const Coefficients& b = filter.numerators(s);
+        const Coefficients& a = filter.denominators(s);
+        for (int32_t ch = 0; ch < channels_; ++ch) {
+            const int32_t lane = ch * kLaneBands + band;
+            section.b0.lane[lane] = b[0];
+            section.b2.lane[lane] = b[2];
+            section.b4.lane[lane] = b[4];
+            section.a1.lane[lane] = a[0];
+            section.a2.lane[lane] = a[1];
+            section.a3.lane[lane] = a[2];
+            section.a4.lane[lane] = a[3];
+        }
+    }
+}
+
+void BandLanes::loadHistories(int32_t band) {
+    const IirFilter& filter = *filters_[band];
+    for (int32_t s = 0; s < kLaneSections; ++s) {
+        LaneSection& section = state_->section[s];
+        for (int32_t ch = 0; ch < channels_; ++ch) {
+            const int32_t lane = ch * kLaneBands + band;
+            const Coefficients& x = filter.inputHistory(ch, s);
+            const Coefficients& y = filter.outputHistory(ch, s);
+            for (int32_t k = 0; k < kLaneHistory; ++k) {
+                section.x[k].lane[lane] = x[k];
+                section.y[k].lane[lane] = y[k];
             }
         }
     }
 }
 
-void BandLanes::storeLanes() {
+void BandLanes::storeHistories() {
     for (int32_t band = 0; band < kLaneBands; ++band) {
         IirFilter& filter = *filters_[band];
         for (int32_t s = 0; s < kLaneSections; ++s) {

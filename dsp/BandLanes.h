@@ -12,9 +12,10 @@ namespace marrowfold {
 // Runs the band filters, the shaping and the band sum of a four-band splitter on the lane
 // kernels of one instruction set: every band of every channel is a lane, and the band signals
 // of a block are held as rows (one row of lanes per sample). The band filters stay the home of
-// the coefficients and histories: a block loads them into the lanes and stores them back,
-// settled at the end of the block exactly as the filters' own process settles them. Construction
-// allocates (and may throw std::bad_alloc); nothing else does.
+// the coefficients and histories: the lanes take the coefficients again only after a design and
+// the histories only after a reset (otherwise they already hold them), and store the histories
+// back after every block, settled exactly as the filters' own process settles them.
+// Construction allocates (and may throw std::bad_alloc); nothing else does.
 class BandLanes {
   public:
     // True when a splitter with this many bands and channels, whose band filters run
@@ -25,6 +26,8 @@ class BandLanes {
     // filters: one per band, each with channels histories; they must outlive this object.
     BandLanes(const LaneKernelSet& kernels, const std::array<IirFilter*, kLaneBands>& filters,
               int32_t channels, int32_t blockSize);
+    BandLanes(const BandLanes&) = delete;
+    BandLanes& operator=(const BandLanes&) = delete;
 
     // The steps of one block of at most blockSize frames, in this order; all run on the audio
     // thread. filter reads in (one pointer per channel) into the rows.
@@ -48,9 +51,17 @@ class BandLanes {
     }
 
   private:
-    // The filters of a block are loaded into, and stored back from, lane = channel * 4 + band.
-    void loadLanes();
-    void storeLanes();
+    // How many designs and resets of a filter the lanes have taken.
+    struct FilterCounts {
+        uint32_t designs = 0;
+        uint32_t resets = 0;
+    };
+
+    // Each filter's band is lane = channel * 4 + band.
+    void takeFilterChanges();
+    void loadCoefficients(int32_t band);
+    void loadHistories(int32_t band);
+    void storeHistories();
 
     const LaneKernels& kernels_;
     std::array<IirFilter*, kLaneBands> filters_;
@@ -58,6 +69,8 @@ class BandLanes {
     int32_t lanes_;
     std::unique_ptr<LaneFilterState> state_;
     std::unique_ptr<LaneValues[]> rows_;  // LaneValues only for their alignment
+    std::array<FilterCounts, kLaneBands> seenCounts_{};
+    bool loaded_ = false;  // whether the lanes hold the filters' state yet
 };
 
 }  // namespace marrowfold

@@ -38,6 +38,7 @@ void IirFilter::design(int32_t type, float f1, float f2) {
         designButterworth(type, f1, f2, sampleRate_, order_, numerators_, denominators_);
     coefficientCount_ = result.coefficientCount;
     status_ = result.status;
+    ++designCount_;
 }
 
 void IirFilter::process(float* const* in, float* const* out, int32_t frames) {
@@ -65,6 +66,7 @@ void IirFilter::reset() {
     };
     std::for_each(inputHistory_.begin(), inputHistory_.end(), clear);
     std::for_each(outputHistory_.begin(), outputHistory_.end(), clear);
+    ++resetCount_;
 }
 
 }  // namespace marrowfold

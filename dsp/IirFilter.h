@@ -33,6 +33,10 @@ class IirFilter {
     int32_t sectionCount() const { return sectionCount_; }
     int32_t coefficientCount() const { return coefficientCount_; }
     int32_t status() const { return status_; }
+    // Counts of the designs and the resets so far, so that a copy of the coefficients or of the
+    // histories held elsewhere can tell it is out of date.
+    uint32_t designCount() const { return designCount_; }
+    uint32_t resetCount() const { return resetCount_; }
     const Coefficients& numerators(int32_t section) const { return numerators_[section]; }
     const Coefficients& denominators(int32_t section) const { return denominators_[section]; }
     const Coefficients& inputHistory(int32_t channel, int32_t section) const {
@@ -41,8 +45,8 @@ class IirFilter {
     const Coefficients& outputHistory(int32_t channel, int32_t section) const {
         return outputHistory_[historyIndex(channel, section)];
     }
-    // The lane kernels load a section's histories from here before a block and store them back
-    // after it.
+    // The lane kernels store a section's histories here after every block; writing through these
+    // counts as neither a design nor a reset.
     Coefficients& inputHistory(int32_t channel, int32_t section) {
         return inputHistory_[historyIndex(channel, section)];
     }
@@ -62,6 +66,8 @@ class IirFilter {
     int32_t sectionCount_;
     int32_t coefficientCount_ = 0;
     int32_t status_ = kDesignOk;
+    uint32_t designCount_ = 0;
+    uint32_t resetCount_ = 0;
     std::vector<Coefficients> numerators_;
     std::vector<Coefficients> denominators_;
     std::vector<Coefficients> inputHistory_;   // per channel, per section
