@@ -1,8 +1,8 @@
-// A DAW: headless Ardour records the Dummy backend's sine onto a stereo track carrying the
-// plug-in with a factory preset and a parameter set, saves and exports the session, reopens it
-// and exports again. The reopened session holds the same chunk, and each export is the module's
-// own processing of the recorded take once the region's fade-in has left the filters (and before
-// its fade-out).
+// A DAW: headless Ardour reads the plug-in's latency, records the Dummy backend's sine onto a
+// stereo track carrying the plug-in with a factory preset and a parameter set, saves and exports
+// the session, reopens it and exports again. The reopened session holds the same chunk, and each
+// export is the module's own processing of the recorded take once the region's fade-in has left the
+// filters (and before its fade-out).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <limits>
 #include <regex>
 
+#include "dsp/Oversampling.h"
 #include "tests/lv2/HostRun.h"
 #include "tests/lv2/ModuleReference.h"
 
@@ -104,6 +105,12 @@ TEST(DawHost, HeadlessArdourRecordsSavesReopensAndExportsThePluginsSound) {
     const HostRun created = runStage(path, {"create", out, kPluginUri, kPresetLabel});
     ASSERT_EQ(created.exitCode, 0) << created.output << readText(out + "create.log");
     const std::string session = out + "session";
+    // Ardour reads the delay from the latency port as the oversampling changes.
+    const std::string log = readText(out + "create.log");
+    EXPECT_NE(log.find("latency at 8x: " + std::to_string(oversamplingLatency(8)) + "\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("latency at 1x: 0\n"), std::string::npos) << log;
 
     const std::vector<float> take = recordedTake(session);
     ASSERT_GT(static_cast<int64_t>(take.size()), 4 * (kSettleFrames + kFadeOutFrames));

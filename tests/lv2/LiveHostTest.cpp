@@ -1,12 +1,13 @@
 // jalv, a real live host, runs the plug-in on JACK's dummy backend: a sine passes through it, a
 // control set from jalv's console changes what comes out, a factory preset applied from the
-// console sets the ports, and jalv exits cleanly.
+// console sets the ports, the latency port follows the oversampling, and jalv exits cleanly.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <iostream>
 #include <memory>
 
+#include "dsp/Oversampling.h"
 #include "tests/lv2/HostRun.h"
 
 namespace marrowfold::testing {
@@ -67,6 +68,9 @@ TEST(LiveHost, JalvOnJacksDummyBackendRunsThePluginAndItsConsoleControlsIt) {
     EXPECT_NE(console.find("(Guitar / Clean Licks)"), std::string::npos) << console;
     EXPECT_NE(console.find("program = 1.000000"), std::string::npos) << console;
     EXPECT_NE(console.find("shape = 4.000000"), std::string::npos) << console;
+    // jalv reads the latency port once the oversampling is set.
+    const std::string latency = "latency = " + std::to_string(oversamplingLatency(8)) + ".000000";
+    EXPECT_NE(console.find(latency), std::string::npos) << console;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Headless Ardour with the plug-in, in two stages. "create": ardour7-lua creates a session on
-# the Dummy backend with a stereo track carrying the plug-in, records three seconds of the
+# the Dummy backend with a stereo track carrying the plug-in, prints the latency Ardour reads
+# from it at oversampling 8 and back at 1, records three seconds of the
 # backend's sine input, applies a factory preset and sets Out, and saves; the saved session file
 # is kept as created.ardour. "reopen": the session is loaded and saved again. The exports are
 # the caller's, which checks each one.
@@ -21,6 +22,11 @@ local track = Session:new_audio_track(2, 2, nil, 1, "Track", ARDOUR.Presentation
 local processor = ARDOUR.LuaAPI.new_plugin(Session, "$1", ARDOUR.PluginType.LV2, "")
 assert(not processor:isnil(), "the plug-in did not load")
 track:add_processor_by_index(processor, 0, nil, true)
+for _, factor in ipairs({8, 1}) do
+    ARDOUR.LuaAPI.set_processor_param(processor, 9, factor)
+    ARDOUR.LuaAPI.usleep(300000)
+    print("latency at " .. factor .. "x: " .. processor:signal_latency())
+end
 local plugin = processor:to_insert():plugin(0)
 assert(plugin:load_preset(plugin:preset_by_label("$2")), "the preset did not load")
 ARDOUR.LuaAPI.set_processor_param(processor, 5, -6)

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs the plug-in live in jalv on JACK's dummy backend: a sine client feeds it, jack_rec records
 # four seconds of its output, and after two seconds jalv's console sets Out to -20 dB. Then the
-# console lists the presets (jalv needs that before a preset command), applies one, and jalv is
-# stopped. Every step has a bound; a run that misses one says which and shows the logs' ends.
+# console lists the presets (jalv needs that before a preset command), applies one, sets the
+# oversampling to 8 and lists the output controls (the latency among them), and jalv is stopped. Every step has a bound; a run that misses one says which and shows the logs' ends.
 # Usage: jalv-live.sh OUTPUT_FOLDER PLUGIN_URI PRESET_URI
 set -u
 out=$1
@@ -53,6 +53,10 @@ echo "presets" >&3
 echo "preset $preset" >&3
 sleep 0.5
 echo "controls" >&3
+sleep 0.5
+echo "set oversampling 8" >&3
+sleep 0.5
+echo "monitors" >&3
 sleep 0.5
 exec 3>&-
 kill -INT "$jalv_pid"
