@@ -137,7 +137,8 @@ void Bridge::takeControls() {
     takeProgram();
     takePreset();
     for (int32_t control = 0; control < HostControlCount; ++control) {
-        if (hostControl(control).has(kStoredInPreset)) takeParameter(control);
+        const HostControl& info = hostControl(control);
+        if (info.isParameter() && !info.has(kSelectsPreset)) takeParameter(control);
     }
     takeOversampling();
 }
