@@ -32,6 +32,9 @@ BandLanes::BandLanes(const LaneKernelSet& kernels,
 void BandLanes::filter(const float* const* in, int32_t frames) {
     takeFilterChanges();
     kernels_.filter(*state_, in, reinterpret_cast<float*>(rows_.get()), frames);
+}
+
+BandLanes::~BandLanes() {
     storeHistories();
 }
 
@@ -62,7 +65,7 @@ void BandLanes::sum(const float* rows, float* const* out, int32_t frames, int32_
 }
 
 // Only what changed since the last block: in a steady stream the lanes already hold the filters'
-// coefficients and, as stored back after the last block, their histories.
+// coefficients and carry the histories on themselves.
 void BandLanes::takeFilterChanges() {
     for (int32_t band = 0; band < kLaneBands; ++band) {
         const IirFilter& filter = *filters_[band];
@@ -110,6 +113,7 @@ void BandLanes::loadHistories(int32_t band) {
 }
 
 void BandLanes::storeHistories() {
+    if (!loaded_) return;
     for (int32_t band = 0; band < kLaneBands; ++band) {
         IirFilter& filter = *filters_[band];
         for (int32_t s = 0; s < kLaneSections; ++s) {

@@ -12,10 +12,11 @@ namespace marrowfold {
 // Runs the band filters, the shaping and the band sum of a four-band splitter on the lane
 // kernels of one instruction set: every band of every channel is a lane, and the band signals
 // of a block are held as rows (one row of lanes per sample). The band filters stay the home of
-// the coefficients and histories: the lanes take the coefficients again only after a design and
-// the histories only after a reset (otherwise they already hold them), and store the histories
-// back after every block, settled exactly as the filters' own process settles them.
-// Construction allocates (and may throw std::bad_alloc); nothing else does.
+// the coefficients and hand their histories to the lanes, which carry them on from block to
+// block, settled exactly as the filters' own process settles them: the lanes take the
+// coefficients again only after a design and the histories only after a reset, and hand the
+// histories back when they go or are asked to. Construction allocates (and may throw
+// std::bad_alloc); nothing else does.
 class BandLanes {
   public:
     // True when a splitter with this many bands and channels, whose band filters run
@@ -26,6 +27,8 @@ class BandLanes {
     // filters: one per band, each with channels histories; they must outlive this object.
     BandLanes(const LaneKernelSet& kernels, const std::array<IirFilter*, kLaneBands>& filters,
               int32_t channels, int32_t blockSize);
+    // Hands the histories back, so the filters carry on where the lanes stopped.
+    ~BandLanes();
     BandLanes(const BandLanes&) = delete;
     BandLanes& operator=(const BandLanes&) = delete;
 
@@ -44,6 +47,10 @@ class BandLanes {
                int32_t frames);
     void sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
 
+    // Writes the histories as they stand into the filters, which otherwise keep the ones they
+    // had when the lanes took them.
+    void storeHistories();
+
     const LaneKernels& kernels() const { return kernels_; }
     // The filtered rows from frame on.
     const float* rowsAt(int32_t frame) const {
@@ -61,7 +68,6 @@ class BandLanes {
     void takeFilterChanges();
     void loadCoefficients(int32_t band);
     void loadHistories(int32_t band);
-    void storeHistories();
 
     const LaneKernels& kernels_;
     std::array<IirFilter*, kLaneBands> filters_;

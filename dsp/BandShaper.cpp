@@ -83,6 +83,10 @@ bool BandShaper::useKernelSet(KernelSet set) {
     return true;
 }
 
+void BandShaper::storeLaneHistories() {
+    if (lanes_) lanes_->storeHistories();
+}
+
 void BandShaper::processPiece(float* const* in, float* const* out, int32_t frames) {
     if (oversampled_->factor() > 1) {
         if (lanes_) {

@@ -33,6 +33,9 @@ class BandShaper : public BandSplitter {
     // returns false and changes nothing. Allocates: not for the audio thread.
     bool useKernelSet(KernelSet set);
     KernelSet kernelSet() const { return kernelSet_; }
+    // The lane kernels carry the band filters' histories between blocks; this writes them into
+    // the filters, for a look at them. Not for the audio thread while process runs.
+    void storeLaneHistories();
 
     // Works in place on bands[band][channel]. Called on the audio thread.
     void shapeBands(float* const* const* bands, int32_t frames) override;

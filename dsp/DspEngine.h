@@ -59,6 +59,12 @@ class DspEngine {
     int32_t inputChannels() const { return inputChannels_; }
     int32_t outputChannels() const { return outputChannels_; }
     const BandShaper& shaper() const { return *shaper_; }
+    // The shaper with its band filters' histories brought up to date (see
+    // BandShaper::storeLaneHistories).
+    const BandShaper& settledShaper() {
+        shaper_->storeLaneHistories();
+        return *shaper_;
+    }
 
   private:
     void applyPresetFields(int32_t modifyCode);

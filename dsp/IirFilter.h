@@ -45,8 +45,8 @@ class IirFilter {
     const Coefficients& outputHistory(int32_t channel, int32_t section) const {
         return outputHistory_[historyIndex(channel, section)];
     }
-    // The lane kernels store a section's histories here after every block; writing through these
-    // counts as neither a design nor a reset.
+    // The lane kernels store a section's histories back here; writing through these counts as
+    // neither a design nor a reset.
     Coefficients& inputHistory(int32_t channel, int32_t section) {
         return inputHistory_[historyIndex(channel, section)];
     }

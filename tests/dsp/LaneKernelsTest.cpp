@@ -249,7 +249,7 @@ class Session {
 
     void compareHistories() {
         const BandShaper& expected = reference_.engine.shaper();
-        const BandShaper& actual = lanes_.engine.shaper();
+        const BandShaper& actual = lanes_.engine.settledShaper();
         for (int32_t band = 0; band < expected.bandCount(); ++band) {
             for (int32_t ch = 0; ch < channels_; ++ch) {
                 for (int32_t s = 0; s < expected.bandFilter(band).sectionCount(); ++s) {
