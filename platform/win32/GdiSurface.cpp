@@ -170,7 +170,9 @@ GdiSurface& GdiSurface::atScale(double scale) {
     const GdiSurface& source = drawn ? *drawn : *this;
     auto copy = std::make_unique<GdiSurface>(width_, height_, scale);
     if (copy->dc_) {
-        SetStretchBltMode(copy->dc_, HALFTONE);
+        // Filtering averages pixels when reducing; enlarging a picture not drawn larger keeps
+        // its pixels whole instead of blending neighbours.
+        SetStretchBltMode(copy->dc_, source.scale_ > scale ? HALFTONE : COLORONCOLOR);
         SetBrushOrgEx(copy->dc_, 0, 0, nullptr);
         StretchBlt(copy->dc_, 0, 0, copy->deviceWidth_, copy->deviceHeight_, source.dc_, 0, 0,
                    source.deviceWidth_, source.deviceHeight_, SRCCOPY);

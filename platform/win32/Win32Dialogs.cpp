@@ -3,8 +3,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
-#include <vector>
 
 #include "platform/win32/Win32Internal.h"
 
@@ -23,49 +21,48 @@ constexpr int kLongestTypedName = 255;
 struct NameQuestion {
     const NameDialogSpec* spec = nullptr;
     std::string answer;
+    // The editor's factor against the desktop's, which Windows already lays dialogs out at.
+    double ratio = 1.0;
+    // The dialog's font at that ratio, made when it is not 1 and deleted with the question.
+    HFONT font = nullptr;
+    ~NameQuestion() {
+        if (font) DeleteObject(font);
+    }
 };
 
-// A dialog template's words: style and extended style (two words each), the control count, and
-// x, y, width and height, then the menu, the class and the title, then the font's point size.
-constexpr size_t kTemplateHeaderWords = 9;
-constexpr WORD kOrdinalMark = 0xffff;
-constexpr size_t kOrdinalWords = 2;
-constexpr size_t kNoFontSize = static_cast<size_t>(-1);
-
-// The index of the word past a menu or class (an ordinal or a string) or the title (a string).
-size_t skipNameOrOrdinal(const std::vector<WORD>& words, size_t at) {
-    if (at < words.size() && words[at] == kOrdinalMark) return at + kOrdinalWords;
-    while (at < words.size() && words[at] != 0)
-        ++at;
-    return at + 1;
+int scaledLength(LONG length, double ratio) {
+    return static_cast<int>(std::lround(length * ratio));
 }
 
-// The index of the template's font size, or kNoFontSize when it names no font.
-size_t fontSizeIndex(const std::vector<WORD>& words) {
-    if (words.size() <= kTemplateHeaderWords) return kNoFontSize;
-    DWORD style = 0;
-    std::memcpy(&style, words.data(), sizeof style);
-    if (!(style & DS_SETFONT)) return kNoFontSize;
-    size_t at = kTemplateHeaderWords;
-    for (int part = 0; part < 3; ++part)  // menu, class, title
-        at = skipNameOrOrdinal(words, at);
-    return at < words.size() ? at : kNoFontSize;
-}
-
-// The dialog resource with its font's size multiplied by ratio: dialog units follow the font,
-// so the whole dialog grows with it. Empty when the module has no such dialog or it names no
-// font.
-std::vector<WORD> scaledDialogTemplate(int resourceId, double ratio) {
-    HRSRC found = FindResourceA(moduleInstance(), MAKEINTRESOURCEA(resourceId), RT_DIALOG);
-    HGLOBAL loaded = found ? LoadResource(moduleInstance(), found) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data) return {};
-    std::vector<WORD> words(SizeofResource(moduleInstance(), found) / sizeof(WORD));
-    std::memcpy(words.data(), data, words.size() * sizeof(WORD));
-    const size_t fontSize = fontSizeIndex(words);
-    if (fontSize == kNoFontSize) return {};
-    words[fontSize] = static_cast<WORD>(std::lround(words[fontSize] * ratio));
-    return words;
+// Grows the dialog about its top left corner, each control in place inside it and in the
+// dialog's font at the ratio, so that it matches an editor at another factor than the desktop's.
+void scaleDialog(HWND dialog, NameQuestion& question) {
+    LOGFONTA description{};
+    const auto current = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (current && GetObjectA(current, sizeof description, &description) == sizeof description) {
+        description.lfHeight = scaledLength(description.lfHeight, question.ratio);
+        question.font = CreateFontIndirectA(&description);
+    }
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place{};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        MoveWindow(child, scaledLength(place.left, question.ratio),
+                   scaledLength(place.top, question.ratio),
+                   scaledLength(place.right - place.left, question.ratio),
+                   scaledLength(place.bottom - place.top, question.ratio), FALSE);
+        if (question.font)
+            SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(question.font), FALSE);
+    }
+    RECT client{};
+    RECT frame{};
+    GetClientRect(dialog, &client);
+    GetWindowRect(dialog, &frame);
+    const int extraWidth = (frame.right - frame.left) - client.right;
+    const int extraHeight = (frame.bottom - frame.top) - client.bottom;
+    SetWindowPos(dialog, nullptr, 0, 0, scaledLength(client.right, question.ratio) + extraWidth,
+                 scaledLength(client.bottom, question.ratio) + extraHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::string typedName(HWND dialog) {
@@ -79,6 +76,8 @@ std::string typedName(HWND dialog) {
 INT_PTR CALLBACK nameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        auto* question = reinterpret_cast<NameQuestion*>(lParam);
+        if (question->ratio != 1.0) scaleDialog(dialog, *question);
         return TRUE;  // the system gives the focus to the edit field
     }
     if (message != WM_COMMAND) return FALSE;
@@ -105,19 +104,10 @@ INT_PTR CALLBACK nameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 std::optional<std::string> Win32Platform::askName(WindowId owner, const NameDialogSpec& spec) {
     NameQuestion question;
     question.spec = &spec;
-    // Windows already draws dialogs at the desktop's resolution; an editor at another factor
-    // gets its dialog at its own.
-    const double ratio = scaleFactor() / desktopScaleFactor();
-    const std::vector<WORD> scaled =
-        ratio == 1.0 ? std::vector<WORD>() : scaledDialogTemplate(kNameDialogResource, ratio);
-    const INT_PTR result =
-        scaled.empty() ? DialogBoxParamA(moduleInstance(), MAKEINTRESOURCEA(kNameDialogResource),
-                                         reinterpret_cast<HWND>(owner), nameDialogProc,
-                                         reinterpret_cast<LPARAM>(&question))
-                       : DialogBoxIndirectParamA(
-                             moduleInstance(), reinterpret_cast<const DLGTEMPLATE*>(scaled.data()),
-                             reinterpret_cast<HWND>(owner), nameDialogProc,
-                             reinterpret_cast<LPARAM>(&question));
+    question.ratio = scaleFactor() / desktopScaleFactor();
+    const INT_PTR result = DialogBoxParamA(moduleInstance(), MAKEINTRESOURCEA(kNameDialogResource),
+                                           reinterpret_cast<HWND>(owner), nameDialogProc,
+                                           reinterpret_cast<LPARAM>(&question));
     if (result != kNameConfirmed) return std::nullopt;
     return question.answer;
 }
