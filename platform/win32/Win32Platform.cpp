@@ -120,6 +120,11 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
         case WM_PAINT:
             return paintMessage(window, *own);
+        // Hosts that take a picture of the window (PrintWindow) get the whole of it, also the
+        // parts off the screen.
+        case WM_PRINTCLIENT:
+            showSurface(reinterpret_cast<HDC>(wParam), *own->surface);
+            return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:

@@ -97,40 +97,32 @@ class ScaledEditorTest : public WindowsEditorTest {
     }
 
     // The tests' display is smaller than the editor at the larger factors, and a window's pixels
-    // off the screen read as black: the host window is moved so that each part of the editor
-    // comes onto the screen in turn, is painted there and read.
-    Picture captureWhole(HWND editor) {
+    // off the screen read as black: the whole picture is asked of the window as PrintWindow asks.
+    static Picture captureWhole(HWND editor) {
         RECT client = {};
         GetClientRect(editor, &client);
-        Picture whole;
-        whole.width = client.right;
-        whole.height = client.bottom;
-        whole.pixels.resize(static_cast<size_t>(whole.width) * whole.height);
-        RECT home = {};
-        GetWindowRect(largeHost.handle(), &home);
-        POINT origin = {0, 0};
-        ClientToScreen(editor, &origin);
-        const int tileWidth = GetSystemMetrics(SM_CXSCREEN);
-        const int tileHeight = GetSystemMetrics(SM_CYSCREEN);
-        for (int top = 0; top < whole.height; top += tileHeight) {
-            for (int left = 0; left < whole.width; left += tileWidth) {
-                moveHost(home.left - origin.x - left, home.top - origin.y - top);
-                RedrawWindow(editor, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-                idleFor(kSettleMs);
-                const Picture part = captureClient(editor);
-                for (int y = top; y < std::min(top + tileHeight, whole.height); ++y) {
-                    for (int x = left; x < std::min(left + tileWidth, whole.width); ++x)
-                        whole.pixels[static_cast<size_t>(y) * whole.width + x] = part.at(x, y);
-                }
-            }
-        }
-        moveHost(home.left, home.top);
-        idleFor(kSettleMs);
-        return whole;
-    }
-    void moveHost(int left, int top) {
-        SetWindowPos(largeHost.handle(), nullptr, left, top, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = client.right;
+        info.bmiHeader.biHeight = -client.bottom;  // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ previous = SelectObject(dc, section);
+        SendMessageA(editor, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        GdiFlush();
+        Picture picture;
+        picture.width = client.right;
+        picture.height = client.bottom;
+        const auto* pixels = static_cast<const uint32_t*>(bits);
+        picture.pixels.assign(pixels, pixels + static_cast<size_t>(picture.width) * picture.height);
+        SelectObject(dc, previous);
+        DeleteDC(dc);
+        DeleteObject(section);
+        return picture;
     }
 
     HostWindow largeHost{kLargeHostWidth, kLargeHostHeight};

@@ -3,12 +3,14 @@
 // block that the about splash reads.
 #include <windows.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/GdiSurface.h"
 #include "platform/win32/Win32ModuleVersion.h"
 #include "tests/windows/WindowQueries.h"
 
@@ -77,6 +79,23 @@ TEST_F(ModuleResources, EveryBitmapLoadsWithItsSizeAndAPicture) {
             DeleteObject(bitmap);
         }
         EXPECT_EQ(LoadBitmapA(module, MAKEINTRESOURCEA(1013 + (scale - 1) * 1000)), nullptr);
+    }
+}
+
+// The panel copied onto surfaces at each factor takes the drawing at the nearest whole scale at
+// or above it: at every one the far right of the panel has the panel's colours, not black.
+TEST_F(ModuleResources, ThePanelCopiedAtEachFactorCoversItsWholePlace) {
+    std::unique_ptr<win32::GdiSurface> panel = win32::GdiSurface::fromResource(module, 1000);
+    ASSERT_NE(panel, nullptr);
+    for (const double scale : {1.0, 1.5, 2.0, 2.5, 3.0}) {
+        SCOPED_TRACE(scale);
+        win32::GdiSurface target(728, 213, scale);
+        target.copyFrom(*panel, {0, 0, 728, 213}, {0, 0});
+        GdiFlush();
+        const int right = target.deviceWidth() - 2;
+        const int bottom = target.deviceHeight() - 2;
+        EXPECT_NE(target.pixels()[bottom * target.deviceWidth() + right] & 0xffffff, 0u);
+        EXPECT_NE(target.pixels()[2 * target.deviceWidth() + right] & 0xffffff, 0u);
     }
 }
 
