@@ -278,11 +278,5 @@ TEST(GdiSurface, CopiesOntoAScaledSurfaceFillTheScaledPlace) {
     }
 }
 
-TEST(GdiSurface, ScaledBitmapsAreTheOneTimesIdMovedUpOneStepPerScale) {
-    EXPECT_EQ(scaledBitmapResourceId(1000, 1), 1000);
-    EXPECT_EQ(scaledBitmapResourceId(1000, 2), 2000);
-    EXPECT_EQ(scaledBitmapResourceId(1012, 3), 3012);
-}
-
 }  // namespace
 }  // namespace marrowfold::win32
