@@ -123,7 +123,7 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         // Hosts that take a picture of the window (PrintWindow) get the whole of it, also the
         // parts off the screen.
         case WM_PRINTCLIENT:
-            showSurface(reinterpret_cast<HDC>(wParam), *own->surface);
+            own->platform->print(*own, reinterpret_cast<void*>(wParam));
             return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
@@ -244,6 +244,14 @@ void Win32Platform::paint(OwnWindow& own) {
     surface->flush();
     if (dc) showSurface(dc, *surface);
     EndPaint(own.hwnd, &painting);
+}
+
+// The window draws itself whole, also where it lies off the screen and got no paint message.
+void Win32Platform::print(OwnWindow& own, void* targetDc) {
+    const std::shared_ptr<GdiSurface> surface = own.surface;
+    if (own.events) own.events->paintRequested(surface.get());
+    surface->flush();
+    showSurface(static_cast<HDC>(targetDc), *surface);
 }
 
 void Win32Platform::flushWindow(WindowId window) {

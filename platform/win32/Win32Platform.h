@@ -68,6 +68,8 @@ class Win32Platform : public Platform {
 
     // What the window procedures hand over; each takes the window's record.
     void paint(OwnWindow& own);
+    // Draws the window into a device context of the caller's (a host's PrintWindow).
+    void print(OwnWindow& own, void* targetDc);
     // A button press with the buttons and keys its message carried.
     void press(OwnWindow& own, PixelPoint where, uint32_t state);
     void destroyedFromOutside(OwnWindow& own);
