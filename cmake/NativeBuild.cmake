@@ -5,9 +5,14 @@ include(ExternalProject)
 set(MARROWFOLD_NATIVE_BUILD ${CMAKE_BINARY_DIR}/native)
 set(MARROWFOLD_BITMAP_FOLDER ${MARROWFOLD_NATIVE_BUILD}/resources/bitmaps/generated)
 set(MARROWFOLD_BITMAP_IDS 1000 1001 1002 1003 1004 1005 1006 1007 1008 1009 1010 1011 1012)
-set(MARROWFOLD_BITMAP_FILES ${MARROWFOLD_BITMAP_IDS})
-list(TRANSFORM MARROWFOLD_BITMAP_FILES PREPEND ${MARROWFOLD_BITMAP_FOLDER}/bitmap)
-list(TRANSFORM MARROWFOLD_BITMAP_FILES APPEND .bmp)
+# Each bitmap at 1x, 2x and 3x: bitmap1000.bmp, bitmap1000@2x.bmp, bitmap1000@3x.bmp.
+set(MARROWFOLD_BITMAP_FILES)
+foreach(suffix "" "@2x" "@3x")
+    set(files ${MARROWFOLD_BITMAP_IDS})
+    list(TRANSFORM files PREPEND ${MARROWFOLD_BITMAP_FOLDER}/bitmap)
+    list(TRANSFORM files APPEND ${suffix}.bmp)
+    list(APPEND MARROWFOLD_BITMAP_FILES ${files})
+endforeach()
 
 ExternalProject_Add(marrowfold_native
     SOURCE_DIR ${PROJECT_SOURCE_DIR}

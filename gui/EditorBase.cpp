@@ -59,7 +59,10 @@ int32_t EditorBase::getBounds(EditorRect** rect) {
 int32_t EditorBase::attach(void* parentWindow) {
     requestRefresh();
     systemWindow = parentWindow;
-    desktopScale = 0.0;
+    // The window system may know the factor of the host's window better than the desktop's.
+    desktopScale = hostScale > 0.0 ? 0.0
+                                   : usableScaleFactor(currentPlatform().windowScaleFactor(
+                                         reinterpret_cast<WindowId>(parentWindow)));
     currentPlatform().setScaleFactor(wantedScaleFactor());
     windowScale = currentPlatform().scaleFactor();
     return 0;

@@ -155,6 +155,9 @@ class Platform {
     double scaleFactor() const { return scale_; }
     // The factor the user's desktop asks for (its resolution against 96 dots per inch), or 1.
     virtual double desktopScaleFactor() { return kSmallestScaleFactor; }
+    // The factor the window system asks for in that window (a host's parent window), where it
+    // differs from the desktop's: each screen of a desktop may have its own.
+    virtual double windowScaleFactor(WindowId) { return desktopScaleFactor(); }
     // The largest factor the backend draws at.
     virtual double largestScaleFactor() const { return kLargestScaleFactor; }
 

@@ -1,7 +1,11 @@
 #include "platform/win32/GdiSurface.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
+
+#include "platform/ScaleFactor.h"
 
 namespace marrowfold::win32 {
 
@@ -70,8 +74,14 @@ class GdiSurface::SelectedObjects {
     std::vector<HGDIOBJ> previous_;
 };
 
-GdiSurface::GdiSurface(int32_t width, int32_t height) {
-    if (width <= 0 || height <= 0) return;
+int32_t scaledBitmapResourceId(int32_t resourceId, int32_t scale) {
+    return resourceId + (scale - 1) * kScaledBitmapIdStep;
+}
+
+GdiSurface::GdiSurface(int32_t logicalWidth, int32_t logicalHeight, double scale) : scale_(scale) {
+    if (logicalWidth <= 0 || logicalHeight <= 0) return;
+    const int32_t width = toDevicePixels(logicalWidth, scale);
+    const int32_t height = toDevicePixels(logicalHeight, scale);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -92,8 +102,10 @@ GdiSurface::GdiSurface(int32_t width, int32_t height) {
     previousBitmap_ = SelectObject(dc_, bitmap_);
     pixels_ = static_cast<uint32_t*>(bits);
     std::memset(pixels_, 0, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    width_ = width;
-    height_ = height;
+    width_ = logicalWidth;
+    height_ = logicalHeight;
+    deviceWidth_ = width;
+    deviceHeight_ = height;
     SetBkMode(dc_, TRANSPARENT);
 }
 
@@ -106,13 +118,16 @@ GdiSurface::~GdiSurface() {
     DeleteObject(bitmap_);
 }
 
-std::unique_ptr<GdiSurface> GdiSurface::fromResource(HINSTANCE module, int32_t resourceId) {
+namespace {
+
+// A bitmap resource drawn at a whole scale, as a picture of its size divided by the scale.
+std::unique_ptr<GdiSurface> loadResource(HINSTANCE module, int32_t resourceId, int32_t scale) {
     HBITMAP loaded = LoadBitmapA(module, MAKEINTRESOURCEA(resourceId));
     if (!loaded) return nullptr;
     BITMAP size{};
     std::unique_ptr<GdiSurface> picture;
     if (GetObjectA(loaded, sizeof size, &size) == sizeof size) {
-        picture = std::make_unique<GdiSurface>(size.bmWidth, size.bmHeight);
+        picture = std::make_unique<GdiSurface>(size.bmWidth / scale, size.bmHeight / scale, scale);
         ScratchContext source(picture->dc(), loaded);
         loaded = nullptr;  // the scratch context deletes it
         if (picture->dc() && source.ready()) {
@@ -122,6 +137,68 @@ std::unique_ptr<GdiSurface> GdiSurface::fromResource(HINSTANCE module, int32_t r
     }
     if (loaded) DeleteObject(loaded);
     return picture;
+}
+
+}  // namespace
+
+std::unique_ptr<GdiSurface> GdiSurface::fromResource(HINSTANCE module, int32_t resourceId) {
+    std::unique_ptr<GdiSurface> picture = loadResource(module, resourceId, 1);
+    if (picture) {
+        picture->module_ = module;
+        picture->resourceId_ = resourceId;
+    }
+    return picture;
+}
+
+std::unique_ptr<GdiSurface> GdiSurface::drawnAt(int32_t wholeScale) const {
+    if (resourceId_ == 0 || wholeScale <= 1) return nullptr;
+    std::unique_ptr<GdiSurface> drawn =
+        loadResource(module_, scaledBitmapResourceId(resourceId_, wholeScale), wholeScale);
+    if (drawn && (drawn->width_ != width_ || drawn->height_ != height_)) drawn.reset();
+    return drawn;
+}
+
+// Between whole scales the drawing at the next one up is reduced with GDI's halftone filter,
+// which averages the source pixels each target pixel covers.
+GdiSurface& GdiSurface::atScale(double scale) {
+    if (scale == scale_ || !dc_) return *this;
+    auto kept = scaled_.find(scale);
+    if (kept != scaled_.end()) return *kept->second;
+    const int32_t wholeScale = bitmapScaleFor(scale, kLargestResourceBitmapScale);
+    std::unique_ptr<GdiSurface> drawn = drawnAt(wholeScale);
+    if (drawn && drawn->scale_ == scale) return *(scaled_[scale] = std::move(drawn));
+    const GdiSurface& source = drawn ? *drawn : *this;
+    auto copy = std::make_unique<GdiSurface>(width_, height_, scale);
+    if (copy->dc_) {
+        // Filtering averages pixels when reducing; enlarging a picture not drawn larger keeps
+        // its pixels whole instead of blending neighbours.
+        SetStretchBltMode(copy->dc_, source.scale_ > scale ? HALFTONE : COLORONCOLOR);
+        SetBrushOrgEx(copy->dc_, 0, 0, nullptr);
+        StretchBlt(copy->dc_, 0, 0, copy->deviceWidth_, copy->deviceHeight_, source.dc_, 0, 0,
+                   source.deviceWidth_, source.deviceHeight_, SRCCOPY);
+    }
+    return *(scaled_[scale] = std::move(copy));
+}
+
+int32_t GdiSurface::device(int32_t logical) const {
+    return scale_ == 1.0 ? logical : toDevicePixels(logical, scale_);
+}
+
+RECT GdiSurface::deviceRect(const PixelRect& rect) const {
+    return {device(rect.left), device(rect.top), device(rect.right), device(rect.bottom)};
+}
+
+int32_t GdiSurface::devicePenWidth(int32_t width) const {
+    const int32_t logical = width < 1 ? 1 : width;
+    return std::max<int32_t>(1, static_cast<int32_t>(std::lround(logical * scale_)));
+}
+
+// How many device pixels the scaled pen reaches further than the logical one does, before and
+// after its centre; none at scale 1.
+std::pair<int32_t, int32_t> GdiSurface::penGrowth(int32_t width) const {
+    const int32_t logical = width < 1 ? 1 : width;
+    const int32_t scaled = devicePenWidth(width);
+    return {scaled / 2 - logical / 2, (scaled - 1) / 2 - (logical - 1) / 2};
 }
 
 void GdiSurface::flush() {
@@ -147,7 +224,7 @@ HPEN GdiSurface::pen(const PenStyle& style) {
     if (pen_) DeleteObject(pen_);
     LOGPEN description{};
     description.lopnStyle = style.dotted ? PS_DOT : PS_SOLID;
-    description.lopnWidth.x = style.width < 1 ? 1 : style.width;
+    description.lopnWidth.x = devicePenWidth(style.width);
     description.lopnColor = colourRef(style.colour);
     pen_ = CreatePenIndirect(&description);
     penStyle_ = style;
@@ -169,9 +246,9 @@ COLORREF colourRef(PackedRgb colour) {
     return RGB((colour >> 16) & 0xff, (colour >> 8) & 0xff, colour & 0xff);
 }
 
-HFONT createFont(const FontSpec& spec, bool underline) {
+HFONT createFont(const FontSpec& spec, bool underline, double scale) {
     LOGFONTA description{};
-    description.lfHeight = -spec.pixelHeight;
+    description.lfHeight = -static_cast<LONG>(std::lround(spec.pixelHeight * scale));
     description.lfWeight = spec.bold ? kBoldWeight : kNormalWeight;
     description.lfItalic = spec.italic ? TRUE : FALSE;
     description.lfUnderline = underline ? TRUE : FALSE;
@@ -192,7 +269,7 @@ HFONT GdiSurface::font(const FontSpec& spec, bool underline) {
         return font_;
     }
     if (font_) DeleteObject(font_);
-    font_ = createFont(spec, underline);
+    font_ = createFont(spec, underline, scale_);
     fontSpec_ = spec;
     fontUnderline_ = underline;
     return font_;
@@ -200,17 +277,20 @@ HFONT GdiSurface::font(const FontSpec& spec, bool underline) {
 
 void GdiSurface::fillRect(const PixelRect& rect, PackedRgb colour) {
     if (!dc_) return;
-    const RECT area{rect.left, rect.top, rect.right, rect.bottom};
+    const RECT area = deviceRect(rect);
     if (HBRUSH fill = brush(colour)) FillRect(dc_, &area, fill);
 }
 
 void GdiSurface::strokePolyline(const PixelPoint* points, int32_t count, bool closed,
                                 const PenStyle& style) {
     if (!dc_ || !points || count < 2) return;
+    // A wide pen is centred on its points, so each point moves to the middle of the device
+    // pixels its logical pixel covers.
+    const int32_t centre = penGrowth(style.width).first;
     std::vector<POINT> path;
     path.reserve(static_cast<size_t>(count) + 1);
     for (int32_t i = 0; i < count; ++i)
-        path.push_back({points[i].x, points[i].y});
+        path.push_back({device(points[i].x) + centre, device(points[i].y) + centre});
     if (closed) path.push_back(path.front());
     SelectedObjects selected(dc_);
     selected.select(pen(style));
@@ -224,7 +304,7 @@ void GdiSurface::fillPolygon(const PixelPoint* points, int32_t count, PackedRgb 
     std::vector<POINT> corners;
     corners.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
-        corners.push_back({points[i].x, points[i].y});
+        corners.push_back({device(points[i].x), device(points[i].y)});
     SelectedObjects selected(dc_);
     selected.select(GetStockObject(NULL_PEN));
     selected.select(brush(colour));
@@ -237,17 +317,21 @@ void GdiSurface::strokeArc(const PixelRect& box, PixelPoint start, PixelPoint en
     SelectedObjects selected(dc_);
     selected.select(pen(style));
     SetArcDirection(dc_, AD_COUNTERCLOCKWISE);
-    Arc(dc_, box.left, box.top, box.right, box.bottom, start.x, start.y, end.x, end.y);
+    // A wide pen is centred on the curve, so the box shrinks by what the pen grew on each side.
+    const auto [before, after] = penGrowth(style.width);
+    const RECT area = deviceRect(box);
+    Arc(dc_, area.left + before, area.top + before, area.right - after, area.bottom - after,
+        device(start.x), device(start.y), device(end.x), device(end.y));
 }
 
 void GdiSurface::drawText(const char* text, const PixelRect& box, TextAlignment alignment,
                           const TextStyle& style) {
     if (!dc_ || !text) return;
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-    RECT area{box.left, box.top, box.right, box.bottom};
+    RECT area = deviceRect(box);
     if (alignment == TextAlignment::Centre) format |= DT_CENTER;
     if (alignment == TextAlignment::Right) format |= DT_RIGHT;
-    if (alignment == TextAlignment::Left) area.left += 1;
+    if (alignment == TextAlignment::Left) area.left = device(box.left + 1);
     SelectedObjects selected(dc_);
     selected.select(font(style.font, style.underline));
     SetTextColor(dc_, colourRef(style.colour));
@@ -265,14 +349,15 @@ double GdiSurface::textWidth(const char* text, const FontSpec& spec) {
     selected.select(font(spec, false));
     SIZE extent{};
     if (!GetTextExtentPoint32A(dc_, text, lstrlenA(text), &extent)) return 0.0;
-    return extent.cx;
+    return extent.cx / scale_;
 }
 
 void GdiSurface::copyFrom(DrawingSurface& source, const PixelRect& place, PixelPoint from) {
-    auto& picture = static_cast<GdiSurface&>(source);
-    if (!dc_ || !picture.dc_) return;
-    BitBlt(dc_, place.left, place.top, place.width(), place.height(), picture.dc_, from.x, from.y,
-           SRCCOPY);
+    if (!dc_ || !static_cast<GdiSurface&>(source).dc_) return;
+    const GdiSurface& picture = static_cast<GdiSurface&>(source).atScale(scale_);
+    const RECT area = deviceRect(place);
+    BitBlt(dc_, area.left, area.top, area.right - area.left, area.bottom - area.top, picture.dc_,
+           device(from.x), device(from.y), SRCCOPY);
 }
 
 // A one-bit picture of the whole surface, 1 where its pixel is the key colour: a colour to
@@ -281,10 +366,10 @@ HBITMAP GdiSurface::keyMask(PackedRgb key) {
     if (mask_ && maskKey_ == key) return mask_;
     if (mask_) DeleteObject(mask_);
     mask_ = nullptr;
-    ScratchContext mask(dc_, monochromeBitmap(width_, height_));
+    ScratchContext mask(dc_, monochromeBitmap(deviceWidth_, deviceHeight_));
     if (!mask.ready()) return nullptr;
     const COLORREF previous = SetBkColor(dc_, colourRef(key));
-    BitBlt(mask.dc(), 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+    BitBlt(mask.dc(), 0, 0, deviceWidth_, deviceHeight_, dc_, 0, 0, SRCCOPY);
     SetBkColor(dc_, previous);
     mask_ = mask.release();
     maskKey_ = key;
@@ -296,10 +381,13 @@ HBITMAP GdiSurface::keyMask(PackedRgb key) {
 // and every pixel of the key colour is skipped. The picture itself is never written.
 void GdiSurface::copyKeyedFrom(DrawingSurface& source, const PixelRect& place, PixelPoint from,
                                PackedRgb key) {
-    auto& picture = static_cast<GdiSurface&>(source);
-    const int32_t w = place.width();
-    const int32_t h = place.height();
-    if (!dc_ || !picture.dc_ || w <= 0 || h <= 0) return;
+    if (!dc_ || !static_cast<GdiSurface&>(source).dc_) return;
+    GdiSurface& picture = static_cast<GdiSurface&>(source).atScale(scale_);
+    const RECT area = deviceRect(place);
+    const int32_t w = area.right - area.left;
+    const int32_t h = area.bottom - area.top;
+    from = {device(from.x), device(from.y)};
+    if (!picture.dc_ || w <= 0 || h <= 0) return;
     HBITMAP maskBitmap = picture.keyMask(key);
     if (!maskBitmap) return;
     ScratchContext mask(dc_, maskBitmap, ScratchContext::Bitmap::Borrowed);
@@ -309,7 +397,7 @@ void GdiSurface::copyKeyedFrom(DrawingSurface& source, const PixelRect& place, P
     if (!mask.ready() || !inverted.ready() || !part.ready() || !work.ready()) return;
     BitBlt(part.dc(), 0, 0, w, h, picture.dc_, from.x, from.y, SRCCOPY);
     BitBlt(inverted.dc(), 0, 0, w, h, mask.dc(), from.x, from.y, NOTSRCCOPY);
-    BitBlt(work.dc(), 0, 0, w, h, dc_, place.left, place.top, SRCCOPY);
+    BitBlt(work.dc(), 0, 0, w, h, dc_, area.left, area.top, SRCCOPY);
     // One-bit sources become colour through the target's colours: 1 as the background colour
     // (all ones, which AND keeps), 0 as the text colour (all zeros, which AND clears).
     for (HDC target : {work.dc(), part.dc()}) {
@@ -319,7 +407,7 @@ void GdiSurface::copyKeyedFrom(DrawingSurface& source, const PixelRect& place, P
     BitBlt(work.dc(), 0, 0, w, h, mask.dc(), from.x, from.y, SRCAND);
     BitBlt(part.dc(), 0, 0, w, h, inverted.dc(), 0, 0, SRCAND);
     BitBlt(work.dc(), 0, 0, w, h, part.dc(), 0, 0, SRCPAINT);
-    BitBlt(dc_, place.left, place.top, w, h, work.dc(), 0, 0, SRCCOPY);
+    BitBlt(dc_, area.left, area.top, w, h, work.dc(), 0, 0, SRCCOPY);
 }
 
 }  // namespace marrowfold::win32

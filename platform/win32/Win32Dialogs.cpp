@@ -2,6 +2,7 @@
 // and the system's yes/no message box, both owned by the window given.
 
 #include <array>
+#include <cmath>
 
 #include "platform/win32/Win32Internal.h"
 
@@ -20,7 +21,49 @@ constexpr int kLongestTypedName = 255;
 struct NameQuestion {
     const NameDialogSpec* spec = nullptr;
     std::string answer;
+    // The editor's factor against the desktop's, which Windows already lays dialogs out at.
+    double ratio = 1.0;
+    // The dialog's font at that ratio, made when it is not 1 and deleted with the question.
+    HFONT font = nullptr;
+    ~NameQuestion() {
+        if (font) DeleteObject(font);
+    }
 };
+
+int scaledLength(LONG length, double ratio) {
+    return static_cast<int>(std::lround(length * ratio));
+}
+
+// Grows the dialog about its top left corner, each control in place inside it and in the
+// dialog's font at the ratio, so that it matches an editor at another factor than the desktop's.
+void scaleDialog(HWND dialog, NameQuestion& question) {
+    LOGFONTA description{};
+    const auto current = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (current && GetObjectA(current, sizeof description, &description) == sizeof description) {
+        description.lfHeight = scaledLength(description.lfHeight, question.ratio);
+        question.font = CreateFontIndirectA(&description);
+    }
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT place{};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        MoveWindow(child, scaledLength(place.left, question.ratio),
+                   scaledLength(place.top, question.ratio),
+                   scaledLength(place.right - place.left, question.ratio),
+                   scaledLength(place.bottom - place.top, question.ratio), FALSE);
+        if (question.font)
+            SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(question.font), FALSE);
+    }
+    RECT client{};
+    RECT frame{};
+    GetClientRect(dialog, &client);
+    GetWindowRect(dialog, &frame);
+    const int extraWidth = (frame.right - frame.left) - client.right;
+    const int extraHeight = (frame.bottom - frame.top) - client.bottom;
+    SetWindowPos(dialog, nullptr, 0, 0, scaledLength(client.right, question.ratio) + extraWidth,
+                 scaledLength(client.bottom, question.ratio) + extraHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 std::string typedName(HWND dialog) {
     std::array<char, kLongestTypedName + 1> text{};
@@ -33,6 +76,8 @@ std::string typedName(HWND dialog) {
 INT_PTR CALLBACK nameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        auto* question = reinterpret_cast<NameQuestion*>(lParam);
+        if (question->ratio != 1.0) scaleDialog(dialog, *question);
         return TRUE;  // the system gives the focus to the edit field
     }
     if (message != WM_COMMAND) return FALSE;
@@ -59,6 +104,7 @@ INT_PTR CALLBACK nameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 std::optional<std::string> Win32Platform::askName(WindowId owner, const NameDialogSpec& spec) {
     NameQuestion question;
     question.spec = &spec;
+    question.ratio = scaleFactor() / desktopScaleFactor();
     const INT_PTR result = DialogBoxParamA(moduleInstance(), MAKEINTRESOURCEA(kNameDialogResource),
                                            reinterpret_cast<HWND>(owner), nameDialogProc,
                                            reinterpret_cast<LPARAM>(&question));

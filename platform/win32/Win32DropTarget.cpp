@@ -91,8 +91,8 @@ std::string droppedText(HGLOBAL memory) {
 
 }  // namespace
 
-FrameDropTarget::FrameDropTarget(HWND window, WindowEvents* events)
-    : window_(window), events_(events) {}
+FrameDropTarget::FrameDropTarget(HWND window, WindowEvents* events, double scale)
+    : window_(window), events_(events), scale_(scale) {}
 
 void FrameDropTarget::detach() {
     events_ = nullptr;
@@ -154,7 +154,7 @@ bool FrameDropTarget::deliver(IDataObject* data, POINTL where) {
     if (!events_) return false;
     POINT at{where.x, where.y};
     ScreenToClient(window_, &at);
-    const PixelPoint point{at.x, at.y};
+    const PixelPoint point{toLogicalPixels(at.x, scale_), toLogicalPixels(at.y, scale_)};
     STGMEDIUM medium{};
     if (fetch(data, CF_TEXT, medium)) {
         const std::string text = droppedText(medium.hGlobal);
@@ -179,7 +179,7 @@ bool Win32Platform::acceptDrops(WindowId window, bool accept) {
     }
     if (own.dropTarget) return true;
     if (FAILED(OleInitialize(nullptr))) return false;
-    auto* target = new FrameDropTarget(own.hwnd, own.events);
+    auto* target = new FrameDropTarget(own.hwnd, own.events, own.surface->scale());
     if (FAILED(RegisterDragDrop(own.hwnd, target))) {
         target->Release();
         OleUninitialize();

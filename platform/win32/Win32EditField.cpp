@@ -65,13 +65,19 @@ EditFieldId Win32Platform::openEditField(WindowId window, const EditFieldSpec& s
     field->events = events;
     field->textColour = spec.textColour;
     field->backgroundColour = spec.backgroundColour;
+    // The control lies over the text control at the window's scale, its edges on the device
+    // pixels the control's edges fall on, in the control's font at that scale.
+    const double scale = own->second->surface->scale();
+    const int32_t left = toDevicePixels(spec.rect.left, scale);
+    const int32_t top = toDevicePixels(spec.rect.top, scale);
     field->hwnd =
         CreateWindowExA(0, kEditClass, spec.text.c_str(),
                         WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | alignmentStyle(spec.alignment),
-                        spec.rect.left, spec.rect.top, spec.rect.width(), spec.rect.height(),
-                        field->parent, nullptr, moduleInstance(), nullptr);
+                        left, top, toDevicePixels(spec.rect.right, scale) - left,
+                        toDevicePixels(spec.rect.bottom, scale) - top, field->parent, nullptr,
+                        moduleInstance(), nullptr);
     if (!field->hwnd) return kNoEditField;
-    field->font = createFont(spec.font, false);
+    field->font = createFont(spec.font, false, scale);
     SendMessageA(field->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(field->font), FALSE);
     SendMessageA(field->hwnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
     SendMessageA(field->hwnd, EM_SETSEL, 0, -1);

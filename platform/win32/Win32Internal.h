@@ -47,7 +47,8 @@ struct Win32Platform::Field {
 // owner detaches it when the window goes, so late calls from OLE find nobody to tell.
 class FrameDropTarget : public IDropTarget {
   public:
-    FrameDropTarget(HWND window, WindowEvents* events);
+    // Drop points reach the owner in the logical pixels of a window at that scale.
+    FrameDropTarget(HWND window, WindowEvents* events, double scale);
     void detach();
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override;
@@ -68,6 +69,7 @@ class FrameDropTarget : public IDropTarget {
     bool accepting_ = false;
     HWND window_;
     WindowEvents* events_;
+    double scale_;
 };
 
 }  // namespace marrowfold::win32

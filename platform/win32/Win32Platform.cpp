@@ -53,8 +53,35 @@ LPCSTR stockCursor(PointerShape shape) {
 // Copies the back buffer to the window through the device context given.
 void showSurface(HDC target, const GdiSurface& surface) {
     if (surface.dc()) {
-        BitBlt(target, 0, 0, surface.width(), surface.height(), surface.dc(), 0, 0, SRCCOPY);
+        BitBlt(target, 0, 0, surface.deviceWidth(), surface.deviceHeight(), surface.dc(), 0, 0,
+               SRCCOPY);
     }
+}
+
+// The resolution of a screen at factor 1.
+constexpr double kBaseDotsPerInch = 96.0;
+using DpiForWindow = UINT(WINAPI*)(HWND);
+
+// GetDpiForWindow where user32 has it (Windows 10 1607 and later), looked up at run time so the
+// module still loads on older systems.
+DpiForWindow dpiForWindowFunction() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<DpiForWindow>(
+                        reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")))
+                  : nullptr;
+}
+
+UINT screenDpi() {
+    HDC screen = GetDC(nullptr);
+    if (!screen) return 0;
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 0;
+}
+
+// The logical position of a device position in a window at that scale.
+PixelPoint logicalPoint(PixelPoint device, double scale) {
+    return {toLogicalPixels(device.x, scale), toLogicalPixels(device.y, scale)};
 }
 
 LRESULT paintMessage(HWND window, Win32Platform::OwnWindow& own) {
@@ -93,10 +120,16 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
         case WM_PAINT:
             return paintMessage(window, *own);
+        // Hosts that take a picture of the window (PrintWindow) get the whole of it, also the
+        // parts off the screen.
+        case WM_PRINTCLIENT:
+            own->platform->print(*own, reinterpret_cast<void*>(wParam));
+            return 0;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            own->platform->press(*own, pressPosition(lParam), pressState(message, wParam));
+            own->platform->press(*own, logicalPoint(pressPosition(lParam), own->surface->scale()),
+                                 pressState(message, wParam));
             return 0;
         case WM_CTLCOLOREDIT:
             if (void* brush = own->platform->editFieldBrush(*own, reinterpret_cast<void*>(lParam),
@@ -155,10 +188,10 @@ WindowId Win32Platform::createChildWindow(WindowId parent, const std::string& cl
     auto own = std::make_unique<OwnWindow>();
     own->platform = this;
     own->events = events;
-    own->surface = std::make_shared<GdiSurface>(width, height);
-    own->hwnd =
-        CreateWindowExA(0, className.c_str(), kWindowTitle, WS_CHILD | WS_VISIBLE, 0, 0, width,
-                        height, handleOf(parent), nullptr, moduleInstance(), nullptr);
+    own->surface = std::make_shared<GdiSurface>(width, height, scaleFactor());
+    own->hwnd = CreateWindowExA(0, className.c_str(), kWindowTitle, WS_CHILD | WS_VISIBLE, 0, 0,
+                                own->surface->deviceWidth(), own->surface->deviceHeight(),
+                                handleOf(parent), nullptr, moduleInstance(), nullptr);
     if (!own->hwnd) {
         if (windows_.empty()) windowClassUnused(className);
         return kNoWindow;
@@ -213,6 +246,14 @@ void Win32Platform::paint(OwnWindow& own) {
     EndPaint(own.hwnd, &painting);
 }
 
+// The window draws itself whole, also where it lies off the screen and got no paint message.
+void Win32Platform::print(OwnWindow& own, void* targetDc) {
+    const std::shared_ptr<GdiSurface> surface = own.surface;
+    if (own.events) own.events->paintRequested(surface.get());
+    surface->flush();
+    showSurface(static_cast<HDC>(targetDc), *surface);
+}
+
 void Win32Platform::flushWindow(WindowId window) {
     auto it = windows_.find(window);
     if (it == windows_.end()) return;
@@ -238,7 +279,27 @@ void Win32Platform::press(OwnWindow& own, PixelPoint where, uint32_t state) {
 PixelRect Win32Platform::windowRect(WindowId window) {
     RECT rect{};
     if (!GetWindowRect(handleOf(window), &rect)) return {};
-    return {rect.left, rect.top, rect.right, rect.bottom};
+    const double scale = scaleOf(window);
+    const PixelPoint topLeft = logicalPoint({rect.left, rect.top}, scale);
+    return {topLeft.x, topLeft.y, topLeft.x + toLogicalPixels(rect.right - rect.left, scale),
+            topLeft.y + toLogicalPixels(rect.bottom - rect.top, scale)};
+}
+
+// Our windows keep the scale they were made at; any other window is seen at the current one.
+double Win32Platform::scaleOf(WindowId window) const {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? scaleFactor() : it->second->surface->scale();
+}
+
+double Win32Platform::desktopScaleFactor() {
+    const UINT dpi = screenDpi();
+    return dpi ? dpi / kBaseDotsPerInch : kSmallestScaleFactor;
+}
+
+double Win32Platform::windowScaleFactor(WindowId window) {
+    static const DpiForWindow dpiForWindow = dpiForWindowFunction();
+    const UINT dpi = dpiForWindow && window != kNoWindow ? dpiForWindow(handleOf(window)) : 0;
+    return dpi ? dpi / kBaseDotsPerInch : desktopScaleFactor();
 }
 
 WindowId Win32Platform::parentWindow(WindowId window) {
@@ -255,14 +316,15 @@ std::string Win32Platform::windowClassName(WindowId window) {
 // part that stays visible keeps its picture until the next paint.
 void Win32Platform::resizeWindow(WindowId window, int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return;
+    const double scale = scaleOf(window);
     auto it = windows_.find(window);
     if (it != windows_.end()) {
-        auto resized = std::make_shared<GdiSurface>(width, height);
+        auto resized = std::make_shared<GdiSurface>(width, height, scale);
         resized->copyFrom(*it->second->surface, {0, 0, width, height}, {0, 0});
         it->second->surface = std::move(resized);
     }
-    SetWindowPos(handleOf(window), nullptr, 0, 0, width, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(handleOf(window), nullptr, 0, 0, toDevicePixels(width, scale),
+                 toDevicePixels(height, scale), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int32_t Win32Platform::dialogFrameThickness() {
@@ -289,7 +351,7 @@ uint32_t Win32Platform::mouseState() {
 PixelPoint Win32Platform::cursorPosition() {
     POINT where{};
     GetCursorPos(&where);
-    return {where.x, where.y};
+    return logicalPoint({where.x, where.y}, scaleFactor());
 }
 
 PointerShape Win32Platform::windowCursor(WindowId window) {
@@ -329,7 +391,7 @@ bool Win32Platform::dispatchOnePaint() {
 }
 
 std::unique_ptr<DrawingSurface> Win32Platform::createPicture(int32_t width, int32_t height) {
-    return std::make_unique<GdiSurface>(width, height);
+    return std::make_unique<GdiSurface>(width, height, scaleFactor());
 }
 
 std::unique_ptr<DrawingSurface> Win32Platform::loadBitmap(int32_t resourceId) {

@@ -59,14 +59,17 @@ class Win32Platform : public Platform {
     std::unique_ptr<DrawingSurface> loadBitmap(int32_t resourceId) override;
 
     std::string moduleFileVersion() override;
-    // GDI draws the editor at 1x only, so a host's larger factor is not taken up.
-    double largestScaleFactor() const override { return kSmallestScaleFactor; }
+    // The screen's resolution against 96 dots per inch; a window's own where Windows knows it.
+    double desktopScaleFactor() override;
+    double windowScaleFactor(WindowId window) override;
 
     struct OwnWindow;
     struct Field;
 
     // What the window procedures hand over; each takes the window's record.
     void paint(OwnWindow& own);
+    // Draws the window into a device context of the caller's (a host's PrintWindow).
+    void print(OwnWindow& own, void* targetDc);
     // A button press with the buttons and keys its message carried.
     void press(OwnWindow& own, PixelPoint where, uint32_t state);
     void destroyedFromOutside(OwnWindow& own);
@@ -76,6 +79,7 @@ class Win32Platform : public Platform {
     void fieldFinished(Field& field);
 
   private:
+    double scaleOf(WindowId window) const;
     bool registerClass(const std::string& className);
     void closeFieldsOf(WindowId window);
     // Ends the field's control; the record, with the text it had, stays until it is closed.

@@ -107,7 +107,7 @@ std::string dataName(int id, int scale) {
     return name.append(std::to_string(id)).append("x").append(std::to_string(scale));
 }
 
-// The 1x picture also goes out as a BMP for the Windows resources.
+// Every scale also goes out as a BMP for the Windows resources.
 std::string render(const Picture& picture, int scale, const std::string& folder) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width * scale,
                                                           picture.height * scale);
@@ -120,7 +120,7 @@ std::string render(const Picture& picture, int scale, const std::string& folder)
     const std::string path = stem + ".png";
     const bool written =
         cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS &&
-        (scale != 1 || writeBmp(surface, stem + ".bmp"));
+        writeBmp(surface, stem + ".bmp");
     cairo_surface_destroy(surface);
     return written ? path : std::string();
 }

@@ -18,7 +18,7 @@ constexpr PackedRgb kBlue = 0x0000ff;
 
 PackedRgb pixel(const GdiSurface& surface, int x, int y) {
     GdiFlush();
-    return surface.pixels()[y * surface.width() + x] & 0xffffff;
+    return surface.pixels()[y * surface.deviceWidth() + x] & 0xffffff;
 }
 
 int count(const GdiSurface& surface, PackedRgb colour, const PixelRect& area) {
@@ -36,8 +36,8 @@ struct Ink {
 
 Ink inkOf(const GdiSurface& surface, PackedRgb background) {
     Ink ink;
-    for (int y = 0; y < surface.height(); ++y) {
-        for (int x = 0; x < surface.width(); ++x) {
+    for (int y = 0; y < surface.deviceHeight(); ++y) {
+        for (int x = 0; x < surface.deviceWidth(); ++x) {
             if (pixel(surface, x, y) == background) continue;
             ink.left = std::min(ink.left, x);
             ink.right = std::max(ink.right, x);
@@ -201,6 +201,81 @@ TEST(GdiSurface, AnEmptySurfaceDrawsNothingAndAMissingResourceGivesNone) {
     canvas.copyFrom(empty, {0, 0, 4, 4}, {0, 0});
     EXPECT_EQ(count(canvas, kBlack, {0, 0, 4, 4}), 16);
     EXPECT_EQ(GdiSurface::fromResource(GetModuleHandleA(nullptr), 999), nullptr);
+}
+
+// At a scale factor every primitive lands on the device pixels its logical pixels cover: fills
+// and copies exactly, lines and arcs as wide as the factor, text as tall as the factor makes it
+// while it measures the same logical width.
+TEST(GdiSurface, AtAScaleEveryPrimitiveCoversTheDevicePixelsOfItsLogicalOnes) {
+    struct Case {
+        double scale;
+        int deviceSize;    // of a 20 x 20 logical surface
+        PixelRect filled;  // device pixels of the logical fill (3, 3)-(10, 8)
+        int lineRows;      // device rows a one-pixel horizontal line covers
+    };
+    const Case cases[] = {
+        {1.0, 20, {3, 3, 10, 8}, 1},
+        {1.5, 30, {5, 5, 15, 12}, 2},
+        {2.0, 40, {6, 6, 20, 16}, 2},
+        {3.0, 60, {9, 9, 30, 24}, 3},
+    };
+    GdiSurface reference(20, 20);
+    const double referenceWidth = reference.textWidth("Drive 12.5 dB", {"Arial", 12});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scale);
+        GdiSurface surface(20, 20, c.scale);
+        ASSERT_NE(surface.dc(), nullptr);
+        EXPECT_EQ(surface.width(), 20);
+        EXPECT_EQ(surface.deviceWidth(), c.deviceSize);
+        EXPECT_EQ(surface.deviceHeight(), c.deviceSize);
+
+        surface.fillRect({3, 3, 10, 8}, kRed);
+        const Ink fill = inkOf(surface, kBlack);
+        EXPECT_EQ(fill.left, c.filled.left);
+        EXPECT_EQ(fill.top, c.filled.top);
+        EXPECT_EQ(fill.right + 1, c.filled.right);
+        EXPECT_EQ(fill.bottom + 1, c.filled.bottom);
+
+        GdiSurface line(20, 20, c.scale);
+        const PixelPoint ends[] = {{2, 10}, {15, 10}};
+        line.strokePolyline(ends, 2, false, {kWhite, 1, false});
+        const Ink stroke = inkOf(line, kBlack);
+        EXPECT_EQ(stroke.bottom - stroke.top + 1, c.lineRows);
+        EXPECT_GE(stroke.top, static_cast<int>(10 * c.scale) - 1);
+        EXPECT_LE(stroke.bottom, static_cast<int>(11 * c.scale));
+
+        GdiSurface arc(20, 20, c.scale);
+        arc.strokeArc({2, 2, 18, 18}, {18, 10}, {18, 10}, {kWhite, 1, false});
+        const Ink ring = inkOf(arc, kBlack);
+        EXPECT_GE(ring.left, static_cast<int>(2 * c.scale) - 1);
+        EXPECT_LE(ring.right, static_cast<int>(18 * c.scale));
+
+        // Hinting rounds each size on its own, so the logical widths agree to a pixel or two.
+        EXPECT_NEAR(surface.textWidth("Drive 12.5 dB", {"Arial", 12}), referenceWidth, 2.0);
+    }
+}
+
+// A 1x picture copied onto a surface at 2 covers each of its pixels' 2 x 2 device pixels, keyed
+// or not, taking the source offset in logical pixels.
+TEST(GdiSurface, CopiesOntoAScaledSurfaceFillTheScaledPlace) {
+    GdiSurface picture(4, 4);
+    picture.fillRect({0, 0, 4, 4}, kBlue);
+    picture.fillRect({2, 0, 4, 4}, kRed);
+    for (const bool keyed : {false, true}) {
+        SCOPED_TRACE(keyed);
+        GdiSurface target(10, 10, 2.0);
+        target.fillRect({0, 0, 10, 10}, kWhite);
+        if (keyed) {
+            target.copyKeyedFrom(picture, {5, 5, 7, 9}, {1, 0}, kRed);
+        } else {
+            target.copyFrom(picture, {5, 5, 7, 9}, {1, 0});
+        }
+        EXPECT_EQ(count(target, kBlue, {0, 0, 20, 20}), 2 * 8);
+        EXPECT_EQ(pixel(target, 10, 10), kBlue);
+        EXPECT_EQ(pixel(target, 11, 17), kBlue);
+        EXPECT_EQ(pixel(target, 12, 10), keyed ? kWhite : kRed);
+        EXPECT_EQ(pixel(target, 9, 10), kWhite);
+    }
 }
 
 }  // namespace

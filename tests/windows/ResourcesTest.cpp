@@ -1,14 +1,16 @@
 // The resources of marrowfold.dll as Windows loads them: the editor's thirteen bitmaps with
-// their sizes, the name dialog with its controls at their places, and the version block that the
-// about splash reads.
+// their sizes at 1x, 2x and 3x, the name dialog with its controls at their places, and the version
+// block that the about splash reads.
 #include <windows.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/GdiSurface.h"
 #include "platform/win32/Win32ModuleVersion.h"
 #include "tests/windows/WindowQueries.h"
 
@@ -61,18 +63,40 @@ TEST_F(ModuleResources, EveryBitmapLoadsWithItsSizeAndAPicture) {
                                 {1004, 11, 22},   {1005, 15, 30},   {1006, 31, 26}, {1007, 31, 26},
                                 {1008, 31, 26},   {1009, 31, 26},   {1010, 31, 26}, {1011, 27, 13},
                                 {1012, 32, 2016}};
-    for (const Expected& expected : bitmaps) {
-        HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(expected.id));
-        ASSERT_NE(bitmap, nullptr) << expected.id;
-        BITMAP shape = {};
-        ASSERT_NE(GetObjectA(bitmap, sizeof shape, &shape), 0) << expected.id;
-        EXPECT_EQ(shape.bmWidth, expected.width) << expected.id;
-        EXPECT_EQ(shape.bmHeight, expected.height) << expected.id;
-        EXPECT_GT(coloursOf(bitmap, shape.bmWidth, shape.bmHeight).size(), 1u)
-            << "bitmap " << expected.id << " is blank";
-        DeleteObject(bitmap);
+    // Each is also drawn at 2x and 3x for high-density screens, under the id moved up by 1000
+    // per scale, at that multiple of its size.
+    for (int scale = 1; scale <= 3; ++scale) {
+        for (const Expected& expected : bitmaps) {
+            const int id = expected.id + (scale - 1) * 1000;
+            HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(id));
+            ASSERT_NE(bitmap, nullptr) << id;
+            BITMAP shape = {};
+            ASSERT_NE(GetObjectA(bitmap, sizeof shape, &shape), 0) << id;
+            EXPECT_EQ(shape.bmWidth, expected.width * scale) << id;
+            EXPECT_EQ(shape.bmHeight, expected.height * scale) << id;
+            EXPECT_GT(coloursOf(bitmap, shape.bmWidth, shape.bmHeight).size(), 1u)
+                << "bitmap " << id << " is blank";
+            DeleteObject(bitmap);
+        }
+        EXPECT_EQ(LoadBitmapA(module, MAKEINTRESOURCEA(1013 + (scale - 1) * 1000)), nullptr);
     }
-    EXPECT_EQ(LoadBitmapA(module, MAKEINTRESOURCEA(1013)), nullptr);
+}
+
+// The panel copied onto surfaces at each factor takes the drawing at the nearest whole scale at
+// or above it: at every one the far right of the panel has the panel's colours, not black.
+TEST_F(ModuleResources, ThePanelCopiedAtEachFactorCoversItsWholePlace) {
+    std::unique_ptr<win32::GdiSurface> panel = win32::GdiSurface::fromResource(module, 1000);
+    ASSERT_NE(panel, nullptr);
+    for (const double scale : {1.0, 1.5, 2.0, 2.5, 3.0}) {
+        SCOPED_TRACE(scale);
+        win32::GdiSurface target(728, 213, scale);
+        target.copyFrom(*panel, {0, 0, 728, 213}, {0, 0});
+        GdiFlush();
+        const int right = target.deviceWidth() - 2;
+        const int bottom = target.deviceHeight() - 2;
+        EXPECT_NE(target.pixels()[bottom * target.deviceWidth() + right] & 0xffffff, 0u);
+        EXPECT_NE(target.pixels()[2 * target.deviceWidth() + right] & 0xffffff, 0u);
+    }
 }
 
 INT_PTR CALLBACK quietDialog(HWND, UINT, WPARAM, LPARAM) {
