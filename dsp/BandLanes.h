@@ -46,6 +46,7 @@ class BandLanes {
     const float* rowsAt(int32_t frame) const {
         return reinterpret_cast<const float*>(rows_.get()) + frame * lanes_;
     }
+    float* rowsAt(int32_t frame) { return reinterpret_cast<float*>(rows_.get()) + frame * lanes_; }
 
   private:
     // The filters of a block are loaded into, and stored back from, lane = channel * 4 + band.
