@@ -1,6 +1,7 @@
 #include "dsp/DryWetMix.h"
 
-#include <bit>
+#include <algorithm>
+#include <cstring>
 
 #include "dsp/BlockMath.h"
 #include "dsp/GlideCurve.h"
@@ -17,12 +18,12 @@ std::unique_ptr<float[]> silence(int32_t samples) {
 
 DryWetMix::DryWetMix(int32_t channels, int32_t blockSize, int32_t maxDelay, double sampleRate)
     : channels_(channels),
-      mask_(static_cast<int32_t>(std::bit_ceil(static_cast<uint32_t>(maxDelay) + 1u)) - 1),
+      maxDelay_(maxDelay),
       length_(glideLength(sampleRate)),
       position_(length_),
       weights_(silence(blockSize)) {
     for (int32_t ch = 0; ch < channels; ++ch) {
-        lines_.push_back(silence(mask_ + 1));
+        histories_.push_back(silence(maxDelay));
         dry_.push_back(silence(blockSize));
     }
 }
@@ -45,15 +46,24 @@ void DryWetMix::takeInput(const float* const* in, int32_t frames, int32_t delay)
     heard_ = true;
     const bool keep = active();
     for (int32_t ch = 0; ch < channels_; ++ch) {
-        float* line = lines_[ch].get();
-        float* dry = dry_[ch].get();
-        for (int32_t n = 0; n < frames; ++n) {
-            const int32_t write = writeIndex_ + n;
-            line[write & mask_] = in[ch][n];
-            if (keep) dry[n] = line[(write - delay) & mask_];
-        }
+        if (keep) keepDelayed(in[ch], histories_[ch].get(), dry_[ch].get(), frames, delay);
+        remember(in[ch], histories_[ch].get(), frames);
     }
-    writeIndex_ = (writeIndex_ + frames) & mask_;
+}
+
+// dry[n] is the input delay samples before in[n]: from the history while n < delay.
+void DryWetMix::keepDelayed(const float* in, const float* history, float* dry, int32_t frames,
+                            int32_t delay) const {
+    const int32_t fromHistory = std::min(delay, frames);
+    copyBlock(dry, history + maxDelay_ - delay, fromHistory);
+    copyBlock(dry + fromHistory, in, frames - fromHistory);
+}
+
+void DryWetMix::remember(const float* in, float* history, int32_t frames) const {
+    const int32_t kept = std::max(maxDelay_ - frames, 0);
+    std::memmove(history, history + maxDelay_ - kept, sizeof(float) * static_cast<size_t>(kept));
+    const int32_t fresh = maxDelay_ - kept;
+    copyBlock(history + kept, in + frames - fresh, fresh);
 }
 
 void DryWetMix::blend(float* const* wet, int32_t frames) {

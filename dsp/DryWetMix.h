@@ -30,19 +30,22 @@ class DryWetMix {
 
   private:
     bool moving() const { return position_ < length_; }
+    void keepDelayed(const float* in, const float* history, float* dry, int32_t frames,
+                     int32_t delay) const;
+    void remember(const float* in, float* history, int32_t frames) const;
     void blendConstant(float* wet, const float* dry, int32_t frames) const;
 
     int32_t channels_;
-    int32_t mask_;
-    int32_t writeIndex_ = 0;
+    int32_t maxDelay_;
     int32_t length_;
     int32_t position_;  // samples into the current move; length_ once it is done
     float from_ = 1.0f;
     float target_ = 1.0f;
     bool heard_ = false;
-    std::vector<std::unique_ptr<float[]>> lines_;  // per channel, mask_ + 1 samples
-    std::vector<std::unique_ptr<float[]>> dry_;    // per channel, one block
-    std::unique_ptr<float[]> weights_;             // one block
+    // Per channel, the last maxDelay_ input samples, the oldest first.
+    std::vector<std::unique_ptr<float[]>> histories_;
+    std::vector<std::unique_ptr<float[]>> dry_;  // per channel, one block
+    std::unique_ptr<float[]> weights_;           // one block
 };
 
 }  // namespace marrowfold
