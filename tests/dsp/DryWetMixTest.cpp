@@ -74,17 +74,6 @@ TEST(DryWetMixTest, FullyDryIsTheInputDelayedByTheLatencyAtEveryFactor) {
     }
 }
 
-TEST(DryWetMixTest, HalfMixIsTheAverageOfDryAndWet) {
-    const auto input = music();
-    const auto wet = run(1, input, [](int32_t, DspEngine&) {});
-    const auto half = run(1, input, [](int32_t, DspEngine& e) { e.setMix(0.5f, false); });
-    for (int32_t ch = 0; ch < 2; ++ch) {
-        for (size_t n = 0; n < input[ch].size(); ++n)
-            ASSERT_EQ(half[ch][n], 0.5f * (input[ch][n] + wet[ch][n])) << ch << " " << n;
-    }
-    EXPECT_NE(wet, input);
-}
-
 // Bypass switched on and off again on a running sine: neither switch clicks, and while
 // bypassed the output is the aligned input.
 TEST(DryWetMixTest, BypassCrossfadesToTheAlignedInputWithoutClicks) {
