@@ -23,4 +23,21 @@ inline constexpr int32_t kScaleRequestValue = fourCharCode("Scal");
 inline constexpr int32_t kOversamplingRequestIndex = fourCharCode("mfOS");
 inline constexpr int32_t kOversamplingRequestValue = fourCharCode("Fctr");
 
+// Smoothing of In, Out, the band drives and the band levels: 1 makes changes glide over a few
+// milliseconds, 0 (the default) makes them step at the block boundary; nothing else is taken.
+inline constexpr int32_t kSmoothingRequestIndex = fourCharCode("mfSM");
+inline constexpr int32_t kSmoothingRequestValue = fourCharCode("Glid");
+
+// The dry/wet mix in percent, 0..100 (100, the default, is the processed signal alone); the dry
+// signal is the input delayed by the reported latency.
+inline constexpr int32_t kMixRequestIndex = fourCharCode("mfMX");
+inline constexpr int32_t kMixRequestValue = fourCharCode("DrWt");
+
+// Bypass: 1 crossfades to the latency-aligned input, 0 (the default) back to the processed
+// signal; the latency stays reported either way.
+inline constexpr int32_t kBypassRequestIndex = fourCharCode("mfBP");
+inline constexpr int32_t kBypassRequestValue = fourCharCode("Byps");
+
+// Every request above but the wheel and the scale is refused before the engine exists.
+
 }  // namespace marrowfold

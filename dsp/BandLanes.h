@@ -56,6 +56,7 @@ class BandLanes {
     const float* rowsAt(int32_t frame) const {
         return reinterpret_cast<const float*>(rows_.get()) + frame * lanes_;
     }
+    float* rowsAt(int32_t frame) { return reinterpret_cast<float*>(rows_.get()) + frame * lanes_; }
 
   private:
     // How many designs and resets of a filter the lanes have taken.

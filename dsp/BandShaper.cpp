@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/GlideCurve.h"
+
 namespace marrowfold {
 
 namespace {
@@ -45,6 +47,26 @@ float shapeSample(const ShapeTable& table, float v, bool& clipped) {
     return 0.0f;
 }
 
+// A band's factors during a glide: each moves from its start to its end as the weight goes
+// from 0 to 1.
+struct GlidingFactors {
+    float fromDrive;
+    float toDrive;
+    float fromLevel;
+    float toLevel;
+};
+
+// Shapes frames samples spaced stride apart with factors that follow weights.
+void shapeGliding(const ShapeTable& table, float* samples, int32_t stride, int32_t frames,
+                  const GlidingFactors& factors, const float* weights, bool& clipped) {
+    for (int32_t n = 0; n < frames; ++n) {
+        const float drive = factors.fromDrive + (factors.toDrive - factors.fromDrive) * weights[n];
+        const float level = factors.fromLevel + (factors.toLevel - factors.fromLevel) * weights[n];
+        float& sample = samples[static_cast<ptrdiff_t>(n) * stride];
+        sample = shapeSample(table, sample * drive, clipped) * level;
+    }
+}
+
 }  // namespace
 
 float decibelsToGain(float decibels) {
@@ -56,6 +78,12 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
     : BandSplitter(sampleRate, channels, blockSize, bandCount, filterOrder),
       driveGains_(static_cast<size_t>(this->bandCount()), 1.0f),
       levelGains_(static_cast<size_t>(this->bandCount()), 1.0f),
+      glideLength_(glideLength(sampleRate)),
+      glidePosition_(glideLength_),
+      glideFromDrive_(static_cast<size_t>(this->bandCount()), 1.0f),
+      glideFromLevel_(static_cast<size_t>(this->bandCount()), 1.0f),
+      glideWeights_(std::make_unique<float[]>(static_cast<size_t>(
+          std::max(blockSize, OversampledShaping::kChunkFrames * kMaxOversamplingFactor)))),
       oversampled_(std::make_unique<OversampledShaping>(channelCount(), this->bandCount())) {
     setShape(kInitialShape);
     useKernelSet(fastestKernelSet());
@@ -88,6 +116,7 @@ void BandShaper::storeLaneHistories() {
 }
 
 void BandShaper::processPiece(float* const* in, float* const* out, int32_t frames) {
+    heard_ = true;
     if (oversampled_->factor() > 1) {
         if (lanes_) {
             processOversampledLanes(in, out, frames);
@@ -104,7 +133,11 @@ void BandShaper::processPiece(float* const* in, float* const* out, int32_t frame
     std::array<float, kLaneBands> level{};
     laneFactors(drive, level);
     lanes_->filter(in, frames);
-    if (lanes_->shape(drive, level, shapeTable_->data(), frames)) clipFlag_ = 1.0f;
+    if (gliding()) {
+        shapeRowsGliding(lanes_->rowsAt(0), frames);
+    } else if (lanes_->shape(drive, level, shapeTable_->data(), frames)) {
+        clipFlag_ = 1.0f;
+    }
     lanes_->sum(out, frames, soloActive() ? soloBand() : -1);
 }
 
@@ -120,7 +153,9 @@ void BandShaper::processOversampledLanes(float* const* in, float* const* out, in
     for (int32_t offset = 0; offset < frames; offset += OversampledShaping::kChunkFrames) {
         const int32_t chunk = std::min(OversampledShaping::kChunkFrames, frames - offset);
         float* rows = oversampled_->upsampleRows(lanes_->kernels(), lanes_->rowsAt(offset), chunk);
-        if (lanes_->shape(drive, level, shapeTable_->data(), rows, chunk * factor)) {
+        if (gliding()) {
+            shapeRowsGliding(rows, chunk * factor);
+        } else if (lanes_->shape(drive, level, shapeTable_->data(), rows, chunk * factor)) {
             clipFlag_ = 1.0f;
         }
         lanes_->sum(rows, oversampled_->sums(), chunk * factor, solo);
@@ -150,6 +185,8 @@ void BandShaper::laneFactors(std::array<float, kLaneBands>& drive,
 
 void BandShaper::reset() {
     BandSplitter::reset();
+    heard_ = false;
+    glidePosition_ = glideLength_;
     oversampled_->reset();
 }
 
@@ -162,6 +199,17 @@ bool BandShaper::setOversampling(int32_t factor) {
 void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
     const ShapeTable& table = *shapeTable_;
     bool clipped = false;
+    if (gliding()) {
+        const float* weights = advanceGlide(frames);
+        for (int32_t b = 0; b < bandCount(); ++b) {
+            const GlidingFactors factors{glideFromDrive_[b], bandDrive(b), glideFromLevel_[b],
+                                         bandLevel(b)};
+            for (int32_t ch = 0; ch < channelCount(); ++ch)
+                shapeGliding(table, bands[b][ch], 1, frames, factors, weights, clipped);
+        }
+        if (clipped) clipFlag_ = 1.0f;
+        return;
+    }
     for (int32_t b = 0; b < bandCount(); ++b) {
         const float drive = bandDrive(b);
         const float level = bandLevel(b);
@@ -171,6 +219,43 @@ void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
                 samples[n] = shapeSample(table, samples[n] * drive, clipped) * level;
             }
         }
+    }
+    if (clipped) clipFlag_ = 1.0f;
+}
+
+void BandShaper::beginGlide() {
+    if (!smoothing_ || !heard_) return;
+    // A glide under way continues from the factors it has reached.
+    float reached = 1.0f;
+    fillGlideWeights(&reached, 1, glidePosition_, 1.0, glideLength_);
+    for (int32_t b = 0; b < bandCount(); ++b) {
+        if (gliding()) {
+            glideFromDrive_[b] += (bandDrive(b) - glideFromDrive_[b]) * reached;
+            glideFromLevel_[b] += (bandLevel(b) - glideFromLevel_[b]) * reached;
+        } else {
+            glideFromDrive_[b] = bandDrive(b);
+            glideFromLevel_[b] = bandLevel(b);
+        }
+    }
+    glidePosition_ = 0.0;
+}
+
+const float* BandShaper::advanceGlide(int32_t frames) {
+    const double step = 1.0 / oversampled_->factor();
+    fillGlideWeights(glideWeights_.get(), frames, glidePosition_, step, glideLength_);
+    glidePosition_ = std::min(glidePosition_ + frames * step, static_cast<double>(glideLength_));
+    return glideWeights_.get();
+}
+
+void BandShaper::shapeRowsGliding(float* rows, int32_t frames) {
+    const float* weights = advanceGlide(frames);
+    const int32_t lanes = channelCount() * kLaneBands;
+    bool clipped = false;
+    for (int32_t lane = 0; lane < lanes; ++lane) {
+        const int32_t b = lane % kLaneBands;
+        const GlidingFactors factors{glideFromDrive_[b], bandDrive(b), glideFromLevel_[b],
+                                     bandLevel(b)};
+        shapeGliding(*shapeTable_, rows + lane, lanes, frames, factors, weights, clipped);
     }
     if (clipped) clipFlag_ = 1.0f;
 }

@@ -18,6 +18,10 @@ namespace marrowfold {
 // outputGain * makeupGain * levelGains[b]. Gains are given in dB and held as linear factors.
 // The setters run on the audio thread (inside a process call).
 //
+// With smoothing on, a change of the gains after audio has passed glides: every band's drive
+// and level factor moves from where it was to its new value along the glide curve, sample by
+// sample, instead of stepping. Before any audio (and after reset) changes take hold at once.
+//
 // Processing runs on the fastest lane kernels the processor has where the layout fits them (four
 // bands, one or two channels, fourth-order band filters), else on the reference kernels; both
 // give the same output bit for bit.
@@ -50,6 +54,14 @@ class BandShaper : public BandSplitter {
     bool setOversampling(int32_t factor);
     int32_t oversampling() const { return oversampled_->factor(); }
 
+    // Whether gain changes glide (off at construction).
+    void setSmoothing(bool on) { smoothing_ = on; }
+    bool smoothing() const { return smoothing_; }
+    // Called before gain setters that belong to one change: with smoothing on and audio heard,
+    // the factors in effect now become the starting point of a glide to the new ones.
+    void beginGlide();
+    bool gliding() const { return glidePosition_ < glideLength_; }
+
     // Shapes outside 0..4 select shape 0.
     void setShape(int32_t shape);
     void setInputGain(float decibels);
@@ -80,6 +92,10 @@ class BandShaper : public BandSplitter {
     void laneFactors(std::array<float, kLaneBands>& drive,
                      std::array<float, kLaneBands>& level) const;
     bool validBand(int32_t band) const;
+    // The glide weights of the next frames samples at the shaping rate; moves the glide on.
+    const float* advanceGlide(int32_t frames);
+    // Shapes rows of channels * 4 lanes while a glide runs.
+    void shapeRowsGliding(float* rows, int32_t frames);
     // The factors of band b: drive before the curve, level after it.
     float bandDrive(int32_t band) const { return inputGain_ * driveGains_[band]; }
     float bandLevel(int32_t band) const { return outputGain_ * makeupGain_ * levelGains_[band]; }
@@ -91,6 +107,13 @@ class BandShaper : public BandSplitter {
     std::vector<float> driveGains_;
     std::vector<float> levelGains_;
     float clipFlag_ = 0.0f;
+    bool smoothing_ = false;
+    bool heard_ = false;  // audio has passed since construction or reset
+    int32_t glideLength_;
+    double glidePosition_;  // in samples at the sample rate; glideLength_ when no glide runs
+    std::vector<float> glideFromDrive_;
+    std::vector<float> glideFromLevel_;
+    std::unique_ptr<float[]> glideWeights_;  // one piece at the shaping rate
     KernelSet kernelSet_ = KernelSet::Reference;
     std::unique_ptr<BandLanes> lanes_;  // null while the reference kernels run
     std::unique_ptr<OversampledShaping> oversampled_;

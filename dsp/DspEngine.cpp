@@ -1,5 +1,7 @@
 #include "dsp/DspEngine.h"
 
+#include <algorithm>
+
 #include "core/Numeric.h"
 #include "dsp/BlockMath.h"
 #include "params/ParameterIndex.h"
@@ -12,6 +14,15 @@ namespace {
 constexpr int32_t kBandFilterOrder = 4;
 constexpr double kRoundingOffset = 0.5;
 
+// Whether a change touches a factor the shaping multiplies by.
+bool changesGains(const DistortionParameters& model) {
+    for (int32_t k : {ParamBand1, ParamBand2, ParamBand3, ParamBand4, ParamIn, ParamOut, ParamShape,
+                      ParamBank}) {
+        if (model.isChanged(k)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32_t outputs)
@@ -22,6 +33,11 @@ DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32
       blockSize_(blockSize) {
     for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
         latencies_[s] = oversamplingLatency(1 << s);
+    mix_ = std::make_unique<DryWetMix>(inputChannels_, blockSize,
+                                       latencies_[kMaxOversamplingStages], sampleRate);
+    const size_t pointers = static_cast<size_t>(std::max(inputChannels_, outputChannels_));
+    pieceIn_.resize(pointers);
+    pieceOut_.resize(pointers);
 }
 
 DspEngine::~DspEngine() = default;
@@ -41,19 +57,48 @@ void DspEngine::takeOversampling() {
     if (factor != shaper_->oversampling()) shaper_->setOversampling(factor);
 }
 
+void DspEngine::setMix(float wetShare, bool bypassed) {
+    mix_->setTarget(bypassed ? 0.0f : wetShare);
+}
+
 void DspEngine::process(float** in, float** out, int32_t frames, OutputMode mode) {
     takeOversampling();
-    if (mode == OutputMode::Replace) {
-        shaper_->process(in, out, frames);
+    const int32_t delay = latencies_[oversamplingStages(shaper_->oversampling())];
+    if (!mix_->active()) {
+        mix_->takeInput(in, frames, delay);
+        processPiece(in, out, frames, mode, false);
         return;
     }
-    shaper_->process(in, in, frames);
+    // The mix keeps one block of delayed input, so a longer block is mixed in pieces. The
+    // pieces reach the channels a whole block would: replacing writes one output per input,
+    // accumulating reads one input per output.
+    const bool replace = mode == OutputMode::Replace;
+    const int32_t inputs = replace ? inputChannels_ : std::max(inputChannels_, outputChannels_);
+    const int32_t outputs = replace ? inputChannels_ : outputChannels_;
+    for (int32_t done = 0; done < frames; done += blockSize_) {
+        for (int32_t ch = 0; ch < inputs; ++ch)
+            pieceIn_[ch] = in[ch] + done;
+        for (int32_t ch = 0; ch < outputs; ++ch)
+            pieceOut_[ch] = out[ch] + done;
+        const int32_t piece = std::min(blockSize_, frames - done);
+        mix_->takeInput(pieceIn_.data(), piece, delay);
+        processPiece(pieceIn_.data(), pieceOut_.data(), piece, mode, true);
+    }
+}
+
+void DspEngine::processPiece(float* const* in, float* const* out, int32_t frames, OutputMode mode,
+                             bool blend) {
+    float* const* wet = mode == OutputMode::Replace ? out : in;
+    shaper_->process(in, wet, frames);
+    if (blend) mix_->blend(wet, frames);
+    if (mode == OutputMode::Replace) return;
     for (int32_t ch = 0; ch < outputChannels_; ++ch)
         addBlock(out[ch], in[ch], frames);
 }
 
 void DspEngine::applyChanges(DistortionParameters& model) {
     if (model.changedMask() == 0) return;
+    if (changesGains(model)) shaper_->beginGlide();
     for (int32_t k = ParamBand1; k <= ParamBand4; ++k) {
         if (model.isChanged(k)) shaper_->setBandLevel(model.takeValue(k), k + 1);
     }

@@ -4,8 +4,10 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "dsp/BandShaper.h"
+#include "dsp/DryWetMix.h"
 #include "dsp/Oversampling.h"
 #include "params/DistortionParameters.h"
 #include "params/PresetRecord.h"
@@ -23,6 +25,8 @@ enum class OutputMode {
 
 // The effect's audio processing: four Butterworth bands, each driven through the selected
 // transfer curve and summed, with its settings taken from the parameter model once per block.
+// The result is mixed with the input, delayed to line up with it, by the wet share, and
+// bypassing crossfades to that delayed input alone; both move along the glide curve.
 // Construction allocates (and may throw std::bad_alloc); process, applyChanges and publishClip
 // never allocate, lock or print, and all three run on the audio thread.
 class DspEngine {
@@ -53,6 +57,12 @@ class DspEngine {
     bool requestOversampling(int32_t factor);
     int32_t oversampling() const { return requestedFactor_.load(std::memory_order_relaxed); }
 
+    // Whether gain changes glide (see BandShaper). Audio thread.
+    void setSmoothing(bool on) { shaper_->setSmoothing(on); }
+    // The share of processed signal (0..1) and whether the effect is bypassed, which sets the
+    // share to 0 while it holds. Audio thread.
+    void setMix(float wetShare, bool bypassed);
+
     int32_t blockSize() const { return blockSize_; }
     // The delay of the output in whole samples: that of the requested factor's resampling.
     int32_t latency() const;
@@ -69,6 +79,8 @@ class DspEngine {
   private:
     void applyPresetFields(int32_t modifyCode);
     void takeOversampling();
+    void processPiece(float* const* in, float* const* out, int32_t frames, OutputMode mode,
+                      bool blend);
 
     int32_t inputChannels_;
     int32_t outputChannels_;
@@ -77,6 +89,10 @@ class DspEngine {
     int32_t blockSize_;
     std::atomic<int32_t> requestedFactor_{1};
     std::array<int32_t, kMaxOversamplingStages + 1> latencies_{};  // per number of stages
+    std::unique_ptr<DryWetMix> mix_;
+    // Offset channel pointers of a block that is mixed in pieces.
+    std::vector<float*> pieceIn_;
+    std::vector<float*> pieceOut_;
 };
 
 }  // namespace marrowfold

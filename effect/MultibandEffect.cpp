@@ -20,6 +20,12 @@ constexpr char kVendorText[] = "Pellmoor Acoustics";
 constexpr int32_t kEffectCategory = 1;
 constexpr float kStartSampleRate = 44100.0f;
 constexpr int32_t kStereo = 2;
+constexpr float kFullMixPercent = 100.0f;
+
+// The argument of an on/off request: exactly 0 or 1, anything else is refused.
+bool validSwitch(float value) {
+    return value == 0.0f || value == 1.0f;
+}
 
 }  // namespace
 
@@ -133,11 +139,21 @@ bool MultibandEffect::vendorName(char* text) {
     return true;
 }
 
-// The host sets the oversampling, reports mouse-wheel turns over the editor and tells the scale
-// factor of its own user interface through these requests.
+// The host sets the oversampling, smoothing, mix and bypass, reports mouse-wheel turns over the
+// editor and tells the scale factor of its own user interface through these requests.
 int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void*, float opt) {
     if (index == kOversamplingRequestIndex && value == kOversamplingRequestValue) {
         return changeOversampling(opt);
+    }
+    if (index == kSmoothingRequestIndex && value == kSmoothingRequestValue) {
+        return takeSetting(validSwitch(opt), [&] { smoothingOn = opt == 1.0f; });
+    }
+    if (index == kMixRequestIndex && value == kMixRequestValue) {
+        return takeSetting(opt >= 0.0f && opt <= kFullMixPercent,
+                           [&] { wetShare = opt / kFullMixPercent; });
+    }
+    if (index == kBypassRequestIndex && value == kBypassRequestValue) {
+        return takeSetting(validSwitch(opt), [&] { bypassed = opt == 1.0f; });
     }
     if (editor == nullptr) return 0;
     if (index == kWheelRequestIndex && value == kWheelRequestValue) {
@@ -158,6 +174,15 @@ int32_t MultibandEffect::changeOversampling(float factor) {
     if (engineReady == 0 || !engine->requestOversampling(static_cast<int32_t>(factor))) return 0;
     oversamplingFactor = static_cast<int32_t>(factor);
     publishLatency();
+    return 1;
+}
+
+// A setting is taken when its argument is valid and the engine exists; the audio thread hands
+// it to the engine at the start of the next block.
+template <typename Store>
+int32_t MultibandEffect::takeSetting(bool valid, Store store) {
+    if (!valid || engineReady == 0) return 0;
+    store();
     return 1;
 }
 

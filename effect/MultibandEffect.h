@@ -67,10 +67,15 @@ class MultibandEffect : public HostEffectExt {
     int32_t storedProgramSize() const { return programSize; }
 
     int32_t oversampling() const { return oversamplingFactor.load(); }
+    bool smoothing() const { return smoothingOn.load(); }
+    float mixShare() const { return wetShare.load(); }
+    bool isBypassed() const { return bypassed.load(); }
 
   private:
     bool engineNeedsRebuild(int32_t frames) const;
     int32_t changeOversampling(float factor);
+    template <typename Store>
+    int32_t takeSetting(bool valid, Store store);
     void publishLatency();
     void runEngine(float** inputs, float** outputs, int32_t frames, OutputMode mode);
     bool buildProgramStore();
@@ -86,6 +91,10 @@ class MultibandEffect : public HostEffectExt {
     std::atomic<int16_t> engineReady{0};
     // Lives outside the engine, so that a rebuilt engine keeps it, and outside the chunk.
     std::atomic<int32_t> oversamplingFactor{1};
+    // Set on any thread; read by the audio thread at the start of each block.
+    std::atomic<bool> smoothingOn{false};
+    std::atomic<float> wetShare{1.0f};
+    std::atomic<bool> bypassed{false};
     EditorFactory editorFactory;
     EditorNotifications* editorEvents = nullptr;
     EditorRelay editorRelay;

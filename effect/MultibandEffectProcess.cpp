@@ -33,6 +33,9 @@ void MultibandEffect::processReplace(float** inputs, float** outputs, int32_t fr
 }
 
 void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames, OutputMode mode) {
+    engine->setSmoothing(smoothingOn.load(std::memory_order_relaxed));
+    engine->setMix(wetShare.load(std::memory_order_relaxed),
+                   bypassed.load(std::memory_order_relaxed));
     if (model->busyCount() == 0) engine->applyChanges(*model);
     engine->process(inputs, outputs, frames, mode);
     // A mono engine fills only the first output; the second output gets a copy, if the host

@@ -35,4 +35,14 @@ int32_t parseOversampling(const std::string& text) {
     return value;
 }
 
+float parseMixPercent(const std::string& text) {
+    float value = 0.0f;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data(), end, value);
+    // The comparisons also refuse NaN.
+    if (status != std::errc() || stop != end || !(value >= 0.0f && value <= kFullMixPercent))
+        throw ToolError("--mix takes a percentage from 0 to 100, got '" + text + "'");
+    return value;
+}
+
 }  // namespace marrowfold

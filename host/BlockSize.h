@@ -13,4 +13,11 @@ int32_t parseBlockSize(const std::string& text);
 // or 16.
 int32_t parseOversampling(const std::string& text);
 
+// The mix a tool asks for unless --mix says otherwise: the processed signal alone.
+inline constexpr float kFullMixPercent = 100.0f;
+
+// The percentage a tool's --mix option gives. Throws ToolError for anything but a number from 0
+// to 100.
+float parseMixPercent(const std::string& text);
+
 }  // namespace marrowfold

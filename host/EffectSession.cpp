@@ -88,6 +88,11 @@ void EffectSession::setOversampling(int32_t factor) {
         throw ToolError("the module refused oversampling by " + std::to_string(factor));
 }
 
+void EffectSession::setMix(float percent) {
+    if (host.dispatch(ReqVendorSpecific, kMixRequestIndex, kMixRequestValue, nullptr, percent) != 1)
+        throw ToolError("the module refused a mix of " + std::to_string(percent) + " %");
+}
+
 int32_t EffectSession::latency() {
     return host.record()->latency;
 }

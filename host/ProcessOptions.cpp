@@ -21,6 +21,8 @@ const std::map<std::string, Setter>& valueOptions() {
         {"--module", [](ProcessOptions& o, const std::string& v) { o.modulePath = v; }},
         {"--oversampling",
          [](ProcessOptions& o, const std::string& v) { o.oversampling = parseOversampling(v); }},
+        {"--mix",
+         [](ProcessOptions& o, const std::string& v) { o.mixPercent = parseMixPercent(v); }},
         {"--write-demo", [](ProcessOptions& o, const std::string& v) { o.demoOutput = v; }},
     };
     return kOptions;
@@ -68,6 +70,8 @@ std::string processUsage() {
            "  --block B     frames per process call (default 512)\n"
            "  --oversampling N  shape at N times the rate: 1 (default), 2, 4, 8 or 16; the\n"
            "                output stays aligned with the input and as long\n"
+           "  --mix PERCENT processed share of the output, 0..100 (default 100); the rest is\n"
+           "                the input, aligned with the processed signal\n"
            "  --module PATH the module file (default: the one beside this tool, else the one\n"
            "                the package installs in ../lib/lv2)\n"
            "  --write-demo OUT  write the built-in demo input as raw float32 stereo\n";

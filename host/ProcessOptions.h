@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "host/BlockSize.h"
+
 namespace marrowfold {
 
 // The command line of marrowfold-process: raw interleaved float32 stereo in and out.
@@ -16,6 +18,7 @@ struct ProcessOptions {
     std::string modulePath;  // empty: the module beside the executable
     int32_t blockSize = 512;
     int32_t oversampling = 1;
+    float mixPercent = kFullMixPercent;
     std::optional<std::string> program;
     std::optional<std::string> preset;
     bool help = false;

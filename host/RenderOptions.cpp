@@ -50,6 +50,8 @@ const std::map<std::string, ValueHandler>& valueOptions() {
         {"--module", [](RenderOptions& o, const std::string& v) { o.modulePath = v; }},
         {"--oversampling",
          [](RenderOptions& o, const std::string& v) { o.oversampling = parseOversampling(v); }},
+        {"--mix",
+         [](RenderOptions& o, const std::string& v) { o.mixPercent = parseMixPercent(v); }},
         {"--picture-scale",
          [](RenderOptions& o, const std::string& v) { o.pictureScale = parsePictureScale(v); }},
         {"--demo",
@@ -115,6 +117,8 @@ std::string renderUsage() {
         "  --format F         float, pcm16 or pcm24 samples in OUT\n"
         "  --oversampling N   shape at N times the rate: 1 (default), 2, 4, 8 or 16; the\n"
         "                     output stays aligned with the input and as long\n"
+        "  --mix PERCENT      processed share of the output, 0..100 (default 100); the\n"
+        "                     rest is the input, aligned with the processed signal\n"
         "  --program P        program by number (from 0) or name\n"
         "  --preset P         preset of that program by number (from 0) or name\n"
         "  --set NAME=VALUE   set a parameter in its own units (repeatable)\n"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/AudioFile.h"
+#include "host/BlockSize.h"
 #include "host/HostParameters.h"
 
 namespace marrowfold {
@@ -21,6 +22,7 @@ struct RenderOptions {
     std::string modulePath;  // empty: the module beside the executable
     int32_t blockSize = 512;
     int32_t oversampling = 1;
+    float mixPercent = kFullMixPercent;
     SampleFormat sampleFormat = SampleFormat::AsInput;
     std::optional<std::string> program;
     std::optional<std::string> preset;

@@ -39,6 +39,7 @@ void configureSession(EffectSession& session, const RenderOptions& options) {
     for (const HostParameterWrite& write : options.settings)
         session.setParameter(write);
     if (options.oversampling != 1) session.setOversampling(options.oversampling);
+    if (options.mixPercent != kFullMixPercent) session.setMix(options.mixPercent);
 }
 
 std::string modulePathFor(const RenderOptions& options) {

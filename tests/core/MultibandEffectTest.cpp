@@ -303,5 +303,60 @@ TEST_F(MultibandEffectTest, OversamplingRequestSetsTheFactorAndTheLatency) {
     EXPECT_EQ(effect.oversampling(), 4);
 }
 
+// Smoothing, mix and bypass take exactly their valid arguments, reach the engine at the next
+// block, survive a rebuilt engine, stay out of the chunk, and are refused without an engine.
+TEST_F(MultibandEffectTest, SoundSettingRequestsTakeValidArgumentsOnly) {
+    struct Row {
+        int32_t index;
+        int32_t value;
+        float argument;
+        intptr_t answer;
+    };
+    const Row kRows[] = {
+        {kMixRequestIndex, kMixRequestValue, 25.0f, 1},
+        {kMixRequestIndex, kMixRequestValue, -5.0f, 0},
+        {kMixRequestIndex, kMixRequestValue, NAN, 0},
+        {kMixRequestIndex, kMixRequestValue, 100.5f, 0},
+        {kMixRequestIndex, kMixRequestValue, INFINITY, 0},
+        {kMixRequestIndex, kBypassRequestValue, 50.0f, 0},
+        {kSmoothingRequestIndex, kSmoothingRequestValue, 1.0f, 1},
+        {kSmoothingRequestIndex, kSmoothingRequestValue, 2.0f, 0},
+        {kBypassRequestIndex, kBypassRequestValue, 0.5f, 0},
+        {kBypassRequestIndex, kBypassRequestValue, NAN, 0},
+        {kBypassRequestIndex, kBypassRequestValue, 1.0f, 1},
+    };
+    void* chunk = nullptr;
+    const int32_t bytes = effect.saveState(&chunk, false);
+    const std::vector<char> plainChunk(static_cast<char*>(chunk),
+                                       static_cast<char*>(chunk) + bytes);
+    for (const Row& row : kRows) {
+        SCOPED_TRACE("argument " + std::to_string(row.argument));
+        EXPECT_EQ(effect.vendorSpecific(row.index, row.value, nullptr, row.argument), row.answer);
+    }
+    EXPECT_EQ(effect.mixShare(), 0.25f);
+    EXPECT_TRUE(effect.smoothing());
+    EXPECT_TRUE(effect.isBypassed());
+    chunk = nullptr;
+    ASSERT_EQ(effect.saveState(&chunk, false), bytes);
+    EXPECT_EQ(std::memcmp(chunk, plainChunk.data(), plainChunk.size()), 0);
+
+    // A rebuilt engine starts bypassed at once: the output is the input (no latency at 1x).
+    effect.changeBlockSize(1024);
+    processTone(1024);
+    EXPECT_EQ(output[0], input[0]);
+    EXPECT_EQ(output[1], input[1]);
+
+    effect.failEngine = true;
+    effect.changeBlockSize(512);
+    for (const int32_t index : {kMixRequestIndex, kBypassRequestIndex, kSmoothingRequestIndex}) {
+        const int32_t value = index == kMixRequestIndex      ? kMixRequestValue
+                              : index == kBypassRequestIndex ? kBypassRequestValue
+                                                             : kSmoothingRequestValue;
+        EXPECT_EQ(effect.vendorSpecific(index, value, nullptr, 0.0f), 0) << "no engine yet";
+    }
+    EXPECT_TRUE(effect.isBypassed());
+    EXPECT_EQ(effect.mixShare(), 0.25f);
+}
+
 }  // namespace
 }  // namespace marrowfold

@@ -1,7 +1,8 @@
 // One plug-in instance driven by three threads at once, as a host drives it: the audio thread
 // processes blocks without pause, a host thread writes parameters, switches programs and saves
 // and restores chunks, and a user-interface thread runs the editor's idle and the editor-side
-// requests and writes, and changes the oversampling factor. Nothing may crash, every sample must
+// requests and writes, and changes the oversampling factor, while a fourth thread switches bypass,
+// the dry/wet mix and smoothing as fast as it can. Nothing may crash, every sample must
 // stay finite and within the loudest setting's reach (and the resampling's ringing), and the state
 // left behind must save and restore to the same chunk.
 #include <atomic>
@@ -38,6 +39,8 @@ struct SharedCounters {
     std::atomic<float> firstBadSample{0.0f};
     std::atomic<int64_t> hostCalls{0};
     std::atomic<int64_t> editorCalls{0};
+    std::atomic<int64_t> settingCalls{0};
+    std::atomic<int64_t> wrongAnswers{0};
 };
 
 void fillSignal(StereoBuffers& buffers, int32_t frames, float amplitude, float cycles) {
@@ -157,6 +160,37 @@ void driveEditor(PluginHost& host, SharedCounters& shared) {
     }
 }
 
+// Bypass, mix and smoothing switched without pause, with valid arguments, which must be taken,
+// and broken ones, which must be refused.
+void switchSoundSettings(PluginHost& host, SharedCounters& shared) {
+    struct Setting {
+        int32_t index;
+        int32_t value;
+        float argument;
+        bool valid;
+    };
+    const Setting kSettings[] = {
+        {kBypassRequestIndex, kBypassRequestValue, 1.0f, true},
+        {kBypassRequestIndex, kBypassRequestValue, 0.0f, true},
+        {kMixRequestIndex, kMixRequestValue, 0.0f, true},
+        {kMixRequestIndex, kMixRequestValue, 37.5f, true},
+        {kMixRequestIndex, kMixRequestValue, 100.0f, true},
+        {kSmoothingRequestIndex, kSmoothingRequestValue, 1.0f, true},
+        {kSmoothingRequestIndex, kSmoothingRequestValue, 0.0f, true},
+        {kMixRequestIndex, kMixRequestValue, NAN, false},
+        {kMixRequestIndex, kMixRequestValue, -1.0f, false},
+        {kBypassRequestIndex, kBypassRequestValue, 0.5f, false},
+    };
+    std::mt19937 random(4);
+    while (!shared.stop) {
+        const Setting& setting = kSettings[random() % std::size(kSettings)];
+        const intptr_t answer = host.dispatch(ReqVendorSpecific, setting.index, setting.value,
+                                              nullptr, setting.argument);
+        if (answer != (setting.valid ? 1 : 0)) ++shared.wrongAnswers;
+        ++shared.settingCalls;
+    }
+}
+
 TEST(ThreadStress, AudioHostAndEditorThreadsTogether) {
 #ifndef MARROWFOLD_WITH_EDITOR
     GTEST_SKIP() << "this module is built without the editor";
@@ -173,15 +207,19 @@ TEST(ThreadStress, AudioHostAndEditorThreadsTogether) {
     std::thread audio(processBlocks, std::ref(host), std::ref(shared));
     std::thread hostThread(driveHost, std::ref(host), std::ref(shared));
     std::thread editor(driveEditor, std::ref(host), std::ref(shared));
+    std::thread settings(switchSoundSettings, std::ref(host), std::ref(shared));
     std::this_thread::sleep_for(testing::stressDuration());
     shared.stop = true;
     audio.join();
     hostThread.join();
     editor.join();
+    settings.join();
 
     EXPECT_GT(shared.blocks.load(), 0);
     EXPECT_GT(shared.hostCalls.load(), 0);
     EXPECT_GT(shared.editorCalls.load(), 0);
+    EXPECT_GT(shared.settingCalls.load(), 0);
+    EXPECT_EQ(shared.wrongAnswers.load(), 0) << "answers other than expected";
     EXPECT_EQ(shared.badSamples.load(), 0)
         << "first sample out of bounds: " << shared.firstBadSample.load();
 

@@ -69,6 +69,34 @@ TEST(ProcessTool, OversampledGivesTheRenderToolsAlignedSamples) {
     EXPECT_NE(runProcess({"--help"}).output.find("--oversampling N"), std::string::npos);
 }
 
+// A fully dry mix gives back the input sample for sample at every factor, since the dry path is
+// delayed exactly as the processed one and the tool takes that delay out; half and half is the
+// average of the input and the processed output.
+TEST(ProcessTool, MixBlendsTheInputAlignedWithTheProcessedSignal) {
+    const TemporaryFolder folder;
+    const std::string demoFile = folder.file("demo.raw");
+    ASSERT_EQ(runProcess({"--write-demo", demoFile}).exitCode, 0);
+    const std::vector<float> demo = readRawStereo(demoFile);
+    const auto processed = [&](const std::vector<std::string>& options) {
+        std::vector<std::string> arguments = {demoFile, folder.file("out.raw"), "--block", "300"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const ToolRun run = runProcess(arguments);
+        EXPECT_EQ(run.exitCode, 0) << run.errors;
+        return readRawStereo(folder.file("out.raw"));
+    };
+    for (const char* factor : {"1", "2", "4", "8", "16"}) {
+        EXPECT_EQ(processed({"--mix", "0", "--oversampling", factor}), demo) << "factor " << factor;
+    }
+    const std::vector<float> wet = processed({"--program", "Bass"});
+    const std::vector<float> half = processed({"--program", "Bass", "--mix", "50"});
+    ASSERT_EQ(half.size(), demo.size());
+    for (size_t n = 0; n < demo.size(); ++n)
+        ASSERT_EQ(half[n], 0.5f * (demo[n] + wet[n])) << n;
+    EXPECT_NE(wet, demo);
+    EXPECT_NE(runProcess({"--help"}).output.find("--mix PERCENT"), std::string::npos);
+    EXPECT_NE(runTool({"--help"}).output.find("--mix PERCENT"), std::string::npos);
+}
+
 TEST(ProcessTool, RefusesBadCommandLinesAndFilesWithoutWriting) {
     const TemporaryFolder folder;
     const std::string good = folder.file("good.raw");
@@ -87,6 +115,10 @@ TEST(ProcessTool, RefusesBadCommandLinesAndFilesWithoutWriting) {
         {good, out, "--block", "12x"},
         {good, out, "--oversampling", "3"},
         {good, out, "--oversampling", "0"},
+        {good, out, "--mix", "-1"},
+        {good, out, "--mix", "nan"},
+        {good, out, "--mix", "100.5"},
+        {good, out, "--mix", "50%"},
         {good, out, "--program", "Nonesuch"},
         {good, out, "--preset", "64"},
         {good, out, "--module", folder.file("missing.so")},

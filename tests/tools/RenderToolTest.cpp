@@ -287,6 +287,7 @@ TEST_F(RenderTool, BadInputIsRefusedWithoutLeavingFiles) {
         {{good, out, "--block", "0"}, "--block needs"},
         {{good, out, "--oversampling", "3"}, "--oversampling takes 1, 2, 4, 8 or 16, got '3'"},
         {{good, out, "--oversampling", "32"}, "--oversampling takes"},
+        {{good, out, "--mix", "inf"}, "--mix takes a percentage from 0 to 100, got 'inf'"},
         {{good, out, "--module", folder.file("none.so")}, "cannot load module"},
     };
     for (const auto& [arguments, message] : cases) {
