@@ -166,7 +166,11 @@ GdiSurface& GdiSurface::atScale(double scale) {
     if (kept != scaled_.end()) return *kept->second;
     const int32_t wholeScale = bitmapScaleFor(scale, kLargestResourceBitmapScale);
     std::unique_ptr<GdiSurface> drawn = drawnAt(wholeScale);
-    if (drawn && drawn->scale_ == scale) return *(scaled_[scale] = std::move(drawn));
+    if (drawn && drawn->scale_ == scale) {
+        GdiSurface& exact = *drawn;
+        scaled_[scale] = std::move(drawn);
+        return exact;
+    }
     const GdiSurface& source = drawn ? *drawn : *this;
     auto copy = std::make_unique<GdiSurface>(width_, height_, scale);
     if (copy->dc_) {
