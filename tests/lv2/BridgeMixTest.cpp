@@ -5,42 +5,30 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <functional>
-#include <numbers>
-#include <string>
 #include <vector>
 
-#include "dsp/ClickMeter.h"
 #include "params/HostControls.h"
+#include "tests/common/ClickTest.h"
 #include "tests/lv2/BundleHost.h"
 #include "tests/lv2/HostRun.h"
 
 namespace marrowfold::testing {
 namespace {
 
-constexpr double kRate = 44100.0;
-constexpr uint32_t kBlock = 512;
-constexpr double kToneHz = 1000.0;
-constexpr double kToneAmplitude = 0.1;  // -20 dBFS
-constexpr size_t kChangeBlock = 40;
-constexpr size_t kBlocks = 60;
-constexpr size_t kChangeFrame = kChangeBlock * kBlock;
-constexpr double kClickCutoffHz = 5000.0;
-constexpr double kClickLimit = -95.0;  // dBFS
-constexpr size_t kMeasureSpan = 4096;
+using namespace clicktest;
+
+constexpr auto kFrames = static_cast<uint32_t>(kBlock);
 
 using Controls = std::function<void(BundleHost&)>;
 
 // The tone on both channels, interleaved.
 std::vector<float> stereoTone() {
-    std::vector<float> stereo(2 * kBlocks * kBlock);
-    for (size_t n = 0; n < kBlocks * kBlock; ++n) {
-        const auto sample = static_cast<float>(
-            kToneAmplitude * std::sin(2.0 * std::numbers::pi * kToneHz * n / kRate));
-        stereo[2 * n] = stereo[2 * n + 1] = sample;
-    }
+    const std::vector<float> tone = sine(kBlocks * kBlock);
+    std::vector<float> stereo(2 * tone.size());
+    for (size_t n = 0; n < tone.size(); ++n)
+        stereo[2 * n] = stereo[2 * n + 1] = tone[n];
     return stereo;
 }
 
@@ -56,10 +44,10 @@ Played play(const std::vector<float>& tone, const Controls& before, const Contro
     EXPECT_TRUE(host.instantiate(kRate));
     if (before) before(host);
     host.activate();
-    const auto split = tone.begin() + 2 * kChangeFrame;
-    Played played{host.process({tone.begin(), split}, kBlock)};
+    const auto split = tone.begin() + 2 * kStepAt;
+    Played played{host.process({tone.begin(), split}, kFrames)};
     if (change) change(host);
-    const std::vector<float> rest = host.process({split, tone.end()}, kBlock);
+    const std::vector<float> rest = host.process({split, tone.end()}, kFrames);
     played.output.insert(played.output.end(), rest.begin(), rest.end());
     played.latency = host.control(ControlLatency);
     return played;
@@ -95,11 +83,8 @@ TEST(BridgeSmoothing, ChangesBetweenBlocksStayBelowTheClickLimit) {
     for (const Case& c : cases) {
         const std::vector<float> unchanged = leftOf(play(tone, c.before, {}).output);
         const std::vector<float> output = leftOf(play(tone, c.before, c.change).output);
-        const double click = clickDecibels(output, kChangeFrame - kMeasureSpan,
-                                           kChangeFrame + kMeasureSpan, kRate, kClickCutoffHz);
-        const double floor = clickDecibels(output, kChangeFrame - 3 * kMeasureSpan,
-                                           kChangeFrame - kMeasureSpan, kRate, kClickCutoffHz);
-        std::printf("%-20s floor %7.1f  change %7.1f dBFS\n", c.what, floor, click);
+        const double click = clickOf(output);
+        std::printf("%-20s floor %7.1f  change %7.1f dBFS\n", c.what, floorOf(output), click);
         EXPECT_LE(click, kClickLimit) << c.what;
         // The change was heard: the plug-in took it.
         EXPECT_NE(std::vector<float>(output.end() - kBlock, output.end()),
@@ -128,7 +113,7 @@ TEST(BridgeSmoothing, TheDryAndBypassedOutputIsTheInputDelayedByTheReportedLaten
                 std::vector<float> aligned(tone.size());
                 std::copy(tone.begin(), tone.end() - static_cast<ptrdiff_t>(delay),
                           aligned.begin() + static_cast<ptrdiff_t>(delay));
-                const size_t from = upFront ? 0 : 2 * (kChangeFrame + kBlock);
+                const size_t from = upFront ? 0 : 2 * (kStepAt + kFrames);
                 EXPECT_TRUE(std::equal(played.output.begin() + static_cast<ptrdiff_t>(from),
                                        played.output.end(),
                                        aligned.begin() + static_cast<ptrdiff_t>(from)))
