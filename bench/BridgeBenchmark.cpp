@@ -64,6 +64,8 @@ class BundleInstance {
                             : nullptr;
         if (handle == nullptr) return;
         controls[ControlOversampling] = kOversamplingFactors[0];
+        controls[ControlMix] = kMixPortMaximum;
+        controls[ControlEnabled] = 1.0f;
         for (int32_t control = 0; control < HostControlCount; ++control)
             descriptor->connect_port(handle, lv2::portOfControl(control),
                                      &controls[static_cast<size_t>(control)]);

@@ -89,8 +89,11 @@ void Bridge::connect(uint32_t port, void* data) {
     if (port < PortCount) ports[port] = static_cast<float*>(data);
 }
 
+// The plug-in always smooths: the engine exists once the module is active, and a setting made
+// before any audio has passed is taken at once, so static sessions render as without smoothing.
 void Bridge::activate() {
     instance.dispatch(ReqSetActive, 0, 1);
+    instance.setSmoothing(true);
 }
 
 void Bridge::deactivate() {
@@ -131,6 +134,17 @@ void Bridge::processSlice(uint32_t offset, int32_t frames) {
     instance.process(inputs, outputs, frames);
 }
 
+// A setting of the session (a factor between the listed ones becomes the nearest listed one, a
+// toggle 0 or 1) is handed over when it differs from the module's; one the module refuses
+// leaves the module as it was.
+template <typename Set>
+void Bridge::takeSetting(int32_t control, Set set) {
+    const float* port = changedPort(portOfControl(control));
+    if (port == nullptr) return;
+    const float value = clampToControl(control, *port);
+    if (value != currentPortValue(instance, control)) set(value);
+}
+
 // The program first, then the preset within it, then the preset's values: the order in which
 // the render tool applies --program, --preset and --set.
 void Bridge::takeControls() {
@@ -140,7 +154,10 @@ void Bridge::takeControls() {
         const HostControl& info = hostControl(control);
         if (info.isParameter() && !info.has(kSelectsPreset)) takeParameter(control);
     }
-    takeOversampling();
+    takeSetting(ControlOversampling,
+                [this](float factor) { instance.setOversampling(static_cast<int32_t>(factor)); });
+    takeSetting(ControlMix, [this](float percent) { instance.setMix(percent); });
+    takeSetting(ControlEnabled, [this](float on) { instance.setEnabled(on != 0.0f); });
 }
 
 // The port's value when the host changed it since run() last looked; null otherwise.
@@ -178,15 +195,6 @@ void Bridge::takeParameter(int32_t control) {
     const float value = clampToControl(control, *port);
     if (value == toPortValue(control, instance.getParameter(parameter))) return;
     instance.setParameter(parameter, toModuleValue(control, value));
-}
-
-// A factor between the listed ones becomes the nearest listed one; one the module refuses leaves
-// its factor as it was.
-void Bridge::takeOversampling() {
-    const float* port = changedPort(portOfControl(ControlOversampling));
-    if (port == nullptr) return;
-    const auto factor = static_cast<int32_t>(clampToControl(ControlOversampling, *port));
-    if (factor != instance.oversampling()) instance.setOversampling(factor);
 }
 
 // Written every block: hosts read the delay from the port whenever they like.

@@ -53,7 +53,8 @@ class Bridge {
     void takeProgram();
     void takePreset();
     void takeParameter(int32_t control);
-    void takeOversampling();
+    template <typename Set>
+    void takeSetting(int32_t control, Set set);
     void reportLatency();
     const float* changedPort(uint32_t index);
     void processSlice(uint32_t offset, int32_t frames);

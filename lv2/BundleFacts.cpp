@@ -13,14 +13,16 @@ namespace {
 constexpr float kFactsSampleRate = 44100.0f;
 constexpr int32_t kFactsBlock = 512;
 
-// The started module as the ports read it. The facts' host never asks for oversampling, so the
-// module shapes at its default factor.
+// The started module as the ports read it. The facts' host never asks for oversampling, mix or
+// bypass, so the module keeps its defaults.
 struct StartedModule {
     PluginHost& host;
     float getParameter(int32_t index) { return host.getParameter(index); }
     int32_t program() { return host.program(); }
     int32_t oversampling() const { return static_cast<int32_t>(kOversamplingFactors[0]); }
     int32_t latency() const { return host.record()->latency; }
+    float mix() const { return kMixPortMaximum; }
+    bool enabled() const { return true; }
 };
 
 // Every control's value in its port's units.

@@ -72,12 +72,32 @@ intptr_t ModuleInstance::dispatch(int32_t opcode, int32_t index, intptr_t value,
     return record->dispatchEntry(record, opcode, index, value, ptr, opt);
 }
 
+bool ModuleInstance::vendorRequest(int32_t index, int32_t value, float argument) {
+    return dispatch(ReqVendorSpecific, index, value, nullptr, argument) == 1;
+}
+
 bool ModuleInstance::setOversampling(int32_t factor) {
-    if (dispatch(ReqVendorSpecific, kOversamplingRequestIndex, kOversamplingRequestValue, nullptr,
-                 static_cast<float>(factor)) != 1)
+    if (!vendorRequest(kOversamplingRequestIndex, kOversamplingRequestValue,
+                       static_cast<float>(factor)))
         return false;
     oversamplingFactor = factor;
     return true;
+}
+
+bool ModuleInstance::setMix(float percent) {
+    if (!vendorRequest(kMixRequestIndex, kMixRequestValue, percent)) return false;
+    mixPercent = percent;
+    return true;
+}
+
+bool ModuleInstance::setEnabled(bool on) {
+    if (!vendorRequest(kBypassRequestIndex, kBypassRequestValue, on ? 0.0f : 1.0f)) return false;
+    processing = on;
+    return true;
+}
+
+bool ModuleInstance::setSmoothing(bool on) {
+    return vendorRequest(kSmoothingRequestIndex, kSmoothingRequestValue, on ? 1.0f : 0.0f);
 }
 
 void ModuleInstance::detach(const EditorLink* link) {

@@ -57,6 +57,15 @@ class ModuleInstance {
     // allocating, so the audio thread may ask.
     bool setOversampling(int32_t factor);
     int32_t oversampling() const { return oversamplingFactor; }
+    // The dry/wet mix in percent and the bypass, through the module's vendor requests, which
+    // only store the setting for the next block: the audio thread may ask. False, changing
+    // nothing, when the module refuses.
+    bool setMix(float percent);
+    float mix() const { return mixPercent; }
+    bool setEnabled(bool on);
+    bool enabled() const { return processing; }
+    // Makes changes of the gains, the mix and the bypass glide instead of stepping.
+    bool setSmoothing(bool on);
     int32_t latency() const { return record->latency; }
     bool hasEditor() const { return (record->flags & FlagEditor) != 0; }
     EffectRecord& effectRecord() { return *record; }
@@ -69,12 +78,15 @@ class ModuleInstance {
                             void* ptr, float opt);
     intptr_t answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     bool checkRecord();
+    bool vendorRequest(int32_t index, int32_t value, float argument);
 
     PluginModule module;
     EffectRecord* record = nullptr;
     float rate = 0.0f;
     int32_t blockLimit = 0;
     int32_t oversamplingFactor = static_cast<int32_t>(kOversamplingFactors[0]);
+    float mixPercent = kMixPortMaximum;
+    bool processing = true;
     std::atomic<EditorLink*> editorLink{nullptr};
     std::string lastError;
 };

@@ -107,6 +107,7 @@ std::string portProperties(const HostControl& info) {
     if (info.has(kReportsLatency)) add("lv2:reportsLatency");
     std::string text;
     if (info.has(kReportsLatency)) text += " ;\n        lv2:designation lv2:latency";
+    if (info.has(kBypassSwitch)) text += " ;\n        lv2:designation lv2:enabled";
     if (!properties.empty()) text += " ;\n        lv2:portProperty " + properties;
     return text;
 }

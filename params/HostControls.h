@@ -29,6 +29,8 @@ enum HostControlKey : int32_t {
     ControlProgram,
     ControlOversampling,
     ControlLatency,
+    ControlMix,
+    ControlEnabled,
     HostControlCount
 };
 
@@ -38,6 +40,8 @@ enum class ControlSource : uint8_t {
     ProgramNumber,    // the record's current program
     Oversampling,     // the shaping's oversampling factor, set through the vendor request
     Latency,          // the record's latency, in whole samples
+    Mix,              // the dry/wet mix in percent, set through the vendor request
+    Enabled,          // 1 while the module processes, 0 while it is bypassed (vendor request)
 };
 
 // What hosts and tools do with a control beyond its range.
@@ -50,6 +54,7 @@ enum ControlFlag : uint32_t {
     kOutput = 1u << 5,          // the module reports it; hosts only read it
     kReportsLatency = 1u << 6,  // the module's delay, which hosts compensate
     kSessionOnly = 1u << 7,     // saved with the host's session, never in a factory preset
+    kBypassSwitch = 1u << 8,    // the host's on/off switch: 1 processes, 0 bypasses
 };
 
 struct HostControl {
@@ -82,6 +87,8 @@ inline constexpr float kOversamplingFactors[] = {1.f, 2.f, 4.f, 8.f, 16.f};
 inline constexpr std::string_view kOversamplingLabels[] = {"Off", "2x", "4x", "8x", "16x"};
 // The delay at the highest factor stays below this many samples; the latency port's maximum.
 inline constexpr float kLatencyPortMaximum = 64.f;
+// The mix port's top, its default: the processed signal alone.
+inline constexpr float kMixPortMaximum = 100.f;
 
 // A control that is one of the module's parameters, named, measured and ranged as the module
 // registers it.
@@ -113,6 +120,10 @@ inline constexpr KeyedEntry<HostControl> kHostControlEntries[] = {
     {ControlLatency, {"latency", "Latency", "frames", {0.f, kLatencyPortMaximum},
                       ControlSource::Latency, -1, kWholeNumbers | kOutput | kReportsLatency, {},
                       {}}},
+    {ControlMix, {"mix", "Mix", "%", {0.f, kMixPortMaximum}, ControlSource::Mix, -1,
+                  kSessionOnly, {}, {}}},
+    {ControlEnabled, {"enabled", "Enabled", "", {0.f, 1.f}, ControlSource::Enabled, -1,
+                      kWholeNumbers | kToggle | kBypassSwitch | kSessionOnly, {}, {}}},
 };
 // clang-format on
 

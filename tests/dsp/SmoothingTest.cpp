@@ -6,27 +6,19 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <numbers>
 #include <string>
 #include <vector>
 
-#include "dsp/ClickMeter.h"
 #include "dsp/DspEngine.h"
 #include "dsp/GlideCurve.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
+#include "tests/common/ClickTest.h"
 
 namespace marrowfold {
 namespace {
 
-constexpr int32_t kBlock = 512;
-constexpr double kRate = 44100.0;
-constexpr double kToneHz = 1000.0;
-constexpr double kToneAmplitude = 0.1;  // -20 dBFS
-constexpr int32_t kChangeBlock = 40;
-constexpr int32_t kBlocks = 60;
-constexpr double kClickCutoffHz = 5000.0;
-constexpr double kClickLimit = -95.0;  // dBFS
+using namespace clicktest;
 
 using Change = std::function<void(DistortionParameters&, DspEngine&)>;
 
@@ -39,14 +31,6 @@ struct Rig {
 std::string describe(const Rig& setup) {
     return "factor " + std::to_string(setup.factor) + ", " + kernelSetName(setup.set) +
            (setup.smoothing ? ", smoothing" : ", no smoothing");
-}
-
-std::vector<float> sine(int32_t frames) {
-    std::vector<float> signal(static_cast<size_t>(frames));
-    for (int32_t n = 0; n < frames; ++n)
-        signal[n] = static_cast<float>(kToneAmplitude *
-                                       std::sin(2.0 * std::numbers::pi * kToneHz * n / kRate));
-    return signal;
 }
 
 // A mono engine at the default preset plays the tone in blocks; change runs before block
@@ -70,19 +54,6 @@ std::vector<float> play(const Rig& setup, const Change& change) {
         engine.process(&samples, &samples, kBlock, OutputMode::Replace);
     }
     return signal;
-}
-
-constexpr size_t kStepAt = size_t{kChangeBlock} * kBlock;
-constexpr size_t kMeasureSpan = 4096;
-
-double clickOf(const std::vector<float>& output) {
-    return clickDecibels(output, kStepAt - kMeasureSpan, kStepAt + kMeasureSpan, kRate,
-                         kClickCutoffHz);
-}
-
-double floorOf(const std::vector<float>& output) {
-    return clickDecibels(output, kStepAt - 3 * kMeasureSpan, kStepAt - kMeasureSpan, kRate,
-                         kClickCutoffHz);
 }
 
 int32_t toneBand(const DspEngine& engine) {

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <string>
+#include <vector>
 
 #include "tests/common/FactoryNames.h"
 #include "tests/lv2/HostRun.h"
@@ -14,15 +16,17 @@
 namespace marrowfold::testing {
 namespace {
 
-constexpr int32_t kPortCount = 15;
 constexpr size_t kFactoryPresets = 41;
 
 struct PortExpectation {
     const char* symbol;
     const char* minimum;
     const char* maximum;
+    // Further lines of lv2info's text for the port.
+    std::vector<std::string> details = {};
 };
 
+// clang-format off
 const PortExpectation kControlExpectations[] = {
     {"band1", "-12.000000", "12.000000"}, {"band2", "-12.000000", "12.000000"},
     {"band3", "-12.000000", "12.000000"}, {"band4", "-12.000000", "12.000000"},
@@ -30,7 +34,13 @@ const PortExpectation kControlExpectations[] = {
     {"shape", "0.000000", "4.000000"},    {"preset", "0.000000", "1.000000"},
     {"program", "0.000000", "3.000000"},  {"oversampling", "1.000000", "16.000000"},
     {"latency", "0.000000", "64.000000"},
+    {"mix", "0.000000", "100.000000", {"Default:     100.000000"}},
+    {"enabled", "0.000000", "1.000000",
+     {"Default:     1.000000", "Designation: http://lv2plug.in/ns/lv2core#enabled",
+      "lv2core#toggled", "lv2core#integer"}},
 };
+// clang-format on
+constexpr auto kPortCount = static_cast<int32_t>(4 + std::size(kControlExpectations));
 
 // The text lv2info prints for one port, from its "Port N:" line to the next.
 std::string portSection(const std::string& info, int32_t index) {
@@ -86,6 +96,8 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
             << section;
         EXPECT_NE(section.find(std::string("Maximum:     ") + want.maximum), std::string::npos)
             << section;
+        for (const std::string& detail : want.details)
+            EXPECT_NE(section.find(detail), std::string::npos) << detail << "\n" << section;
     }
     EXPECT_NE(portSection(run.output, 10).find("4 = \"Hard\""), std::string::npos);
     EXPECT_NE(portSection(run.output, 12).find("1 = \"Guitar\""), std::string::npos);
@@ -93,12 +105,15 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
     EXPECT_NE(portSection(run.output, 14).find("#OutputPort"), std::string::npos);
 }
 
-// Factory presets leave the oversampling out, so that loading one keeps the user's factor.
+// Factory presets leave the oversampling, the mix and the switch out, so that loading one keeps
+// the user's settings.
 TEST(BundleDescription, FactoryPresetsKeepTheUsersOversampling) {
     const std::string presets = readText(bundleFolder() + "/presets.ttl");
     EXPECT_NE(presets.find("\"shape\""), std::string::npos);
     EXPECT_EQ(presets.find("\"oversampling\""), std::string::npos);
     EXPECT_EQ(presets.find("\"latency\""), std::string::npos);
+    EXPECT_EQ(presets.find("\"mix\""), std::string::npos);
+    EXPECT_EQ(presets.find("\"enabled\""), std::string::npos);
 }
 
 TEST(BundleDescription, Lv2InfoListsTheFactoryPresetsAsProgramSlashPreset) {

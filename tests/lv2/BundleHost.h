@@ -15,10 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "params/HostControls.h"
+
 namespace marrowfold::testing {
 
-// The eight parameters, the program, the oversampling, then the latency the plug-in reports.
-inline constexpr uint32_t kControlPorts = 11;
+// The eight parameters, the program, the oversampling, the latency the plug-in reports, the mix
+// and the on/off switch.
+inline constexpr uint32_t kControlPorts = HostControlCount;
 inline constexpr uint32_t kFirstControlPort = 4;
 
 // A value a state save stored, by key URI.
@@ -43,8 +46,8 @@ class BundleHost {
     void cleanup();
     LV2_Handle handle() const { return instance; }
 
-    // Control ports by their place among the controls (0..7 the parameters, 8 the program, 9
-    // the oversampling, 10 the latency).
+    // Control ports by their place among the controls (their HostControlKey). All start at 0
+    // but the mix and the switch, which start at their defaults: the full processed signal.
     float& control(uint32_t index) { return controls[index]; }
     // Processes interleaved stereo in calls of `frames`; with inPlace the output overwrites the
     // input buffers as Ardour's do.

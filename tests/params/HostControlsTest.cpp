@@ -26,7 +26,8 @@ TEST(HostControls, KeepTheSymbolsAndOrderHostsHaveSaved) {
         {ControlIn, "input", 4, true},          {ControlOut, "output", 5, true},
         {ControlShape, "shape", 6, true},       {ControlPreset, "preset", 7, false},
         {ControlProgram, "program", -1, false}, {ControlOversampling, "oversampling", -1, false},
-        {ControlLatency, "latency", -1, false},
+        {ControlLatency, "latency", -1, false}, {ControlMix, "mix", -1, false},
+        {ControlEnabled, "enabled", -1, false},
     };
     ASSERT_EQ(std::size(saved), static_cast<size_t>(HostControlCount));
     for (const Saved& s : saved) {
