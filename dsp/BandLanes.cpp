@@ -1,5 +1,8 @@
 #include "dsp/BandLanes.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace marrowfold {
 
 namespace {
@@ -49,6 +52,26 @@ bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
 
 void BandLanes::sum(float* const* out, int32_t frames, int32_t soloBand) {
     kernels_.sum(reinterpret_cast<const float*>(rows_.get()), out, frames, soloBand);
+}
+
+// Lane by lane first, so that the loop over a row's lanes stays free of the band bookkeeping.
+void BandLanes::measure(int32_t frames, BandLevels& levels) const {
+    std::array<float, kMaxLaneChannels * kLaneBands> peak{};
+    std::array<float, kMaxLaneChannels * kLaneBands> squares{};
+    const float* row = reinterpret_cast<const float*>(rows_.get());
+    for (int32_t n = 0; n < frames; ++n, row += lanes_) {
+        for (int32_t lane = 0; lane < lanes_; ++lane) {
+            const float x = row[lane];
+            peak[static_cast<size_t>(lane)] =
+                std::max(peak[static_cast<size_t>(lane)], std::fabs(x));
+            squares[static_cast<size_t>(lane)] += x * x;
+        }
+    }
+    for (int32_t lane = 0; lane < lanes_; ++lane) {
+        const size_t band = static_cast<size_t>(lane % kLaneBands);
+        levels.peak[band] = std::max(levels.peak[band], peak[static_cast<size_t>(lane)]);
+        levels.squares[band] += squares[static_cast<size_t>(lane)];
+    }
 }
 
 void BandLanes::loadLanes() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "dsp/BandLevels.h"
 #include "dsp/IirFilter.h"
 #include "dsp/LaneKernels.h"
 
@@ -32,6 +33,8 @@ class BandLanes {
     // Shapes the rows with per-band factors; true if any driven sample lay beyond -1..1.
     bool shape(const std::array<float, kLaneBands>& drive,
                const std::array<float, kLaneBands>& level, const float* table, int32_t frames);
+    // Adds the shaped rows' levels to levels, per band over every channel.
+    void measure(int32_t frames, BandLevels& levels) const;
     // Writes the band sum, or band soloBand alone when it lies in 0..3, to out.
     void sum(float* const* out, int32_t frames, int32_t soloBand);
 

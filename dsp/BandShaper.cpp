@@ -1,5 +1,6 @@
 #include "dsp/BandShaper.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace marrowfold {
@@ -94,6 +95,7 @@ void BandShaper::processPiece(float* const* in, float* const* out, int32_t frame
     }
     lanes_->filter(in, frames);
     if (lanes_->shape(drive, level, shapeTable_->data(), frames)) clipFlag_ = 1.0f;
+    if (meter_) lanes_->measure(frames, *meter_);
     lanes_->sum(out, frames, soloActive() ? soloBand() : -1);
 }
 
@@ -111,6 +113,17 @@ void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
         }
     }
     if (clipped) clipFlag_ = 1.0f;
+    if (meter_) measureBands(bands, frames);
+}
+
+void BandShaper::measureBands(const float* const* const* bands, int32_t frames) const {
+    const int32_t metered = std::min(bandCount(), kBandCount);
+    for (int32_t b = 0; b < metered; ++b) {
+        for (int32_t ch = 0; ch < channelCount(); ++ch) {
+            for (int32_t n = 0; n < frames; ++n)
+                meter_->add(b, bands[b][ch][n]);
+        }
+    }
 }
 
 void BandShaper::setShape(int32_t shape) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dsp/BandLanes.h"
+#include "dsp/BandLevels.h"
 #include "dsp/BandSplitter.h"
 #include "dsp/KernelSet.h"
 #include "dsp/ShapeTables.h"
@@ -36,6 +37,10 @@ class BandShaper : public BandSplitter {
     // Works in place on bands[band][channel]. Called on the audio thread.
     void shapeBands(float* const* const* bands, int32_t frames) override;
 
+    // While levels is not null, every processed piece adds the shaped bands' levels to it; the
+    // audio is the same either way. Called on the audio thread.
+    void meterBandsInto(BandLevels* levels) { meter_ = levels; }
+
     // Shapes outside 0..4 select shape 0.
     void setShape(int32_t shape);
     void setInputGain(float decibels);
@@ -61,6 +66,7 @@ class BandShaper : public BandSplitter {
 
   private:
     bool validBand(int32_t band) const;
+    void measureBands(const float* const* const* bands, int32_t frames) const;
     // The factors of band b: drive before the curve, level after it.
     float bandDrive(int32_t band) const { return inputGain_ * driveGains_[band]; }
     float bandLevel(int32_t band) const { return outputGain_ * makeupGain_ * levelGains_[band]; }
@@ -74,6 +80,7 @@ class BandShaper : public BandSplitter {
     float clipFlag_ = 0.0f;
     KernelSet kernelSet_ = KernelSet::Reference;
     std::unique_ptr<BandLanes> lanes_;  // null while the reference kernels run
+    BandLevels* meter_ = nullptr;
 };
 
 // 10^(dB / 20).

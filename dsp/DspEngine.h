@@ -44,6 +44,9 @@ class DspEngine {
     bool useKernelSet(KernelSet set) { return shaper_->useKernelSet(set); }
     KernelSet kernelSet() const { return shaper_->kernelSet(); }
 
+    // See BandShaper::meterBandsInto. Called on the audio thread.
+    void meterBandsInto(BandLevels* levels) { shaper_->meterBandsInto(levels); }
+
     int32_t blockSize() const { return blockSize_; }
     int32_t latency() const { return 0; }
     int32_t inputChannels() const { return inputChannels_; }

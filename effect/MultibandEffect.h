@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/HostEffectExt.h"
+#include "effect/AnalysisTap.h"
 #include "effect/EditorRelay.h"
 
 namespace marrowfold {
@@ -65,6 +66,8 @@ class MultibandEffect : public HostEffectExt {
     int32_t inputChannels() const { return activeInputs; }
     int32_t outputChannels() const { return activeOutputs; }
     int32_t storedProgramSize() const { return programSize; }
+    // What an open editor window shows of the audio.
+    AnalysisTap& analysisTap() { return tap; }
 
   private:
     bool engineNeedsRebuild(int32_t frames) const;
@@ -83,6 +86,7 @@ class MultibandEffect : public HostEffectExt {
     EditorFactory editorFactory;
     EditorNotifications* editorEvents = nullptr;
     EditorRelay editorRelay;
+    AnalysisTap tap;
 };
 
 }  // namespace marrowfold

@@ -1,0 +1,148 @@
+// The hand-over from the audio thread: nothing is captured while no window is open, input and
+// output stay in step as pairs, a block that does not fit is left out whole, and the band meters
+// read a tone in its own band only, at the level of that band's output heard alone.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+#include "dsp/BandShaper.h"
+#include "effect/AnalysisTap.h"
+
+namespace marrowfold {
+namespace {
+
+float decibels(float value) {
+    return 20.0f * std::log10(value);
+}
+
+// Runs one block through the tap with the input x and the output -2x on two channels.
+BandLevels* runBlock(AnalysisTap& tap, const std::vector<float>& x) {
+    std::vector<float> doubled(x.size());
+    for (size_t n = 0; n < x.size(); ++n)
+        doubled[n] = -2.0f * x[n];
+    const float* in[2] = {x.data(), x.data()};
+    const float* out[2] = {doubled.data(), doubled.data()};
+    const int32_t frames = static_cast<int32_t>(x.size());
+    BandLevels* levels = tap.beginBlock(in, 2, frames);
+    tap.endBlock(out, 2, frames);
+    return levels;
+}
+
+TEST(AnalysisTapTest, CapturesOnlyWhileOpenAndKeepsTheStreamsInStep) {
+    AnalysisTap tap;
+    const std::vector<float> ramp = {0.1f, -0.4f, 0.3f, 0.2f};
+    EXPECT_EQ(runBlock(tap, ramp), nullptr);
+    tap.open();
+    EXPECT_NE(runBlock(tap, ramp), nullptr);
+    tap.close();
+    EXPECT_EQ(runBlock(tap, ramp), nullptr);
+
+    float in[16];
+    float out[16];
+    ASSERT_EQ(tap.takeSamples(in, out, 16), ramp.size());
+    for (size_t n = 0; n < ramp.size(); ++n) {
+        EXPECT_FLOAT_EQ(in[n], ramp[n]);
+        EXPECT_FLOAT_EQ(out[n], -2.0f * ramp[n]);
+    }
+    BlockLevels block[4];
+    ASSERT_EQ(tap.takeBlocks(block, 4), 1u);
+    EXPECT_EQ(block[0].frames, 4);
+    EXPECT_FLOAT_EQ(block[0].inputPeak, 0.4f);
+    EXPECT_FLOAT_EQ(block[0].outputPeak, 0.8f);
+    EXPECT_FLOAT_EQ(block[0].inputSquares, 0.01f + 0.16f + 0.09f + 0.04f);
+    EXPECT_FLOAT_EQ(block[0].outputSquares, 4.0f * (0.01f + 0.16f + 0.09f + 0.04f));
+}
+
+TEST(AnalysisTapTest, BlocksThatDoNotFitAreLeftOutWhole) {
+    AnalysisTap tap;
+    tap.open();
+    const size_t block = AnalysisTap::kSampleCapacity / 4 + 1;
+    std::vector<float> x(block, 0.25f);
+    int32_t taken = 0;
+    for (int32_t b = 0; b < 5; ++b)
+        taken += runBlock(tap, x) != nullptr;
+    EXPECT_EQ(taken, 3);
+    std::vector<float> in(AnalysisTap::kSampleCapacity);
+    std::vector<float> out(AnalysisTap::kSampleCapacity);
+    EXPECT_EQ(tap.takeSamples(in.data(), out.data(), in.size()), 3 * block);
+    // Reopening forgets what the last window left behind.
+    runBlock(tap, x);
+    tap.close();
+    tap.open();
+    EXPECT_EQ(tap.takeSamples(in.data(), out.data(), in.size()), 0u);
+}
+
+// Sequence numbers pushed from one thread arrive in order on another, none lost or repeated.
+TEST(AnalysisTapTest, RingHandsOverInOrderBetweenThreads) {
+    SpscRing<uint32_t> ring(256);
+    constexpr uint32_t kCount = 200000;
+    std::thread producer([&] {
+        uint32_t next = 0;
+        while (next < kCount) {
+            const size_t chunk = std::min<size_t>(37, kCount - next);
+            if (ring.pushEach(chunk, [&](size_t i) { return next + static_cast<uint32_t>(i); }))
+                next += static_cast<uint32_t>(chunk);
+        }
+    });
+    uint32_t expected = 0;
+    uint32_t items[64];
+    while (expected < kCount) {
+        const size_t n = ring.pop(items, 64);
+        for (size_t i = 0; i < n; ++i)
+            ASSERT_EQ(items[i], expected++);
+    }
+    producer.join();
+}
+
+// A tone in the middle of band 2 through every kernel set: band 2's meter reads the level of
+// band 2's output alone (solo) within 0.5 dB, and every other band stays far below.
+TEST(AnalysisTapTest, BandMetersReadTheToneInItsOwnBandOnly) {
+    constexpr int32_t kRate = 44100;
+    constexpr int32_t kFrames = 8192;
+    constexpr int32_t kToneBand = 1;
+    for (const KernelSet set : kAllKernelSets) {
+        if (!kernelSetAvailable(set)) continue;
+        BandShaper metered(kRate, 2, kFrames, kBandCount, 4);
+        BandShaper soloed(kRate, 2, kFrames, kBandCount, 4);
+        ASSERT_TRUE(metered.useKernelSet(set));
+        ASSERT_TRUE(soloed.useKernelSet(set));
+        soloed.selectSoloBand(kToneBand);
+        const double hz =
+            std::sqrt(metered.bandSpec(kToneBand).lower * metered.bandSpec(kToneBand).upper);
+        std::vector<float> tone(kFrames);
+        for (int32_t n = 0; n < kFrames; ++n)
+            tone[static_cast<size_t>(n)] =
+                0.3f * static_cast<float>(std::sin(2.0 * std::numbers::pi * hz * n / kRate));
+        std::vector<float> out(kFrames);
+        std::vector<float> alone(kFrames);
+        const float* in[2] = {tone.data(), tone.data()};
+        float* meteredOut[2] = {out.data(), out.data()};
+        float* soloOut[2] = {alone.data(), alone.data()};
+        BandLevels levels;
+        metered.meterBandsInto(&levels);
+        metered.process(const_cast<float* const*>(in), meteredOut, kFrames);
+        soloed.process(const_cast<float* const*>(in), soloOut, kFrames);
+
+        float peak = 0.0f;
+        double squares = 0.0;
+        for (const float x : alone) {
+            peak = std::max(peak, std::fabs(x));
+            squares += static_cast<double>(x) * x;
+        }
+        const float rms = static_cast<float>(std::sqrt(squares / kFrames));
+        const float meteredRms = std::sqrt(levels.squares[kToneBand] / (2.0f * kFrames));
+        EXPECT_NEAR(decibels(levels.peak[kToneBand]), decibels(peak), 0.5f) << kernelSetName(set);
+        EXPECT_NEAR(decibels(meteredRms), decibels(rms), 0.5f) << kernelSetName(set);
+        for (int32_t b = 0; b < kBandCount; ++b) {
+            if (b == kToneBand) continue;
+            EXPECT_LT(decibels(levels.peak[static_cast<size_t>(b)]), decibels(peak) - 12.0f)
+                << kernelSetName(set) << " band " << b;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace marrowfold
