@@ -25,6 +25,7 @@ class MultibandEffect;
 class NumberField;
 class PresetNameView;
 class Slider;
+class SpectrumFeed;
 class ToggleButton;
 
 // The tags by which the panel's controls report to the editor.
@@ -107,6 +108,7 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     const EditorPanel& panel() const { return views; }
     bool isOpen() const { return opened; }
     bool isEditLocked() const { return editLocked; }
+    const SpectrumFeed& spectrumFeed() const { return *spectrum; }
 
   private:
     // What a control stands for: the parameter whose default a reset restores (-1: none) and
@@ -178,6 +180,9 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     bool editLocked = false;
     bool expandedView = false;
     float clipShown = 0.0f;
+    std::unique_ptr<SpectrumFeed> spectrum;
+    // Kept over closing and reopening the window.
+    bool spectrumShown = true;
 };
 
 }  // namespace marrowfold

@@ -9,6 +9,7 @@
 #include "editor/BandEditorView.h"
 #include "editor/MultibandEditor.h"
 #include "editor/PresetNameView.h"
+#include "editor/SpectrumFeed.h"
 #include "editor/VersionText.h"
 #include "effect/MultibandEffect.h"
 #include "gui/ButtonGroup.h"
@@ -86,6 +87,7 @@ int32_t MultibandEditor::attach(void* parentWindow) {
     } catch (const std::bad_alloc&) {
         // What was built stays in the frame; detach deletes it.
     }
+    if (frame) spectrum->open(sampleRate);
     return 0;
 }
 
@@ -237,6 +239,7 @@ void MultibandEditor::makeBandView() {
     views.bandView->setGridColour(kSlate);
     views.bandView->setBandColour(kLightBlue);
     views.bandView->setSelectedBandColour(kPaleCyan);
+    views.bandView->showSpectrum(spectrumShown);
     loadBandView();
 }
 

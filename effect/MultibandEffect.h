@@ -66,8 +66,9 @@ class MultibandEffect : public HostEffectExt {
     int32_t inputChannels() const { return activeInputs; }
     int32_t outputChannels() const { return activeOutputs; }
     int32_t storedProgramSize() const { return programSize; }
-    // What an open editor window shows of the audio.
-    AnalysisTap& analysisTap() { return tap; }
+    // What an open editor window shows of the audio. Shared, because the editor object outlives
+    // the effect's own members.
+    const std::shared_ptr<AnalysisTap>& analysisTap() const { return tap; }
 
   private:
     bool engineNeedsRebuild(int32_t frames) const;
@@ -86,7 +87,7 @@ class MultibandEffect : public HostEffectExt {
     EditorFactory editorFactory;
     EditorNotifications* editorEvents = nullptr;
     EditorRelay editorRelay;
-    AnalysisTap tap;
+    std::shared_ptr<AnalysisTap> tap = std::make_shared<AnalysisTap>();
 };
 
 }  // namespace marrowfold

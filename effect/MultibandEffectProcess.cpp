@@ -35,7 +35,7 @@ void MultibandEffect::processReplace(float** inputs, float** outputs, int32_t fr
 void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames, OutputMode mode) {
     if (model->busyCount() == 0) engine->applyChanges(*model);
     const int32_t channels = engine->inputChannels();
-    engine->meterBandsInto(tap.beginBlock(inputs, channels, frames));
+    engine->meterBandsInto(tap->beginBlock(inputs, channels, frames));
     engine->process(inputs, outputs, frames, mode);
     // A mono engine fills only the first output; the second output gets a copy, if the host
     // wired one.
@@ -43,9 +43,9 @@ void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames,
         std::memcpy(outputs[1], outputs[0], sizeof(float) * static_cast<size_t>(frames));
     }
     // Accumulating leaves the effect's own output in the inputs.
-    tap.endBlock(mode == OutputMode::Replace ? outputs : inputs,
-                 mode == OutputMode::Replace ? std::min(channels, activeOutputs) : channels,
-                 frames);
+    tap->endBlock(mode == OutputMode::Replace ? outputs : inputs,
+                  mode == OutputMode::Replace ? std::min(channels, activeOutputs) : channels,
+                  frames);
     if (clipPublishDue(*model)) {
         engine->publishClip(*model);
         model->setClipRequest(0);
