@@ -4,8 +4,8 @@
 
 #include "core/Numeric.h"
 #include "editor/BandEditorView.h"
+#include "editor/DisplayFeed.h"
 #include "editor/PresetNameView.h"
-#include "editor/SpectrumFeed.h"
 #include "effect/MultibandEffect.h"
 #include "gui/ButtonGroup.h"
 #include "gui/Frame.h"
@@ -27,7 +27,7 @@ MultibandEditor::MultibandEditor(MultibandEffect& owner, DistortionParameters& p
     : EditorBase(&owner),
       model(&parameters),
       bitmaps(std::make_unique<BitmapTable>(PanelBitmap, kPanelBitmapCount)),
-      spectrum(std::make_unique<SpectrumFeed>(owner.analysisTap())) {
+      spectrum(std::make_unique<DisplayFeed>(owner.analysisTap())) {
     bounds = EditorRect{0, 0, static_cast<int16_t>(panelHeight()),
                         static_cast<int16_t>(panelWidth(true))};
 }
@@ -95,7 +95,8 @@ void MultibandEditor::idle() {
     ClipReadScope reading(*model);
     clipShown = reading.clipValue();
     if (views.clipLed) views.clipLed->setValue(clipShown);
-    if (frame && spectrum->refresh(expandedView ? views.bandView : nullptr, frame->tickCount())) {
+    if (frame && spectrum->refresh(expandedView ? views.bandView : nullptr, views.meters.data(),
+                                   frame->tickCount())) {
         views.bandView->setNeedsRedraw(true);
     }
     EditorBase::idle();
