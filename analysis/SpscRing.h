@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <memory>
@@ -33,6 +34,20 @@ class SpscRing {
         const size_t start = write_.load(std::memory_order_relaxed);
         for (size_t i = 0; i < count; ++i)
             slots_[(start + i) & mask_] = make(i);
+        write_.store(start + count, std::memory_order_release);
+        return true;
+    }
+
+    // Producer: all or nothing, as pushEach, but fill(destination, first, n) writes items
+    // first..first+n-1 into contiguous slots, in one or two calls.
+    template <typename Fill>
+    bool pushSpans(size_t count, Fill fill) {
+        if (count > space()) return false;
+        const size_t start = write_.load(std::memory_order_relaxed);
+        const size_t at = start & mask_;
+        const size_t firstSpan = std::min(count, capacity() - at);
+        fill(&slots_[at], size_t{0}, firstSpan);
+        if (firstSpan < count) fill(&slots_[0], firstSpan, count - firstSpan);
         write_.store(start + count, std::memory_order_release);
         return true;
     }

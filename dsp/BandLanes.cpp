@@ -54,18 +54,33 @@ void BandLanes::sum(float* const* out, int32_t frames, int32_t soloBand) {
     kernels_.sum(reinterpret_cast<const float*>(rows_.get()), out, frames, soloBand);
 }
 
-// Lane by lane first, so that the loop over a row's lanes stays free of the band bookkeeping.
-void BandLanes::measure(int32_t frames, BandLevels& levels) const {
-    std::array<float, kMaxLaneChannels * kLaneBands> peak{};
-    std::array<float, kMaxLaneChannels * kLaneBands> squares{};
-    const float* row = reinterpret_cast<const float*>(rows_.get());
-    for (int32_t n = 0; n < frames; ++n, row += lanes_) {
-        for (int32_t lane = 0; lane < lanes_; ++lane) {
+namespace {
+
+// Lane by lane first, so that the loop over a row's lanes stays free of the band bookkeeping;
+// with the row width known at compile time that loop runs on vectors.
+template <int32_t Lanes>
+void measureRows(const float* row, int32_t frames, std::array<float, kMaxLanes>& peak,
+                 std::array<float, kMaxLanes>& squares) {
+    for (int32_t n = 0; n < frames; ++n, row += Lanes) {
+        for (int32_t lane = 0; lane < Lanes; ++lane) {
             const float x = row[lane];
             peak[static_cast<size_t>(lane)] =
                 std::max(peak[static_cast<size_t>(lane)], std::fabs(x));
             squares[static_cast<size_t>(lane)] += x * x;
         }
+    }
+}
+
+}  // namespace
+
+void BandLanes::measure(int32_t frames, BandLevels& levels) const {
+    std::array<float, kMaxLanes> peak{};
+    std::array<float, kMaxLanes> squares{};
+    const float* rows = reinterpret_cast<const float*>(rows_.get());
+    if (lanes_ == kMaxLanes) {
+        measureRows<kMaxLanes>(rows, frames, peak, squares);
+    } else {
+        measureRows<kLaneBands>(rows, frames, peak, squares);
     }
     for (int32_t lane = 0; lane < lanes_; ++lane) {
         const size_t band = static_cast<size_t>(lane % kLaneBands);

@@ -1,5 +1,7 @@
 #include "effect/AnalysisTap.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,25 +10,58 @@ namespace marrowfold {
 namespace {
 
 constexpr size_t kDrainChunk = 1024;
+constexpr size_t kWidth = 4;  // floats in an SSE2 vector, which every build of ours has
+
+// A block's largest magnitude and sum of squares, over every channel added so far.
+struct ChannelLevels {
+    float peak = 0.0f;
+    float squares = 0.0f;
+};
+
+// One pass over a channel's n samples x: starts the mono sum with them (first) or adds them to
+// it, scales the sum (by the mean's factor on the last channel), and adds them to the levels.
+void addChannel(const float* x, float* mono, size_t n, bool first, float scale,
+                ChannelLevels& levels) {
+    const __m128 signBit = _mm_set1_ps(-0.0f);
+    const __m128 factor = _mm_set1_ps(scale);
+    __m128 peaks = _mm_setzero_ps();
+    __m128 sums = _mm_setzero_ps();
+    size_t i = 0;
+    for (; i + kWidth <= n; i += kWidth) {
+        const __m128 v = _mm_loadu_ps(x + i);
+        const __m128 sum = first ? v : _mm_add_ps(_mm_loadu_ps(mono + i), v);
+        _mm_storeu_ps(mono + i, _mm_mul_ps(sum, factor));
+        peaks = _mm_max_ps(peaks, _mm_andnot_ps(signBit, v));
+        sums = _mm_add_ps(sums, _mm_mul_ps(v, v));
+    }
+    float peak[kWidth];
+    float square[kWidth];
+    _mm_storeu_ps(peak, peaks);
+    _mm_storeu_ps(square, sums);
+    for (size_t j = 0; j < kWidth; ++j) {
+        levels.peak = std::max(levels.peak, peak[j]);
+        levels.squares += square[j];
+    }
+    for (; i < n; ++i) {
+        mono[i] = ((first ? 0.0f : mono[i]) + x[i]) * scale;
+        levels.peak = std::max(levels.peak, std::fabs(x[i]));
+        levels.squares += x[i] * x[i];
+    }
+}
 
 // Pushes the mono sum of a block into ring and returns its peak and mean-over-channels square sum.
 void pushMonoSum(SpscRing<float>& ring, const float* const* channels, int32_t count, int32_t frames,
                  float& peak, float& squares) {
     const float perChannel = 1.0f / static_cast<float>(count);
-    float highest = 0.0f;
-    float sum = 0.0f;
-    ring.pushEach(static_cast<size_t>(frames), [&](size_t n) {
-        float mono = 0.0f;
+    ChannelLevels levels;
+    ring.pushSpans(static_cast<size_t>(frames), [&](float* mono, size_t first, size_t n) {
         for (int32_t ch = 0; ch < count; ++ch) {
-            const float x = channels[ch][n];
-            highest = std::max(highest, std::fabs(x));
-            sum += x * x;
-            mono += x;
+            addChannel(channels[ch] + first, mono, n, ch == 0, ch == count - 1 ? perChannel : 1.0f,
+                       levels);
         }
-        return mono * perChannel;
     });
-    peak = highest;
-    squares = sum * perChannel;
+    peak = levels.peak;
+    squares = levels.squares * perChannel;
 }
 
 }  // namespace
