@@ -3,13 +3,19 @@
 // read a tone in its own band only, at the level of that band's output heard alone.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <numbers>
+#include <random>
 #include <thread>
 #include <vector>
 
 #include "dsp/BandShaper.h"
 #include "effect/AnalysisTap.h"
+#include "effect/MultibandEffect.h"
+#include "params/ParameterIndex.h"
 
 namespace marrowfold {
 namespace {
@@ -73,6 +79,53 @@ TEST(AnalysisTapTest, BlocksThatDoNotFitAreLeftOutWhole) {
     tap.close();
     tap.open();
     EXPECT_EQ(tap.takeSamples(in.data(), out.data(), in.size()), 0u);
+}
+
+intptr_t quietHost(EffectRecord*, int32_t opcode, int32_t, intptr_t, void*, float) {
+    return opcode == HostVersion ? 2400 : 0;
+}
+
+// The same noise through two effects, one with its hand-over open, in both process modes and
+// with blocks too long for the ring: the outputs are the same bit for bit.
+TEST(AnalysisTapTest, AnOpenWindowLeavesTheAudioBitForBitAsItWas) {
+    constexpr int32_t kBlock = 512;
+    std::array<std::unique_ptr<MultibandEffect>, 2> effects;
+    for (auto& effect : effects) {
+        effect = std::make_unique<MultibandEffect>(&quietHost);
+        ASSERT_TRUE(effect->initialize());
+        effect->changeSampleRate(44100.0f);
+        effect->changeBlockSize(kBlock);
+        effect->onActivate();
+        effect->writeParameter(ParamIn, 0.8f);
+    }
+    effects[1]->analysisTap()->open();
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> sample(-0.9f, 0.9f);
+    for (int32_t block = 0; block < 200; ++block) {
+        std::array<std::vector<float>, 2> buffers;
+        buffers[0].resize(2 * kBlock);
+        for (float& x : buffers[0])
+            x = sample(random);
+        buffers[1] = buffers[0];
+        std::array<std::vector<float>, 2> outputs{std::vector<float>(2 * kBlock, 0.1f),
+                                                  std::vector<float>(2 * kBlock, 0.1f)};
+        for (size_t e = 0; e < effects.size(); ++e) {
+            float* in[2] = {buffers[e].data(), buffers[e].data() + kBlock};
+            float* out[2] = {outputs[e].data(), outputs[e].data() + kBlock};
+            const int32_t frames = kBlock - block % 7;
+            if (block % 2) {
+                effects[e]->processAdd(in, out, frames);
+            } else {
+                effects[e]->processReplace(in, out, frames);
+            }
+        }
+        ASSERT_EQ(std::memcmp(outputs[0].data(), outputs[1].data(), outputs[0].size() * 4), 0)
+            << "block " << block;
+        ASSERT_EQ(std::memcmp(buffers[0].data(), buffers[1].data(), buffers[0].size() * 4), 0)
+            << "block " << block;
+    }
+    BlockLevels taken[4];
+    EXPECT_EQ(effects[1]->analysisTap()->takeBlocks(taken, 4), 4u) << "the open one captured";
 }
 
 // Sequence numbers pushed from one thread arrive in order on another, none lost or repeated.
