@@ -185,6 +185,38 @@ TEST_F(X11SpectrumTest, SilenceLeavesTheViewAsWithoutAudio) {
     EXPECT_GT(changedByTone, 100) << "the tone was shown";
 }
 
+// The meters beside the knobs, in editor coordinates: Band 1..4, In, Out; the middle column is
+// read.
+constexpr int kMeterColumns[] = {88, 169, 249, 329, 89, 278};
+constexpr int kBandMeterTop = 75, kLevelMeterTop = 145, kMeterHeight = 30;
+
+// How many rows of a meter's column differ from the same column without audio.
+int meterHeight(const Shot& shot, const Shot& silent, int meter) {
+    const int top = meter < 4 ? kBandMeterTop : kLevelMeterTop;
+    int rows = 0;
+    for (int y = top; y < top + kMeterHeight; ++y)
+        rows += shot.pixel(kMeterColumns[meter], y) != silent.pixel(kMeterColumns[meter], y);
+    return rows;
+}
+
+// A tone in the middle of band 2 of the default preset: band 2's meter rises well above the
+// others, which show only what their filters let through, and In and Out move too.
+TEST_F(X11SpectrumTest, ToneInBandTwoMovesBandTwosMeter) {
+    constexpr int kBandTwo = 1;
+    constexpr int kClearlyAbove = 5;  // pixels: 10 dB on the meter's scale
+    const Shot silent(screenshot("x11_meters_silent.png"));
+    playTone(300.0f, 1.0f);
+    const Shot shot(screenshot("x11_meters_band2.png"));
+    ASSERT_TRUE(silent.ok() && shot.ok());
+    const int bandTwo = meterHeight(shot, silent, kBandTwo);
+    EXPECT_GT(bandTwo, kMeterHeight / 2);
+    for (const int other : {0, 2, 3})
+        EXPECT_LE(meterHeight(shot, silent, other), bandTwo - kClearlyAbove)
+            << "band " << other + 1;
+    EXPECT_GT(meterHeight(shot, silent, 4), 0) << "In";
+    EXPECT_GT(meterHeight(shot, silent, 5), 0) << "Out";
+}
+
 // Plucked strings (a decaying delay line with a two-tap average) strummed as an E major chord,
 // for a person to look at: x11_spectrum_guitar.png in the test output.
 TEST_F(X11SpectrumTest, GuitarLikeSignalIsShownForALook) {
