@@ -134,7 +134,11 @@ bool MultibandEffect::vendorName(char* text) {
 }
 
 // The host reports mouse-wheel turns over the editor through this request.
-int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void*, float opt) {
+int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
+    if (index == kMeterRequestIndex && value == kMeterRequestValue && ptr != nullptr) {
+        hostMeters.take(static_cast<float*>(ptr));
+        return 1;
+    }
     if (editor == nullptr || index != kWheelRequestIndex || value != kWheelRequestValue) return 0;
     return editor->wheelTurned(opt) == 1 ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 #include "core/HostEffectExt.h"
 #include "effect/AnalysisTap.h"
 #include "effect/EditorRelay.h"
+#include "effect/HostMeterLevels.h"
 
 namespace marrowfold {
 
@@ -73,6 +74,9 @@ class MultibandEffect : public HostEffectExt {
   private:
     bool engineNeedsRebuild(int32_t frames) const;
     void runEngine(float** inputs, float** outputs, int32_t frames, OutputMode mode);
+    BandLevels* startMetering(float** inputs, int32_t channels, int32_t frames);
+    void finishMetering(float** produced, int32_t channels, int32_t frames,
+                        const BandLevels* bands);
     bool buildProgramStore();
     void loadFactoryPrograms();
 
@@ -88,6 +92,8 @@ class MultibandEffect : public HostEffectExt {
     EditorNotifications* editorEvents = nullptr;
     EditorRelay editorRelay;
     std::shared_ptr<AnalysisTap> tap = std::make_shared<AnalysisTap>();
+    HostMeterLevels hostMeters;
+    BandLevels hostMeterBands;  // the bands' levels of a block the editor does not take
 };
 
 }  // namespace marrowfold

@@ -5,11 +5,13 @@
 #include <string_view>
 
 #include "params/HostControls.h"
+#include "params/HostMeters.h"
 
 namespace marrowfold::lv2 {
 
 // The plug-in's ports in index order: the audio ports, then one control port for each host
-// control in the order of its key. Their indices and symbols are what hosts store in sessions
+// control in the order of its key, then one output control port for each host meter in the
+// order of its key. Their indices and symbols are what hosts store in sessions
 // and presets, so they never change once released.
 enum Port : uint32_t {
     PortInLeft = 0,
@@ -17,7 +19,8 @@ enum Port : uint32_t {
     PortOutLeft,
     PortOutRight,
     PortFirstControl,
-    PortCount = PortFirstControl + HostControlCount
+    PortFirstMeter = PortFirstControl + HostControlCount,
+    PortCount = PortFirstMeter + HostMeterCount
 };
 
 inline constexpr int32_t kAudioChannels = 2;
@@ -36,6 +39,9 @@ inline constexpr uint32_t portOfControl(int32_t control) {
 // The port of a module parameter that hosts see.
 inline constexpr uint32_t portOfParameter(int32_t parameter) {
     return portOfControl(controlOfParameter(parameter));
+}
+inline constexpr uint32_t portOfMeter(int32_t meter) {
+    return PortFirstMeter + static_cast<uint32_t>(meter);
 }
 inline constexpr uint32_t programPort() {
     return portOfControl(ControlProgram);

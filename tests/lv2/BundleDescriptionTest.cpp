@@ -14,7 +14,8 @@
 namespace marrowfold::testing {
 namespace {
 
-constexpr int32_t kPortCount = 13;
+constexpr int32_t kPortCount = 19;
+constexpr int32_t kFirstMeterPort = 13;
 constexpr size_t kFactoryPresets = 41;
 
 struct PortExpectation {
@@ -88,6 +89,12 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
             << section;
     }
     EXPECT_NE(portSection(run.output, 10).find("4 = \"Hard\""), std::string::npos);
+    // The meters: outputs that hosts do not automate.
+    for (int32_t i = kFirstMeterPort; i < kPortCount; ++i) {
+        const std::string section = portSection(run.output, i);
+        EXPECT_NE(section.find("#OutputPort"), std::string::npos) << section;
+        EXPECT_NE(section.find("#notAutomatic"), std::string::npos) << section;
+    }
     EXPECT_NE(portSection(run.output, 12).find("1 = \"Guitar\""), std::string::npos);
 }
 

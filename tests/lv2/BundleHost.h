@@ -19,6 +19,8 @@ namespace marrowfold::testing {
 
 inline constexpr uint32_t kControlPorts = 9;  // the eight parameters, then the program
 inline constexpr uint32_t kFirstControlPort = 4;
+inline constexpr uint32_t kMeterPorts = 6;  // bands 1..4, input, output
+inline constexpr uint32_t kFirstMeterPort = kFirstControlPort + kControlPorts;
 
 // A value a state save stored, by key URI.
 struct StoredProperty {
@@ -44,6 +46,9 @@ class BundleHost {
 
     // Control ports by their place among the controls (0..7 the parameters, 8 the program).
     float& control(uint32_t index) { return controls[index]; }
+    // Connects the meter ports, which the plug-in writes after each run.
+    void connectMeters();
+    float meter(uint32_t index) const { return meters[index]; }
     // Processes interleaved stereo in calls of `frames`; with inPlace the output overwrites the
     // input buffers as Ardour's do.
     std::vector<float> process(const std::vector<float>& stereo, uint32_t frames,
@@ -68,6 +73,7 @@ class BundleHost {
     std::vector<std::string> uris;
     LV2_URID_Map uridMap{};
     std::array<float, kControlPorts> controls{};
+    std::array<float, kMeterPorts> meters{};
     std::vector<float> left;
     std::vector<float> right;
     std::vector<float> outLeft;
