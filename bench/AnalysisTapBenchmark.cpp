@@ -2,52 +2,23 @@
 // at 512 frames with the hand-over to the editor closed and open, in alternating rounds so both
 // meet the same load, each summarised by its median; while open, a second thread takes the audio
 // out at the editor's frame rate. Prints one line.
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <functional>
-#include <random>
 #include <thread>
 #include <vector>
 
+#include "bench/SideBySide.h"
 #include "effect/MultibandEffect.h"
 
 namespace marrowfold {
 namespace {
 
-constexpr double kRate = 44100.0;
-constexpr int32_t kFrames = 512;
 constexpr int kRounds = 61;
-constexpr int kBlocksPerRound = 2000;
 constexpr auto kEditorFrame = std::chrono::milliseconds(33);
 
 intptr_t quietHost(EffectRecord*, int32_t opcode, int32_t, intptr_t, void*, float) {
     return opcode == HostVersion ? 2400 : 0;
-}
-
-std::vector<float> noise(uint32_t seed) {
-    std::mt19937 engine(seed);
-    std::uniform_real_distribution<float> sample(-0.3f, 0.3f);
-    std::vector<float> result(kFrames);
-    for (float& value : result)
-        value = sample(engine);
-    return result;
-}
-
-// Seconds of audio processed per second of wall time, for one round.
-double realTimeFactor(const std::function<void()>& block) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int b = 0; b < kBlocksPerRound; ++b)
-        block();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return kBlocksPerRound * kFrames / kRate / seconds;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // Takes everything out of the tap once per editor frame until stopped, as the editor's idle does.
@@ -67,12 +38,14 @@ void takeAsTheEditorDoes(AnalysisTap& tap, const std::atomic<bool>& running) {
 
 int main() {
     using namespace marrowfold;
+    using namespace marrowfold::bench;
     MultibandEffect effect(&quietHost);
     if (!effect.initialize()) return 1;
     effect.changeSampleRate(static_cast<float>(kRate));
     effect.changeBlockSize(kFrames);
     effect.onActivate();
-    std::vector<float> left = noise(1), right = noise(2), outLeft(kFrames), outRight(kFrames);
+    std::vector<float> left = noise(kFrames, 1), right = noise(kFrames, 2), outLeft(kFrames),
+                       outRight(kFrames);
     float* inputs[] = {left.data(), right.data()};
     float* outputs[] = {outLeft.data(), outRight.data()};
     const auto block = [&] { effect.processReplace(inputs, outputs, kFrames); };

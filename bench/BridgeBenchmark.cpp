@@ -4,53 +4,25 @@
 #include <dlfcn.h>
 #include <lv2/core/lv2.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
-#include <random>
 #include <vector>
 
+#include "bench/SideBySide.h"
 #include "host/PluginHost.h"
 
 namespace marrowfold {
 namespace {
 
-constexpr double kRate = 44100.0;
-constexpr int32_t kFrames = 512;
 constexpr int kRounds = 31;
-constexpr int kBlocksPerRound = 2000;
-
-std::vector<float> noise(uint32_t seed) {
-    std::mt19937 engine(seed);
-    std::uniform_real_distribution<float> sample(-0.3f, 0.3f);
-    std::vector<float> result(kFrames);
-    for (float& value : result)
-        value = sample(engine);
-    return result;
-}
-
-// Seconds of audio processed per second of wall time, for one round.
-double realTimeFactor(const std::function<void()>& block) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int b = 0; b < kBlocksPerRound; ++b)
-        block();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return kBlocksPerRound * kFrames / kRate / seconds;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 }  // namespace
 }  // namespace marrowfold
 
 int main() {
     using namespace marrowfold;
-    std::vector<float> left = noise(1), right = noise(2), outLeft(kFrames), outRight(kFrames);
+    using namespace marrowfold::bench;
+    std::vector<float> left = noise(kFrames, 1), right = noise(kFrames, 2), outLeft(kFrames),
+                       outRight(kFrames);
     float* inputs[] = {left.data(), right.data()};
     float* outputs[] = {outLeft.data(), outRight.data()};
 

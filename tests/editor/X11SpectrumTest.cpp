@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/editor/X11EditorHost.h"
 #include "tests/integration/ModuleFixture.h"
 #include "tests/platform/X11HostWindow.h"
 #include "tests/platform/XvfbSession.h"
@@ -26,14 +27,6 @@
 namespace marrowfold::testing {
 namespace {
 
-constexpr int kHostX = 60;
-constexpr int kHostY = 50;
-constexpr uint32_t kHostBackground = 0x202020;
-constexpr int32_t kOpenEditor = 14;
-constexpr int32_t kCloseEditor = 15;
-constexpr int32_t kEditorIdle = 19;
-constexpr int kExpandedWidth = 728;
-constexpr int kEditX = 330, kEditY = 195;
 constexpr float kRate = 44100.0f;
 constexpr int32_t kBlock = 512;
 
@@ -112,12 +105,7 @@ class X11SpectrumTest : public ::testing::Test {
     void idleFor(int ms) {
         idleUntil([] { return false; }, ms);
     }
-    int editorWidth() {
-        const Window child = hostWindow->firstChild();
-        XWindowAttributes attributes{};
-        if (!child || !XGetWindowAttributes(hostWindow->display(), child, &attributes)) return 0;
-        return attributes.width;
-    }
+    int editorWidth() { return childWidth(*hostWindow); }
 
     // Plays seconds of signal(n) through the record block by block in real time, idling the
     // editor between blocks as a host's user-interface thread would, then lets the last frame
