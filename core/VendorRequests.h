@@ -23,4 +23,9 @@ inline constexpr int32_t kScaleRequestValue = fourCharCode("Scal");
 inline constexpr int32_t kOversamplingRequestIndex = fourCharCode("mfOS");
 inline constexpr int32_t kOversamplingRequestValue = fourCharCode("Fctr");
 
+// The meters for hosts: ptr points to one float per host meter, which receives its reading in
+// dB. The first request switches the measuring on, and reads the floor.
+inline constexpr int32_t kMeterRequestIndex = fourCharCode("Mrwf");
+inline constexpr int32_t kMeterRequestValue = fourCharCode("Levl");
+
 }  // namespace marrowfold

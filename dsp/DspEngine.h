@@ -53,6 +53,9 @@ class DspEngine {
     bool requestOversampling(int32_t factor);
     int32_t oversampling() const { return requestedFactor_.load(std::memory_order_relaxed); }
 
+    // See BandShaper::meterBandsInto. Called on the audio thread.
+    void meterBandsInto(BandLevels* levels) { shaper_->meterBandsInto(levels); }
+
     int32_t blockSize() const { return blockSize_; }
     // The delay of the output in whole samples: that of the requested factor's resampling.
     int32_t latency() const;

@@ -14,7 +14,11 @@
 namespace marrowfold::testing {
 namespace {
 
-constexpr int32_t kPortCount = 15;
+constexpr int32_t kPortCount = 21;
+// The meters keep these ports whatever controls come later.
+constexpr int32_t kFirstMeterPort = 15;
+const char* const kMeterSymbols[] = {"band1_level", "band2_level", "band3_level",
+                                     "band4_level", "input_level", "output_level"};
 constexpr size_t kFactoryPresets = 41;
 
 struct PortExpectation {
@@ -88,6 +92,15 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
             << section;
     }
     EXPECT_NE(portSection(run.output, 10).find("4 = \"Hard\""), std::string::npos);
+    // The meters: outputs that hosts do not automate.
+    for (size_t m = 0; m < std::size(kMeterSymbols); ++m) {
+        const std::string section =
+            portSection(run.output, kFirstMeterPort + static_cast<int32_t>(m));
+        EXPECT_NE(section.find(std::string("Symbol:      ") + kMeterSymbols[m]), std::string::npos)
+            << section;
+        EXPECT_NE(section.find("#OutputPort"), std::string::npos) << section;
+        EXPECT_NE(section.find("#notAutomatic"), std::string::npos) << section;
+    }
     EXPECT_NE(portSection(run.output, 12).find("1 = \"Guitar\""), std::string::npos);
     EXPECT_NE(portSection(run.output, 13).find("16 = \"16x\""), std::string::npos);
     EXPECT_NE(portSection(run.output, 14).find("#OutputPort"), std::string::npos);

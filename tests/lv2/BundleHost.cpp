@@ -102,6 +102,11 @@ bool BundleHost::instantiate(double rate) {
     return true;
 }
 
+void BundleHost::connectMeters() {
+    for (uint32_t i = 0; i < kMeterPorts; ++i)
+        descriptor->connect_port(instance, kFirstMeterPort + i, &meters[i]);
+}
+
 void BundleHost::activate() {
     descriptor->activate(instance);
 }

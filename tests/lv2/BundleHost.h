@@ -20,6 +20,8 @@ namespace marrowfold::testing {
 // The eight parameters, the program, the oversampling, then the latency the plug-in reports.
 inline constexpr uint32_t kControlPorts = 11;
 inline constexpr uint32_t kFirstControlPort = 4;
+inline constexpr uint32_t kMeterPorts = 6;  // bands 1..4, input, output
+inline constexpr uint32_t kFirstMeterPort = kFirstControlPort + kControlPorts;
 
 // A value a state save stored, by key URI.
 struct StoredProperty {
@@ -46,6 +48,9 @@ class BundleHost {
     // Control ports by their place among the controls (0..7 the parameters, 8 the program, 9
     // the oversampling, 10 the latency).
     float& control(uint32_t index) { return controls[index]; }
+    // Connects the meter ports, which the plug-in writes after each run.
+    void connectMeters();
+    float meter(uint32_t index) const { return meters[index]; }
     // Processes interleaved stereo in calls of `frames`; with inPlace the output overwrites the
     // input buffers as Ardour's do.
     std::vector<float> process(const std::vector<float>& stereo, uint32_t frames,
@@ -70,6 +75,7 @@ class BundleHost {
     std::vector<std::string> uris;
     LV2_URID_Map uridMap{};
     std::array<float, kControlPorts> controls{};
+    std::array<float, kMeterPorts> meters{};
     std::vector<float> left;
     std::vector<float> right;
     std::vector<float> outLeft;
