@@ -22,18 +22,20 @@ const char* const kMeterSymbols[] = {"band1_level", "band2_level", "band3_level"
 constexpr size_t kFactoryPresets = 41;
 
 struct PortExpectation {
+    int32_t port;
     const char* symbol;
     const char* minimum;
     const char* maximum;
 };
 
+// The controls' ports; controls added after the meters take the ports after theirs.
 const PortExpectation kControlExpectations[] = {
-    {"band1", "-12.000000", "12.000000"}, {"band2", "-12.000000", "12.000000"},
-    {"band3", "-12.000000", "12.000000"}, {"band4", "-12.000000", "12.000000"},
-    {"input", "-20.000000", "20.000000"}, {"output", "-20.000000", "20.000000"},
-    {"shape", "0.000000", "4.000000"},    {"preset", "0.000000", "1.000000"},
-    {"program", "0.000000", "3.000000"},  {"oversampling", "1.000000", "16.000000"},
-    {"latency", "0.000000", "64.000000"},
+    {4, "band1", "-12.000000", "12.000000"},  {5, "band2", "-12.000000", "12.000000"},
+    {6, "band3", "-12.000000", "12.000000"},  {7, "band4", "-12.000000", "12.000000"},
+    {8, "input", "-20.000000", "20.000000"},  {9, "output", "-20.000000", "20.000000"},
+    {10, "shape", "0.000000", "4.000000"},    {11, "preset", "0.000000", "1.000000"},
+    {12, "program", "0.000000", "3.000000"},  {13, "oversampling", "1.000000", "16.000000"},
+    {14, "latency", "0.000000", "64.000000"},
 };
 
 // The text lv2info prints for one port, from its "Port N:" line to the next.
@@ -81,9 +83,8 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
     EXPECT_TRUE(portSection(run.output, kPortCount).empty());
     for (int32_t i = 0; i < 4; ++i)
         EXPECT_NE(portSection(run.output, i).find("#AudioPort"), std::string::npos);
-    for (size_t c = 0; c < std::size(kControlExpectations); ++c) {
-        const std::string section = portSection(run.output, static_cast<int32_t>(4 + c));
-        const PortExpectation& want = kControlExpectations[c];
+    for (const PortExpectation& want : kControlExpectations) {
+        const std::string section = portSection(run.output, want.port);
         EXPECT_NE(section.find(std::string("Symbol:      ") + want.symbol), std::string::npos)
             << section;
         EXPECT_NE(section.find(std::string("Minimum:     ") + want.minimum), std::string::npos)
