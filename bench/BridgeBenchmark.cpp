@@ -5,49 +5,27 @@
 #include <dlfcn.h>
 #include <lv2/core/lv2.h>
 
-#include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
-#include <functional>
-#include <random>
 #include <vector>
 
+#include "bench/SideBySide.h"
 #include "host/PluginHost.h"
 #include "lv2/PortLayout.h"
 
 namespace marrowfold {
 namespace {
 
-constexpr double kRate = 44100.0;
-constexpr int32_t kFrames = 512;
+using bench::kFrames;
+using bench::kRate;
+using bench::median;
+using bench::noise;
+using bench::realTimeFactor;
+
 constexpr int kRounds = 31;
-constexpr int kBlocksPerRound = 2000;
 constexpr int32_t kSmallBlock = 32;
 constexpr int kSmallBlockRounds = 11;
-constexpr auto kNoiseFrames = static_cast<size_t>(60 * kRate);
-
-std::vector<float> noise(uint32_t seed, size_t frames) {
-    std::mt19937 engine(seed);
-    std::uniform_real_distribution<float> sample(-0.3f, 0.3f);
-    std::vector<float> result(frames);
-    for (float& value : result)
-        value = sample(engine);
-    return result;
-}
-
-// Seconds of audio processed per second of wall time.
-double realTimeFactor(double audioSeconds, const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return audioSeconds /
-           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+constexpr auto kNoiseFrames = static_cast<size_t>(60 * bench::kRate);
 
 // The bundle's plug-in binary, its controls at their defaults (factor 1).
 class BundleInstance {
@@ -100,7 +78,7 @@ class BundleInstance {
 
 // The module alone against the bridge, both at 512 frames.
 void compareWithTheModule(BundleInstance& bridge) {
-    std::vector<float> left = noise(1, kFrames), right = noise(2, kFrames);
+    std::vector<float> left = noise(kFrames, 1), right = noise(kFrames, 2);
     std::vector<float> outLeft(kFrames), outRight(kFrames);
     float* inputs[] = {left.data(), right.data()};
     float* outputs[] = {outLeft.data(), outRight.data()};
@@ -113,17 +91,10 @@ void compareWithTheModule(BundleInstance& bridge) {
     std::vector<float> sharedLeft = left, sharedRight = right;
     bridge.connectInPlace(sharedLeft.data(), sharedRight.data());
 
-    const double roundSeconds = kBlocksPerRound * kFrames / kRate;
     std::vector<double> direct, bridged;
     for (int round = 0; round < kRounds; ++round) {
-        direct.push_back(realTimeFactor(roundSeconds, [&] {
-            for (int b = 0; b < kBlocksPerRound; ++b)
-                host.processReplace(inputs, outputs, kFrames);
-        }));
-        bridged.push_back(realTimeFactor(roundSeconds, [&] {
-            for (int b = 0; b < kBlocksPerRound; ++b)
-                bridge.run(kFrames);
-        }));
+        direct.push_back(realTimeFactor([&] { host.processReplace(inputs, outputs, kFrames); }));
+        bridged.push_back(realTimeFactor([&] { bridge.run(kFrames); }));
     }
     const double alone = median(direct);
     const double throughBridge = median(bridged);
@@ -143,7 +114,7 @@ void runNoise(BundleInstance& bridge, std::vector<float>& left, std::vector<floa
 }
 
 void compareBlockLengths(BundleInstance& bridge) {
-    const std::vector<float> left = noise(3, kNoiseFrames), right = noise(4, kNoiseFrames);
+    const std::vector<float> left = noise(kNoiseFrames, 3), right = noise(kNoiseFrames, 4);
     const double seconds = static_cast<double>(kNoiseFrames) / kRate;
     std::vector<double> small, large;
     for (int round = 0; round < kSmallBlockRounds; ++round) {

@@ -10,10 +10,10 @@
 
 #include <cstdio>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/SideBySide.h"
 #include "dsp/AliasMeter.h"
 #include "dsp/BandShaper.h"
 #include "dsp/DspEngine.h"
@@ -30,15 +30,6 @@ constexpr int32_t kSummaryBlockSize = 512;
 constexpr int32_t kSummaryChannels = 2;
 constexpr int kRepetitions = 7;
 constexpr double kMinSecondsPerRepetition = 0.1;
-
-std::vector<float> noise(size_t length, uint32_t seed) {
-    std::mt19937 engine(seed);
-    std::uniform_real_distribution<float> sample(-0.3f, 0.3f);
-    std::vector<float> result(length);
-    for (float& value : result)
-        value = sample(engine);
-    return result;
-}
 
 // The replacing process of an engine on set at an oversampling factor, with the model's default
 // preset fully applied.
@@ -58,7 +49,7 @@ void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, 
     std::vector<std::vector<float>> input, output;
     std::vector<float*> in, out;
     for (int32_t ch = 0; ch < channels; ++ch) {
-        input.push_back(noise(frames, ch + 1));
+        input.push_back(bench::noise(static_cast<size_t>(frames), ch + 1));
         output.emplace_back(frames);
     }
     for (int32_t ch = 0; ch < channels; ++ch) {

@@ -40,4 +40,9 @@ inline constexpr int32_t kBypassRequestValue = fourCharCode("Byps");
 
 // Every request above but the wheel and the scale is refused before the engine exists.
 
+// The meters for hosts: ptr points to one float per host meter, which receives its reading in
+// dB. The first request switches the measuring on, and reads the floor.
+inline constexpr int32_t kMeterRequestIndex = fourCharCode("Mrwf");
+inline constexpr int32_t kMeterRequestValue = fourCharCode("Levl");
+
 }  // namespace marrowfold

@@ -1,5 +1,8 @@
 #include "dsp/BandLanes.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace marrowfold {
 
 namespace {
@@ -62,6 +65,45 @@ void BandLanes::sum(float* const* out, int32_t frames, int32_t soloBand) {
 
 void BandLanes::sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand) {
     kernels_.sum(rows, out, frames, soloBand);
+}
+
+namespace {
+
+// Lane by lane first, so that the loop over a row's lanes stays free of the band bookkeeping;
+// with the row width known at compile time that loop runs on vectors.
+template <int32_t Lanes>
+void measureRows(const float* row, int32_t frames, std::array<float, kMaxLanes>& peak,
+                 std::array<float, kMaxLanes>& squares) {
+    for (int32_t n = 0; n < frames; ++n, row += Lanes) {
+        for (int32_t lane = 0; lane < Lanes; ++lane) {
+            const float x = row[lane];
+            peak[static_cast<size_t>(lane)] =
+                std::max(peak[static_cast<size_t>(lane)], std::fabs(x));
+            squares[static_cast<size_t>(lane)] += x * x;
+        }
+    }
+}
+
+}  // namespace
+
+void BandLanes::measure(int32_t frames, BandLevels& levels) const {
+    measure(reinterpret_cast<const float*>(rows_.get()), frames, 1.0f, levels);
+}
+
+void BandLanes::measure(const float* rows, int32_t frames, float squareWeight,
+                        BandLevels& levels) const {
+    std::array<float, kMaxLanes> peak{};
+    std::array<float, kMaxLanes> squares{};
+    if (lanes_ == kMaxLanes) {
+        measureRows<kMaxLanes>(rows, frames, peak, squares);
+    } else {
+        measureRows<kLaneBands>(rows, frames, peak, squares);
+    }
+    for (int32_t lane = 0; lane < lanes_; ++lane) {
+        const size_t band = static_cast<size_t>(lane % kLaneBands);
+        levels.peak[band] = std::max(levels.peak[band], peak[static_cast<size_t>(lane)]);
+        levels.squares[band] += squares[static_cast<size_t>(lane)] * squareWeight;
+    }
 }
 
 // Only what changed since the last block: in a steady stream the lanes already hold the filters'

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "dsp/BandLevels.h"
 #include "dsp/IirFilter.h"
 #include "dsp/LaneKernels.h"
 
@@ -38,6 +39,8 @@ class BandLanes {
     // Shapes the rows with per-band factors; true if any driven sample lay beyond -1..1.
     bool shape(const std::array<float, kLaneBands>& drive,
                const std::array<float, kLaneBands>& level, const float* table, int32_t frames);
+    // Adds the shaped rows' levels to levels, per band over every channel.
+    void measure(int32_t frames, BandLevels& levels) const;
     // Writes the band sum, or band soloBand alone when it lies in 0..3, to out.
     void sum(float* const* out, int32_t frames, int32_t soloBand);
 
@@ -46,6 +49,9 @@ class BandLanes {
                const std::array<float, kLaneBands>& level, const float* table, float* rows,
                int32_t frames);
     void sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
+    // measure on rows held elsewhere, each sum of squares scaled by squareWeight (1 / factor for
+    // rows at factor times the rate, so that it stays a sum over base-rate frames).
+    void measure(const float* rows, int32_t frames, float squareWeight, BandLevels& levels) const;
 
     // Writes the histories as they stand into the filters, which otherwise keep the ones they
     // had when the lanes took them.

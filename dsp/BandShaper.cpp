@@ -138,6 +138,7 @@ void BandShaper::processPiece(float* const* in, float* const* out, int32_t frame
     } else if (lanes_->shape(drive, level, shapeTable_->data(), frames)) {
         clipFlag_ = 1.0f;
     }
+    if (meter_) lanes_->measure(frames, *meter_);
     lanes_->sum(out, frames, soloActive() ? soloBand() : -1);
 }
 
@@ -158,6 +159,7 @@ void BandShaper::processOversampledLanes(float* const* in, float* const* out, in
         } else if (lanes_->shape(drive, level, shapeTable_->data(), rows, chunk * factor)) {
             clipFlag_ = 1.0f;
         }
+        if (meter_) lanes_->measure(rows, chunk * factor, meterSquareWeight(), *meter_);
         lanes_->sum(rows, oversampled_->sums(), chunk * factor, solo);
         oversampled_->downsample(out, offset, chunk, true);
     }
@@ -221,6 +223,29 @@ void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
         }
     }
     if (clipped) clipFlag_ = 1.0f;
+    if (meter_) measureBands(bands, frames);
+}
+
+// Band by band into a local sum first, so that the squares are weighted once.
+void BandShaper::measureBands(const float* const* const* bands, int32_t frames) const {
+    const int32_t metered = std::min(bandCount(), kBandCount);
+    const float weight = meterSquareWeight();
+    for (int32_t b = 0; b < metered; ++b) {
+        BandLevels band;
+        for (int32_t ch = 0; ch < channelCount(); ++ch) {
+            for (int32_t n = 0; n < frames; ++n)
+                band.add(0, bands[b][ch][n]);
+        }
+        const auto index = static_cast<size_t>(b);
+        meter_->peak[index] = std::max(meter_->peak[index], band.peak[0]);
+        meter_->squares[index] += band.squares[0] * weight;
+    }
+}
+
+// Shaping at factor times the rate gives factor samples per frame: their sum of squares over
+// factor is one over the base-rate frames that a block's mean divides by.
+float BandShaper::meterSquareWeight() const {
+    return 1.0f / static_cast<float>(oversampled_->factor());
 }
 
 void BandShaper::beginGlide() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dsp/BandLanes.h"
+#include "dsp/BandLevels.h"
 #include "dsp/BandSplitter.h"
 #include "dsp/KernelSet.h"
 #include "dsp/OversampledShaping.h"
@@ -61,6 +62,11 @@ class BandShaper : public BandSplitter {
     // the factors in effect now become the starting point of a glide to the new ones.
     void beginGlide();
     bool gliding() const { return glidePosition_ < glideLength_; }
+    // While levels is not null, every processed piece adds the shaped bands' levels to it, taken
+    // where the shaping runs (at the oversampled rate when oversampling) with the sums of squares
+    // counted over base-rate frames; the audio is the same either way. Called on the audio
+    // thread.
+    void meterBandsInto(BandLevels* levels) { meter_ = levels; }
 
     // Shapes outside 0..4 select shape 0.
     void setShape(int32_t shape);
@@ -96,6 +102,8 @@ class BandShaper : public BandSplitter {
     const float* advanceGlide(int32_t frames);
     // Shapes rows of channels * 4 lanes while a glide runs.
     void shapeRowsGliding(float* rows, int32_t frames);
+    void measureBands(const float* const* const* bands, int32_t frames) const;
+    float meterSquareWeight() const;
     // The factors of band b: drive before the curve, level after it.
     float bandDrive(int32_t band) const { return inputGain_ * driveGains_[band]; }
     float bandLevel(int32_t band) const { return outputGain_ * makeupGain_ * levelGains_[band]; }
@@ -117,6 +125,7 @@ class BandShaper : public BandSplitter {
     KernelSet kernelSet_ = KernelSet::Reference;
     std::unique_ptr<BandLanes> lanes_;  // null while the reference kernels run
     std::unique_ptr<OversampledShaping> oversampled_;
+    BandLevels* meter_ = nullptr;
 };
 
 // 10^(dB / 20).

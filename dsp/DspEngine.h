@@ -62,6 +62,8 @@ class DspEngine {
     // The share of processed signal (0..1) and whether the effect is bypassed, which sets the
     // share to 0 while it holds. Audio thread.
     void setMix(float wetShare, bool bypassed);
+    // See BandShaper::meterBandsInto. Called on the audio thread.
+    void meterBandsInto(BandLevels* levels) { shaper_->meterBandsInto(levels); }
 
     int32_t blockSize() const { return blockSize_; }
     // The delay of the output in whole samples: that of the requested factor's resampling.

@@ -32,6 +32,9 @@ constexpr int32_t kDriveMarkerHalfHeight = 6;
 constexpr int32_t kEdgeMarkerHalfWidth = 6;
 constexpr int32_t kEdgeMarkerHalfHeight = 4;
 
+constexpr int32_t kToggleSize = 9;
+constexpr int32_t kToggleGlyphInset = 2;
+
 constexpr Color kInitialGridColour{10, 40, 30, 0};
 constexpr Color kReadoutColour{97, 200, 255, 0};
 
@@ -85,7 +88,29 @@ BandEditorView::BandEditorView(const Rect& size, ValueListener* listener, int32_
     grid_.reset(new GridView(handleArea(), 0, 0, nullptr, nullptr, kInitialGridColour));
     handOverGridTicks();
     readout_.reset(new ReadoutLabel(handleArea(), kReadoutColour));
+    spectrum_.reset(new SpectrumPlot(handleArea()));
     setNeedsRedraw(true);
+}
+
+void BandEditorView::showSpectrum(bool shown) {
+    if (shown == spectrumShown_) return;
+    spectrumShown_ = shown;
+    setNeedsRedraw(true);
+}
+
+void BandEditorView::showSpectrumToggle(bool shown) {
+    if (shown == spectrumToggleShown_) return;
+    spectrumToggleShown_ = shown;
+    setNeedsRedraw(true);
+}
+
+Rect BandEditorView::spectrumToggleRect() const {
+    const Rect& area = handleArea();
+    return {area.right - kToggleSize, area.top, area.right, area.top + kToggleSize};
+}
+
+float BandEditorView::columnFrequency(int32_t x) const {
+    return std::exp2(bands_.edgeAtPixel(x));
 }
 
 void BandEditorView::handOverGridTicks() {
@@ -215,10 +240,21 @@ void BandEditorView::dragStep(Canvas* context, Point now, Point previous, uint32
     reportChange(context);
 }
 
+// A press on the toggle where no handle can be taken flips the spectrum.
+bool BandEditorView::pressedSpectrumToggle(Point local) const {
+    return spectrumToggleShown_ && spectrumToggleRect().containsInclusive(local) &&
+           bands_.hitHandle(bands_.mousePoint(local)) < 0;
+}
+
 void BandEditorView::mousePressed(Canvas* context, Point where) {
     if (!mouseEnabled()) return;
     const uint32_t pressState = currentMouseState(context);
     if (!(pressState & kMouseLeft)) return;
+    if (pressedSpectrumToggle({where.h - size_.left, where.v - size_.top})) {
+        showSpectrum(!spectrumShown_);
+        redrawIfDirty(context);
+        return;
+    }
     dragStep(context, where, where, pressState);
     redrawIfDirty(context);
     trackDrag(context, where, DragPairing::CursorAfterPoll, [&](const DragRound& round) {
@@ -273,13 +309,30 @@ void BandEditorView::drawMarkers(Canvas& canvas) const {
     }
 }
 
+// A framed box holding a small peaked curve, filled while the spectrum is shown.
+void BandEditorView::drawSpectrumToggle(Canvas& canvas) const {
+    const Rect box = spectrumToggleRect();
+    canvas.setFillColour(backgroundColour_);
+    canvas.fillRect(box);
+    canvas.setPenColour(markerFrameColour_);
+    canvas.drawRect(box);
+    const int32_t bottom = box.bottom - kToggleGlyphInset;
+    const Point glyph[] = {{box.left + kToggleGlyphInset, bottom},
+                           {box.left + kToggleSize / 2, box.top + kToggleGlyphInset},
+                           {box.right - kToggleGlyphInset, bottom}};
+    canvas.setPenColour(spectrumShown_ ? markerFillColour_ : markerFrameColour_);
+    canvas.drawPolyline(glyph, 3);
+}
+
 // Composes the picture off screen and copies it in one step, so that dragging does not flicker.
 void BandEditorView::draw(Canvas* context) {
     if (context) {
         // The offscreen picture starts filled with the background colour.
         OffscreenCanvas canvas(parentFrame(), size_.width(), size_.height(), backgroundColour_);
         drawBitmap(background_, canvas, {0, 0, size_.width(), size_.height()}, {0, 0});
+        if (spectrumShown_) spectrum_->draw(&canvas);
         grid_->draw(&canvas);
+        if (spectrumToggleShown_) drawSpectrumToggle(canvas);
         for (int32_t i = 0; i < bandCount(); ++i)
             drawBand(canvas, i, bandColour_, 1);
         if (soloShown_ && selectedBand_ >= 0 && selectedBand_ < bandCount()) {

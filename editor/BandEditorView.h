@@ -8,6 +8,7 @@
 #include "editor/BandGeometry.h"
 #include "editor/GridView.h"
 #include "editor/ReadoutLabel.h"
+#include "editor/SpectrumPlot.h"
 #include "gui/Control.h"
 #include "params/ParameterIndex.h"
 
@@ -56,6 +57,18 @@ class BandEditorView : public Control {
     int32_t selectedBand() const { return selectedBand_; }
     void setSampleRate(int32_t rate);
 
+    // The spectrum behind the grid, one level per column of the handle area. It is drawn while
+    // shown; its toggle, a small box in the handle area's top right corner, only while the
+    // editor says there is audio to show. Handles lie above the toggle and take the mouse first.
+    SpectrumPlot& spectrum() { return *spectrum_; }
+    void showSpectrum(bool shown);
+    bool spectrumShown() const { return spectrumShown_; }
+    void showSpectrumToggle(bool shown);
+    bool spectrumToggleShown() const { return spectrumToggleShown_; }
+    Rect spectrumToggleRect() const;
+    // The frequency in Hz that column x of the handle area (view coordinates) stands for.
+    float columnFrequency(int32_t x) const;
+
     int32_t bandCount() const { return bands_.bandCount(); }
     int32_t sampleRate() const { return bands_.sampleRate(); }
     float defaultEdge(int32_t e) const { return bands_.defaultEdge(e); }
@@ -80,6 +93,8 @@ class BandEditorView : public Control {
     void showHandleReadout(int32_t handle);
     void drawBand(Canvas& canvas, int32_t band, const Color& colour, int32_t penWidth) const;
     void drawMarkers(Canvas& canvas) const;
+    void drawSpectrumToggle(Canvas& canvas) const;
+    bool pressedSpectrumToggle(Point local) const;
 
     Rect plotArea_;
     Rect frequencyStrip_;
@@ -91,10 +106,13 @@ class BandEditorView : public Control {
     bool soloShown_ = false;
     bool dragging_ = false;
     bool showReadout_ = false;
+    bool spectrumShown_ = true;
+    bool spectrumToggleShown_ = false;
     OwnedView<AxisScaleView> frequencyAxis_;
     OwnedView<AxisScaleView> levelAxis_;
     OwnedView<GridView> grid_;
     OwnedView<ReadoutLabel> readout_;
+    OwnedView<SpectrumPlot> spectrum_;
 
     Color backgroundColour_{0, 0, 0, 0};
     Color bandColour_{0, 200, 0, 0};

@@ -4,6 +4,7 @@
 
 #include "core/Numeric.h"
 #include "editor/BandEditorView.h"
+#include "editor/DisplayFeed.h"
 #include "editor/PresetNameView.h"
 #include "effect/MultibandEffect.h"
 #include "gui/ButtonGroup.h"
@@ -25,7 +26,8 @@ EditorNotifications* MultibandEditor::create(MultibandEffect& effect, Distortion
 MultibandEditor::MultibandEditor(MultibandEffect& owner, DistortionParameters& parameters)
     : EditorBase(&owner),
       model(&parameters),
-      bitmaps(std::make_unique<BitmapTable>(PanelBitmap, kPanelBitmapCount)) {
+      bitmaps(std::make_unique<BitmapTable>(PanelBitmap, kPanelBitmapCount)),
+      spectrum(std::make_unique<DisplayFeed>(owner.analysisTap())) {
     bounds = EditorRect{0, 0, static_cast<int16_t>(panelHeight()),
                         static_cast<int16_t>(panelWidth(true))};
 }
@@ -50,6 +52,8 @@ int32_t MultibandEditor::panelHeight() const {
 // The right-half views leave the frame only while the editor is compact; the frame must own
 // them again before it is deleted, whatever parameter 10 says meanwhile.
 void MultibandEditor::detach() {
+    spectrum->close();
+    if (views.bandView) spectrumShown = views.bandView->spectrumShown();
     if (frame) {
         returnRightHalfToFrame();
         delete frame;
@@ -91,6 +95,10 @@ void MultibandEditor::idle() {
     ClipReadScope reading(*model);
     clipShown = reading.clipValue();
     if (views.clipLed) views.clipLed->setValue(clipShown);
+    if (frame && spectrum->refresh(expandedView ? views.bandView : nullptr, views.meters.data(),
+                                   frame->tickCount())) {
+        views.bandView->setNeedsRedraw(true);
+    }
     EditorBase::idle();
 }
 
@@ -129,6 +137,7 @@ void MultibandEditor::dataChanged(int32_t index, const void* data, int32_t lengt
 // the engine redesigns every band.
 void MultibandEditor::sampleRateChanged(float rate) {
     sampleRate = rate;
+    spectrum->setSampleRate(rate);
     if (model == nullptr || views.bandView == nullptr) return;
     BusyScope busy(*model);
     views.bandView->setSampleRate(truncateToInt32(rate));

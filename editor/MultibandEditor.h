@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/BitmapTable.h"
+#include "editor/DisplayFeed.h"
 #include "editor/EditorDialogs.h"
 #include "effect/EditorNotifications.h"
 #include "gui/Control.h"
@@ -25,6 +26,7 @@ class MultibandEffect;
 class NumberField;
 class PresetNameView;
 class Slider;
+class LevelMeterView;
 class ToggleButton;
 
 // The tags by which the panel's controls report to the editor.
@@ -64,6 +66,8 @@ struct EditorPanel {
     PresetNameView* presetNameView = nullptr;
     BandEditorView* bandView = nullptr;
     ButtonGroup* shapeGroup = nullptr;
+    // Band1..Band4, In, Out: the order of the feed's meters.
+    std::array<LevelMeterView*, kMeterCount> meters{};
 };
 
 // The plug-in's editor. The object lives as long as the effect; while its window is closed it
@@ -107,6 +111,7 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     const EditorPanel& panel() const { return views; }
     bool isOpen() const { return opened; }
     bool isEditLocked() const { return editLocked; }
+    const DisplayFeed& displayFeed() const { return *spectrum; }
 
   private:
     // What a control stands for: the parameter whose default a reset restores (-1: none) and
@@ -133,6 +138,7 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     void addShapeGroup();
     void addValueFields();
     void addClipIndicator();
+    void addMeters();
     void addPresetNameView();
     void makeBandView();
     void arrangeRightHalf();
@@ -178,6 +184,9 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     bool editLocked = false;
     bool expandedView = false;
     float clipShown = 0.0f;
+    std::unique_ptr<DisplayFeed> spectrum;
+    // Kept over closing and reopening the window.
+    bool spectrumShown = true;
 };
 
 }  // namespace marrowfold

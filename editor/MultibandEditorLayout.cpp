@@ -7,6 +7,8 @@
 #include "core/Numeric.h"
 #include "editor/AboutSplash.h"
 #include "editor/BandEditorView.h"
+#include "editor/DisplayFeed.h"
+#include "editor/LevelMeterView.h"
 #include "editor/MultibandEditor.h"
 #include "editor/PresetNameView.h"
 #include "editor/VersionText.h"
@@ -55,14 +57,20 @@ constexpr std::array<int32_t, kShapeBitmapCount> kShapeButtonTops = {50, 80, 110
 constexpr int32_t kValueFont = 6;
 
 // Where the knob and the value field of each level control lie, by the tag both report with.
+// The meter stands right of its knob, clear of the knob's scale dots; Out's stands left, as its
+// label is on the right.
 struct LevelPlace {
     Point knobCorner;
     Rect valueField;
+    Rect meter;
 };
 constexpr KeyedEntry<LevelPlace> kLevelPlaces[] = {
-    {TagBand1, {{46, 74}, {42, 57, 82, 68}}},    {TagBand2, {{127, 74}, {122, 57, 162, 68}}},
-    {TagBand3, {{207, 74}, {202, 57, 242, 68}}}, {TagBand4, {{287, 74}, {282, 57, 322, 68}}},
-    {TagIn, {{47, 144}, {42, 127, 82, 138}}},    {TagOut, {{287, 144}, {282, 127, 322, 138}}},
+    {TagBand1, {{46, 74}, {42, 57, 82, 68}, {86, 75, 90, 105}}},
+    {TagBand2, {{127, 74}, {122, 57, 162, 68}, {167, 75, 171, 105}}},
+    {TagBand3, {{207, 74}, {202, 57, 242, 68}, {247, 75, 251, 105}}},
+    {TagBand4, {{287, 74}, {282, 57, 322, 68}, {327, 75, 331, 105}}},
+    {TagIn, {{47, 144}, {42, 127, 82, 138}, {87, 145, 91, 175}}},
+    {TagOut, {{287, 144}, {282, 127, 322, 138}, {276, 145, 280, 175}}},
 };
 static_assert(keyCoverage<kLevelControlCount>(TagBand1, kLevelPlaces) == KeyCoverage::Complete,
               "every level control has one place");
@@ -86,6 +94,7 @@ int32_t MultibandEditor::attach(void* parentWindow) {
     } catch (const std::bad_alloc&) {
         // What was built stays in the frame; detach deletes it.
     }
+    if (frame) spectrum->open(sampleRate);
     return 0;
 }
 
@@ -103,6 +112,7 @@ void MultibandEditor::buildPanel(WindowId parent) {
     addShapeGroup();
     addValueFields();
     addClipIndicator();
+    addMeters();
     addPresetNameView();
     makeBandView();
     opened = true;
@@ -212,6 +222,16 @@ void MultibandEditor::addValueFields() {
     }
 }
 
+// Level tags run Band1..Band4, In, Out, as the feed's meters do.
+static_assert(kInputMeter == ParamIn && kOutputMeter == ParamOut, "meters in the knobs' order");
+
+void MultibandEditor::addMeters() {
+    for (const auto& [tag, spot] : kLevelPlaces) {
+        views.meters[levelSlot(tag)] =
+            place(new LevelMeterView(spot.meter, bitmaps->bitmap(PanelBitmap)));
+    }
+}
+
 void MultibandEditor::addClipIndicator() {
     const Rect rect{kClipCorner.h, kClipCorner.v, kClipCorner.h + bitmaps->width(ClipBitmap),
                     kClipCorner.v + bitmaps->height(ClipBitmap) / 2};
@@ -237,6 +257,7 @@ void MultibandEditor::makeBandView() {
     views.bandView->setGridColour(kSlate);
     views.bandView->setBandColour(kLightBlue);
     views.bandView->setSelectedBandColour(kPaleCyan);
+    views.bandView->showSpectrum(spectrumShown);
     loadBandView();
 }
 

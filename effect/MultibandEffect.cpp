@@ -139,9 +139,10 @@ bool MultibandEffect::vendorName(char* text) {
     return true;
 }
 
-// The host sets the oversampling, smoothing, mix and bypass, reports mouse-wheel turns over the
-// editor and tells the scale factor of its own user interface through these requests.
-int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void*, float opt) {
+// The host sets the oversampling, smoothing, mix and bypass, reads the meters, reports mouse-wheel
+// turns over the editor and tells the scale factor of its own user interface through these
+// requests.
+int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
     if (index == kOversamplingRequestIndex && value == kOversamplingRequestValue) {
         return changeOversampling(opt);
     }
@@ -154,6 +155,10 @@ int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void*, fl
     }
     if (index == kBypassRequestIndex && value == kBypassRequestValue) {
         return takeSetting(validSwitch(opt), [&] { bypassed = opt == 1.0f; });
+    }
+    if (index == kMeterRequestIndex && value == kMeterRequestValue && ptr != nullptr) {
+        hostMeters.take(static_cast<float*>(ptr));
+        return 1;
     }
     if (editor == nullptr) return 0;
     if (index == kWheelRequestIndex && value == kWheelRequestValue) {

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "core/HostEffectExt.h"
+#include "effect/AnalysisTap.h"
 #include "effect/EditorRelay.h"
+#include "effect/HostMeterLevels.h"
 
 namespace marrowfold {
 
@@ -65,6 +67,9 @@ class MultibandEffect : public HostEffectExt {
     int32_t inputChannels() const { return activeInputs; }
     int32_t outputChannels() const { return activeOutputs; }
     int32_t storedProgramSize() const { return programSize; }
+    // What an open editor window shows of the audio. Shared, because the editor object outlives
+    // the effect's own members.
+    const std::shared_ptr<AnalysisTap>& analysisTap() const { return tap; }
 
     int32_t oversampling() const { return oversamplingFactor.load(); }
     bool smoothing() const { return smoothingOn.load(); }
@@ -78,6 +83,9 @@ class MultibandEffect : public HostEffectExt {
     int32_t takeSetting(bool valid, Store store);
     void publishLatency();
     void runEngine(float** inputs, float** outputs, int32_t frames, OutputMode mode);
+    BandLevels* startMetering(float** inputs, int32_t channels, int32_t frames);
+    void finishMetering(float** produced, int32_t channels, int32_t frames,
+                        const BandLevels* bands);
     bool buildProgramStore();
     void loadFactoryPrograms();
 
@@ -98,6 +106,9 @@ class MultibandEffect : public HostEffectExt {
     EditorFactory editorFactory;
     EditorNotifications* editorEvents = nullptr;
     EditorRelay editorRelay;
+    std::shared_ptr<AnalysisTap> tap = std::make_shared<AnalysisTap>();
+    HostMeterLevels hostMeters;
+    BandLevels hostMeterBands;  // the bands' levels of a block the editor does not take
 };
 
 }  // namespace marrowfold

@@ -37,16 +37,44 @@ void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames,
     engine->setMix(wetShare.load(std::memory_order_relaxed),
                    bypassed.load(std::memory_order_relaxed));
     if (model->busyCount() == 0) engine->applyChanges(*model);
+    const int32_t channels = engine->inputChannels();
+    BandLevels* bands = startMetering(inputs, channels, frames);
+    engine->meterBandsInto(bands);
     engine->process(inputs, outputs, frames, mode);
     // A mono engine fills only the first output; the second output gets a copy, if the host
     // wired one.
     if (mode == OutputMode::Replace && activeInputs == 1 && activeOutputs == 2) {
         std::memcpy(outputs[1], outputs[0], sizeof(float) * static_cast<size_t>(frames));
     }
+    // Accumulating leaves the effect's own output in the inputs.
+    finishMetering(mode == OutputMode::Replace ? outputs : inputs,
+                   mode == OutputMode::Replace ? std::min(channels, activeOutputs) : channels,
+                   frames, bands);
     if (clipPublishDue(*model)) {
         engine->publishClip(*model);
         model->setClipRequest(0);
     }
+}
+
+// An open editor window and a host that reads meters both take the input before processing and
+// the bands' levels during it; the levels are measured once for both.
+BandLevels* MultibandEffect::startMetering(float** inputs, int32_t channels, int32_t frames) {
+    BandLevels* bands = tap->beginBlock(inputs, channels, frames);
+    if (!hostMeters.enabled()) return bands;
+    hostMeters.measureInput(inputs, channels, frames);
+    if (bands == nullptr) {
+        hostMeterBands.clear();
+        bands = &hostMeterBands;
+    }
+    return bands;
+}
+
+void MultibandEffect::finishMetering(float** produced, int32_t channels, int32_t frames,
+                                     const BandLevels* bands) {
+    tap->endBlock(produced, channels, frames);
+    if (!hostMeters.enabled() || bands == nullptr) return;
+    hostMeters.measureOutput(produced, channels, frames);
+    hostMeters.addBands(*bands);
 }
 
 }  // namespace marrowfold

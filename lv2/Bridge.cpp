@@ -10,6 +10,7 @@
 #include <limits>
 #include <thread>
 
+#include "core/VendorRequests.h"
 #include "host/ModuleFile.h"
 #include "host/ParameterProtocol.h"
 
@@ -86,7 +87,9 @@ void Bridge::seeModuleValues() {
 }
 
 void Bridge::connect(uint32_t port, void* data) {
-    if (port < PortCount) ports[port] = static_cast<float*>(data);
+    if (port >= PortCount) return;
+    ports[port] = static_cast<float*>(data);
+    if (isMeterPort(port) && data != nullptr) metersConnected = true;
 }
 
 // The plug-in always smooths: the engine exists once the module is active, and a setting made
@@ -109,6 +112,18 @@ void Bridge::run(uint32_t frames) {
     const auto limit = static_cast<uint32_t>(instance.maxBlock());
     for (uint32_t done = 0; done < frames; done += limit)
         processSlice(done, static_cast<int32_t>(std::min(limit, frames - done)));
+    reportMeters();
+}
+
+// The first request switches the module's measuring on and reads the floor.
+void Bridge::reportMeters() {
+    if (!metersConnected) return;
+    std::array<float, HostMeterCount> levels{};
+    instance.dispatch(ReqVendorSpecific, kMeterRequestIndex, kMeterRequestValue, levels.data());
+    for (int32_t meter = 0; meter < HostMeterCount; ++meter) {
+        float* port = ports[portOfMeter(meter)];
+        if (port != nullptr) *port = levels[static_cast<size_t>(meter)];
+    }
 }
 
 // The module's process reads its inputs while it writes its outputs, so where a host passes one

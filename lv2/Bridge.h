@@ -26,8 +26,9 @@ struct StateUrids {
 
 // One plug-in instance: the module behind the LV2 ports. run() hands each control port to the
 // module only when the host changed it and the module does not already hold that value, splits
-// blocks longer than the announced maximum, and gives the module input buffers of its own, so a
-// host may pass one buffer as both input and output.
+// blocks longer than the announced maximum, gives the module input buffers of its own, so a
+// host may pass one buffer as both input and output, and writes the meters' readings of the
+// block to their ports.
 class Bridge {
   public:
     // Null when a required feature is missing or the module in the bundle cannot be started.
@@ -58,6 +59,7 @@ class Bridge {
     void reportLatency();
     const float* changedPort(uint32_t index);
     void processSlice(uint32_t offset, int32_t frames);
+    void reportMeters();
     void lockRequests();
     void unlockRequests() { requestGate.clear(std::memory_order_release); }
 
@@ -69,6 +71,8 @@ class Bridge {
     std::vector<float> inputCopies;
     std::vector<float> silence;
     std::vector<float> discarded;
+    // The module measures for the meters only once a host connected one of their ports.
+    bool metersConnected = false;
     // Held by run() while it hands controls to the module and by state save and restore, which
     // hosts call on another thread while run() goes on; run() never waits for it.
     std::atomic_flag requestGate = ATOMIC_FLAG_INIT;

@@ -5,19 +5,28 @@
 #include <string_view>
 
 #include "params/HostControls.h"
+#include "params/HostMeters.h"
 
 namespace marrowfold::lv2 {
 
-// The plug-in's ports in index order: the audio ports, then one control port for each host
-// control in the order of its key. Their indices and symbols are what hosts store in sessions
-// and presets, so they never change once released.
+// The host controls that came before the meters. Their ports lie in front of the meters'; a
+// control added since takes a port after the meters, so that no released port moves.
+inline constexpr int32_t kControlsBeforeMeters = ControlLatency + 1;
+
+// The plug-in's ports in index order: the audio ports, one control port for each host control
+// before the meters in the order of its key, one output control port for each host meter in the
+// order of its key, then one control port for each later control in the order of its key. Their
+// indices and symbols are what hosts store in sessions and presets, so they never change once
+// released.
 enum Port : uint32_t {
     PortInLeft = 0,
     PortInRight,
     PortOutLeft,
     PortOutRight,
     PortFirstControl,
-    PortCount = PortFirstControl + HostControlCount
+    PortFirstMeter = PortFirstControl + kControlsBeforeMeters,
+    PortFirstLaterControl = PortFirstMeter + HostMeterCount,
+    PortCount = PortFirstLaterControl + (HostControlCount - kControlsBeforeMeters)
 };
 
 inline constexpr int32_t kAudioChannels = 2;
@@ -31,11 +40,18 @@ struct AudioPortInfo {
 const std::array<AudioPortInfo, PortFirstControl>& audioPorts();
 
 inline constexpr uint32_t portOfControl(int32_t control) {
-    return PortFirstControl + static_cast<uint32_t>(control);
+    if (control < kControlsBeforeMeters) return PortFirstControl + static_cast<uint32_t>(control);
+    return PortFirstLaterControl + static_cast<uint32_t>(control - kControlsBeforeMeters);
 }
 // The port of a module parameter that hosts see.
 inline constexpr uint32_t portOfParameter(int32_t parameter) {
     return portOfControl(controlOfParameter(parameter));
+}
+inline constexpr uint32_t portOfMeter(int32_t meter) {
+    return PortFirstMeter + static_cast<uint32_t>(meter);
+}
+inline constexpr bool isMeterPort(uint32_t port) {
+    return port >= PortFirstMeter && port < PortFirstLaterControl;
 }
 inline constexpr uint32_t programPort() {
     return portOfControl(ControlProgram);

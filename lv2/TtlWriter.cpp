@@ -4,6 +4,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/instance-access/instance-access.h>
 #include <lv2/options/options.h>
+#include <lv2/port-props/port-props.h>
 #include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
 #include <lv2/ui/ui.h>
@@ -52,6 +53,7 @@ std::string prefixes() {
         {"opts", LV2_OPTIONS_PREFIX},
         {"bufsz", LV2_BUF_SIZE_PREFIX},
         {"urid", LV2_URID_PREFIX},
+        {"pprops", LV2_PORT_PROPS_PREFIX},
     };
     for (const auto& [name, uri] : known)
         text += std::string("@prefix ") + name + ": <" + uri + "> .\n";
@@ -148,6 +150,18 @@ std::string controlPortTtl(int32_t control, const BundleFacts& facts) {
     return text + "\n    ]";
 }
 
+// A meter is an output the host shows and never automates.
+std::string meterPortTtl(int32_t meter) {
+    const HostMeter& info = kHostMeters[static_cast<size_t>(meter)];
+    return "[\n        a lv2:OutputPort , lv2:ControlPort ;\n        lv2:index " +
+           std::to_string(portOfMeter(meter)) + " ;\n        lv2:symbol " +
+           quoted(std::string(info.symbol)) + " ;\n        lv2:name " +
+           quoted(std::string(info.name)) + " ;\n        lv2:minimum " +
+           turtleDecimal(kMeterFloorDecibels) + " ;\n        lv2:maximum " +
+           turtleDecimal(kMeterCeilingDecibels) +
+           " ;\n        units:unit units:db ;\n        lv2:portProperty pprops:notAutomatic\n    ]";
+}
+
 std::string presetPortValue(const PresetFacts& preset, int32_t control) {
     return "[ lv2:symbol " + quoted(std::string(hostControl(control).symbol)) + " ; pset:value " +
            turtleDecimal(preset.values[static_cast<size_t>(control)]) + " ]";
@@ -199,8 +213,9 @@ std::string pluginTtl(const BundleFacts& facts) {
     for (uint32_t i = 0; i < PortFirstControl; ++i)
         text += audioPort(i) + " , ";
     for (int32_t control = 0; control < HostControlCount; ++control)
-        text +=
-            controlPortTtl(control, facts) + (control + 1 < HostControlCount ? " , " : " .\n\n");
+        text += controlPortTtl(control, facts) + " , ";
+    for (int32_t meter = 0; meter < HostMeterCount; ++meter)
+        text += meterPortTtl(meter) + (meter + 1 < HostMeterCount ? " , " : " .\n\n");
     text += uri(kUiUri) + "\n    a ui:X11UI ;\n    lv2:requiredFeature " +
             uri(LV2_INSTANCE_ACCESS_URI) +
             " ;\n    lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:idleInterface , "

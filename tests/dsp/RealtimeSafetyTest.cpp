@@ -1,7 +1,8 @@
 // Processing is real-time safe on every kernel set: across many blocks with parameter changes,
-// edge moves, solo and shape changes and clip publications, in both process modes, it allocates
-// nothing (the global allocation functions of this binary count) and makes no system call (a
-// child process runs it under strict seccomp, which kills it at the first one).
+// edge moves, solo and shape changes and clip publications, in both process modes, with and
+// without an editor window taking its audio, it allocates nothing (the global allocation
+// functions of this binary count) and makes no system call (a child process runs it under strict
+// seccomp, which kills it at the first one).
 #include <gtest/gtest.h>
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "dsp/DspEngine.h"
+#include "effect/AnalysisTap.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
 #include "params/PresetBankEdits.h"
@@ -88,17 +90,21 @@ namespace {
 constexpr int32_t kBlock = 256;
 constexpr int32_t kBlocks = 1500;
 
-// An engine with its model and buffers, all made before the measurement starts.
+// An engine with its model and buffers, all made before the measurement starts. Tapped, the
+// blocks go through the hand-over to an open editor window as the effect runs them, and the
+// editor's side takes them out now and then, outside the measurement.
 class Workload {
   public:
-    Workload(KernelSet set, int32_t channels)
+    Workload(KernelSet set, int32_t channels, bool tapped)
         : channels_(channels),
+          tapped_(tapped),
           engine_(kBlock, channels, 44100.0, 0),
           buffers_(2 * channels, std::vector<float>(3 * kBlock)) {
         available_ = engine_.useKernelSet(set);
         for (auto& buffer : buffers_)
             pointers_.push_back(buffer.data());
         engine_.applyChanges(model_);
+        tap_.open();
     }
 
     bool available() const { return available_; }
@@ -112,6 +118,7 @@ class Workload {
             if (block % 16 == 0) {
                 change(block / 16);
                 engine_.requestOversampling(1 << (block / 16 % (kMaxOversamplingStages + 1)));
+                drainTap();
             }
             fill(block);
             if (measure != nullptr) counting.store(true);
@@ -121,14 +128,26 @@ class Workload {
             engine_.applyChanges(model_);
             // Every fifth block is longer than the engine's and is processed in pieces.
             const int32_t frames = block % 5 == 4 ? 3 * kBlock - 7 : kBlock - block % 3;
-            engine_.process(pointers_.data(), pointers_.data() + channels_, frames,
-                            block % 2 ? OutputMode::Accumulate : OutputMode::Replace);
+            const OutputMode mode = block % 2 ? OutputMode::Accumulate : OutputMode::Replace;
+            float** in = pointers_.data();
+            float** out = pointers_.data() + channels_;
+            if (tapped_) engine_.meterBandsInto(tap_.beginBlock(in, channels_, frames));
+            engine_.process(in, out, frames, mode);
+            if (tapped_) tap_.endBlock(mode == OutputMode::Replace ? out : in, channels_, frames);
             if (block % 7 == 0) engine_.publishClip(model_);
             if (measure != nullptr) counting.store(false);
         }
     }
 
   private:
+    void drainTap() {
+        while (tap_.takeSamples(taken_.data(), taken_.data() + kBlock, kBlock) > 0) {
+        }
+        BlockLevels levels[8];
+        while (tap_.takeBlocks(levels, 8) > 0) {
+        }
+    }
+
     void change(int32_t step) {
         switch (step % 4) {
             case 0: {
@@ -163,6 +182,9 @@ class Workload {
     }
 
     int32_t channels_;
+    bool tapped_;
+    AnalysisTap tap_;
+    std::vector<float> taken_ = std::vector<float>(2 * kBlock);
     DistortionParameters model_;
     DspEngine engine_;
     std::vector<std::vector<float>> buffers_;
@@ -173,16 +195,18 @@ class Workload {
 class RealtimeSafetyTest : public ::testing::TestWithParam<KernelSet> {};
 
 TEST_P(RealtimeSafetyTest, ProcessingAllocatesNothing) {
-    for (const int32_t channels : {1, 2}) {
-        // The counting is live: building an engine does allocate.
-        counting.store(true);
-        Workload workload(GetParam(), channels);
-        counting.store(false);
-        ASSERT_GT(allocations.exchange(0), 0);
-        if (!workload.available()) GTEST_SKIP() << "the processor lacks this set";
+    for (const bool tapped : {false, true}) {
+        for (const int32_t channels : {1, 2}) {
+            // The counting is live: building an engine does allocate.
+            counting.store(true);
+            Workload workload(GetParam(), channels, tapped);
+            counting.store(false);
+            ASSERT_GT(allocations.exchange(0), 0);
+            if (!workload.available()) GTEST_SKIP() << "the processor lacks this set";
 
-        workload.run(&counting);
-        EXPECT_EQ(allocations.exchange(0), 0) << channels << " channel(s)";
+            workload.run(&counting);
+            EXPECT_EQ(allocations.exchange(0), 0) << channels << " channel(s), tapped " << tapped;
+        }
     }
 }
 
@@ -209,18 +233,20 @@ bool strictSeccompWorks() {
 TEST_P(RealtimeSafetyTest, ProcessingMakesNoSystemCall) {
     if (kSanitized) GTEST_SKIP() << "sanitizer runtimes make system calls of their own";
     if (!strictSeccompWorks()) GTEST_SKIP() << "strict seccomp is not available to this process";
-    for (const int32_t channels : {1, 2}) {
-        Workload workload(GetParam(), channels);
-        if (!workload.available()) GTEST_SKIP() << "the processor lacks this set";
-        EXPECT_EXIT(
-            {
-                workload.run(nullptr);  // once to touch every page the run uses
-                if (prctl(PR_SET_SECCOMP, SECCOMP_MODE_STRICT) != 0) std::abort();
-                workload.run(nullptr);
-                syscall(SYS_exit, 0);
-            },
-            ::testing::ExitedWithCode(0), "")
-            << channels << " channel(s)";
+    for (const bool tapped : {false, true}) {
+        for (const int32_t channels : {1, 2}) {
+            Workload workload(GetParam(), channels, tapped);
+            if (!workload.available()) GTEST_SKIP() << "the processor lacks this set";
+            EXPECT_EXIT(
+                {
+                    workload.run(nullptr);  // once to touch every page the run uses
+                    if (prctl(PR_SET_SECCOMP, SECCOMP_MODE_STRICT) != 0) std::abort();
+                    workload.run(nullptr);
+                    syscall(SYS_exit, 0);
+                },
+                ::testing::ExitedWithCode(0), "")
+                << channels << " channel(s), tapped " << tapped;
+        }
     }
 }
 

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/editor/X11EditorHost.h"
 #include "tests/integration/ModuleFixture.h"
 #include "tests/platform/X11HostWindow.h"
 #include "tests/platform/X11ServerState.h"
@@ -26,31 +27,14 @@
 namespace marrowfold::testing {
 namespace {
 
-constexpr int kHostX = 60;
-constexpr int kHostY = 50;
-constexpr uint32_t kHostBackground = 0x202020;
-constexpr int32_t kOpenEditor = 14;
-constexpr int32_t kCloseEditor = 15;
-constexpr int32_t kEditorIdle = 19;
 constexpr int32_t kResizeOpcode = 15;
-constexpr int kCompactWidth = 364;
-constexpr int kExpandedWidth = 728;
 // Where the user clicks, in editor coordinates.
-constexpr int kEditX = 330, kEditY = 195;
 constexpr int kFieldX = 62, kFieldY = 62;
 constexpr int kSplashX = 270, kSplashY = 15;
 constexpr int kCreateX = 468, kCreateY = 16;
 constexpr int32_t kAudioFrames = 256;
 // Long enough for an editor that can open to be there.
 constexpr int kShortWaitMs = 500;
-
-// The width of the first window inside the host's window, or 0 when there is none.
-int childWidth(const X11HostWindow& window) {
-    const Window child = window.firstChild();
-    XWindowAttributes attributes{};
-    if (!child || !XGetWindowAttributes(window.display(), child, &attributes)) return 0;
-    return attributes.width;
-}
 
 // Opens an editor of the effect in the window and idles the effect until the editor is there.
 bool openEditorIn(PluginHost& effect, const X11HostWindow& window, int timeoutMs = 5000) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,24 @@ class X11ScaleTest : public ::testing::TestWithParam<ScaleCase> {
             values.push_back(host.getParameter(i));
         return {values, host.saveChunk(true)};
     }
+    // Half a second of 1 kHz and 8 kHz together, block by block with the editor idling between
+    // them, so the pictures show the spectrum and the meters at this factor.
+    void playTones() {
+        constexpr int32_t kBlock = 512;
+        constexpr float kRate = 44100.0f;
+        host.setSampleRate(kRate);
+        host.setActive(true);
+        StereoBuffers buffers(kBlock);
+        for (int64_t n = 0; n < static_cast<int64_t>(kRate / 2);) {
+            for (int32_t i = 0; i < kBlock; ++i, ++n) {
+                const double t = 2.0 * std::numbers::pi * static_cast<double>(n) / kRate;
+                buffers.left[i] = buffers.right[i] =
+                    static_cast<float>(0.2 * std::sin(1000.0 * t) + 0.1 * std::sin(8000.0 * t));
+            }
+            host.processReplace(buffers.inputs(), buffers.outputs(), kBlock);
+            host.dispatch(ReqEditorIdle);
+        }
+    }
     void keepPicture(const std::string& name) {
         idleFor(kSettleMs);
         const std::string path = ::testing::TempDir() + "x11-scaled-editor-" + name + ".png";
@@ -203,6 +222,8 @@ TEST_P(X11ScaleTest, RectangleWindowAndHostResizeAgreeAtTheDesktopsFactor) {
     EXPECT_EQ(editorSize(), scale.expanded);
     EXPECT_EQ(lastResize(), scale.expanded);
     keepPicture(std::string(scale.name) + "x-expanded");
+    playTones();
+    keepPicture(std::string(scale.name) + "x-expanded-with-audio");
     host.dispatch(ReqEditorClose);
 }
 

@@ -65,6 +65,33 @@ TEST(BridgeBlocks, EveryBlockLengthAndInPlaceBuffersGiveTheModulesOwnOutput) {
     }
 }
 
+// A tone in band 2 of the default preset: the meter ports read the peak of the last run's input
+// and output within 0.5 dB, and band 2 reads well above the other bands.
+TEST(BridgeMeters, MeterPortsReadTheLastRunsPeaks) {
+    constexpr uint32_t kRun = 512;
+    constexpr float kAmplitude = 0.4f;
+    std::vector<float> tone(2 * 8 * kRun);
+    for (size_t n = 0; n < tone.size() / 2; ++n)
+        tone[2 * n] = tone[2 * n + 1] =
+            kAmplitude * static_cast<float>(std::sin(2.0 * 3.14159265358979 * 300.0 * n / 44100.0));
+    BundleHost host(bundleFolder());
+    ASSERT_TRUE(host.instantiate());
+    host.connectMeters();
+    host.activate();
+    const std::vector<float> output = host.process(tone, kRun);
+    float outputPeak = 0.0f;
+    float inputPeak = 0.0f;
+    for (size_t i = output.size() - 2 * kRun; i < output.size(); ++i) {
+        outputPeak = std::max(outputPeak, std::fabs(output[i]));
+        inputPeak = std::max(inputPeak, std::fabs(tone[i]));
+    }
+    const auto decibels = [](float x) { return 20.0f * std::log10(x); };
+    EXPECT_NEAR(host.meter(4), decibels(inputPeak), 0.5f);
+    EXPECT_NEAR(host.meter(5), decibels(outputPeak), 0.5f);
+    for (const uint32_t band : {0u, 2u, 3u})
+        EXPECT_LT(host.meter(band), host.meter(1) - 10.0f) << "band " << band + 1;
+}
+
 TEST(BridgeControls, ChangedPortsReachTheModuleInTheirOwnUnitsAndWithinTheirRanges) {
     const std::vector<float> signal = testSignal(kFrames);
     struct Case {

@@ -16,9 +16,14 @@
 namespace marrowfold::testing {
 namespace {
 
+// The meters keep these ports whatever controls come later.
+constexpr int32_t kFirstMeterPort = 15;
+const char* const kMeterSymbols[] = {"band1_level", "band2_level", "band3_level",
+                                     "band4_level", "input_level", "output_level"};
 constexpr size_t kFactoryPresets = 41;
 
 struct PortExpectation {
+    int32_t port;
     const char* symbol;
     const char* minimum;
     const char* maximum;
@@ -27,20 +32,22 @@ struct PortExpectation {
 };
 
 // clang-format off
+// The controls' ports; controls added after the meters take the ports after theirs.
 const PortExpectation kControlExpectations[] = {
-    {"band1", "-12.000000", "12.000000"}, {"band2", "-12.000000", "12.000000"},
-    {"band3", "-12.000000", "12.000000"}, {"band4", "-12.000000", "12.000000"},
-    {"input", "-20.000000", "20.000000"}, {"output", "-20.000000", "20.000000"},
-    {"shape", "0.000000", "4.000000"},    {"preset", "0.000000", "1.000000"},
-    {"program", "0.000000", "3.000000"},  {"oversampling", "1.000000", "16.000000"},
-    {"latency", "0.000000", "64.000000"},
-    {"mix", "0.000000", "100.000000", {"Default:     100.000000"}},
-    {"enabled", "0.000000", "1.000000",
+    {4, "band1", "-12.000000", "12.000000"},  {5, "band2", "-12.000000", "12.000000"},
+    {6, "band3", "-12.000000", "12.000000"},  {7, "band4", "-12.000000", "12.000000"},
+    {8, "input", "-20.000000", "20.000000"},  {9, "output", "-20.000000", "20.000000"},
+    {10, "shape", "0.000000", "4.000000"},    {11, "preset", "0.000000", "1.000000"},
+    {12, "program", "0.000000", "3.000000"},  {13, "oversampling", "1.000000", "16.000000"},
+    {14, "latency", "0.000000", "64.000000"},
+    {21, "mix", "0.000000", "100.000000", {"Default:     100.000000"}},
+    {22, "enabled", "0.000000", "1.000000",
      {"Default:     1.000000", "Designation: http://lv2plug.in/ns/lv2core#enabled",
       "lv2core#toggled", "lv2core#integer"}},
 };
 // clang-format on
-constexpr auto kPortCount = static_cast<int32_t>(4 + std::size(kControlExpectations));
+constexpr auto kPortCount =
+    static_cast<int32_t>(4 + std::size(kControlExpectations) + std::size(kMeterSymbols));
 
 // The text lv2info prints for one port, from its "Port N:" line to the next.
 std::string portSection(const std::string& info, int32_t index) {
@@ -87,9 +94,8 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
     EXPECT_TRUE(portSection(run.output, kPortCount).empty());
     for (int32_t i = 0; i < 4; ++i)
         EXPECT_NE(portSection(run.output, i).find("#AudioPort"), std::string::npos);
-    for (size_t c = 0; c < std::size(kControlExpectations); ++c) {
-        const std::string section = portSection(run.output, static_cast<int32_t>(4 + c));
-        const PortExpectation& want = kControlExpectations[c];
+    for (const PortExpectation& want : kControlExpectations) {
+        const std::string section = portSection(run.output, want.port);
         EXPECT_NE(section.find(std::string("Symbol:      ") + want.symbol), std::string::npos)
             << section;
         EXPECT_NE(section.find(std::string("Minimum:     ") + want.minimum), std::string::npos)
@@ -100,6 +106,15 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
             EXPECT_NE(section.find(detail), std::string::npos) << detail << "\n" << section;
     }
     EXPECT_NE(portSection(run.output, 10).find("4 = \"Hard\""), std::string::npos);
+    // The meters: outputs that hosts do not automate.
+    for (size_t m = 0; m < std::size(kMeterSymbols); ++m) {
+        const std::string section =
+            portSection(run.output, kFirstMeterPort + static_cast<int32_t>(m));
+        EXPECT_NE(section.find(std::string("Symbol:      ") + kMeterSymbols[m]), std::string::npos)
+            << section;
+        EXPECT_NE(section.find("#OutputPort"), std::string::npos) << section;
+        EXPECT_NE(section.find("#notAutomatic"), std::string::npos) << section;
+    }
     EXPECT_NE(portSection(run.output, 12).find("1 = \"Guitar\""), std::string::npos);
     EXPECT_NE(portSection(run.output, 13).find("16 = \"16x\""), std::string::npos);
     EXPECT_NE(portSection(run.output, 14).find("#OutputPort"), std::string::npos);

@@ -100,8 +100,14 @@ bool BundleHost::instantiate(double rate) {
     instance = descriptor->instantiate(descriptor, rate, bundlePath.c_str(), features.data());
     if (instance == nullptr) return false;
     for (uint32_t i = 0; i < kControlPorts; ++i)
-        descriptor->connect_port(instance, kFirstControlPort + i, &controls[i]);
+        descriptor->connect_port(instance, lv2::portOfControl(static_cast<int32_t>(i)),
+                                 &controls[i]);
     return true;
+}
+
+void BundleHost::connectMeters() {
+    for (uint32_t i = 0; i < kMeterPorts; ++i)
+        descriptor->connect_port(instance, lv2::portOfMeter(static_cast<int32_t>(i)), &meters[i]);
 }
 
 void BundleHost::activate() {

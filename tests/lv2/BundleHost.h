@@ -15,14 +15,16 @@
 #include <string>
 #include <vector>
 
+#include "lv2/PortLayout.h"
 #include "params/HostControls.h"
 
 namespace marrowfold::testing {
 
-// The eight parameters, the program, the oversampling, the latency the plug-in reports, the mix
-// and the on/off switch.
+// Every control of the table (the eight parameters, the program, the oversampling, the latency
+// the plug-in reports, the mix and the on/off switch) and the meters (bands 1..4, input, output),
+// on the plug-in's own ports.
 inline constexpr uint32_t kControlPorts = HostControlCount;
-inline constexpr uint32_t kFirstControlPort = 4;
+inline constexpr uint32_t kMeterPorts = HostMeterCount;
 
 // A value a state save stored, by key URI.
 struct StoredProperty {
@@ -49,6 +51,9 @@ class BundleHost {
     // Control ports by their place among the controls (their HostControlKey). All start at 0
     // but the mix and the switch, which start at their defaults: the full processed signal.
     float& control(uint32_t index) { return controls[index]; }
+    // Connects the meter ports, which the plug-in writes after each run.
+    void connectMeters();
+    float meter(uint32_t index) const { return meters[index]; }
     // Processes interleaved stereo in calls of `frames`; with inPlace the output overwrites the
     // input buffers as Ardour's do.
     std::vector<float> process(const std::vector<float>& stereo, uint32_t frames,
@@ -73,6 +78,7 @@ class BundleHost {
     std::vector<std::string> uris;
     LV2_URID_Map uridMap{};
     std::array<float, kControlPorts> controls{};
+    std::array<float, kMeterPorts> meters{};
     std::vector<float> left;
     std::vector<float> right;
     std::vector<float> outLeft;

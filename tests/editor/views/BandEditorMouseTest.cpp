@@ -164,5 +164,29 @@ TEST_F(BandViewTest, TrackingLetsTheEditorIdleAndRedrawWithTheReadout) {
               0);
 }
 
+// The spectrum's toggle in the handle area's top right corner: without audio it is not there and
+// a click selects the band below; shown, a click flips the spectrum and reports nothing; a drive
+// handle raised under it takes the click instead.
+TEST_F(BandViewTest, SpectrumToggleFlipsTheSpectrumButNeverTakesAHandlesClick) {
+    const Rect box = view->spectrumToggleRect();
+    const Point centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    clickLocal(centre);
+    EXPECT_EQ(flagListener.flags, (std::vector<int32_t>{64 + 3}));
+    EXPECT_TRUE(view->spectrumShown());
+
+    view->showSpectrumToggle(true);
+    clickLocal(centre);
+    EXPECT_FALSE(view->spectrumShown());
+    clickLocal(centre);
+    EXPECT_TRUE(view->spectrumShown());
+    EXPECT_EQ(flagListener.flags.size(), 1u) << "the toggle reports no change";
+
+    load({25, 200, 1000, 16000, 22050}, {0, 0, 0, 20});
+    ASSERT_TRUE(box.containsInclusive(view->drivePoint(3))) << "band 4's drive handle is under it";
+    clickLocal(view->drivePoint(3));
+    EXPECT_EQ(flagListener.flags.back(), 32 + 3);
+    EXPECT_TRUE(view->spectrumShown());
+}
+
 }  // namespace
 }  // namespace marrowfold::testing

@@ -1,0 +1,44 @@
+#include "editor/LevelMeterView.h"
+
+#include <algorithm>
+
+#include "gui/Bitmap.h"
+#include "gui/Canvas.h"
+
+namespace marrowfold {
+
+LevelMeterView::LevelMeterView(const Rect& size, Bitmap* panel) : View(size), panel_(panel) {}
+
+int32_t LevelMeterView::heightOf(float decibels) const {
+    const float clamped = std::clamp(decibels, kBottomDecibels, kTopDecibels);
+    const float fraction = (clamped - kBottomDecibels) / (kTopDecibels - kBottomDecibels);
+    return static_cast<int32_t>(fraction * static_cast<float>(size_.height()) + 0.5f);
+}
+
+void LevelMeterView::setLevels(float rmsDecibels, float peakDecibels) {
+    const bool changed =
+        heightOf(rmsDecibels) != heightOf(rms_) || heightOf(peakDecibels) != heightOf(peak_);
+    rms_ = rmsDecibels;
+    peak_ = peakDecibels;
+    if (changed) setNeedsRedraw(true);
+}
+
+void LevelMeterView::draw(Canvas* context) {
+    if (context) {
+        if (panel_) panel_->draw(*context, size_, {size_.left, size_.top});
+        const int32_t rms = heightOf(rms_);
+        if (rms > 0) {
+            context->setFillColour(bar_);
+            context->fillRect({size_.left, size_.bottom - rms, size_.right, size_.bottom});
+        }
+        const int32_t peak = heightOf(peak_);
+        if (peak > 0) {
+            context->setFillColour(peakLine_);
+            context->fillRect(
+                {size_.left, size_.bottom - peak, size_.right, size_.bottom - peak + 1});
+        }
+    }
+    setNeedsRedraw(false);
+}
+
+}  // namespace marrowfold
