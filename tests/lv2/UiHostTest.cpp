@@ -29,6 +29,7 @@ constexpr const char* kDoubleDensityDpi = "192";
 constexpr int32_t kDoubleScale = 2;
 // Where things are in the editor, from its top left corner.
 constexpr int32_t kEditX = 338, kEditY = 195;
+constexpr int32_t kPanelRowY = 35;  // a row of bare panel at the editor's left edge
 constexpr int32_t kKnobX = 62, kKnobY = 89;
 constexpr int32_t kBandEditorLeft = 390, kBandEditorTop = 40;
 constexpr int32_t kBandEditorRight = 640, kBandEditorBottom = 180;
@@ -184,7 +185,7 @@ void waitForEditor(JalvGtkSession& jalv, const std::string& picture, int32_t sca
     ASSERT_TRUE(waitUntil([&] {
         const ScreenPixels shot(jalv.screenshot(picture));
         top = editorTop(shot);
-        return top >= 0 && shot.at(2, top + 35 * scale) == kPanelBlue;
+        return top >= 0 && shot.at(2, top + kPanelRowY * scale) == kPanelBlue;
     })) << "no panel in the host's window";
 }
 
@@ -193,7 +194,7 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
     JalvGtkSession jalv;
     std::string id;
     int32_t top = -1;
-    waitForEditor(jalv, "jalv-gtk3-compact.png", 1, id, top);
+    ASSERT_NO_FATAL_FAILURE(waitForEditor(jalv, "jalv-gtk3-compact.png", 1, id, top));
     EXPECT_EQ(jalv.windowWidth(id), kCompactWidth);
     EXPECT_EQ(jalv.editorWindowSize(id),
               std::to_string(kCompactWidth) + "x" + std::to_string(kCompactHeight));
@@ -248,7 +249,7 @@ TEST(UiHost, JalvGtkOnADoubleDensityDesktopShowsTheEditorAtTwiceItsSize) {
     JalvGtkSession jalv(kDoubleDensityDpi);
     std::string id;
     int32_t top = -1;
-    waitForEditor(jalv, "jalv-gtk3-compact-2x.png", kDoubleScale, id, top);
+    ASSERT_NO_FATAL_FAILURE(waitForEditor(jalv, "jalv-gtk3-compact-2x.png", kDoubleScale, id, top));
     EXPECT_EQ(jalv.editorWindowSize(id), std::to_string(kCompactWidth * kDoubleScale) + "x" +
                                              std::to_string(kCompactHeight * kDoubleScale));
     EXPECT_EQ(jalv.windowWidth(id), kCompactWidth * kDoubleScale);
