@@ -2,7 +2,8 @@
 // A click on Edit widens the host's window; after the collapse the extra width shows the panel's
 // blue from the bridge's own window; a knob drag in the editor reaches the host's port (seen in
 // the state jalv saves); a preset the host applies moves the knobs. Screenshots stay in the
-// test's output folder.
+// test's output folder. On a desktop at twice the usual density (Xft.dpi 192) the editor's
+// window inside jalv's is twice the compact size and shows the panel.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,8 +23,13 @@ namespace {
 constexpr uint32_t kPanelBlue = 0x000f43;  // (0, 15, 67)
 constexpr int32_t kCompactWidth = 364;
 constexpr int32_t kExpandedWidth = 728;
+constexpr int32_t kCompactHeight = 213;
+// A desktop at twice the usual 96 dots per inch, and the editor's size there.
+constexpr const char* kDoubleDensityDpi = "192";
+constexpr int32_t kDoubleScale = 2;
 // Where things are in the editor, from its top left corner.
 constexpr int32_t kEditX = 338, kEditY = 195;
+constexpr int32_t kPanelRowY = 35;  // a row of bare panel at the editor's left edge
 constexpr int32_t kKnobX = 62, kKnobY = 89;
 constexpr int32_t kBandEditorLeft = 390, kBandEditorTop = 40;
 constexpr int32_t kBandEditorRight = 640, kBandEditorBottom = 180;
@@ -52,11 +58,13 @@ bool waitUntil(const std::function<bool()>& condition, int32_t milliseconds = 10
 
 class JalvGtkSession {
   public:
-    JalvGtkSession() {
-        script = XvfbSession::scriptAsync(
-            "LV2_PATH=" + shellWord(path.lv2Path()) + " " +
-            shellWord(MARROWFOLD_LV2_TEST_SOURCE "/jalv-gtk-session.sh") + " " +
-            shellWord(path.folder().file("")) + " " + shellWord(kPluginUri));
+    // With dotsPerInch the X server's resource database holds that Xft.dpi while jalv runs.
+    explicit JalvGtkSession(const std::string& dotsPerInch = "") {
+        script =
+            XvfbSession::scriptAsync("LV2_PATH=" + shellWord(path.lv2Path()) + " " +
+                                     shellWord(MARROWFOLD_LV2_TEST_SOURCE "/jalv-gtk-session.sh") +
+                                     " " + shellWord(path.folder().file("")) + " " +
+                                     shellWord(kPluginUri) + " " + shellWord(dotsPerInch));
     }
     ~JalvGtkSession() { stop(); }
 
@@ -84,6 +92,16 @@ class JalvGtkSession {
     void click(const std::string& id, int32_t x, int32_t y) {
         shell("xdotool mousemove --window " + id + " " + std::to_string(x) + " " +
               std::to_string(y) + " click 1");
+    }
+    // The size of the editor's own window among the host window's descendants, as
+    // "WIDTHxHEIGHT", or nothing when it is not there.
+    std::string editorWindowSize(const std::string& id) {
+        std::smatch match;
+        const std::string tree = shell("xwininfo -tree -id " + id);
+        return std::regex_search(tree, match,
+                                 std::regex("\"Window\": \\(\"Window\"[^)]*\\)\\s+(\\d+x\\d+)"))
+                   ? std::string(match[1])
+                   : std::string();
     }
     std::string screenshot(const std::string& name) {
         const std::string file = outputFolder() + "/" + name;
@@ -152,21 +170,34 @@ std::string saveStateThroughMenu(JalvGtkSession& jalv, const std::string& id) {
     return {};
 }
 
-TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
-    for (const char* program : {"jackd", "jalv.gtk3", "xdotool", "Xvfb"})
+void requireHostPrograms() {
+    for (const char* program : {"jackd", "jalv.gtk3", "xdotool", "xwininfo", "xrdb", "Xvfb"})
         ASSERT_TRUE(programExists(program)) << program;
     ASSERT_TRUE(XvfbSession::shared().ready()) << XvfbSession::shared().problem();
-    JalvGtkSession jalv;
-    std::string id;
+}
+
+// Waits for jalv's window and for the panel in it at the given scale; answers the window and
+// the editor's top row in the screenshot saved under the given name.
+void waitForEditor(JalvGtkSession& jalv, const std::string& picture, int32_t scale, std::string& id,
+                   int32_t& top) {
     ASSERT_TRUE(waitUntil([&] { return !(id = jalv.window()).empty(); }))
         << readText(jalv.bundlePath().folder().file("jalv.log"));
-    int32_t top = -1;
     ASSERT_TRUE(waitUntil([&] {
-        const ScreenPixels shot(jalv.screenshot("jalv-gtk3-compact.png"));
+        const ScreenPixels shot(jalv.screenshot(picture));
         top = editorTop(shot);
-        return top >= 0 && shot.at(2, top + 35) == kPanelBlue;
+        return top >= 0 && shot.at(2, top + kPanelRowY * scale) == kPanelBlue;
     })) << "no panel in the host's window";
+}
+
+TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
+    requireHostPrograms();
+    JalvGtkSession jalv;
+    std::string id;
+    int32_t top = -1;
+    ASSERT_NO_FATAL_FAILURE(waitForEditor(jalv, "jalv-gtk3-compact.png", 1, id, top));
     EXPECT_EQ(jalv.windowWidth(id), kCompactWidth);
+    EXPECT_EQ(jalv.editorWindowSize(id),
+              std::to_string(kCompactWidth) + "x" + std::to_string(kCompactHeight));
 
     // A knob drag around the knob's centre raises Band1.
     jalv.shell("xdotool mousemove --window " + id + " " + std::to_string(kKnobX) + " " +
@@ -210,6 +241,24 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
         return after.differsIn(before, kValueFieldsLeft, top + kValueFieldsTop, kValueFieldsRight,
                                top + kValueFieldsBottom);
     }));
+    EXPECT_EQ(jalv.stop(), "jalv.gtk3 exit status 0\n");
+}
+
+TEST(UiHost, JalvGtkOnADoubleDensityDesktopShowsTheEditorAtTwiceItsSize) {
+    requireHostPrograms();
+    JalvGtkSession jalv(kDoubleDensityDpi);
+    std::string id;
+    int32_t top = -1;
+    ASSERT_NO_FATAL_FAILURE(waitForEditor(jalv, "jalv-gtk3-compact-2x.png", kDoubleScale, id, top));
+    EXPECT_EQ(jalv.editorWindowSize(id), std::to_string(kCompactWidth * kDoubleScale) + "x" +
+                                             std::to_string(kCompactHeight * kDoubleScale));
+    EXPECT_EQ(jalv.windowWidth(id), kCompactWidth * kDoubleScale);
+    // The editor's controls are drawn across the doubled area: its lower right quarter, blank
+    // panel if only the compact size were drawn, shows the knobs and buttons.
+    const ScreenPixels shot(jalv.screenshot("jalv-gtk3-compact-2x.png"));
+    EXPECT_GT(shot.countOther(kPanelBlue, kCompactWidth, top + kCompactHeight,
+                              kCompactWidth * kDoubleScale, top + kCompactHeight * kDoubleScale),
+              kDrawnPixels);
     EXPECT_EQ(jalv.stop(), "jalv.gtk3 exit status 0\n");
 }
 

@@ -1,12 +1,23 @@
 #!/bin/sh
 # Keeps jalv.gtk3 with the plug-in's UI running on JACK's dummy backend until the file STOP
 # appears in the output folder, then stops it and writes its exit status to the file "status".
-# Usage: jalv-gtk-session.sh OUTPUT_FOLDER PLUGIN_URI
+# With DOTS_PER_INCH the X server's resource database holds that Xft.dpi while jalv runs, as a
+# desktop at a scale sets it; the database is cleared again on exit.
+# Usage: jalv-gtk-session.sh OUTPUT_FOLDER PLUGIN_URI [DOTS_PER_INCH]
 set -u
 out=$1
 uri=$2
+dpi=${3:-}
 . "$(dirname "$0")/jack-session.sh"
-trap stop_jack EXIT
+end_session() {
+    stop_jack
+    [ -n "$dpi" ] && xrdb -remove
+}
+trap end_session EXIT
+
+if [ -n "$dpi" ]; then
+    echo "Xft.dpi: $dpi" | xrdb -merge || { echo "xrdb failed" >"$out/status"; exit 1; }
+fi
 
 start_jack "marrowfold-ui-$$" "$out/jackd.log" || { echo "jackd did not start" >"$out/status"; exit 1; }
 # jalv.gtk3's -n would hide the menu; --jack-name names the client.
