@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs the plug-in live in jalv on JACK's dummy backend: a sine client feeds it, jack_rec records
-# four seconds of its output, and after two seconds jalv's console sets Out to -20 dB. Then the
+# six seconds of its output and of the sine beside it, after two seconds jalv's console sets Out
+# to -20 dB, and a little later switches the plug-in off for a while and on again. Then the
 # console lists the presets (jalv needs that before a preset command), applies one, sets the
 # oversampling to 8 and lists the output controls (the latency among them), and jalv is stopped. Every step has a bound; a run that misses one says which and shows the logs' ends.
 # Usage: jalv-live.sh OUTPUT_FOLDER PLUGIN_URI PRESET_URI
@@ -41,12 +42,17 @@ step "jalv's ports are there"
 timeout 10 jack_connect "sine$$:output1" "$jalv_name:in_l" &&
     timeout 10 jack_connect "sine$$:output2" "$jalv_name:in_r" || fail "cannot connect"
 
-jack_rec -f "$out/live.wav" -d 4 "$jalv_name:out_l" "$jalv_name:out_r" >"$out/rec.log" 2>&1 &
+jack_rec -f "$out/live.wav" -d 6 "$jalv_name:out_l" "$jalv_name:out_r" \
+    "sine$$:output1" "sine$$:output2" >"$out/rec.log" 2>&1 &
 rec_pid=$!
 step "recording"
 sleep 2
 echo "set output -20" >&3
-wait_bounded "$rec_pid" 30 || fail "jack_rec did not record four seconds"
+sleep 2.4
+echo "set enabled 0" >&3
+sleep 0.6
+echo "set enabled 1" >&3
+wait_bounded "$rec_pid" 30 || fail "jack_rec did not record six seconds"
 rec_pid=
 step "recorded"
 echo "presets" >&3
