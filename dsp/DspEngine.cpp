@@ -30,10 +30,10 @@ DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32
       outputChannels_(outputs == 0 ? inputs : outputs),
       shaper_(std::make_unique<BandShaper>(truncateToInt32(sampleRate), inputs, blockSize,
                                            kBandCount, kBandFilterOrder)),
-      blockSize_(blockSize) {
+      blockSize_(std::max(blockSize, 1)) {
     for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
         latencies_[s] = oversamplingLatency(1 << s);
-    mix_ = std::make_unique<DryWetMix>(inputChannels_, blockSize,
+    mix_ = std::make_unique<DryWetMix>(inputChannels_, blockSize_,
                                        latencies_[kMaxOversamplingStages], sampleRate);
     const size_t pointers = static_cast<size_t>(std::max(inputChannels_, outputChannels_));
     pieceIn_.resize(pointers);
