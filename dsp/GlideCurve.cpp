@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace marrowfold {
@@ -13,8 +14,10 @@ constexpr double kMillisecondsPerSecond = 1000.0;
 }  // namespace
 
 int32_t glideLength(double sampleRate) {
+    // A rate far beyond audio ones still gives a length that an int holds.
+    constexpr double kLongest = std::numeric_limits<int32_t>::max();
     const double samples = std::round(sampleRate * kGlideMilliseconds / kMillisecondsPerSecond);
-    return std::max(1, static_cast<int32_t>(samples));
+    return std::max(1, static_cast<int32_t>(std::min(samples, kLongest)));
 }
 
 void fillGlideWeights(float* weights, int32_t count, double position, double step, int32_t length) {
