@@ -82,8 +82,8 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
       glidePosition_(glideLength_),
       glideFromDrive_(static_cast<size_t>(this->bandCount()), 1.0f),
       glideFromLevel_(static_cast<size_t>(this->bandCount()), 1.0f),
-      glideWeights_(std::make_unique<float[]>(static_cast<size_t>(
-          std::max(blockSize, OversampledShaping::kChunkFrames * kMaxOversamplingFactor)))),
+      glideWeights_(std::make_unique<float[]>(
+          static_cast<size_t>(std::max(blockSize, OversampledShaping::kChunkRows)))),
       oversampled_(std::make_unique<OversampledShaping>(channelCount(), this->bandCount())) {
     setShape(kInitialShape);
     useKernelSet(fastestKernelSet());
@@ -151,8 +151,9 @@ void BandShaper::processOversampledLanes(float* const* in, float* const* out, in
     lanes_->filter(in, frames);
     const int32_t factor = oversampled_->factor();
     const int32_t solo = soloActive() ? soloBand() : -1;
-    for (int32_t offset = 0; offset < frames; offset += OversampledShaping::kChunkFrames) {
-        const int32_t chunk = std::min(OversampledShaping::kChunkFrames, frames - offset);
+    const int32_t chunkFrames = oversampled_->chunkFrames();
+    for (int32_t offset = 0; offset < frames; offset += chunkFrames) {
+        const int32_t chunk = std::min(chunkFrames, frames - offset);
         float* rows = oversampled_->upsampleRows(lanes_->kernels(), lanes_->rowsAt(offset), chunk);
         if (gliding()) {
             shapeRowsGliding(rows, chunk * factor);
@@ -161,19 +162,20 @@ void BandShaper::processOversampledLanes(float* const* in, float* const* out, in
         }
         if (meter_) lanes_->measure(rows, chunk * factor, meterSquareWeight(), *meter_);
         lanes_->sum(rows, oversampled_->sums(), chunk * factor, solo);
-        oversampled_->downsample(out, offset, chunk, true);
+        oversampled_->downsample(&lanes_->kernels(), out, offset, chunk);
     }
 }
 
 void BandShaper::processOversampledBands(float* const* in, float* const* out, int32_t frames) {
     filterBands(in, frames);
     const int32_t factor = oversampled_->factor();
-    for (int32_t offset = 0; offset < frames; offset += OversampledShaping::kChunkFrames) {
-        const int32_t chunk = std::min(OversampledShaping::kChunkFrames, frames - offset);
+    const int32_t chunkFrames = oversampled_->chunkFrames();
+    for (int32_t offset = 0; offset < frames; offset += chunkFrames) {
+        const int32_t chunk = std::min(chunkFrames, frames - offset);
         float* const* const* bands = oversampled_->upsampleBands(bandBuffers(), offset, chunk);
         shapeBands(bands, chunk * factor);
         sumBands(bands, oversampled_->sums(), chunk * factor);
-        oversampled_->downsample(out, offset, chunk, false);
+        oversampled_->downsample(nullptr, out, offset, chunk);
     }
 }
 

@@ -1,5 +1,5 @@
-// The half-band stages down for one or two channels at once, in 128-bit vectors (the instruction
-// set every x86 processor the module runs on has). The lanes are (channel 0, path 0),
+// The first half-band stage down for one or two channels at once, in 128-bit vectors (the
+// instruction set every x86 processor the module runs on has). The lanes are (channel 0, path 0),
 // (channel 0, path 1), (channel 1, path 0), (channel 1, path 1); vector section j runs section 2j
 // of path 0 and section 2j + 1 of path 1, each as downsampleLane runs it, so the output is the
 // same bit for bit. With an odd count, path 1 has no last section: its lanes keep their value.
@@ -90,18 +90,11 @@ void downsampleVectors(const HalfbandStage& stage, HalfbandLanes& history, int32
     }
 }
 
-using DownsampleVectors = void (*)(const HalfbandStage&, HalfbandLanes&, int32_t,
-                                   const float* const*, float* const*, int32_t);
-
-constexpr DownsampleVectors kStageKernels[kMaxOversamplingStages] = {
-    &downsampleVectors<kStageSections[0]>, &downsampleVectors<kStageSections[1]>,
-    &downsampleVectors<kStageSections[2]>, &downsampleVectors<kStageSections[3]>};
-
 }  // namespace
 
-void downsampleChannels(int32_t stage, HalfbandLanes& history, int32_t channels,
-                        const float* const* in, float* const* out, int32_t frames) {
-    kStageKernels[stage](halfbandStages()[stage], history, channels, in, out, frames);
+void downsampleChannels(HalfbandLanes& history, int32_t channels, const float* const* in,
+                        float* const* out, int32_t frames) {
+    downsampleVectors<kFirstStageSections>(firstStage(), history, channels, in, out, frames);
 }
 
 }  // namespace marrowfold

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "dsp/FirKernelTemplates.h"
 #include "dsp/LaneKernels.h"
 #include "dsp/SectionKernels.h"
 #include "dsp/ShapeTables.h"
@@ -345,7 +346,7 @@ void sumRows(const float* rows, float* const* out, int32_t frames, int32_t soloB
     }
 }
 
-// One half-band stage up over rows, each vector of lanes on its own over the block, running
+// The first half-band stage up over rows, each vector of lanes on its own over the block, running
 // y = (x1 + a x) - a y1 as upsampleLane does. A section's last input is the last output of the
 // section before it on its path (or the last row, for the first two), so only the outputs and
 // that row are held; the histories are stored back whole.
@@ -386,15 +387,66 @@ void upsampleRows(const HalfbandStage& stage, HalfbandLanes& history, const floa
     }
 }
 
+// The same with both paths in one vector of W, which holds exactly two rows: path 0 in its lower
+// half, path 1 in its upper, so vector section j runs sections 2j and 2j + 1 and one store
+// writes both output rows.
+template <class W, int32_t kLanes, int32_t kSections>
+void upsampleRowsPaired(const HalfbandStage& stage, HalfbandLanes& history, const float* in,
+                        float* out, int32_t frames) {
+    using Vector = typename W::Vector;
+    static_assert(W::kWidth == 2 * kLanes && kSections % 2 == 0, "a vector holds both paths");
+    constexpr int32_t kPairs = kSections / 2;
+    Vector a[kPairs];
+    Vector y1[kPairs];
+    for (int32_t j = 0; j < kPairs; ++j) {
+        alignas(64) float pair[W::kWidth];
+        for (int32_t l = 0; l < W::kWidth; ++l)
+            pair[l] = stage.coefficient[2 * j + l / kLanes];
+        a[j] = W::load(pair);
+        y1[j] = W::loadHalves(history.y[2 * j], history.y[2 * j + 1]);
+    }
+    Vector previous = W::loadHalves(history.x[0], history.x[0]);
+    for (int32_t n = 0; n < frames; ++n) {
+        const Vector input = W::loadHalves(in + n * kLanes, in + n * kLanes);
+        Vector value = input;
+        Vector before = previous;
+        for (int32_t j = 0; j < kPairs; ++j) {
+            const Vector y = W::sub(W::add(before, W::mul(a[j], value)), W::mul(a[j], y1[j]));
+            before = y1[j];
+            y1[j] = y;
+            value = y;
+        }
+        previous = input;
+        W::store(out + 2 * n * kLanes, value);
+    }
+    for (int32_t j = 0; j < kPairs; ++j) {
+        W::storeHalves(history.x[2 * j], history.x[2 * j + 1], j == 0 ? previous : y1[j - 1]);
+        W::storeHalves(history.y[2 * j], history.y[2 * j + 1], y1[j]);
+    }
+}
+
+// Both paths in one vector where the widest vectors hold exactly two rows.
+template <class W, class R, int32_t kChannels>
+constexpr auto firstStageUpKernel() {
+    constexpr int32_t kLanes = kChannels * kLaneBands;
+    if constexpr (W::kWidth == 2 * kLanes) {
+        return &upsampleRowsPaired<W, kLanes, kFirstStageSections>;
+    } else {
+        return &upsampleRows<R, kChannels, kFirstStageSections>;
+    }
+}
+
 template <class D, class F, class Q, class R, int32_t kChannels>
 constexpr LaneKernels makeLaneKernels() {
     return {&filterLanes<D, kChannels>,
             &shapeRows<F, kChannels>,
             &sumRows<Q, kChannels>,
-            {&upsampleRows<R, kChannels, kStageSections[0]>,
-             &upsampleRows<R, kChannels, kStageSections[1]>,
-             &upsampleRows<R, kChannels, kStageSections[2]>,
-             &upsampleRows<R, kChannels, kStageSections[3]>}};
+            firstStageUpKernel<F, R, kChannels>(),
+            {nullptr, upsampleFirKernel<F, R, kChannels * kLaneBands, kStageTaps[1]>(),
+             upsampleFirKernel<F, R, kChannels * kLaneBands, kStageTaps[2]>(),
+             upsampleFirKernel<F, R, kChannels * kLaneBands, kStageTaps[3]>()},
+            {nullptr, &downsampleFirSamples<F, kStageTaps[1]>,
+             &downsampleFirSamples<F, kStageTaps[2]>, &downsampleFirSamples<F, kStageTaps[3]>}};
 }
 
 }  // namespace

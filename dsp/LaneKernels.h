@@ -56,10 +56,17 @@ struct LaneKernels {
     // out[ch][n] = the sum of channel ch's bands in band order, or band soloBand alone when it
     // lies in 0..3.
     void (*sum)(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
-    // Half-band stage s up: frames rows at in become 2 frames rows at out, every lane as
-    // upsampleLane runs it; the stage must have kStageSections[s] sections.
-    void (*upsample[kMaxOversamplingStages])(const HalfbandStage& stage, HalfbandLanes& history,
-                                             const float* in, float* out, int32_t frames);
+    // The first half-band stage up: frames rows at in become 2 frames rows at out, every lane as
+    // upsampleLane runs it.
+    void (*upsample)(const HalfbandStage& stage, HalfbandLanes& history, const float* in,
+                     float* out, int32_t frames);
+    // Later stage s (from 1 on) up over rows, every lane as upsampleFirLane runs it: the
+    // firUpHistory rows before in hold the last inputs.
+    void (*upsampleFir[kMaxOversamplingStages])(const FirStage& stage, const float* in, float* out,
+                                                int32_t frames);
+    // Later stage s down over one channel's samples, as downsampleFirLane runs it.
+    void (*downsampleFir[kMaxOversamplingStages])(const FirStage& stage, const float* in,
+                                                  float* out, int32_t frames);
 };
 
 struct LaneKernelSet {

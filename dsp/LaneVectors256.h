@@ -52,6 +52,20 @@ struct Floats256 {
     static Vector add(Vector a, Vector b) { return _mm256_add_ps(a, b); }
     static Vector sub(Vector a, Vector b) { return _mm256_sub_ps(a, b); }
     static Vector mul(Vector a, Vector b) { return _mm256_mul_ps(a, b); }
+    // Stores a's lower half, b's lower half, a's upper half, b's upper half.
+    static void storeHalvesInterleaved(float* p, Vector a, Vector b) {
+        _mm256_storeu_ps(p, _mm256_permute2f128_ps(a, b, 0x20));
+        _mm256_storeu_ps(p + kWidth, _mm256_permute2f128_ps(a, b, 0x31));
+    }
+    // The lower half from low, the upper half from high, and back.
+    static Vector loadHalves(const float* low, const float* high) {
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(low)), _mm_loadu_ps(high),
+                                    1);
+    }
+    static void storeHalves(float* low, float* high, Vector v) {
+        _mm_storeu_ps(low, _mm256_castps256_ps128(v));
+        _mm_storeu_ps(high, _mm256_extractf128_ps(v, 1));
+    }
     static Vector abs(Vector v) { return _mm256_andnot_ps(signBit(), v); }
     static Mask greater(Vector a, Vector b) { return _mm256_cmp_ps(a, b, _CMP_GT_OQ); }
     static Mask lessEqual(Vector a, Vector b) { return _mm256_cmp_ps(a, b, _CMP_LE_OQ); }

@@ -51,6 +51,21 @@ struct Floats512 {
     static Vector add(Vector a, Vector b) { return _mm512_add_ps(a, b); }
     static Vector sub(Vector a, Vector b) { return _mm512_sub_ps(a, b); }
     static Vector mul(Vector a, Vector b) { return _mm512_mul_ps(a, b); }
+    // Stores a's lower half, b's lower half, a's upper half, b's upper half.
+    static void storeHalvesInterleaved(float* p, Vector a, Vector b) {
+        _mm512_storeu_ps(p, _mm512_shuffle_f32x4(a, b, _MM_SHUFFLE(1, 0, 1, 0)));
+        _mm512_storeu_ps(p + kWidth, _mm512_shuffle_f32x4(a, b, _MM_SHUFFLE(3, 2, 3, 2)));
+    }
+    // The lower half from low, the upper half from high, and back.
+    static Vector loadHalves(const float* low, const float* high) {
+        return _mm512_shuffle_f32x4(_mm512_castps256_ps512(_mm256_loadu_ps(low)),
+                                    _mm512_castps256_ps512(_mm256_loadu_ps(high)),
+                                    _MM_SHUFFLE(1, 0, 1, 0));
+    }
+    static void storeHalves(float* low, float* high, Vector v) {
+        _mm256_storeu_ps(low, _mm512_castps512_ps256(v));
+        _mm256_storeu_ps(high, _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)));
+    }
     static Vector abs(Vector v) { return _mm512_abs_ps(v); }
     static Mask greater(Vector a, Vector b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
     static Mask lessEqual(Vector a, Vector b) { return _mm512_cmp_ps_mask(a, b, _CMP_LE_OQ); }

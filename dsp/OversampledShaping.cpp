@@ -7,10 +7,26 @@ namespace marrowfold {
 
 namespace {
 
-constexpr int32_t kOversampledChunk = OversampledShaping::kChunkFrames * kMaxOversamplingFactor;
+constexpr int32_t kOversampledChunk = OversampledShaping::kChunkRows;
+// Rows (or samples) in front of every buffer a later stage reads, for its kept inputs; whole
+// cache lines, so the rows after them stay aligned.
+constexpr int32_t kUpRoom = 16;
+constexpr int32_t kDownRoom = 32;
+static_assert(kUpRoom >= kMaxFirUpHistory && kDownRoom >= kMaxFirDownHistory,
+              "the room in front holds every stage's kept inputs");
+constexpr int32_t kSumRoom = kDownRoom + kMaxOversamplingFactor;
+constexpr int32_t kUpStretch = kUpRoom + kOversampledChunk;
+constexpr int32_t kDownStretch = kDownRoom + kOversampledChunk / 2;
+
+constexpr OversampledShaping::FirKernel kStraightforwardDown[kMaxOversamplingStages] = {
+    nullptr, &downsampleFirLane, &downsampleFirLane, &downsampleFirLane};
 
 int32_t historyBlocks(int32_t lanes) {
     return (lanes + kMaxHalfbandLanes - 1) / kMaxHalfbandLanes;
+}
+
+size_t count(int32_t a, int32_t b) {
+    return static_cast<size_t>(a) * static_cast<size_t>(b);
 }
 
 }  // namespace
@@ -18,30 +34,31 @@ int32_t historyBlocks(int32_t lanes) {
 OversampledShaping::OversampledShaping(int32_t channels, int32_t bandCount)
     : channels_(channels),
       bandCount_(bandCount),
-      design_(halfbandStages()),
-      upHistories_(static_cast<size_t>(kMaxOversamplingStages * historyBlocks(lanes()))),
-      downHistories_(static_cast<size_t>(kMaxOversamplingStages * historyBlocks(channels))) {
+      first_(firstStage()),
+      later_(firStages()),
+      upHistories_(static_cast<size_t>(historyBlocks(lanes()))),
+      downHistories_(static_cast<size_t>(historyBlocks(channels))),
+      upFirHistories_(count(kMaxOversamplingStages, upFirSpan())),
+      downFirHistories_(count(kMaxOversamplingStages * channels, kMaxFirDownHistory)) {
     for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
         paddings_[s] = oversamplingPadding(1 << s);
-    const size_t laneSamples = static_cast<size_t>(kOversampledChunk);
     for (int32_t turn = 0; turn < 2; ++turn) {
-        upBuffers_[turn] = std::make_unique<float[]>(laneSamples * lanes());
+        upBuffers_[turn] = std::make_unique<float[]>(count(kUpStretch, lanes()));
         // Band-major pointers into the lane-ordered stretches.
         for (int32_t band = 0; band < bandCount_; ++band) {
-            for (int32_t ch = 0; ch < channels_; ++ch) {
-                const size_t lane = static_cast<size_t>(ch * bandCount_ + band);
-                bandChannels_[turn].push_back(upBuffers_[turn].get() + lane * laneSamples);
-            }
+            for (int32_t ch = 0; ch < channels_; ++ch)
+                bandChannels_[turn].push_back(upStretch(turn, ch * bandCount_ + band));
         }
         for (int32_t band = 0; band < bandCount_; ++band)
             bandPointers_[turn].push_back(bandChannels_[turn].data() + band * channels_);
         for (int32_t ch = 0; ch < channels_; ++ch)
-            downBuffers_[turn].push_back(std::make_unique<float[]>(laneSamples / 2));
+            downBuffers_[turn].push_back(std::make_unique<float[]>(kDownStretch));
     }
     for (int32_t ch = 0; ch < channels_; ++ch) {
-        sumStorage_.push_back(std::make_unique<float[]>(kMaxOversamplingFactor + laneSamples));
-        sums_.push_back(sumStorage_.back().get() + kMaxOversamplingFactor);
+        sumStorage_.push_back(std::make_unique<float[]>(kSumRoom + kOversampledChunk));
+        sums_.push_back(sumStorage_.back().get() + kSumRoom);
     }
+    downFrom_.resize(static_cast<size_t>(channels_));
 }
 
 void OversampledShaping::setFactor(int32_t factor) {
@@ -54,29 +71,56 @@ void OversampledShaping::setFactor(int32_t factor) {
 void OversampledShaping::reset() {
     std::fill(upHistories_.begin(), upHistories_.end(), HalfbandLanes{});
     std::fill(downHistories_.begin(), downHistories_.end(), HalfbandLanes{});
+    std::fill(upFirHistories_.begin(), upFirHistories_.end(), 0.0f);
+    std::fill(downFirHistories_.begin(), downFirHistories_.end(), 0.0f);
     for (auto& storage : sumStorage_)
-        std::fill_n(storage.get(), kMaxOversamplingFactor, 0.0f);
+        std::fill_n(storage.get(), kSumRoom, 0.0f);
 }
 
-HalfbandLanes& OversampledShaping::upHistory(int32_t stage, int32_t lane) {
-    return upHistories_[stage * historyBlocks(lanes()) + lane / kMaxHalfbandLanes];
+HalfbandLanes& OversampledShaping::upHistory(int32_t lane) {
+    return upHistories_[lane / kMaxHalfbandLanes];
 }
 
-HalfbandLanes& OversampledShaping::downHistory(int32_t stage, int32_t channel) {
-    return downHistories_[stage * historyBlocks(channels_) + channel / kMaxHalfbandLanes];
+HalfbandLanes& OversampledShaping::downHistory(int32_t channel) {
+    return downHistories_[channel / kMaxHalfbandLanes];
+}
+
+float* OversampledShaping::downFirHistory(int32_t stage, int32_t channel) {
+    return downFirHistories_.data() + (stage * channels_ + channel) * kMaxFirDownHistory;
+}
+
+float* OversampledShaping::upRows(int32_t turn) const {
+    return upBuffers_[turn].get() + kUpRoom * lanes();
+}
+
+float* OversampledShaping::upStretch(int32_t turn, int32_t lane) const {
+    return upBuffers_[turn].get() + lane * kUpStretch + kUpRoom;
+}
+
+float* OversampledShaping::downStretch(int32_t turn, int32_t channel) const {
+    return downBuffers_[turn][channel].get() + kDownRoom;
 }
 
 float* OversampledShaping::upsampleRows(const LaneKernels& kernels, const float* rows,
                                         int32_t frames) {
-    const float* from = rows;
-    float* to = nullptr;
-    for (int32_t s = 0; s < stages_; ++s) {
-        to = upBuffers_[s & 1].get();
-        kernels.upsample[s](design_[s], upHistory(s, 0), from, to, frames << s);
-        from = to;
+    float* to = upRows(0);
+    kernels.upsample(first_, upHistory(0), rows, to, frames);
+    for (int32_t s = 1; s < stages_; ++s) {
+        float* from = to;
+        to = upRows(s & 1);
+        upsampleFirRows(kernels.upsampleFir[s], s, from, to, frames << s);
     }
     settleHistories(upHistories_, lanes());
     return to;
+}
+
+void OversampledShaping::upsampleFirRows(FirKernel kernel, int32_t stage, float* in, float* out,
+                                         int32_t rows) {
+    const int32_t kept = firUpHistory(later_[stage].taps) * lanes();
+    float* history = upFirHistory(stage);
+    std::copy_n(history, kept, in - kept);
+    kernel(later_[stage], in, out, rows);
+    std::copy_n(in + rows * lanes() - kept, kept, history);
 }
 
 float* const* const* OversampledShaping::upsampleBands(const float* const* const* bands,
@@ -84,12 +128,13 @@ float* const* const* OversampledShaping::upsampleBands(const float* const* const
     for (int32_t band = 0; band < bandCount_; ++band) {
         for (int32_t ch = 0; ch < channels_; ++ch) {
             const int32_t lane = ch * bandCount_ + band;
-            const float* from = bands[band][ch] + offset;
-            for (int32_t s = 0; s < stages_; ++s) {
-                float* to = bandChannels_[s & 1][band * channels_ + ch];
-                upsampleLane(design_[s], upHistory(s, lane), lane % kMaxHalfbandLanes, from, to,
-                             frames << s);
-                from = to;
+            float* to = upStretch(0, lane);
+            upsampleLane(first_, upHistory(lane), lane % kMaxHalfbandLanes,
+                         bands[band][ch] + offset, to, frames);
+            for (int32_t s = 1; s < stages_; ++s) {
+                float* from = to;
+                to = upStretch(s & 1, lane);
+                upsampleFirStretch(s, lane, from, to, frames << s);
             }
         }
     }
@@ -97,12 +142,33 @@ float* const* const* OversampledShaping::upsampleBands(const float* const* const
     return bandPointers_[(stages_ - 1) & 1].data();
 }
 
-void OversampledShaping::downsample(float* const* out, int32_t offset, int32_t frames,
-                                    bool vectors) {
-    if (vectors && channels_ <= kMaxVectorDownChannels) {
-        downsampleBothChannels(out, offset, frames);
+// The kept inputs are stored as rows; one lane's are every lanes()-th of them.
+void OversampledShaping::upsampleFirStretch(int32_t stage, int32_t lane, float* in, float* out,
+                                            int32_t frames) {
+    const int32_t kept = firUpHistory(later_[stage].taps);
+    float* history = upFirHistory(stage) + lane;
+    for (int32_t r = 0; r < kept; ++r)
+        in[r - kept] = history[r * lanes()];
+    upsampleFirLane(later_[stage], in, out, frames);
+    for (int32_t r = 0; r < kept; ++r)
+        history[r * lanes()] = in[frames - kept + r];
+}
+
+void OversampledShaping::downsample(const LaneKernels* kernels, float* const* out, int32_t offset,
+                                    int32_t frames) {
+    for (int32_t ch = 0; ch < channels_; ++ch)
+        downFrom_[ch] = sums_[ch] - padding_;
+    downsampleLaterStages(kernels ? kernels->downsampleFir : kStraightforwardDown, frames);
+    if (kernels && channels_ <= kMaxVectorDownChannels) {
+        std::array<float*, kMaxVectorDownChannels> to{};
+        for (int32_t ch = 0; ch < channels_; ++ch)
+            to[ch] = out[ch] + offset;
+        downsampleChannels(downHistory(0), channels_, downFrom_.data(), to.data(), frames);
     } else {
-        downsampleEachChannel(out, offset, frames);
+        for (int32_t ch = 0; ch < channels_; ++ch) {
+            downsampleLane(first_, downHistory(ch), ch % kMaxHalfbandLanes, downFrom_[ch],
+                           out[ch] + offset, frames);
+        }
     }
     settleHistories(downHistories_, channels_);
     // The last padding_ sums wait for the next chunk.
@@ -113,39 +179,29 @@ void OversampledShaping::downsample(float* const* out, int32_t offset, int32_t f
     }
 }
 
+void OversampledShaping::downsampleLaterStages(const FirKernel* kernels, int32_t frames) {
+    for (int32_t s = stages_ - 1; s >= 1; --s) {
+        for (int32_t ch = 0; ch < channels_; ++ch) {
+            float* to = downStretch(s & 1, ch);
+            downsampleFirStage(kernels[s], s, ch, downFrom_[ch], to, frames << s);
+            downFrom_[ch] = to;
+        }
+    }
+}
+
+void OversampledShaping::downsampleFirStage(FirKernel kernel, int32_t stage, int32_t channel,
+                                            float* in, float* out, int32_t frames) {
+    const int32_t kept = firDownHistory(later_[stage].taps);
+    float* history = downFirHistory(stage, channel);
+    std::copy_n(history, kept, in - kept);
+    kernel(later_[stage], in, out, frames);
+    std::copy_n(in + 2 * frames - kept, kept, history);
+}
+
 void OversampledShaping::settleHistories(std::vector<HalfbandLanes>& histories, int32_t lanes) {
-    const int32_t blocks = historyBlocks(lanes);
-    for (int32_t s = 0; s < stages_; ++s) {
-        for (int32_t block = 0; block < blocks; ++block) {
-            const int32_t inBlock = std::min(kMaxHalfbandLanes, lanes - block * kMaxHalfbandLanes);
-            settleHalfbandHistory(histories[s * blocks + block], design_[s].sections, inBlock);
-        }
-    }
-}
-
-void OversampledShaping::downsampleEachChannel(float* const* out, int32_t offset, int32_t frames) {
-    for (int32_t ch = 0; ch < channels_; ++ch) {
-        const float* from = sums_[ch] - padding_;
-        for (int32_t s = stages_ - 1; s >= 0; --s) {
-            float* to = s == 0 ? out[ch] + offset : downBuffers_[s & 1][ch].get();
-            downsampleLane(design_[s], downHistory(s, ch), ch % kMaxHalfbandLanes, from, to,
-                           frames << s);
-            from = to;
-        }
-    }
-}
-
-void OversampledShaping::downsampleBothChannels(float* const* out, int32_t offset, int32_t frames) {
-    std::array<const float*, kMaxVectorDownChannels> from{};
-    std::array<float*, kMaxVectorDownChannels> to{};
-    for (int32_t ch = 0; ch < channels_; ++ch)
-        from[ch] = sums_[ch] - padding_;
-    for (int32_t s = stages_ - 1; s >= 0; --s) {
-        for (int32_t ch = 0; ch < channels_; ++ch)
-            to[ch] = s == 0 ? out[ch] + offset : downBuffers_[s & 1][ch].get();
-        downsampleChannels(s, downHistory(s, 0), channels_, from.data(), to.data(), frames << s);
-        for (int32_t ch = 0; ch < channels_; ++ch)
-            from[ch] = to[ch];
+    for (int32_t block = 0; block < historyBlocks(lanes); ++block) {
+        const int32_t inBlock = std::min(kMaxHalfbandLanes, lanes - block * kMaxHalfbandLanes);
+        settleHalfbandHistory(histories[block], first_.sections, inBlock);
     }
 }
 

@@ -13,19 +13,20 @@ namespace marrowfold {
 // The resampling around oversampled shaping: the band signals of a chunk go up to factor times
 // the base rate (as lane rows or as one buffer per band and channel), the caller shapes and sums
 // them there into sums(), and downsample brings the sums back to the base rate, delayed by the
-// latency of the factor in whole base-rate samples. Chunks hold at most kChunkFrames base-rate
-// frames, so the buffers stay in the cache at every factor. Construction allocates (and may
-// throw std::bad_alloc), for the largest factor; nothing else does, and everything else runs
-// on the audio thread.
+// latency of the factor in whole base-rate samples. A chunk holds at most chunkFrames() base-rate
+// frames: kChunkRows at the oversampled rate, so the buffers stay in the cache at every factor.
+// Construction allocates (and may throw std::bad_alloc), for the largest factor; nothing else does,
+// and everything else runs on the audio thread.
 class OversampledShaping {
   public:
-    static constexpr int32_t kChunkFrames = 64;
+    static constexpr int32_t kChunkRows = 1024;
 
     OversampledShaping(int32_t channels, int32_t bandCount);
 
     // Takes a valid factor and starts it from silence.
     void setFactor(int32_t factor);
     int32_t factor() const { return factor_; }
+    int32_t chunkFrames() const { return kChunkRows / factor_; }
     // Clears every history.
     void reset();
 
@@ -39,18 +40,33 @@ class OversampledShaping {
 
     // Where the caller writes the summed channels at the oversampled rate.
     float* const* sums() { return sums_.data(); }
-    // Brings frames base-rate frames of sums() down to out[channel] + offset, one channel at a
-    // time, or with vectors, both channels at once (for at most two channels; the output is the
-    // same bit for bit).
-    void downsample(float* const* out, int32_t offset, int32_t frames, bool vectors);
+    // Brings frames base-rate frames of sums() down to out[channel] + offset: on the lane
+    // kernels (for at most two channels), or with the straightforward kernels one channel at a
+    // time when kernels is null. The output is the same bit for bit.
+    void downsample(const LaneKernels* kernels, float* const* out, int32_t offset, int32_t frames);
+
+    using FirKernel = void (*)(const FirStage&, const float*, float*, int32_t);
 
   private:
     int32_t lanes() const { return channels_ * bandCount_; }
-    HalfbandLanes& upHistory(int32_t stage, int32_t lane);
-    HalfbandLanes& downHistory(int32_t stage, int32_t channel);
-    void downsampleEachChannel(float* const* out, int32_t offset, int32_t frames);
-    void downsampleBothChannels(float* const* out, int32_t offset, int32_t frames);
-    // Clears the lanes of every active stage that broken input has run away.
+    HalfbandLanes& upHistory(int32_t lane);
+    HalfbandLanes& downHistory(int32_t channel);
+    float* upFirHistory(int32_t stage) { return upFirHistories_.data() + stage * upFirSpan(); }
+    float* downFirHistory(int32_t stage, int32_t channel);
+    int32_t upFirSpan() const { return kMaxFirUpHistory * lanes(); }
+    // Where turn's rows start, or where a lane's stretch starts in the band layout.
+    float* upRows(int32_t turn) const;
+    float* upStretch(int32_t turn, int32_t lane) const;
+    float* downStretch(int32_t turn, int32_t channel) const;
+
+    // A later stage up over rows with its kept inputs put in front of them.
+    void upsampleFirRows(FirKernel kernel, int32_t stage, float* in, float* out, int32_t rows);
+    void upsampleFirStretch(int32_t stage, int32_t lane, float* in, float* out, int32_t frames);
+    // The later stages down, each channel on its own, from and to downFrom_.
+    void downsampleLaterStages(const FirKernel* kernels, int32_t frames);
+    void downsampleFirStage(FirKernel kernel, int32_t stage, int32_t channel, float* in, float* out,
+                            int32_t frames);
+    // Clears the first stage's lanes that broken input has run away.
     void settleHistories(std::vector<HalfbandLanes>& histories, int32_t lanes);
 
     int32_t channels_;
@@ -58,19 +74,25 @@ class OversampledShaping {
     int32_t factor_ = 1;
     int32_t stages_ = 0;
     int32_t padding_ = 0;
-    const std::array<HalfbandStage, kMaxOversamplingStages>& design_;
+    const HalfbandStage& first_;
+    const std::array<FirStage, kMaxOversamplingStages>& later_;
     std::array<int32_t, kMaxOversamplingStages + 1> paddings_{};
-    std::vector<HalfbandLanes> upHistories_;    // per stage, one per 8 lanes
-    std::vector<HalfbandLanes> downHistories_;  // per stage, one per 8 channels
+    std::vector<HalfbandLanes> upHistories_;    // the first stage's, one per 8 lanes
+    std::vector<HalfbandLanes> downHistories_;  // the first stage's, one per 8 channels
+    // The later stages' last inputs: up as rows, down per channel.
+    std::vector<float> upFirHistories_;
+    std::vector<float> downFirHistories_;
     // Two buffers the up stages take turns on: lane rows, or for the reference path one stretch
     // per lane (lane = channel * bandCount + band), reached band by band through the pointers.
+    // Each has room in front for a later stage's kept inputs.
     std::array<std::unique_ptr<float[]>, 2> upBuffers_;
     std::array<std::vector<float*>, 2> bandChannels_;
     std::array<std::vector<float* const*>, 2> bandPointers_;
-    // Per channel: kMaxOversamplingFactor samples for the padding delay, then the sums.
+    // Per channel: room for the kept inputs and the padding delay, then the sums.
     std::vector<std::unique_ptr<float[]>> sumStorage_;
     std::vector<float*> sums_;
     std::array<std::vector<std::unique_ptr<float[]>>, 2> downBuffers_;  // per channel
+    std::vector<float*> downFrom_;  // each channel's input to the next stage down
 };
 
 }  // namespace marrowfold

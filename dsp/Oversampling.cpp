@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "dsp/FirHalfbandDesign.h"
 #include "dsp/HalfbandDesign.h"
 
 namespace marrowfold {
@@ -19,8 +20,8 @@ double stageTransition(int32_t stage) {
     return 0.25 - kOversamplingPassBand / static_cast<double>(2 << stage);
 }
 
-std::vector<double> stageCoefficients(int32_t stage) {
-    return designHalfband(kStageSections[stage], stageTransition(stage));
+std::vector<double> firstStageCoefficients() {
+    return designHalfband(kFirstStageSections, stageTransition(0));
 }
 
 // One all-pass section at its lower rate.
@@ -52,13 +53,25 @@ int32_t oversamplingStages(int32_t factor) {
     return stages;
 }
 
-const std::array<HalfbandStage, kMaxOversamplingStages>& halfbandStages() {
-    static const std::array<HalfbandStage, kMaxOversamplingStages> stages = [] {
-        std::array<HalfbandStage, kMaxOversamplingStages> result{};
-        for (int32_t s = 0; s < kMaxOversamplingStages; ++s) {
-            const std::vector<double> coefficients = stageCoefficients(s);
-            result[s].sections = kStageSections[s];
-            for (int32_t k = 0; k < kStageSections[s]; ++k)
+const HalfbandStage& firstStage() {
+    static const HalfbandStage stage = [] {
+        HalfbandStage result{kFirstStageSections, {}};
+        const std::vector<double> coefficients = firstStageCoefficients();
+        for (int32_t k = 0; k < kFirstStageSections; ++k)
+            result.coefficient[k] = static_cast<float>(coefficients[k]);
+        return result;
+    }();
+    return stage;
+}
+
+const std::array<FirStage, kMaxOversamplingStages>& firStages() {
+    static const std::array<FirStage, kMaxOversamplingStages> stages = [] {
+        std::array<FirStage, kMaxOversamplingStages> result{};
+        for (int32_t s = 1; s < kMaxOversamplingStages; ++s) {
+            const std::vector<double> coefficients =
+                designFirHalfband(kStageTaps[s], stageTransition(s));
+            result[s].taps = kStageTaps[s];
+            for (int32_t k = 0; k < kStageTaps[s]; ++k)
                 result[s].coefficient[k] = static_cast<float>(coefficients[k]);
         }
         return result;
@@ -67,13 +80,14 @@ const std::array<HalfbandStage, kMaxOversamplingStages>& halfbandStages() {
 }
 
 double oversamplingDelay(int32_t factor) {
-    // Up, stage s delays by its filter's delay D at its higher rate; down by D - 1, since the
-    // down path reads the odd input with path 0 (one sample ahead of the filter's own form).
-    double delay = 0.0;
-    for (int32_t s = 0; s < oversamplingStages(factor); ++s) {
-        const double filterDelay = halfbandDelayAtDc(stageCoefficients(s));
-        delay += (2.0 * filterDelay - 1.0) / static_cast<double>(2 << s);
-    }
+    const int32_t stages = oversamplingStages(factor);
+    if (stages == 0) return 0.0;
+    // Up, the first stage delays by its filter's delay D at its higher rate; down by D - 1, since
+    // the down path reads the odd input with path 0 (one sample ahead of the filter's own form).
+    double delay = (2.0 * halfbandDelayAtDc(firstStageCoefficients()) - 1.0) / 2.0;
+    // A later stage delays by 2 taps - 1 samples of its higher rate each way.
+    for (int32_t s = 1; s < stages; ++s)
+        delay += 2.0 * firUpHistory(kStageTaps[s]) / static_cast<double>(2 << s);
     return delay;
 }
 
@@ -87,6 +101,15 @@ int32_t oversamplingPadding(int32_t factor) {
 }
 
 void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lanes) {
+    // One pass over every entry, which vectorises, finds the usual case: nothing to clear.
+    bool allSane = true;
+    for (int32_t k = 0; k < sections; ++k) {
+        for (int32_t lane = 0; lane < kMaxHalfbandLanes; ++lane) {
+            allSane &= std::fabs(history.x[k][lane]) <= kRunawayLevel;
+            allSane &= std::fabs(history.y[k][lane]) <= kRunawayLevel;
+        }
+    }
+    if (allSane) return;
     for (int32_t lane = 0; lane < lanes; ++lane) {
         bool sane = true;
         for (int32_t k = 0; k < sections; ++k) {
@@ -113,6 +136,29 @@ void downsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t 
         const float odd = runPath(stage, history, lane, 0, in[2 * n + 1]);
         const float even = runPath(stage, history, lane, 1, in[2 * n]);
         out[n] = kHalf * (odd + even);
+    }
+}
+
+void upsampleFirLane(const FirStage& stage, const float* in, float* out, int32_t frames) {
+    const int32_t taps = stage.taps;
+    for (int32_t n = 0; n < frames; ++n) {
+        const float* centre = in + n - taps;
+        float sum = (2.0f * stage.coefficient[0]) * (centre[1] + centre[0]);
+        for (int32_t k = 1; k < taps; ++k)
+            sum = sum + (2.0f * stage.coefficient[k]) * (centre[1 + k] + centre[-k]);
+        out[2 * n] = sum;
+        out[2 * n + 1] = centre[1];
+    }
+}
+
+void downsampleFirLane(const FirStage& stage, const float* in, float* out, int32_t frames) {
+    const int32_t taps = stage.taps;
+    for (int32_t n = 0; n < frames; ++n) {
+        const float* centre = in + 2 * n - 2 * taps + 1;
+        float sum = stage.coefficient[0] * (centre[1] + centre[-1]);
+        for (int32_t k = 1; k < taps; ++k)
+            sum = sum + stage.coefficient[k] * (centre[1 + 2 * k] + centre[-1 - 2 * k]);
+        out[n] = sum + kHalf * centre[0];
     }
 }
 

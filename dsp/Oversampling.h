@@ -7,15 +7,20 @@ namespace marrowfold {
 
 // Oversampling by factor 2^k runs k half-band stages up and k down. Stage s (0-based) works
 // between 2^s and 2^(s+1) times the base rate. The first stage passes up to 20 kHz at 44.1 kHz
-// and stops from 24.1 kHz, so its transition is narrow and it needs ten coefficients for about
-// 106 dB; every later stage only has to keep its images and aliases off the base band, so its
-// transition widens and it needs fewer: 81, 75 and 59 dB, enough since what a later stage lets
-// fold is shaped content far above the base band, already weak (see the alias table of
-// bench_dsp, which fewer sections leave where it is).
+// and stops from 24.1 kHz: a transition that narrow takes an all-pass pair (ten coefficients for
+// about 106 dB and a delay of a few samples), where a linear-phase filter would need some 140
+// taps. Every later stage only has to keep its images and aliases off the base band, so its
+// transition is wide, and a short linear-phase filter does it with no recursion: it runs as fast
+// as the processor can multiply, where a recursion waits on every sample before it. Their
+// attenuations, 75, 76 and 62 dB, suffice since what a later stage lets fold is shaped content far
+// above the base band, already weak (see the alias table of bench_dsp).
 inline constexpr int32_t kMaxOversamplingStages = 4;
 inline constexpr int32_t kMaxOversamplingFactor = 1 << kMaxOversamplingStages;
 inline constexpr int32_t kMaxHalfbandSections = 10;
-inline constexpr std::array<int32_t, kMaxOversamplingStages> kStageSections = {10, 4, 3, 2};
+inline constexpr int32_t kFirstStageSections = 10;
+// Odd taps on each side of the centre of each later stage's filter (none for the first).
+inline constexpr std::array<int32_t, kMaxOversamplingStages> kStageTaps = {0, 5, 4, 3};
+inline constexpr int32_t kMaxStageTaps = 5;
 
 // The base band, as a fraction of the base rate, that every stage keeps clear of images and
 // aliases: 20 kHz at 44.1 kHz.
@@ -27,14 +32,24 @@ bool validOversamplingFactor(int32_t factor);
 // 0 for factor 1, else log2(factor); the caller keeps factor valid.
 int32_t oversamplingStages(int32_t factor);
 
-// The coefficients of one stage in float, in ascending order (even index: path 0, odd: path 1).
+// The coefficients of the first stage in float, in ascending order (even index: path 0, odd:
+// path 1).
 struct HalfbandStage {
     int32_t sections;
     std::array<float, kMaxHalfbandSections> coefficient;
 };
 
-// Designed once, on first use: call it first outside the audio thread.
-const std::array<HalfbandStage, kMaxOversamplingStages>& halfbandStages();
+// The odd taps of a later stage in float, from the centre outwards (coefficient k is h[2k + 1]
+// of a filter whose centre is 1/2).
+struct FirStage {
+    int32_t taps;
+    std::array<float, kMaxStageTaps> coefficient;
+};
+
+// Designed once, on first use: call both first outside the audio thread. firStages()[0] is
+// empty.
+const HalfbandStage& firstStage();
+const std::array<FirStage, kMaxOversamplingStages>& firStages();
 
 // The delay of the resampling at factor, in base-rate samples, and its latency: the delay rounded
 // up to whole samples. The padding (in samples at the oversampled rate) is added to the summed
@@ -43,7 +58,7 @@ double oversamplingDelay(int32_t factor);
 int32_t oversamplingLatency(int32_t factor);
 int32_t oversamplingPadding(int32_t factor);
 
-// The histories of one half-band stage for up to kMaxHalfbandLanes lanes: section k's last input
+// The histories of the first stage for up to kMaxHalfbandLanes lanes: section k's last input
 // and output.
 inline constexpr int32_t kMaxHalfbandLanes = 8;
 struct alignas(64) HalfbandLanes {
@@ -67,7 +82,25 @@ void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lan
 // Down for one or two channels at once (lane = channel), in vectors; gives downsampleLane's
 // output and histories bit for bit.
 inline constexpr int32_t kMaxVectorDownChannels = 2;
-void downsampleChannels(int32_t stage, HalfbandLanes& history, int32_t channels,
-                        const float* const* in, float* const* out, int32_t frames);
+void downsampleChannels(HalfbandLanes& history, int32_t channels, const float* const* in,
+                        float* const* out, int32_t frames);
+
+// The straightforward kernels of a later stage, one lane at a time. A linear-phase filter keeps
+// no state but its last inputs: the caller keeps them in front of in, firUpHistory(stage) samples
+// up and firDownHistory(stage) down.
+// Up: out[2n] = sum over k of 2 c_k (in[n - taps + 1 + k] + in[n - taps - k]), summed from k = 0
+// on, and out[2n + 1] = in[n - taps + 1]: a delay of 2 taps - 1 samples at the higher rate.
+void upsampleFirLane(const FirStage& stage, const float* in, float* out, int32_t frames);
+// Down: out[n] = (sum over k of c_k (in[2n - 2 taps + 2 + 2k] + in[2n - 2 taps - 2k])) +
+// in[2n - 2 taps + 1] / 2: a delay of 2 taps - 1 samples at the higher rate.
+void downsampleFirLane(const FirStage& stage, const float* in, float* out, int32_t frames);
+inline constexpr int32_t firUpHistory(int32_t taps) {
+    return 2 * taps - 1;
+}
+inline constexpr int32_t firDownHistory(int32_t taps) {
+    return 4 * taps - 2;
+}
+inline constexpr int32_t kMaxFirUpHistory = firUpHistory(kMaxStageTaps);
+inline constexpr int32_t kMaxFirDownHistory = firDownHistory(kMaxStageTaps);
 
 }  // namespace marrowfold

@@ -23,15 +23,43 @@ using test::kPi;
 constexpr double kRate = 44100.0;
 constexpr int32_t kBlock = 256;
 
+// One stage up or down from silence on the straightforward kernels, over the whole signal.
+std::vector<float> upStage(int32_t stage, const std::vector<float>& in) {
+    std::vector<float> out(2 * in.size());
+    const int32_t frames = static_cast<int32_t>(in.size());
+    if (stage == 0) {
+        HalfbandLanes history{};
+        upsampleLane(firstStage(), history, 0, in.data(), out.data(), frames);
+    } else {
+        std::vector<float> padded(kMaxFirUpHistory, 0.0f);
+        padded.insert(padded.end(), in.begin(), in.end());
+        upsampleFirLane(firStages()[stage], padded.data() + kMaxFirUpHistory, out.data(), frames);
+    }
+    return out;
+}
+
+std::vector<float> downStage(int32_t stage, const std::vector<float>& in) {
+    std::vector<float> out(in.size() / 2);
+    const int32_t frames = static_cast<int32_t>(out.size());
+    if (stage == 0) {
+        HalfbandLanes history{};
+        downsampleLane(firstStage(), history, 0, in.data(), out.data(), frames);
+    } else {
+        std::vector<float> padded(kMaxFirDownHistory, 0.0f);
+        padded.insert(padded.end(), in.begin(), in.end());
+        downsampleFirLane(firStages()[stage], padded.data() + kMaxFirDownHistory, out.data(),
+                          frames);
+    }
+    return out;
+}
+
 // |response| in dB of a stage's up path at frequency (a fraction of its higher rate), from the
 // impulse response the float kernel produces.
 double upResponseDb(int32_t stage, double frequency) {
     constexpr int32_t kInputs = 2048;
     std::vector<float> impulse(kInputs, 0.0f);
     impulse[0] = 1.0f;
-    std::vector<float> response(2 * kInputs);
-    HalfbandLanes history{};
-    upsampleLane(halfbandStages()[stage], history, 0, impulse.data(), response.data(), kInputs);
+    const std::vector<float> response = upStage(stage, impulse);
     std::complex<double> sum = 0.0;
     for (size_t n = 0; n < response.size(); ++n)
         sum += static_cast<double>(response[n]) * std::polar(1.0, -2.0 * kPi * frequency * n);
@@ -42,9 +70,11 @@ double upResponseDb(int32_t stage, double frequency) {
 TEST(OversamplingTest, EveryStageIsFlatInItsPassBandAndStopsItsImages) {
     struct Row {
         int32_t stage;
+        double passDb;  // at most this far from unit gain in the pass band
         double stopDb;  // at least this much attenuation from the image of the pass band on
     };
-    constexpr Row kRows[] = {{0, 105.0}, {1, 80.0}, {2, 74.0}, {3, 58.0}};
+    constexpr Row kRows[] = {
+        {0, 0.001, 105.0}, {1, 0.002, 74.0}, {2, 0.002, 75.0}, {3, 0.008, 60.0}};
     constexpr int32_t kProbes = 200;
     for (const Row& row : kRows) {
         SCOPED_TRACE("stage " + std::to_string(row.stage));
@@ -57,7 +87,7 @@ TEST(OversamplingTest, EveryStageIsFlatInItsPassBandAndStopsItsImages) {
             const double stop = 0.5 - passEdge + passEdge * i / kProbes;
             stopWorst = std::max(stopWorst, upResponseDb(row.stage, stop));
         }
-        EXPECT_LT(passWorst, 0.001);
+        EXPECT_LT(passWorst, row.passDb);
         EXPECT_LT(stopWorst, -row.stopDb);
     }
 }
@@ -75,13 +105,8 @@ TEST(OversamplingTest, DownSamplingRingsBoundedly) {
         for (int32_t phase = 0; phase < factor; ++phase) {
             std::vector<float> signal(static_cast<size_t>(kOutputs * factor), 0.0f);
             signal[kImpulseAt * factor + phase] = 1.0f;
-            for (int32_t s = stages - 1; s >= 0; --s) {
-                HalfbandLanes history{};
-                std::vector<float> down(signal.size() / 2);
-                downsampleLane(halfbandStages()[s], history, 0, signal.data(), down.data(),
-                               static_cast<int32_t>(down.size()));
-                signal.swap(down);
-            }
+            for (int32_t s = stages - 1; s >= 0; --s)
+                signal = downStage(s, signal);
             for (const float value : signal)
                 sum += std::fabs(value);
         }

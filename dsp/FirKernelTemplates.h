@@ -1,0 +1,106 @@
+#pragma once
+
+// The later resampling stages' linear-phase filters in vectors, for each instruction set's lane
+// kernels (included by LaneKernelTemplates.h, whose unnamed-namespace rules apply). Each output
+// takes the same operations in the same order as upsampleFirLane and downsampleFirLane, so it is
+// the same bit for bit.
+
+#include <algorithm>
+#include <cstdint>
+
+#include "dsp/Oversampling.h"
+
+namespace marrowfold {
+namespace {
+
+// Up over rows of kLanes lanes; the firUpHistory(kTaps) rows before in hold the last inputs.
+template <class R, int32_t kLanes, int32_t kTaps>
+void upsampleFirRows(const FirStage& stage, const float* in, float* out, int32_t frames) {
+    using Vector = typename R::Vector;
+    static_assert(kLanes % R::kWidth == 0, "vectors cover whole rows");
+    Vector coefficient[kTaps];
+    for (int32_t k = 0; k < kTaps; ++k)
+        coefficient[k] = R::splat(2.0f * stage.coefficient[k]);
+    for (int32_t n = 0; n < frames; ++n) {
+        const float* centre = in + (n - kTaps) * kLanes;
+        float* even = out + 2 * n * kLanes;
+        for (int32_t lane = 0; lane < kLanes; lane += R::kWidth) {
+            const auto row = [&](int32_t r) { return R::load(centre + r * kLanes + lane); };
+            Vector sum = R::mul(coefficient[0], R::add(row(1), row(0)));
+            for (int32_t k = 1; k < kTaps; ++k)
+                sum = R::add(sum, R::mul(coefficient[k], R::add(row(1 + k), row(-k))));
+            R::store(even + lane, sum);
+            R::store(even + kLanes + lane, row(1));
+        }
+    }
+}
+
+// The same with two rows in each vector of W, which holds exactly two: inputs n and n + 1 give
+// outputs 2n .. 2n + 3 at once.
+template <class W, class R, int32_t kLanes, int32_t kTaps>
+void upsampleFirRowPairs(const FirStage& stage, const float* in, float* out, int32_t frames) {
+    using Vector = typename W::Vector;
+    static_assert(W::kWidth == 2 * kLanes, "a vector holds two rows");
+    Vector coefficient[kTaps];
+    for (int32_t k = 0; k < kTaps; ++k)
+        coefficient[k] = W::splat(2.0f * stage.coefficient[k]);
+    int32_t n = 0;
+    for (; n + 2 <= frames; n += 2) {
+        const float* centre = in + (n - kTaps) * kLanes;
+        const auto rows = [&](int32_t r) { return W::load(centre + r * kLanes); };
+        Vector sum = W::mul(coefficient[0], W::add(rows(1), rows(0)));
+        for (int32_t k = 1; k < kTaps; ++k)
+            sum = W::add(sum, W::mul(coefficient[k], W::add(rows(1 + k), rows(-k))));
+        W::storeHalvesInterleaved(out + 2 * n * kLanes, sum, rows(1));
+    }
+    if (n < frames)
+        upsampleFirRows<R, kLanes, kTaps>(stage, in + n * kLanes, out + 2 * n * kLanes, frames - n);
+}
+
+// Two rows to a vector where the widest vectors hold exactly two, else one row at a time.
+template <class W, class R, int32_t kLanes, int32_t kTaps>
+constexpr auto upsampleFirKernel() {
+    if constexpr (W::kWidth == 2 * kLanes) {
+        return &upsampleFirRowPairs<W, R, kLanes, kTaps>;
+    } else {
+        return &upsampleFirRows<R, kLanes, kTaps>;
+    }
+}
+
+// Down over one channel's samples, in vectors across time: each piece of the input is first
+// split into its even and odd samples, so every tap reads consecutive floats.
+template <class F, int32_t kTaps>
+void downsampleFirSamples(const FirStage& stage, const float* in, float* out, int32_t frames) {
+    using Vector = typename F::Vector;
+    constexpr int32_t kPiece = 128;
+    // Even and odd samples before a piece that its first output reaches back to.
+    constexpr int32_t kBefore = firUpHistory(kTaps);
+    alignas(64) float even[kBefore + kPiece];
+    alignas(64) float odd[kBefore + kPiece];
+    Vector coefficient[kTaps];
+    for (int32_t k = 0; k < kTaps; ++k)
+        coefficient[k] = F::splat(stage.coefficient[k]);
+    const Vector half = F::splat(0.5f);
+    for (int32_t start = 0; start < frames; start += kPiece) {
+        const int32_t count = std::min(kPiece, frames - start);
+        const float* from = in + 2 * (start - kBefore);
+        for (int32_t j = 0; j < kBefore + count; ++j) {
+            even[j] = from[2 * j];
+            odd[j] = from[2 * j + 1];
+        }
+        // Output i reads even[i + kTaps + k] and even[i + kTaps - 1 - k], odd[i + kTaps - 1].
+        int32_t i = 0;
+        for (; i + F::kWidth <= count; i += F::kWidth) {
+            const auto evens = [&](int32_t at) { return F::load(even + i + kTaps + at); };
+            Vector sum = F::mul(coefficient[0], F::add(evens(0), evens(-1)));
+            for (int32_t k = 1; k < kTaps; ++k)
+                sum = F::add(sum, F::mul(coefficient[k], F::add(evens(k), evens(-1 - k))));
+            F::store(out + start + i, F::add(sum, F::mul(half, F::load(odd + i + kTaps - 1))));
+        }
+        // The rest, fewer than a vector, as the straightforward kernel runs it.
+        downsampleFirLane(stage, in + 2 * (start + i), out + start + i, count - i);
+    }
+}
+
+}  // namespace
+}  // namespace marrowfold
