@@ -33,6 +33,14 @@ struct Size {
     bool operator==(const Size&) const = default;
 };
 
+std::string sizeText(const Size& size) {
+    return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+void PrintTo(const Size& size, std::ostream* out) {
+    *out << sizeText(size);
+}
+
 // A desktop's density as the Xft.dpi it publishes, and the editor's sizes there in device
 // pixels, worked out by hand: 364 x 213 logical pixels compact, 728 wide expanded, rounded up.
 struct Density {
@@ -230,10 +238,14 @@ int32_t device(int32_t logical, double scale) {
     return static_cast<int32_t>(std::lround(logical * scale));
 }
 
-// How many pixels of the area at the scale, below the editor's top row, are not bare panel.
+// How many pixels of the area at the scale, below the editor's top row, are not bare panel;
+// none when the area reaches beyond the screenshot, whose outside would count as drawn.
 int32_t drawnPixels(const ScreenPixels& shot, int32_t top, const LogicalArea& area, double scale) {
-    return shot.countOther(kPanelBlue, device(area.left, scale), top + device(area.top, scale),
-                           device(area.right, scale), top + device(area.bottom, scale));
+    const int32_t left = device(area.left, scale), right = device(area.right, scale);
+    const int32_t upper = top + device(area.top, scale), lower = top + device(area.bottom, scale);
+    return shot.covers(left, upper, right, lower)
+               ? shot.countOther(kPanelBlue, left, upper, right, lower)
+               : 0;
 }
 
 // Waits for jalv's window and for the panel in it at the given scale; answers the window and
@@ -301,10 +313,6 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
     EXPECT_EQ(jalv.stop(), "jalv.gtk3 exit status 0\n");
 }
 
-std::string sizeText(const Size& size) {
-    return std::to_string(size.width) + "x" + std::to_string(size.height);
-}
-
 // The rectangle the editor answers (the size of the UI's widget), the editor's window and jalv's
 // window, which holds the editor below its menu bar, all have the size expected.
 void expectSizesAgree(JalvGtkSession& jalv, const std::string& id, int32_t top, const Size& size) {
@@ -319,7 +327,7 @@ void expectSizesAgree(JalvGtkSession& jalv, const std::string& id, int32_t top, 
 void expectDrawn(const ScreenPixels& shot, int32_t top, const LogicalArea& area,
                  int32_t atFactorOne, double scale) {
     EXPECT_GT(drawnPixels(shot, top, area, scale), std::lround(atFactorOne * scale * scale))
-        << "blank at " << area.left << "," << area.top;
+        << "blank or off the screen at " << area.left << "," << area.top;
 }
 
 class JalvGtkAtDensity : public ::testing::TestWithParam<Density> {};
