@@ -26,8 +26,6 @@ namespace {
 
 constexpr uint32_t kHostBackground = 0x202020;
 constexpr int32_t kResizeOpcode = 15;
-// Room for the expanded editor at 3x.
-constexpr const char* kLargeScreen = "2400x1000x24";
 constexpr int kHostWidth = 2200;
 constexpr int kHostHeight = 660;
 constexpr double kBaseDotsPerInch = 96.0;
@@ -72,7 +70,7 @@ constexpr Drag kDrags[] = {
 };
 
 Display* sessionDisplay() {
-    static XvfbSession session(XvfbSession::Server::Private, kLargeScreen);
+    XvfbSession& session = XvfbSession::largeScreen();
     return session.ready() ? session.display() : nullptr;
 }
 

@@ -18,6 +18,12 @@ uint32_t ScreenPixels::at(int32_t x, int32_t y) const {
     return reinterpret_cast<const uint32_t*>(row)[x] & 0xffffffu;
 }
 
+bool ScreenPixels::covers(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
+    return cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS && left >= 0 && top >= 0 &&
+           right <= cairo_image_surface_get_width(surface) &&
+           bottom <= cairo_image_surface_get_height(surface);
+}
+
 bool ScreenPixels::differsIn(const ScreenPixels& other, int32_t left, int32_t top, int32_t right,
                              int32_t bottom) const {
     for (int32_t y = top; y < bottom; ++y) {

@@ -16,6 +16,8 @@ class ScreenPixels {
     ScreenPixels& operator=(const ScreenPixels&) = delete;
 
     uint32_t at(int32_t x, int32_t y) const;
+    // Whether the rectangle lies wholly inside the picture.
+    bool covers(int32_t left, int32_t top, int32_t right, int32_t bottom) const;
     // Whether the two pictures differ anywhere in the rectangle.
     bool differsIn(const ScreenPixels& other, int32_t left, int32_t top, int32_t right,
                    int32_t bottom) const;

@@ -2,11 +2,13 @@
 // A click on Edit widens the host's window; after the collapse the extra width shows the panel's
 // blue from the bridge's own window; a knob drag in the editor reaches the host's port (seen in
 // the state jalv saves); a preset the host applies moves the knobs. Screenshots stay in the
-// test's output folder. On a desktop at twice the usual density (Xft.dpi 192) the editor's
-// window inside jalv's is twice the compact size and shows the panel.
+// test's output folder. On desktops at 1, 1.5, 2 and 3 times the usual density (Xft.dpi) the
+// editor's rectangle, its window and jalv's window agree on the scaled size, compact and after
+// Edit, and the editor is drawn across all of it.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -24,16 +26,57 @@ constexpr uint32_t kPanelBlue = 0x000f43;  // (0, 15, 67)
 constexpr int32_t kCompactWidth = 364;
 constexpr int32_t kExpandedWidth = 728;
 constexpr int32_t kCompactHeight = 213;
-// A desktop at twice the usual 96 dots per inch, and the editor's size there.
-constexpr const char* kDoubleDensityDpi = "192";
-constexpr int32_t kDoubleScale = 2;
+
+struct Size {
+    int32_t width;
+    int32_t height;
+    bool operator==(const Size&) const = default;
+};
+
+std::string sizeText(const Size& size) {
+    return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+void PrintTo(const Size& size, std::ostream* out) {
+    *out << sizeText(size);
+}
+
+// A desktop's density as the Xft.dpi it publishes, and the editor's sizes there in device
+// pixels, worked out by hand: 364 x 213 logical pixels compact, 728 wide expanded, rounded up.
+struct Density {
+    const char* dotsPerInch;
+    const char* name;
+    double scale;
+    Size compact;
+    Size expanded;
+};
+constexpr Density kDensities[] = {
+    {"96", "1x", 1.0, {364, 213}, {728, 213}},
+    {"144", "1.5x", 1.5, {546, 320}, {1092, 320}},
+    {"192", "2x", 2.0, {728, 426}, {1456, 426}},
+    {"288", "3x", 3.0, {1092, 639}, {2184, 639}},
+};
+
+// Names the case in the test's listing.
+void PrintTo(const Density& density, std::ostream* out) {
+    *out << density.name;
+}
 // Where things are in the editor, from its top left corner.
 constexpr int32_t kEditX = 338, kEditY = 195;
 constexpr int32_t kPanelRowY = 35;  // a row of bare panel at the editor's left edge
 constexpr int32_t kKnobX = 62, kKnobY = 89;
-constexpr int32_t kBandEditorLeft = 390, kBandEditorTop = 40;
-constexpr int32_t kBandEditorRight = 640, kBandEditorBottom = 180;
+// Areas of the editor, blank panel where it is not drawn, and how many of their pixels its
+// controls cover at least at factor 1: the band editor's grid, curve and scale in the right
+// half; the compact editor's lower right corner (Edit and its label) and the expanded one's
+// (the shape buttons' frame and the maker's name).
+struct LogicalArea {
+    int32_t left, top, right, bottom;
+};
+constexpr LogicalArea kBandEditor{390, 40, 640, 180};
 constexpr int32_t kDrawnPixels = 1000;
+constexpr LogicalArea kCompactCorner{280, 170, 364, 213};
+constexpr LogicalArea kExpandedCorner{600, 170, 728, 213};
+constexpr int32_t kCornerDrawnPixels = 250;
 constexpr int32_t kValueFieldsTop = 57, kValueFieldsBottom = 69;
 constexpr int32_t kValueFieldsLeft = 40, kValueFieldsRight = 330;
 // jalv.gtk3's menu bar: File at its left, Presets beside it, and their first items.
@@ -82,11 +125,14 @@ class JalvGtkSession {
         const std::string found = shell("xdotool search --name '^Marrowfold'");
         return found.substr(0, found.find('\n'));
     }
-    int32_t windowWidth(const std::string& id) {
-        std::smatch match;
+    int32_t windowWidth(const std::string& id) { return windowSize(id).width; }
+    Size windowSize(const std::string& id) {
+        std::smatch width, height;
         const std::string geometry = shell("xdotool getwindowgeometry --shell " + id);
-        return std::regex_search(geometry, match, std::regex("WIDTH=(\\d+)")) ? std::stoi(match[1])
-                                                                              : 0;
+        if (!std::regex_search(geometry, width, std::regex("WIDTH=(\\d+)")) ||
+            !std::regex_search(geometry, height, std::regex("HEIGHT=(\\d+)")))
+            return {0, 0};
+        return {std::stoi(width[1]), std::stoi(height[1])};
     }
     // Clicks at a point of the window, or drags through the points given after it.
     void click(const std::string& id, int32_t x, int32_t y) {
@@ -100,6 +146,17 @@ class JalvGtkSession {
         const std::string tree = shell("xwininfo -tree -id " + id);
         return std::regex_search(tree, match,
                                  std::regex("\"Window\": \\(\"Window\"[^)]*\\)\\s+(\\d+x\\d+)"))
+                   ? std::string(match[1])
+                   : std::string();
+    }
+    // The same for the widget the plug-in's UI gave the host, the editor window's parent: the UI
+    // sizes it to the rectangle the editor answers.
+    std::string uiWidgetSize(const std::string& id) {
+        std::smatch match;
+        const std::string tree = shell("xwininfo -tree -id " + id);
+        return std::regex_search(tree, match,
+                                 std::regex("\\(\\)\\s+(\\d+x\\d+)\\S*\\s+\\S+\\s+1 child:\\s+"
+                                            "\\S+ \"Window\": \\(\"Window\""))
                    ? std::string(match[1])
                    : std::string();
     }
@@ -176,16 +233,31 @@ void requireHostPrograms() {
     ASSERT_TRUE(XvfbSession::shared().ready()) << XvfbSession::shared().problem();
 }
 
+// A logical coordinate of the editor in device pixels at the scale.
+int32_t device(int32_t logical, double scale) {
+    return static_cast<int32_t>(std::lround(logical * scale));
+}
+
+// How many pixels of the area at the scale, below the editor's top row, are not bare panel;
+// none when the area reaches beyond the screenshot, whose outside would count as drawn.
+int32_t drawnPixels(const ScreenPixels& shot, int32_t top, const LogicalArea& area, double scale) {
+    const int32_t left = device(area.left, scale), right = device(area.right, scale);
+    const int32_t upper = top + device(area.top, scale), lower = top + device(area.bottom, scale);
+    return shot.covers(left, upper, right, lower)
+               ? shot.countOther(kPanelBlue, left, upper, right, lower)
+               : 0;
+}
+
 // Waits for jalv's window and for the panel in it at the given scale; answers the window and
 // the editor's top row in the screenshot saved under the given name.
-void waitForEditor(JalvGtkSession& jalv, const std::string& picture, int32_t scale, std::string& id,
+void waitForEditor(JalvGtkSession& jalv, const std::string& picture, double scale, std::string& id,
                    int32_t& top) {
     ASSERT_TRUE(waitUntil([&] { return !(id = jalv.window()).empty(); }))
         << readText(jalv.bundlePath().folder().file("jalv.log"));
     ASSERT_TRUE(waitUntil([&] {
         const ScreenPixels shot(jalv.screenshot(picture));
         top = editorTop(shot);
-        return top >= 0 && shot.at(2, top + kPanelRowY * scale) == kPanelBlue;
+        return top >= 0 && shot.at(2, top + device(kPanelRowY, scale)) == kPanelBlue;
     })) << "no panel in the host's window";
 }
 
@@ -210,10 +282,7 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
         << jalv.windowWidth(id);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const ScreenPixels expanded(jalv.screenshot("jalv-gtk3-expanded.png"));
-    // The band editor's grid, curve and scale in the right half.
-    EXPECT_GT(expanded.countOther(kPanelBlue, kBandEditorLeft, top + kBandEditorTop,
-                                  kBandEditorRight, top + kBandEditorBottom),
-              kDrawnPixels);
+    EXPECT_GT(drawnPixels(expanded, top, kBandEditor, 1.0), kDrawnPixels);
 
     jalv.click(id, kEditX, top + kEditY);
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
@@ -244,23 +313,56 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
     EXPECT_EQ(jalv.stop(), "jalv.gtk3 exit status 0\n");
 }
 
-TEST(UiHost, JalvGtkOnADoubleDensityDesktopShowsTheEditorAtTwiceItsSize) {
+// The rectangle the editor answers (the size of the UI's widget), the editor's window and jalv's
+// window, which holds the editor below its menu bar, all have the size expected.
+void expectSizesAgree(JalvGtkSession& jalv, const std::string& id, int32_t top, const Size& size) {
+    EXPECT_EQ(jalv.uiWidgetSize(id), sizeText(size));
+    EXPECT_EQ(jalv.editorWindowSize(id), sizeText(size));
+    EXPECT_EQ(jalv.windowSize(id), (Size{size.width, top + size.height}));
+}
+
+// The drawn pixels of an area of the editor at the scale, in areas at least as many as at
+// factor 1 times the scale's square: an editor cut off or drawn at a smaller size leaves part
+// of it blank panel.
+void expectDrawn(const ScreenPixels& shot, int32_t top, const LogicalArea& area,
+                 int32_t atFactorOne, double scale) {
+    EXPECT_GT(drawnPixels(shot, top, area, scale), std::lround(atFactorOne * scale * scale))
+        << "blank or off the screen at " << area.left << "," << area.top;
+}
+
+class JalvGtkAtDensity : public ::testing::TestWithParam<Density> {};
+
+// One jalv session per density: compact first, then expanded by a click on Edit.
+TEST_P(JalvGtkAtDensity, ShowsTheEditorScaledCompactAndExpanded) {
+    const Density& density = GetParam();
+    const std::string suffix = std::string("-") + density.name + ".png";
+    // The expanded editor at the largest density is wider than the screens tests usually get.
+    ASSERT_TRUE(XvfbSession::largeScreen().ready()) << XvfbSession::largeScreen().problem();
     requireHostPrograms();
-    JalvGtkSession jalv(kDoubleDensityDpi);
+    JalvGtkSession jalv(density.dotsPerInch);
     std::string id;
     int32_t top = -1;
-    ASSERT_NO_FATAL_FAILURE(waitForEditor(jalv, "jalv-gtk3-compact-2x.png", kDoubleScale, id, top));
-    EXPECT_EQ(jalv.editorWindowSize(id), std::to_string(kCompactWidth * kDoubleScale) + "x" +
-                                             std::to_string(kCompactHeight * kDoubleScale));
-    EXPECT_EQ(jalv.windowWidth(id), kCompactWidth * kDoubleScale);
-    // The editor's controls are drawn across the doubled area: its lower right quarter, blank
-    // panel if only the compact size were drawn, shows the knobs and buttons.
-    const ScreenPixels shot(jalv.screenshot("jalv-gtk3-compact-2x.png"));
-    EXPECT_GT(shot.countOther(kPanelBlue, kCompactWidth, top + kCompactHeight,
-                              kCompactWidth * kDoubleScale, top + kCompactHeight * kDoubleScale),
-              kDrawnPixels);
+    ASSERT_NO_FATAL_FAILURE(
+        waitForEditor(jalv, "jalv-gtk3-compact" + suffix, density.scale, id, top));
+    expectSizesAgree(jalv, id, top, density.compact);
+    const ScreenPixels compact(jalv.screenshot("jalv-gtk3-compact" + suffix));
+    expectDrawn(compact, top, kCompactCorner, kCornerDrawnPixels, density.scale);
+
+    jalv.click(id, device(kEditX, density.scale), top + device(kEditY, density.scale));
+    EXPECT_TRUE(waitUntil([&] { return jalv.windowWidth(id) == density.expanded.width; }))
+        << jalv.windowWidth(id);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const ScreenPixels expanded(jalv.screenshot("jalv-gtk3-expanded" + suffix));
+    expectSizesAgree(jalv, id, top, density.expanded);
+    expectDrawn(expanded, top, kExpandedCorner, kCornerDrawnPixels, density.scale);
+    expectDrawn(expanded, top, kBandEditor, kDrawnPixels, density.scale);
     EXPECT_EQ(jalv.stop(), "jalv.gtk3 exit status 0\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(UiHost, JalvGtkAtDensity, ::testing::ValuesIn(kDensities),
+                         [](const auto& info) {
+                             return std::string("Dpi") + info.param.dotsPerInch;
+                         });
 
 }  // namespace
 }  // namespace marrowfold::testing

@@ -8,10 +8,15 @@ step() {
 }
 
 # wait_bounded PID SECONDS: waits for a child process; one still running after SECONDS is
-# ended by force. Answers the child's exit status (137 when it had to be ended).
+# ended by force. Answers the child's exit status (137 when it had to be ended). The watchdog
+# ends its own sleep when it is stopped: a sleep left behind would hold the caller's output
+# open, and a test runner reading it would wait out the whole bound.
 wait_bounded() {
     (
-        sleep "$2"
+        trap 'kill "$sleeper" 2>/dev/null; exit 0' TERM
+        sleep "$2" &
+        sleeper=$!
+        wait "$sleeper"
         kill -9 "$1" 2>/dev/null
     ) &
     watchdog=$!

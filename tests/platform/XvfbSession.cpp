@@ -26,6 +26,7 @@ constexpr int kStartupPolls = 100;
 // A server resets within milliseconds of losing its last client; a second is plenty.
 constexpr int kResetPolls = 20;
 constexpr auto kPollPause = std::chrono::milliseconds(50);
+constexpr const char* kLargeScreen = "2400x1000x24";
 
 // Connects, waiting while a server that has just lost its last client resets: connections that
 // arrive during a reset are closed by the server.
@@ -147,6 +148,11 @@ bool XvfbSession::killServer() {
 
 XvfbSession& XvfbSession::shared() {
     static XvfbSession session;
+    return session;
+}
+
+XvfbSession& XvfbSession::largeScreen() {
+    static XvfbSession session(Server::Private, kLargeScreen);
     return session;
 }
 

@@ -26,6 +26,9 @@ class XvfbSession {
 
     // The process's session, made on first use and ended at exit.
     static XvfbSession& shared();
+    // The same on a private server with room for the expanded editor at factor 3 (2184 x 639
+    // device pixels) and a host's window around it, whatever display the process was given.
+    static XvfbSession& largeScreen();
     XvfbSession& operator=(const XvfbSession&) = delete;
 
     // Whether a display answers; when not, why.
