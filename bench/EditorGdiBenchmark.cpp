@@ -86,8 +86,8 @@ int main() {
     }
     DestroyWindow(host);
 
-    double redraw[std::size(kFactors)];
-    double idle[std::size(kFactors)];
+    double redraw[std::size(kFactors)] = {};
+    double idle[std::size(kFactors)] = {};
     for (size_t i = 0; i < std::size(kFactors); ++i) {
         redraw[i] = bench::median(timings[i].redraw);
         idle[i] = bench::median(timings[i].idle);
