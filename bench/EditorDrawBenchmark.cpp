@@ -5,52 +5,37 @@
 
 #include <memory>
 
-#include "editor/MultibandEditor.h"
-#include "effect/MultibandEffect.h"
+#include "bench/OpenEditor.h"
 #include "platform/HeadlessPlatform.h"
 
 namespace marrowfold {
 namespace {
 
 constexpr PixelRect kHostWindow{0, 0, 3000, 1000};
-constexpr int32_t kBlockSize = 512;
 
-// A host that answers nothing: the editor then opens expanded.
-intptr_t silentHost(EffectRecord*, int32_t, int32_t, intptr_t, void*, float) {
-    return 0;
-}
-
-// The effect's editor open at a factor in a host window of the in-memory window system.
-class OpenEditor {
+// The in-memory window system installed for the editor's lifetime, with a host window in it.
+class HeadlessHost {
   public:
-    explicit OpenEditor(double factor) {
+    HeadlessHost() {
         auto platform = std::make_unique<HeadlessPlatform>();
-        headless = platform.get();
+        window = platform->createHostWindow(kNoWindow, "Host", kHostWindow);
         previous = replacePlatform(std::move(platform));
-        effect = std::make_unique<MultibandEffect>(&silentHost, &MultibandEditor::create);
-        effect->initialize();
-        effect->changeBlockSize(kBlockSize);
-        editor = static_cast<MultibandEditor*>(effect->editorObject());
-        editor->hostScaleFactor(static_cast<float>(factor));
-        const WindowId host = headless->createHostWindow(kNoWindow, "Host", kHostWindow);
-        editor->attach(reinterpret_cast<void*>(host));
-        editor->idle();
-        editor->redrawFrame();
     }
-    ~OpenEditor() {
-        editor->detach();
-        effect.reset();
-        replacePlatform(std::move(previous));
-    }
-    OpenEditor(const OpenEditor&) = delete;
-    OpenEditor& operator=(const OpenEditor&) = delete;
+    ~HeadlessHost() { replacePlatform(std::move(previous)); }
+    HeadlessHost(const HeadlessHost&) = delete;
+    HeadlessHost& operator=(const HeadlessHost&) = delete;
 
-    MultibandEditor* editor = nullptr;
+    WindowId window = kNoWindow;
 
   private:
-    HeadlessPlatform* headless = nullptr;
     std::unique_ptr<Platform> previous;
-    std::unique_ptr<MultibandEffect> effect;
+};
+
+// The editor open at a factor on the in-memory window system, closed before the system goes.
+struct HeadlessEditor {
+    explicit HeadlessEditor(double factor) : open(factor, reinterpret_cast<void*>(host.window)) {}
+    HeadlessHost host;
+    bench::OpenEditor open;
 };
 
 double factorOf(const benchmark::State& state) {
@@ -58,15 +43,15 @@ double factorOf(const benchmark::State& state) {
 }
 
 void fullRedraw(benchmark::State& state) {
-    OpenEditor open(factorOf(state));
+    HeadlessEditor headless(factorOf(state));
     for (auto _ : state)
-        open.editor->redrawFrame();
+        headless.open.editor->redrawFrame();
 }
 
 void idlePass(benchmark::State& state) {
-    OpenEditor open(factorOf(state));
+    HeadlessEditor headless(factorOf(state));
     for (auto _ : state)
-        open.editor->idle();
+        headless.open.editor->idle();
 }
 
 // The argument is twice the factor.

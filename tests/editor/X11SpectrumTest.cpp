@@ -9,16 +9,11 @@
 
 #include <cairo.h>
 
-#include <chrono>
-#include <cmath>
 #include <functional>
 #include <memory>
-#include <numbers>
-#include <random>
 #include <string>
-#include <thread>
-#include <vector>
 
+#include "tests/editor/SpectrumProbe.h"
 #include "tests/editor/X11EditorHost.h"
 #include "tests/integration/ModuleFixture.h"
 #include "tests/platform/X11HostWindow.h"
@@ -27,23 +22,7 @@
 namespace marrowfold::testing {
 namespace {
 
-constexpr float kRate = 44100.0f;
-constexpr int32_t kBlock = 512;
-
-// The band editor's frequency axis in editor coordinates: log2 of the frequency from 25 Hz at
-// the handle area's left to half the sample rate at its right.
-constexpr int kAxisLeft = 395;
-constexpr int kAxisRight = 628;
-constexpr int kAxisTop = 38;
-constexpr int kAxisBottom = 159;
-constexpr float kAxisLowHz = 25.0f;
-constexpr uint32_t kSpectrumFill = 0x1f4575;  // (31, 69, 117)
-constexpr uint32_t kSpectrumLine = 0x4982ab;  // (73, 130, 171)
-
-float axisPixel(float hz) {
-    const float octaves = std::log2(hz / kAxisLowHz) / std::log2(0.5f * kRate / kAxisLowHz);
-    return static_cast<float>(kAxisLeft) + octaves * static_cast<float>(kAxisRight - kAxisLeft);
-}
+using namespace spectrum;
 
 // A screenshot of the whole screen, read back.
 class Shot {
@@ -58,14 +37,11 @@ class Shot {
                                    (kHostY + y) * cairo_image_surface_get_stride(surface);
         return reinterpret_cast<const uint32_t*>(row)[kHostX + x] & 0xffffff;
     }
-    // The column where colour reaches highest in the band editor's handle area; -1 without it.
+    PixelAt pixels() const {
+        return [this](int x, int y) { return pixel(x, y); };
+    }
     int highestColumnOf(uint32_t colour) const {
-        for (int y = kAxisTop; y < kAxisBottom; ++y) {
-            for (int x = kAxisLeft; x < kAxisRight; ++x) {
-                if (pixel(x, y) == colour) return x;
-            }
-        }
-        return -1;
+        return spectrum::highestColumnOf(pixels(), colour);
     }
 
   private:
@@ -107,27 +83,14 @@ class X11SpectrumTest : public ::testing::Test {
     }
     int editorWidth() { return childWidth(*hostWindow); }
 
-    // Plays seconds of signal(n) through the record block by block in real time, idling the
-    // editor between blocks as a host's user-interface thread would, then lets the last frame
-    // paint.
+    // Plays the signal with the editor idled between blocks, then lets the last frame paint.
     void play(float seconds, const std::function<float(int64_t)>& signal) {
-        StereoBuffers buffers(kBlock);
-        const int64_t frames = static_cast<int64_t>(seconds * kRate);
-        const auto start = std::chrono::steady_clock::now();
-        for (int64_t done = 0; done < frames; done += kBlock) {
-            for (int32_t i = 0; i < kBlock; ++i)
-                buffers.left[i] = buffers.right[i] = signal(position++);
-            host.processReplace(buffers.inputs(), buffers.outputs(), kBlock);
-            host.dispatch(kEditorIdle);
-            std::this_thread::sleep_until(
-                start + std::chrono::duration<double>(static_cast<double>(done + kBlock) / kRate));
-        }
+        position =
+            spectrum::play(host, position, seconds, signal, [this] { host.dispatch(kEditorIdle); });
         idleFor(200);
     }
     void playTone(float hz, float seconds) {
-        play(seconds, [hz](int64_t n) {
-            return 0.25f * static_cast<float>(std::sin(2.0 * std::numbers::pi * hz * n / kRate));
-        });
+        play(seconds, [hz](int64_t n) { return tone(hz, n); });
     }
     std::string screenshot(const std::string& name) {
         const std::string path = ::testing::TempDir() + name;
@@ -141,7 +104,6 @@ class X11SpectrumTest : public ::testing::Test {
 };
 
 TEST_F(X11SpectrumTest, TonePeaksSitAtTheAxisPlacesOfTheirFrequencies) {
-    constexpr float kPixelTolerance = 3.0f;
     for (const float hz : {1000.0f, 8000.0f}) {
         playTone(hz, 1.0f);
         const Shot shot(
@@ -173,61 +135,28 @@ TEST_F(X11SpectrumTest, SilenceLeavesTheViewAsWithoutAudio) {
     EXPECT_GT(changedByTone, 100) << "the tone was shown";
 }
 
-// The meters beside the knobs, in editor coordinates: Band 1..4, In, Out; the middle column is
-// read.
-constexpr int kMeterColumns[] = {88, 169, 249, 329, 89, 278};
-constexpr int kBandMeterTop = 75, kLevelMeterTop = 145, kMeterHeight = 30;
-
-// How many rows of a meter's column differ from the same column without audio.
-int meterHeight(const Shot& shot, const Shot& silent, int meter) {
-    const int top = meter < 4 ? kBandMeterTop : kLevelMeterTop;
-    int rows = 0;
-    for (int y = top; y < top + kMeterHeight; ++y)
-        rows += shot.pixel(kMeterColumns[meter], y) != silent.pixel(kMeterColumns[meter], y);
-    return rows;
-}
-
 // A tone in the middle of band 2 of the default preset: band 2's meter rises well above the
 // others, which show only what their filters let through, and In and Out move too.
 TEST_F(X11SpectrumTest, ToneInBandTwoMovesBandTwosMeter) {
-    constexpr int kBandTwo = 1;
     constexpr int kClearlyAbove = 5;  // pixels: 10 dB on the meter's scale
     const Shot silent(screenshot("x11_meters_silent.png"));
-    playTone(300.0f, 1.0f);
+    playTone(kBandTwoHz, 1.0f);
     const Shot shot(screenshot("x11_meters_band2.png"));
     ASSERT_TRUE(silent.ok() && shot.ok());
-    const int bandTwo = meterHeight(shot, silent, kBandTwo);
+    const int bandTwo = meterHeight(shot.pixels(), silent.pixels(), kBandTwoMeter);
     EXPECT_GT(bandTwo, kMeterHeight / 2);
     for (const int other : {0, 2, 3})
-        EXPECT_LE(meterHeight(shot, silent, other), bandTwo - kClearlyAbove)
+        EXPECT_LE(meterHeight(shot.pixels(), silent.pixels(), other), bandTwo - kClearlyAbove)
             << "band " << other + 1;
-    EXPECT_GT(meterHeight(shot, silent, 4), 0) << "In";
-    EXPECT_GT(meterHeight(shot, silent, 5), 0) << "Out";
+    EXPECT_GT(meterHeight(shot.pixels(), silent.pixels(), kInMeter), 0) << "In";
+    EXPECT_GT(meterHeight(shot.pixels(), silent.pixels(), kOutMeter), 0) << "Out";
 }
 
-// Plucked strings (a decaying delay line with a two-tap average) strummed as an E major chord,
-// for a person to look at: x11_spectrum_guitar.png in the test output.
+// A strummed chord of plucked strings for a person to look at: x11_spectrum_guitar.png in the
+// test output.
 TEST_F(X11SpectrumTest, GuitarLikeSignalIsShownForALook) {
-    const float chord[] = {82.4f, 123.5f, 164.8f, 207.7f, 246.9f, 329.6f};
-    std::vector<std::vector<float>> strings;
-    std::mt19937 random(3);
-    std::uniform_real_distribution<float> pluck(-0.5f, 0.5f);
-    for (const float hz : chord) {
-        strings.emplace_back(static_cast<size_t>(kRate / hz));
-        for (float& s : strings.back())
-            s = pluck(random);
-    }
-    play(1.5f, [&](int64_t n) {
-        float sum = 0.0f;
-        for (std::vector<float>& line : strings) {
-            const size_t i = static_cast<size_t>(n) % line.size();
-            const float next = line[(i + 1) % line.size()];
-            const float out = line[i];
-            line[i] = 0.498f * (out + next);
-            sum += out;
-        }
-        return 0.3f * sum;
-    });
+    PluckedChord chord;
+    play(1.5f, std::ref(chord));
     const Shot shot(screenshot("x11_spectrum_guitar.png"));
     ASSERT_TRUE(shot.ok());
     EXPECT_GE(shot.highestColumnOf(kSpectrumFill), 0);
