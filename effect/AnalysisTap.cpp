@@ -18,29 +18,41 @@ struct ChannelLevels {
     float squares = 0.0f;
 };
 
+// Vectors summed side by side in one pass: each carries its own running peak and sum of squares,
+// so the additions do not wait on each other.
+constexpr size_t kStreams = 4;
+constexpr size_t kStride = kWidth * kStreams;
+
 // One pass over a channel's n samples x: starts the mono sum with them (first) or adds them to
 // it, scales the sum (by the mean's factor on the last channel), and adds them to the levels.
 void addChannel(const float* x, float* mono, size_t n, bool first, float scale,
                 ChannelLevels& levels) {
     const __m128 signBit = _mm_set1_ps(-0.0f);
     const __m128 factor = _mm_set1_ps(scale);
-    __m128 peaks = _mm_setzero_ps();
-    __m128 sums = _mm_setzero_ps();
+    __m128 peaks[kStreams];
+    __m128 sums[kStreams];
+    for (size_t k = 0; k < kStreams; ++k)
+        peaks[k] = sums[k] = _mm_setzero_ps();
     size_t i = 0;
-    for (; i + kWidth <= n; i += kWidth) {
-        const __m128 v = _mm_loadu_ps(x + i);
-        const __m128 sum = first ? v : _mm_add_ps(_mm_loadu_ps(mono + i), v);
-        _mm_storeu_ps(mono + i, _mm_mul_ps(sum, factor));
-        peaks = _mm_max_ps(peaks, _mm_andnot_ps(signBit, v));
-        sums = _mm_add_ps(sums, _mm_mul_ps(v, v));
+    for (; i + kStride <= n; i += kStride) {
+        for (size_t k = 0; k < kStreams; ++k) {
+            const size_t at = i + k * kWidth;
+            const __m128 v = _mm_loadu_ps(x + at);
+            const __m128 sum = first ? v : _mm_add_ps(_mm_loadu_ps(mono + at), v);
+            _mm_storeu_ps(mono + at, _mm_mul_ps(sum, factor));
+            peaks[k] = _mm_max_ps(peaks[k], _mm_andnot_ps(signBit, v));
+            sums[k] = _mm_add_ps(sums[k], _mm_mul_ps(v, v));
+        }
     }
-    float peak[kWidth];
-    float square[kWidth];
-    _mm_storeu_ps(peak, peaks);
-    _mm_storeu_ps(square, sums);
-    for (size_t j = 0; j < kWidth; ++j) {
-        levels.peak = std::max(levels.peak, peak[j]);
-        levels.squares += square[j];
+    for (size_t k = 0; k < kStreams; ++k) {
+        float peak[kWidth];
+        float square[kWidth];
+        _mm_storeu_ps(peak, peaks[k]);
+        _mm_storeu_ps(square, sums[k]);
+        for (size_t j = 0; j < kWidth; ++j) {
+            levels.peak = std::max(levels.peak, peak[j]);
+            levels.squares += square[j];
+        }
     }
     for (; i < n; ++i) {
         mono[i] = ((first ? 0.0f : mono[i]) + x[i]) * scale;
