@@ -318,6 +318,19 @@ void transposeQuads(typename Q::Vector (&v)[kTileSamples]) {
     v[3] = Q::template shuffle<0xEE>(t1, t3);
 }
 
+// Rows from n on, one sample at a time.
+template <int32_t kChannels>
+void sumRowsFrom(int32_t n, const float* rows, float* const* out, int32_t frames, bool solo,
+                 int32_t soloBand) {
+    constexpr int32_t kLanes = kChannels * kLaneBands;
+    for (; n < frames; ++n) {
+        for (int32_t ch = 0; ch < kChannels; ++ch) {
+            const float* bands = rows + n * kLanes + ch * kLaneBands;
+            out[ch][n] = solo ? bands[soloBand] : ((bands[0] + bands[1]) + bands[2]) + bands[3];
+        }
+    }
+}
+
 template <class Q, int32_t kChannels>
 void sumRows(const float* rows, float* const* out, int32_t frames, int32_t soloBand) {
     constexpr int32_t kLanes = kChannels * kLaneBands;
@@ -338,11 +351,40 @@ void sumRows(const float* rows, float* const* out, int32_t frames, int32_t soloB
                 Q::storeGroup(out[chunk * Q::kGroups + group] + n, result, group);
         }
     }
-    for (; n < frames; ++n) {
-        for (int32_t ch = 0; ch < kChannels; ++ch) {
-            const float* bands = rows + n * kLanes + ch * kLaneBands;
-            out[ch][n] = solo ? bands[soloBand] : ((bands[0] + bands[1]) + bands[2]) + bands[3];
+    sumRowsFrom<kChannels>(n, rows, out, frames, solo, soloBand);
+}
+
+// The same over tiles of eight rows where a vector holds the groups of two rows: vector k holds
+// rows k and k + 4 of the tile, so its groups are each channel of row k, then of row k + 4.
+template <class Q, int32_t kChannels>
+void sumRowPairs(const float* rows, float* const* out, int32_t frames, int32_t soloBand) {
+    constexpr int32_t kLanes = kChannels * kLaneBands;
+    constexpr int32_t kTileRows = 2 * kTileSamples;
+    static_assert(Q::kGroups == 2 * kChannels, "a vector holds the groups of two rows");
+    const bool solo = soloBand >= 0 && soloBand < kLaneBands;
+    int32_t n = 0;
+    for (; n + kTileRows <= frames; n += kTileRows) {
+        const float* tile = rows + n * kLanes;
+        typename Q::Vector band[kTileSamples];
+        for (int32_t k = 0; k < kTileSamples; ++k)
+            band[k] = Q::loadRows(tile + k * kLanes, tile + (k + kTileSamples) * kLanes);
+        transposeQuads<Q>(band);
+        const auto result =
+            solo ? band[soloBand] : Q::add(Q::add(Q::add(band[0], band[1]), band[2]), band[3]);
+        for (int32_t group = 0; group < Q::kGroups; ++group) {
+            const int32_t ch = group % kChannels;
+            Q::storeGroup(out[ch] + n + (group / kChannels) * kTileSamples, result, group);
         }
+    }
+    sumRowsFrom<kChannels>(n, rows, out, frames, solo, soloBand);
+}
+
+template <class Q, int32_t kChannels>
+constexpr auto sumKernel() {
+    if constexpr (Q::kGroups == 2 * kChannels) {
+        return &sumRowPairs<Q, kChannels>;
+    } else {
+        return &sumRows<Q, kChannels>;
     }
 }
 
@@ -440,7 +482,7 @@ template <class D, class F, class Q, class R, int32_t kChannels>
 constexpr LaneKernels makeLaneKernels() {
     return {&filterLanes<D, kChannels>,
             &shapeRows<F, kChannels>,
-            &sumRows<Q, kChannels>,
+            sumKernel<Q, kChannels>(),
             firstStageUpKernel<F, R, kChannels>(),
             {nullptr, upsampleFirKernel<F, R, kChannels * kLaneBands, kStageTaps[1]>(),
              upsampleFirKernel<F, R, kChannels * kLaneBands, kStageTaps[2]>(),

@@ -22,7 +22,7 @@ namespace marrowfold {
 const LaneKernelSet& avx512LaneKernels() {
     static constexpr LaneKernelSet kSet = {
         makeLaneKernels<Doubles256, Floats512, Quads128, Floats128, 1>(),
-        makeLaneKernels<Doubles512, Floats512, Quads256, Floats256, 2>(),
+        makeLaneKernels<Doubles512, Floats512, Quads512, Floats256, 2>(),
     };
     return kSet;
 }

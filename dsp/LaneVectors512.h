@@ -119,5 +119,39 @@ struct Floats512 {
     }
 };
 
+// Four groups of four floats from two rows of two groups each: the transposition works within
+// each 128-bit quarter, so one tile sums both channels of eight stereo rows.
+struct Quads512 {
+    using Vector = __m512;
+    static constexpr int32_t kGroups = 4;
+
+    static Vector loadRows(const float* first, const float* second) {
+        return Floats512::loadHalves(first, second);
+    }
+    static Vector add(Vector a, Vector b) { return _mm512_add_ps(a, b); }
+    static Vector unpackLow(Vector a, Vector b) { return _mm512_unpacklo_ps(a, b); }
+    static Vector unpackHigh(Vector a, Vector b) { return _mm512_unpackhi_ps(a, b); }
+    template <int kImmediate>
+    static Vector shuffle(Vector a, Vector b) {
+        return _mm512_shuffle_ps(a, b, kImmediate);
+    }
+    static void storeGroup(float* dest, Vector v, int32_t group) {
+        switch (group) {
+            case 0:
+                _mm_storeu_ps(dest, _mm512_extractf32x4_ps(v, 0));
+                break;
+            case 1:
+                _mm_storeu_ps(dest, _mm512_extractf32x4_ps(v, 1));
+                break;
+            case 2:
+                _mm_storeu_ps(dest, _mm512_extractf32x4_ps(v, 2));
+                break;
+            default:
+                _mm_storeu_ps(dest, _mm512_extractf32x4_ps(v, 3));
+                break;
+        }
+    }
+};
+
 }  // namespace
 }  // namespace marrowfold

@@ -1,5 +1,7 @@
 #include "dsp/Oversampling.h"
 
+#include <emmintrin.h>
+
 #include <cmath>
 #include <vector>
 
@@ -38,6 +40,22 @@ inline float runPath(const HalfbandStage& stage, HalfbandLanes& history, int32_t
     for (int32_t k = path; k < stage.sections; k += 2)
         value = allpassStep(stage.coefficient[k], value, history.x[k][lane], history.y[k][lane]);
     return value;
+}
+
+// True if any entry of the history is not a number within kRunawayLevel: one pass in vectors
+// over every entry, the usual case being none.
+bool anyRunaway(const HalfbandLanes& history) {
+    static_assert(sizeof(HalfbandLanes) % sizeof(__m128) == 0, "whole vectors of entries");
+    constexpr size_t kVectors = sizeof(HalfbandLanes) / sizeof(__m128);
+    const float* entries = &history.x[0][0];
+    const __m128 signBit = _mm_set1_ps(-0.0f);
+    const __m128 limit = _mm_set1_ps(kRunawayLevel);
+    __m128 outside = _mm_setzero_ps();
+    for (size_t v = 0; v < kVectors; ++v) {
+        const __m128 magnitude = _mm_andnot_ps(signBit, _mm_load_ps(entries + 4 * v));
+        outside = _mm_or_ps(outside, _mm_cmpnle_ps(magnitude, limit));
+    }
+    return _mm_movemask_ps(outside) != 0;
 }
 
 }  // namespace
@@ -101,15 +119,7 @@ int32_t oversamplingPadding(int32_t factor) {
 }
 
 void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lanes) {
-    // One pass over every entry, which vectorises, finds the usual case: nothing to clear.
-    bool allSane = true;
-    for (int32_t k = 0; k < sections; ++k) {
-        for (int32_t lane = 0; lane < kMaxHalfbandLanes; ++lane) {
-            allSane &= std::fabs(history.x[k][lane]) <= kRunawayLevel;
-            allSane &= std::fabs(history.y[k][lane]) <= kRunawayLevel;
-        }
-    }
-    if (allSane) return;
+    if (!anyRunaway(history)) return;
     for (int32_t lane = 0; lane < lanes; ++lane) {
         bool sane = true;
         for (int32_t k = 0; k < sections; ++k) {
