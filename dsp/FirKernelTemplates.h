@@ -84,7 +84,15 @@ void downsampleFirSamples(const FirStage& stage, const float* in, float* out, in
     for (int32_t start = 0; start < frames; start += kPiece) {
         const int32_t count = std::min(kPiece, frames - start);
         const float* from = in + 2 * (start - kBefore);
-        for (int32_t j = 0; j < kBefore + count; ++j) {
+        int32_t j = 0;
+        for (; j + F::kWidth <= kBefore + count; j += F::kWidth) {
+            Vector evens;
+            Vector odds;
+            F::deinterleave(from + 2 * j, evens, odds);
+            F::store(even + j, evens);
+            F::store(odd + j, odds);
+        }
+        for (; j < kBefore + count; ++j) {
             even[j] = from[2 * j];
             odd[j] = from[2 * j + 1];
         }

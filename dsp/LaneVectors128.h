@@ -53,6 +53,13 @@ struct Floats128 {
     static Vector add(Vector a, Vector b) { return _mm_add_ps(a, b); }
     static Vector sub(Vector a, Vector b) { return _mm_sub_ps(a, b); }
     static Vector mul(Vector a, Vector b) { return _mm_mul_ps(a, b); }
+    // The even and the odd floats of the 2 kWidth at p.
+    static void deinterleave(const float* p, Vector& even, Vector& odd) {
+        const Vector low = _mm_loadu_ps(p);
+        const Vector high = _mm_loadu_ps(p + kWidth);
+        even = _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0));
+        odd = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
+    }
     static Vector abs(Vector v) { return _mm_andnot_ps(signBit(), v); }
     static Mask greater(Vector a, Vector b) { return _mm_cmpgt_ps(a, b); }
     static Mask lessEqual(Vector a, Vector b) { return _mm_cmple_ps(a, b); }

@@ -52,6 +52,18 @@ struct Floats256 {
     static Vector add(Vector a, Vector b) { return _mm256_add_ps(a, b); }
     static Vector sub(Vector a, Vector b) { return _mm256_sub_ps(a, b); }
     static Vector mul(Vector a, Vector b) { return _mm256_mul_ps(a, b); }
+    // The even and the odd floats of the 2 kWidth at p.
+    static void deinterleave(const float* p, Vector& even, Vector& odd) {
+        const Vector low = _mm256_loadu_ps(p);
+        const Vector high = _mm256_loadu_ps(p + kWidth);
+        // Within each half first, then the halves' 64-bit pieces into order.
+        const __m256d evens =
+            _mm256_castps_pd(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m256d odds =
+            _mm256_castps_pd(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
+        even = _mm256_castpd_ps(_mm256_permute4x64_pd(evens, _MM_SHUFFLE(3, 1, 2, 0)));
+        odd = _mm256_castpd_ps(_mm256_permute4x64_pd(odds, _MM_SHUFFLE(3, 1, 2, 0)));
+    }
     // Stores a's lower half, b's lower half, a's upper half, b's upper half.
     static void storeHalvesInterleaved(float* p, Vector a, Vector b) {
         _mm256_storeu_ps(p, _mm256_permute2f128_ps(a, b, 0x20));

@@ -51,6 +51,15 @@ struct Floats512 {
     static Vector add(Vector a, Vector b) { return _mm512_add_ps(a, b); }
     static Vector sub(Vector a, Vector b) { return _mm512_sub_ps(a, b); }
     static Vector mul(Vector a, Vector b) { return _mm512_mul_ps(a, b); }
+    // The even and the odd floats of the 2 kWidth at p.
+    static void deinterleave(const float* p, Vector& even, Vector& odd) {
+        const Vector low = _mm512_loadu_ps(p);
+        const Vector high = _mm512_loadu_ps(p + kWidth);
+        const __m512i evens =
+            _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+        even = _mm512_permutex2var_ps(low, evens, high);
+        odd = _mm512_permutex2var_ps(low, _mm512_add_epi32(evens, _mm512_set1_epi32(1)), high);
+    }
     // Stores a's lower half, b's lower half, a's upper half, b's upper half.
     static void storeHalvesInterleaved(float* p, Vector a, Vector b) {
         _mm512_storeu_ps(p, _mm512_shuffle_f32x4(a, b, _MM_SHUFFLE(1, 0, 1, 0)));
