@@ -16,9 +16,13 @@ session_logs="jackd jalv sine rec"
 sine_pid=
 jalv_pid=
 rec_pid=
+# Clients are asked to leave first and ended by force only if they stay: jackd, stopped while
+# the socket of a client killed outright is still open, dies of the broken pipe and leaves its
+# entry in JACK's registry of servers, which holds eight; once it is full, no server starts on
+# the machine again.
 stop() {
     for pid in $rec_pid $sine_pid $jalv_pid; do
-        kill -9 "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null && wait_bounded "$pid" 5
     done
     stop_jack
 }
