@@ -21,16 +21,25 @@ void upsampleFirRows(const FirStage& stage, const float* in, float* out, int32_t
     Vector coefficient[kTaps];
     for (int32_t k = 0; k < kTaps; ++k)
         coefficient[k] = R::splat(2.0f * stage.coefficient[k]);
-    for (int32_t n = 0; n < frames; ++n) {
-        const float* centre = in + (n - kTaps) * kLanes;
-        float* even = out + 2 * n * kLanes;
-        for (int32_t lane = 0; lane < kLanes; lane += R::kWidth) {
-            const auto row = [&](int32_t r) { return R::load(centre + r * kLanes + lane); };
+    // window[i] holds row i - kTaps + 1 around the current centre; the next row's window is
+    // this one moved by one, so each step loads only one new vector.
+    constexpr int32_t kWindow = 2 * kTaps;
+    for (int32_t lane = 0; lane < kLanes; lane += R::kWidth) {
+        Vector window[kWindow];
+        const float* first = in - (2 * kTaps - 1) * kLanes + lane;
+        for (int32_t i = 0; i < kWindow - 1; ++i)
+            window[i + 1] = R::load(first + i * kLanes);
+        for (int32_t n = 0; n < frames; ++n) {
+            for (int32_t i = 0; i < kWindow - 1; ++i)
+                window[i] = window[i + 1];
+            window[kWindow - 1] = R::load(in + n * kLanes + lane);
+            const auto row = [&](int32_t r) { return window[r + kTaps - 1]; };
             Vector sum = R::mul(coefficient[0], R::add(row(1), row(0)));
             for (int32_t k = 1; k < kTaps; ++k)
                 sum = R::add(sum, R::mul(coefficient[k], R::add(row(1 + k), row(-k))));
-            R::store(even + lane, sum);
-            R::store(even + kLanes + lane, row(1));
+            float* even = out + 2 * n * kLanes + lane;
+            R::store(even, sum);
+            R::store(even + kLanes, row(1));
         }
     }
 }
@@ -44,10 +53,21 @@ void upsampleFirRowPairs(const FirStage& stage, const float* in, float* out, int
     Vector coefficient[kTaps];
     for (int32_t k = 0; k < kTaps; ++k)
         coefficient[k] = W::splat(2.0f * stage.coefficient[k]);
+    // window[i] holds rows i - kTaps + 1 and i - kTaps + 2 around the current pair's centre; the
+    // next pair's window is this one moved by two, so each step loads only two new vectors.
+    constexpr int32_t kWindow = 2 * kTaps;
+    Vector window[kWindow];
+    const float* first = in - 2 * kTaps * kLanes + kLanes;
+    for (int32_t i = 0; i < kWindow - 2; ++i)
+        window[i + 2] = W::load(first + i * kLanes);
     int32_t n = 0;
     for (; n + 2 <= frames; n += 2) {
-        const float* centre = in + (n - kTaps) * kLanes;
-        const auto rows = [&](int32_t r) { return W::load(centre + r * kLanes); };
+        for (int32_t i = 0; i < kWindow - 2; ++i)
+            window[i] = window[i + 2];
+        const float* newest = in + (n - 1) * kLanes;
+        window[kWindow - 2] = W::load(newest);
+        window[kWindow - 1] = W::load(newest + kLanes);
+        const auto rows = [&](int32_t r) { return window[r + kTaps - 1]; };
         Vector sum = W::mul(coefficient[0], W::add(rows(1), rows(0)));
         for (int32_t k = 1; k < kTaps; ++k)
             sum = W::add(sum, W::mul(coefficient[k], W::add(rows(1 + k), rows(-k))));
