@@ -17,7 +17,8 @@
 // Traits R (float lanes of the half-band recursion, no wider than a row): Vector, kWidth, load,
 // store, splat, add, sub, mul.
 // Traits Q (groups of four floats for the band sum): Vector, kGroups, load, add, unpackLow,
-// unpackHigh, shuffle<imm>, storeGroup(dest, v, group).
+// unpackHigh, shuffle<imm>, and storeGroup(dest, v, group) where a vector holds one row, or
+// storeRuns(out, n, v) where it holds two.
 
 #include <cstdint>
 #include <type_traits>
@@ -355,7 +356,8 @@ void sumRows(const float* rows, float* const* out, int32_t frames, int32_t soloB
 }
 
 // The same over tiles of eight rows where a vector holds the groups of two rows: vector k holds
-// rows k and k + 4 of the tile, so its groups are each channel of row k, then of row k + 4.
+// rows 2k and 2k + 1, one load each, so the transposed groups hold each channel's even rows, then
+// its odd rows; storeRuns interleaves them into each channel's run of eight samples.
 template <class Q, int32_t kChannels>
 void sumRowPairs(const float* rows, float* const* out, int32_t frames, int32_t soloBand) {
     constexpr int32_t kLanes = kChannels * kLaneBands;
@@ -367,14 +369,11 @@ void sumRowPairs(const float* rows, float* const* out, int32_t frames, int32_t s
         const float* tile = rows + n * kLanes;
         typename Q::Vector band[kTileSamples];
         for (int32_t k = 0; k < kTileSamples; ++k)
-            band[k] = Q::loadRows(tile + k * kLanes, tile + (k + kTileSamples) * kLanes);
+            band[k] = Q::load(tile + 2 * k * kLanes);
         transposeQuads<Q>(band);
         const auto result =
             solo ? band[soloBand] : Q::add(Q::add(Q::add(band[0], band[1]), band[2]), band[3]);
-        for (int32_t group = 0; group < Q::kGroups; ++group) {
-            const int32_t ch = group % kChannels;
-            Q::storeGroup(out[ch] + n + (group / kChannels) * kTileSamples, result, group);
-        }
+        Q::storeRuns(out, n, result);
     }
     sumRowsFrom<kChannels>(n, rows, out, frames, solo, soloBand);
 }

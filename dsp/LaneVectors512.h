@@ -128,15 +128,13 @@ struct Floats512 {
     }
 };
 
-// Four groups of four floats from two rows of two groups each: the transposition works within
-// each 128-bit quarter, so one tile sums both channels of eight stereo rows.
+// Four groups of four floats: two rows of two channels. The transposition works within each
+// 128-bit quarter, so one tile sums both channels of eight stereo rows.
 struct Quads512 {
     using Vector = __m512;
     static constexpr int32_t kGroups = 4;
 
-    static Vector loadRows(const float* first, const float* second) {
-        return Floats512::loadHalves(first, second);
-    }
+    static Vector load(const float* p) { return _mm512_loadu_ps(p); }
     static Vector add(Vector a, Vector b) { return _mm512_add_ps(a, b); }
     static Vector unpackLow(Vector a, Vector b) { return _mm512_unpacklo_ps(a, b); }
     static Vector unpackHigh(Vector a, Vector b) { return _mm512_unpackhi_ps(a, b); }
@@ -144,21 +142,12 @@ struct Quads512 {
     static Vector shuffle(Vector a, Vector b) {
         return _mm512_shuffle_ps(a, b, kImmediate);
     }
-    static void storeGroup(float* dest, Vector v, int32_t group) {
-        switch (group) {
-            case 0:
-                _mm_storeu_ps(dest, _mm512_extractf32x4_ps(v, 0));
-                break;
-            case 1:
-                _mm_storeu_ps(dest, _mm512_extractf32x4_ps(v, 1));
-                break;
-            case 2:
-                _mm_storeu_ps(dest, _mm512_extractf32x4_ps(v, 2));
-                break;
-            default:
-                _mm_storeu_ps(dest, _mm512_extractf32x4_ps(v, 3));
-                break;
-        }
+    // v holds channel 0's even samples, channel 1's even, channel 0's odd, channel 1's odd, four
+    // each; stores each channel's eight in order at out[channel] + n.
+    static void storeRuns(float* const* out, int32_t n, Vector v) {
+        const __m512i order =
+            _mm512_setr_epi32(0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13, 6, 14, 7, 15);
+        Floats512::storeHalves(out[0] + n, out[1] + n, _mm512_permutexvar_ps(order, v));
     }
 };
 
