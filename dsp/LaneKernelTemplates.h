@@ -12,7 +12,8 @@
 // magnitudeAtMost, magnitudeAtLeast (both false for a NaN), both and keep (zero where clear).
 // Traits F (float lanes of the shaping): Vector, Mask, Index, kWidth, load, store, splat, add, sub,
 // mul, abs, greater, lessEqual, negative, productWhere (a product where the mask is set, else 0),
-// select, flipSign (negate where set), none, either, any, roundHalfEven(position, index) and
+// productOr(m, a, b) (a where the mask is set, else a * b), select, flipSign (negate where set),
+// none, either, any, roundHalfEven(position, index) and
 // gatherPairs(table, index, left, right) (table[index] and table[index + 1]).
 // Traits R (float lanes of the half-band recursion, no wider than a row): Vector, kWidth, load,
 // store, splat, add, sub, mul.
@@ -253,10 +254,10 @@ typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
     Vector right;
     F::gatherPairs(table, index, left, right);
     const Vector curve = F::add(left, F::mul(F::sub(right, left), F::sub(position, whole)));
-    const Vector limited = F::select(over, one, curve);
-    const Vector shaped = F::flipSign(F::negative(v), limited);
     clipped = F::either(clipped, over);
-    return F::mul(shaped, level);
+    // The level multiplies the limited curve before its sign is set: the same product, as
+    // rounding is symmetric in sign, and an over's 1 * level is level itself.
+    return F::flipSign(F::negative(v), F::productOr(over, level, curve));
 }
 
 template <class F, int32_t kChannels>

@@ -71,6 +71,7 @@ struct Floats128 {
     static Vector select(Mask m, Vector set, Vector clear) {
         return _mm_or_ps(_mm_and_ps(m, set), _mm_andnot_ps(m, clear));
     }
+    static Vector productOr(Mask m, Vector a, Vector b) { return select(m, a, mul(a, b)); }
     static Vector flipSign(Mask m, Vector v) { return _mm_xor_ps(v, _mm_and_ps(m, signBit())); }
     static Mask none() { return _mm_setzero_ps(); }
     static Mask either(Mask a, Mask b) { return _mm_or_ps(a, b); }

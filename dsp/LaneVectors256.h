@@ -89,6 +89,7 @@ struct Floats256 {
     static Vector select(Mask m, Vector set, Vector clear) {
         return _mm256_blendv_ps(clear, set, m);
     }
+    static Vector productOr(Mask m, Vector a, Vector b) { return select(m, a, mul(a, b)); }
     static Vector flipSign(Mask m, Vector v) {
         return _mm256_xor_ps(v, _mm256_and_ps(m, signBit()));
     }

@@ -86,21 +86,23 @@ struct Floats512 {
     static Vector select(Mask m, Vector set, Vector clear) {
         return _mm512_mask_blend_ps(m, clear, set);
     }
+    static Vector productOr(Mask m, Vector a, Vector b) {
+        return _mm512_mask_mul_ps(a, _knot_mask16(m), a, b);
+    }
     static Vector flipSign(Mask m, Vector v) {
         const __m512i bits = _mm512_castps_si512(v);
         return _mm512_castsi512_ps(
             _mm512_mask_xor_epi32(bits, m, bits, _mm512_set1_epi32(kSignBit)));
     }
     static Mask none() { return 0; }
-    static Mask either(Mask a, Mask b) { return static_cast<Mask>(a | b); }
+    static Mask either(Mask a, Mask b) { return _kor_mask16(a, b); }
     static bool any(Mask m) { return m != 0; }
 
-    // The rounding instruction is told the mode itself, so the host's mode does not matter.
+    // The conversion is told the rounding mode itself, so the host's mode does not matter; the
+    // whole number comes back from the index exactly, as the table's positions are small.
     static Vector roundHalfEven(Vector position, Index& index) {
-        const Vector whole =
-            _mm512_roundscale_ps(position, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
-        index = _mm512_cvttps_epi32(whole);
-        return whole;
+        index = _mm512_cvt_roundps_epi32(position, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+        return _mm512_cvtepi32_ps(index);
     }
 
     // Each pair (T[i], T[i+1]) is one 64-bit element at table + i: two gathers of eight pairs,
