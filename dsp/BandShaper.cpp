@@ -91,16 +91,19 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
 
 BandShaper::~BandShaper() = default;
 
-bool BandShaper::useKernelSet(KernelSet set) {
+bool BandShaper::useKernelSet(KernelSet set, ResamplingRounding rounding) {
+    if (rounding == ResamplingRounding::Fused && processorRounding() != rounding) return false;
     if (set == KernelSet::Reference) {
         lanes_.reset();
         kernelSet_ = set;
+        oversampled_->setRounding(rounding);
         return true;
     }
     const LaneKernelSet* kernels = laneKernelSet(set);
     const IirFilter& filter = bandFilter(0);
-    if (kernels == nullptr || !BandLanes::fits(bandCount(), channelCount(), filter.sectionCount(),
-                                               filter.coefficientCount())) {
+    if (kernels == nullptr || kernels->stereo.rounding != rounding ||
+        !BandLanes::fits(bandCount(), channelCount(), filter.sectionCount(),
+                         filter.coefficientCount())) {
         return false;
     }
     std::array<IirFilter*, kLaneBands> filters{};
@@ -108,6 +111,7 @@ bool BandShaper::useKernelSet(KernelSet set) {
         filters[b] = &mutableBandFilter(b);
     lanes_ = std::make_unique<BandLanes>(*kernels, filters, channelCount(), blockSize());
     kernelSet_ = set;
+    oversampled_->setRounding(rounding);
     return true;
 }
 

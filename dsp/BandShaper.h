@@ -36,7 +36,10 @@ class BandShaper : public BandSplitter {
     // Makes processing run on set. The reference kernels are always taken; lane kernels only
     // where the processor has their instruction set and the layout fits them, otherwise this
     // returns false and changes nothing. Allocates: not for the audio thread.
-    bool useKernelSet(KernelSet set);
+    bool useKernelSet(KernelSet set) { return useKernelSet(set, kernelSetRounding(set)); }
+    // The same with the resampling rounded as told: any rounding the processor can do for the
+    // reference kernels, only their own for the lane kernels (see kernelSetRounding).
+    bool useKernelSet(KernelSet set, ResamplingRounding rounding);
     KernelSet kernelSet() const { return kernelSet_; }
     // The lane kernels carry the band filters' histories between blocks; this writes them into
     // the filters, for a look at them. Not for the audio thread while process runs.

@@ -49,6 +49,9 @@ class DspEngine {
     // Chooses the kernels process runs (see BandShaper::useKernelSet); the engine starts on the
     // fastest the processor has. Allocates: not for the audio thread.
     bool useKernelSet(KernelSet set) { return shaper_->useKernelSet(set); }
+    bool useKernelSet(KernelSet set, ResamplingRounding rounding) {
+        return shaper_->useKernelSet(set, rounding);
+    }
     KernelSet kernelSet() const { return shaper_->kernelSet(); }
 
     // Asks for shaping at factor times the sample rate (1, 2, 4, 8 or 16; anything else is

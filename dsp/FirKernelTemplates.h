@@ -2,12 +2,13 @@
 
 // The later resampling stages' linear-phase filters in vectors, for each instruction set's lane
 // kernels (included by LaneKernelTemplates.h, whose unnamed-namespace rules apply). Each output
-// takes the same operations in the same order as upsampleFirLane and downsampleFirLane, so it is
-// the same bit for bit.
+// takes the same operations in the same order, with the same rounding, as the straightforward
+// kernels, so it is the same bit for bit.
 
 #include <algorithm>
 #include <cstdint>
 
+#include "dsp/LaneVectors128.h"
 #include "dsp/Oversampling.h"
 
 namespace marrowfold {
@@ -36,7 +37,7 @@ void upsampleFirRows(const FirStage& stage, const float* in, float* out, int32_t
             const auto row = [&](int32_t r) { return window[r + kTaps - 1]; };
             Vector sum = R::mul(coefficient[0], R::add(row(1), row(0)));
             for (int32_t k = 1; k < kTaps; ++k)
-                sum = R::add(sum, R::mul(coefficient[k], R::add(row(1 + k), row(-k))));
+                sum = R::mulAdd(coefficient[k], R::add(row(1 + k), row(-k)), sum);
             float* even = out + 2 * n * kLanes + lane;
             R::store(even, sum);
             R::store(even + kLanes, row(1));
@@ -70,7 +71,7 @@ void upsampleFirRowPairs(const FirStage& stage, const float* in, float* out, int
         const auto rows = [&](int32_t r) { return window[r + kTaps - 1]; };
         Vector sum = W::mul(coefficient[0], W::add(rows(1), rows(0)));
         for (int32_t k = 1; k < kTaps; ++k)
-            sum = W::add(sum, W::mul(coefficient[k], W::add(rows(1 + k), rows(-k))));
+            sum = W::mulAdd(coefficient[k], W::add(rows(1 + k), rows(-k)), sum);
         W::storeHalvesInterleaved(out + 2 * n * kLanes, sum, rows(1));
     }
     if (n < frames)
@@ -122,11 +123,12 @@ void downsampleFirSamples(const FirStage& stage, const float* in, float* out, in
             const auto evens = [&](int32_t at) { return F::load(even + i + kTaps + at); };
             Vector sum = F::mul(coefficient[0], F::add(evens(0), evens(-1)));
             for (int32_t k = 1; k < kTaps; ++k)
-                sum = F::add(sum, F::mul(coefficient[k], F::add(evens(k), evens(-1 - k))));
-            F::store(out + start + i, F::add(sum, F::mul(half, F::load(odd + i + kTaps - 1))));
+                sum = F::mulAdd(coefficient[k], F::add(evens(k), evens(-1 - k)), sum);
+            F::store(out + start + i, F::mulAdd(half, F::load(odd + i + kTaps - 1), sum));
         }
         // The rest, fewer than a vector, as the straightforward kernel runs it.
-        downsampleFirLane(stage, in + 2 * (start + i), out + start + i, count - i);
+        straightforwardResampling(kFileRounding)
+            .downsampleFir(stage, in + 2 * (start + i), out + start + i, count - i);
     }
 }
 

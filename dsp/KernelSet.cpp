@@ -11,9 +11,10 @@ bool kernelSetAvailable(KernelSet set) {
         case KernelSet::Sse2:
             return true;
         case KernelSet::Avx2:
-            return __builtin_cpu_supports("avx2");
+            return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
         case KernelSet::Avx512:
-            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2");
+            return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2") &&
+                   __builtin_cpu_supports("fma");
     }
     return false;
 }
@@ -34,6 +35,11 @@ const LaneKernelSet* laneKernelSet(KernelSet set) {
         default:
             return &avx512LaneKernels();
     }
+}
+
+ResamplingRounding kernelSetRounding(KernelSet set) {
+    const LaneKernelSet* lanes = laneKernelSet(set);
+    return lanes ? lanes->stereo.rounding : processorRounding();
 }
 
 const char* kernelSetName(KernelSet set) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "dsp/Oversampling.h"
+
 namespace marrowfold {
 
 // The kernels that run the band filters, the shaping and the band sum. The reference kernels
@@ -19,6 +21,11 @@ bool kernelSetAvailable(KernelSet set);
 
 // The widest lane kernels this processor can run.
 KernelSet fastestKernelSet();
+
+// How the set's resampling rounds when oversampling: the lane sets as they were compiled (the
+// AVX2 and AVX-512 sets fused, which is why they need fused multiply-add), the reference kernels
+// as the processor can. Sets the processor lacks are taken as the reference.
+ResamplingRounding kernelSetRounding(KernelSet set);
 
 // "reference", "sse2", "avx2" or "avx512".
 const char* kernelSetName(KernelSet set);

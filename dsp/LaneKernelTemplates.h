@@ -16,7 +16,8 @@
 // none, either, any, roundHalfEven(position, index) and
 // gatherPairs(table, index, left, right) (table[index] and table[index + 1]).
 // Traits R (float lanes of the half-band recursion, no wider than a row): Vector, kWidth, load,
-// store, splat, add, sub, mul.
+// store, splat, add, sub, mul, mulAdd(a, b, c) (c + a b) and negMulAdd(a, b, c) (c - a b), both
+// rounded once in a file compiled for fused multiply-add; F has these too.
 // Traits Q (groups of four floats for the band sum): Vector, kGroups, load, add, unpackLow,
 // unpackHigh, shuffle<imm>, and storeGroup(dest, v, group) where a vector holds one row, or
 // storeRuns(out, n, v) where it holds two.
@@ -25,6 +26,7 @@
 #include <type_traits>
 
 #include "dsp/FirKernelTemplates.h"
+#include "dsp/HalfbandKernelTemplates.h"
 #include "dsp/LaneKernels.h"
 #include "dsp/SectionKernels.h"
 #include "dsp/ShapeTables.h"
@@ -388,96 +390,6 @@ constexpr auto sumKernel() {
     }
 }
 
-// The first half-band stage up over rows, each vector of lanes on its own over the block, running
-// y = (x1 + a x) - a y1 as upsampleLane does. A section's last input is the last output of the
-// section before it on its path (or the last row, for the first two), so only the outputs and
-// that row are held; the histories are stored back whole.
-template <class R, int32_t kChannels, int32_t kSections>
-void upsampleRows(const HalfbandStage& stage, HalfbandLanes& history, const float* in, float* out,
-                  int32_t frames) {
-    using Vector = typename R::Vector;
-    constexpr int32_t kLanes = kChannels * kLaneBands;
-    static_assert(kLanes % R::kWidth == 0, "vectors of the recursion cover whole rows");
-    for (int32_t lane = 0; lane < kLanes; lane += R::kWidth) {
-        Vector a[kSections];
-        Vector y1[kSections];
-        for (int32_t k = 0; k < kSections; ++k) {
-            a[k] = R::splat(stage.coefficient[k]);
-            y1[k] = R::load(&history.y[k][lane]);
-        }
-        Vector previous = R::load(&history.x[0][lane]);
-        for (int32_t n = 0; n < frames; ++n) {
-            const Vector input = R::load(in + n * kLanes + lane);
-            Vector path[2] = {input, input};
-            Vector before[2] = {previous, previous};
-            for (int32_t k = 0; k < kSections; ++k) {
-                Vector& value = path[k & 1];
-                const Vector y =
-                    R::sub(R::add(before[k & 1], R::mul(a[k], value)), R::mul(a[k], y1[k]));
-                before[k & 1] = y1[k];
-                y1[k] = y;
-                value = y;
-            }
-            previous = input;
-            R::store(out + 2 * n * kLanes + lane, path[0]);
-            R::store(out + (2 * n + 1) * kLanes + lane, path[1]);
-        }
-        for (int32_t k = 0; k < kSections; ++k) {
-            R::store(&history.x[k][lane], k < 2 ? previous : y1[k - 2]);
-            R::store(&history.y[k][lane], y1[k]);
-        }
-    }
-}
-
-// The same with both paths in one vector of W, which holds exactly two rows: path 0 in its lower
-// half, path 1 in its upper, so vector section j runs sections 2j and 2j + 1 and one store
-// writes both output rows.
-template <class W, int32_t kLanes, int32_t kSections>
-void upsampleRowsPaired(const HalfbandStage& stage, HalfbandLanes& history, const float* in,
-                        float* out, int32_t frames) {
-    using Vector = typename W::Vector;
-    static_assert(W::kWidth == 2 * kLanes && kSections % 2 == 0, "a vector holds both paths");
-    constexpr int32_t kPairs = kSections / 2;
-    Vector a[kPairs];
-    Vector y1[kPairs];
-    for (int32_t j = 0; j < kPairs; ++j) {
-        alignas(64) float pair[W::kWidth];
-        for (int32_t l = 0; l < W::kWidth; ++l)
-            pair[l] = stage.coefficient[2 * j + l / kLanes];
-        a[j] = W::load(pair);
-        y1[j] = W::loadHalves(history.y[2 * j], history.y[2 * j + 1]);
-    }
-    Vector previous = W::loadHalves(history.x[0], history.x[0]);
-    for (int32_t n = 0; n < frames; ++n) {
-        const Vector input = W::loadHalves(in + n * kLanes, in + n * kLanes);
-        Vector value = input;
-        Vector before = previous;
-        for (int32_t j = 0; j < kPairs; ++j) {
-            const Vector y = W::sub(W::add(before, W::mul(a[j], value)), W::mul(a[j], y1[j]));
-            before = y1[j];
-            y1[j] = y;
-            value = y;
-        }
-        previous = input;
-        W::store(out + 2 * n * kLanes, value);
-    }
-    for (int32_t j = 0; j < kPairs; ++j) {
-        W::storeHalves(history.x[2 * j], history.x[2 * j + 1], j == 0 ? previous : y1[j - 1]);
-        W::storeHalves(history.y[2 * j], history.y[2 * j + 1], y1[j]);
-    }
-}
-
-// Both paths in one vector where the widest vectors hold exactly two rows.
-template <class W, class R, int32_t kChannels>
-constexpr auto firstStageUpKernel() {
-    constexpr int32_t kLanes = kChannels * kLaneBands;
-    if constexpr (W::kWidth == 2 * kLanes) {
-        return &upsampleRowsPaired<W, kLanes, kFirstStageSections>;
-    } else {
-        return &upsampleRows<R, kChannels, kFirstStageSections>;
-    }
-}
-
 template <class D, class F, class Q, class R, int32_t kChannels>
 constexpr LaneKernels makeLaneKernels() {
     return {&filterLanes<D, kChannels>,
@@ -488,7 +400,9 @@ constexpr LaneKernels makeLaneKernels() {
              upsampleFirKernel<F, R, kChannels * kLaneBands, kStageTaps[2]>(),
              upsampleFirKernel<F, R, kChannels * kLaneBands, kStageTaps[3]>()},
             {nullptr, &downsampleFirSamples<F, kStageTaps[1]>,
-             &downsampleFirSamples<F, kStageTaps[2]>, &downsampleFirSamples<F, kStageTaps[3]>}};
+             &downsampleFirSamples<F, kStageTaps[2]>, &downsampleFirSamples<F, kStageTaps[3]>},
+            &downsampleVectors<kFirstStageSections>,
+            kFileRounding};
 }
 
 }  // namespace

@@ -4,11 +4,37 @@
 // LaneKernelTemplates.h for what each trait provides and why they sit in an unnamed namespace.
 
 #include <emmintrin.h>
+#ifdef __FMA__
+#include <immintrin.h>
+#endif
 
 #include <cstdint>
 
+#include "dsp/Oversampling.h"
+
 namespace marrowfold {
 namespace {
+
+// c + a * b and c - a * b, rounded once where the file is compiled for fused multiply-add, else
+// product and sum each on its own: kFileRounding, the rounding of every resampling kernel the
+// file compiles.
+#ifdef __FMA__
+inline constexpr ResamplingRounding kFileRounding = ResamplingRounding::Fused;
+inline __m128 mulAdd128(__m128 a, __m128 b, __m128 c) {
+    return _mm_fmadd_ps(a, b, c);
+}
+inline __m128 negMulAdd128(__m128 a, __m128 b, __m128 c) {
+    return _mm_fnmadd_ps(a, b, c);
+}
+#else
+inline constexpr ResamplingRounding kFileRounding = ResamplingRounding::Separate;
+inline __m128 mulAdd128(__m128 a, __m128 b, __m128 c) {
+    return _mm_add_ps(c, _mm_mul_ps(a, b));
+}
+inline __m128 negMulAdd128(__m128 a, __m128 b, __m128 c) {
+    return _mm_sub_ps(c, _mm_mul_ps(a, b));
+}
+#endif
 
 struct Doubles128 {
     using Vector = __m128d;
@@ -53,6 +79,8 @@ struct Floats128 {
     static Vector add(Vector a, Vector b) { return _mm_add_ps(a, b); }
     static Vector sub(Vector a, Vector b) { return _mm_sub_ps(a, b); }
     static Vector mul(Vector a, Vector b) { return _mm_mul_ps(a, b); }
+    static Vector mulAdd(Vector a, Vector b, Vector c) { return mulAdd128(a, b, c); }
+    static Vector negMulAdd(Vector a, Vector b, Vector c) { return negMulAdd128(a, b, c); }
     // The even and the odd floats of the 2 kWidth at p.
     static void deinterleave(const float* p, Vector& even, Vector& odd) {
         const Vector low = _mm_loadu_ps(p);

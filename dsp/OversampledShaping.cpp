@@ -18,9 +18,6 @@ constexpr int32_t kSumRoom = kDownRoom + kMaxOversamplingFactor;
 constexpr int32_t kUpStretch = kUpRoom + kOversampledChunk;
 constexpr int32_t kDownStretch = kDownRoom + kOversampledChunk / 2;
 
-constexpr OversampledShaping::FirKernel kStraightforwardDown[kMaxOversamplingStages] = {
-    nullptr, &downsampleFirLane, &downsampleFirLane, &downsampleFirLane};
-
 int32_t historyBlocks(int32_t lanes) {
     return (lanes + kMaxHalfbandLanes - 1) / kMaxHalfbandLanes;
 }
@@ -40,6 +37,7 @@ OversampledShaping::OversampledShaping(int32_t channels, int32_t bandCount)
       downHistories_(static_cast<size_t>(historyBlocks(channels))),
       upFirHistories_(count(kMaxOversamplingStages, upFirSpan())),
       downFirHistories_(count(kMaxOversamplingStages * channels, kMaxFirDownHistory)) {
+    setRounding(ResamplingRounding::Separate);
     for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
         paddings_[s] = oversamplingPadding(1 << s);
     for (int32_t turn = 0; turn < 2; ++turn) {
@@ -66,6 +64,12 @@ void OversampledShaping::setFactor(int32_t factor) {
     stages_ = oversamplingStages(factor);
     padding_ = paddings_[stages_];
     reset();
+}
+
+void OversampledShaping::setRounding(ResamplingRounding rounding) {
+    straightforward_ = &straightforwardResampling(rounding);
+    for (int32_t s = 1; s < kMaxOversamplingStages; ++s)
+        straightforwardDown_[s] = straightforward_->downsampleFir;
 }
 
 void OversampledShaping::reset() {
@@ -129,8 +133,8 @@ float* const* const* OversampledShaping::upsampleBands(const float* const* const
         for (int32_t ch = 0; ch < channels_; ++ch) {
             const int32_t lane = ch * bandCount_ + band;
             float* to = upStretch(0, lane);
-            upsampleLane(first_, upHistory(lane), lane % kMaxHalfbandLanes,
-                         bands[band][ch] + offset, to, frames);
+            straightforward_->upsample(first_, upHistory(lane), lane % kMaxHalfbandLanes,
+                                       bands[band][ch] + offset, to, frames);
             for (int32_t s = 1; s < stages_; ++s) {
                 float* from = to;
                 to = upStretch(s & 1, lane);
@@ -149,7 +153,7 @@ void OversampledShaping::upsampleFirStretch(int32_t stage, int32_t lane, float* 
     float* history = upFirHistory(stage) + lane;
     for (int32_t r = 0; r < kept; ++r)
         in[r - kept] = history[r * lanes()];
-    upsampleFirLane(later_[stage], in, out, frames);
+    straightforward_->upsampleFir(later_[stage], in, out, frames);
     for (int32_t r = 0; r < kept; ++r)
         history[r * lanes()] = in[frames - kept + r];
 }
@@ -158,16 +162,16 @@ void OversampledShaping::downsample(const LaneKernels* kernels, float* const* ou
                                     int32_t frames) {
     for (int32_t ch = 0; ch < channels_; ++ch)
         downFrom_[ch] = sums_[ch] - padding_;
-    downsampleLaterStages(kernels ? kernels->downsampleFir : kStraightforwardDown, frames);
+    downsampleLaterStages(kernels ? kernels->downsampleFir : straightforwardDown_.data(), frames);
     if (kernels && channels_ <= kMaxVectorDownChannels) {
         std::array<float*, kMaxVectorDownChannels> to{};
         for (int32_t ch = 0; ch < channels_; ++ch)
             to[ch] = out[ch] + offset;
-        downsampleChannels(downHistory(0), channels_, downFrom_.data(), to.data(), frames);
+        kernels->downsample(first_, downHistory(0), channels_, downFrom_.data(), to.data(), frames);
     } else {
         for (int32_t ch = 0; ch < channels_; ++ch) {
-            downsampleLane(first_, downHistory(ch), ch % kMaxHalfbandLanes, downFrom_[ch],
-                           out[ch] + offset, frames);
+            straightforward_->downsample(first_, downHistory(ch), ch % kMaxHalfbandLanes,
+                                         downFrom_[ch], out[ch] + offset, frames);
         }
     }
     settleHistories(downHistories_, channels_);

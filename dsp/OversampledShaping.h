@@ -25,6 +25,9 @@ class OversampledShaping {
 
     // Takes a valid factor and starts it from silence.
     void setFactor(int32_t factor);
+    // How the straightforward kernels round; the lane kernels round as they were compiled, and
+    // the caller keeps the two alike. Fused only where processorRounding() allows it.
+    void setRounding(ResamplingRounding rounding);
     int32_t factor() const { return factor_; }
     int32_t chunkFrames() const { return kChunkRows / factor_; }
     // Clears every history.
@@ -74,6 +77,8 @@ class OversampledShaping {
     int32_t factor_ = 1;
     int32_t stages_ = 0;
     int32_t padding_ = 0;
+    const StraightforwardResampling* straightforward_ = nullptr;
+    std::array<FirKernel, kMaxOversamplingStages> straightforwardDown_{};
     const HalfbandStage& first_;
     const std::array<FirStage, kMaxOversamplingStages>& later_;
     std::array<int32_t, kMaxOversamplingStages + 1> paddings_{};

@@ -7,12 +7,12 @@
 
 #include "dsp/FirHalfbandDesign.h"
 #include "dsp/HalfbandDesign.h"
+#include "dsp/StraightforwardResampling.h"
 
 namespace marrowfold {
 
 namespace {
 
-constexpr float kHalf = 0.5f;
 constexpr float kRunawayLevel = 1e10f;
 
 // Stage s keeps the base band [0, kOversamplingPassBand] (in base-rate units) clear at its rate
@@ -26,21 +26,11 @@ std::vector<double> firstStageCoefficients() {
     return designHalfband(kFirstStageSections, stageTransition(0));
 }
 
-// One all-pass section at its lower rate.
-inline float allpassStep(float a, float x, float& x1, float& y1) {
-    const float y = (x1 + a * x) - a * y1;
-    x1 = x;
-    y1 = y;
-    return y;
-}
-
-// Runs the path of one input through sections path, path + 2, ... of lane.
-inline float runPath(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane, int32_t path,
-                     float value) {
-    for (int32_t k = path; k < stage.sections; k += 2)
-        value = allpassStep(stage.coefficient[k], value, history.x[k][lane], history.y[k][lane]);
-    return value;
-}
+// Every product and every sum rounded on its own, in the order the kernels write them.
+struct SeparateRounding {
+    static float mulAdd(float a, float b, float c) { return c + a * b; }
+    static float negMulAdd(float a, float b, float c) { return c - a * b; }
+};
 
 // True if any entry of the history is not a number within kRunawayLevel: one pass in vectors
 // over every entry, the usual case being none.
@@ -132,44 +122,15 @@ void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lan
     }
 }
 
-void upsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane, const float* in,
-                  float* out, int32_t frames) {
-    for (int32_t n = 0; n < frames; ++n) {
-        out[2 * n] = runPath(stage, history, lane, 0, in[n]);
-        out[2 * n + 1] = runPath(stage, history, lane, 1, in[n]);
-    }
+ResamplingRounding processorRounding() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("fma") ? ResamplingRounding::Fused : ResamplingRounding::Separate;
 }
 
-void downsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
-                    const float* in, float* out, int32_t frames) {
-    for (int32_t n = 0; n < frames; ++n) {
-        const float odd = runPath(stage, history, lane, 0, in[2 * n + 1]);
-        const float even = runPath(stage, history, lane, 1, in[2 * n]);
-        out[n] = kHalf * (odd + even);
-    }
-}
-
-void upsampleFirLane(const FirStage& stage, const float* in, float* out, int32_t frames) {
-    const int32_t taps = stage.taps;
-    for (int32_t n = 0; n < frames; ++n) {
-        const float* centre = in + n - taps;
-        float sum = (2.0f * stage.coefficient[0]) * (centre[1] + centre[0]);
-        for (int32_t k = 1; k < taps; ++k)
-            sum = sum + (2.0f * stage.coefficient[k]) * (centre[1 + k] + centre[-k]);
-        out[2 * n] = sum;
-        out[2 * n + 1] = centre[1];
-    }
-}
-
-void downsampleFirLane(const FirStage& stage, const float* in, float* out, int32_t frames) {
-    const int32_t taps = stage.taps;
-    for (int32_t n = 0; n < frames; ++n) {
-        const float* centre = in + 2 * n - 2 * taps + 1;
-        float sum = stage.coefficient[0] * (centre[1] + centre[-1]);
-        for (int32_t k = 1; k < taps; ++k)
-            sum = sum + stage.coefficient[k] * (centre[1 + 2 * k] + centre[-1 - 2 * k]);
-        out[n] = sum + kHalf * centre[0];
-    }
+const StraightforwardResampling& straightforwardResampling(ResamplingRounding rounding) {
+    static constexpr StraightforwardResampling kSeparate =
+        straightforwardKernels<SeparateRounding>();
+    return rounding == ResamplingRounding::Fused ? fusedStraightforwardKernels() : kSeparate;
 }
 
 }  // namespace marrowfold

@@ -66,34 +66,45 @@ struct alignas(64) HalfbandLanes {
     float y[kMaxHalfbandSections][kMaxHalfbandLanes];
 };
 
-// The straightforward kernels, one lane of a stage at a time. Each all-pass section runs at the
-// lower rate of its stage as y = (x1 + a x) - a y1, summed in this order.
-// Up: frames inputs in[n] give out[2n] (path 0) and out[2n + 1] (path 1), at unit gain in the
-// pass band.
-void upsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane, const float* in,
-                  float* out, int32_t frames);
-// Down: frames outputs out[n] = (path 0 of in[2n + 1] + path 1 of in[2n]) / 2.
-void downsampleLane(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
-                    const float* in, float* out, int32_t frames);
 // Clears lanes 0..lanes-1 of the history wherever an entry is not a number within 1e10: a broken
 // input would otherwise ring in the all-pass recursions for good, silencing the band.
 void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lanes);
 
-// Down for one or two channels at once (lane = channel), in vectors; gives downsampleLane's
-// output and histories bit for bit.
-inline constexpr int32_t kMaxVectorDownChannels = 2;
-void downsampleChannels(HalfbandLanes& history, int32_t channels, const float* const* in,
-                        float* const* out, int32_t frames);
+// How the resampling rounds its sums of products: each product and each sum on its own, or each
+// product added in one step (fused multiply-add), which is more exact and, on processors that
+// have it, takes half the operations. Factor 1 never resamples, so it never depends on this.
+enum class ResamplingRounding : int32_t { Separate, Fused };
 
-// The straightforward kernels of a later stage, one lane at a time. A linear-phase filter keeps
-// no state but its last inputs: the caller keeps them in front of in, firUpHistory(stage) samples
-// up and firDownHistory(stage) down.
-// Up: out[2n] = sum over k of 2 c_k (in[n - taps + 1 + k] + in[n - taps - k]), summed from k = 0
-// on, and out[2n + 1] = in[n - taps + 1]: a delay of 2 taps - 1 samples at the higher rate.
-void upsampleFirLane(const FirStage& stage, const float* in, float* out, int32_t frames);
-// Down: out[n] = (sum over k of c_k (in[2n - 2 taps + 2 + 2k] + in[2n - 2 taps - 2k])) +
-// in[2n - 2 taps + 1] / 2: a delay of 2 taps - 1 samples at the higher rate.
-void downsampleFirLane(const FirStage& stage, const float* in, float* out, int32_t frames);
+// Fused where the processor can multiply and add in one step, else Separate.
+ResamplingRounding processorRounding();
+
+// The straightforward kernels, one lane of a stage at a time. Each all-pass section runs at the
+// lower rate of its stage as y = (x1 + a x) - a y1, and each sum of products is summed from the
+// first term on, every product rounded as the rounding says.
+struct StraightforwardResampling {
+    // The first stage up: frames inputs in[n] give out[2n] (path 0) and out[2n + 1] (path 1),
+    // at unit gain in the pass band.
+    void (*upsample)(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
+                     const float* in, float* out, int32_t frames);
+    // The first stage down: frames outputs out[n] = (path 0 of in[2n + 1] + path 1 of in[2n]) / 2.
+    void (*downsample)(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
+                       const float* in, float* out, int32_t frames);
+    // A later stage keeps no state but its last inputs: the caller keeps them in front of in,
+    // firUpHistory(taps) samples up and firDownHistory(taps) down.
+    // Up: out[2n] = sum over k of 2 c_k (in[n - taps + 1 + k] + in[n - taps - k]) and
+    // out[2n + 1] = in[n - taps + 1]: a delay of 2 taps - 1 samples at the higher rate.
+    void (*upsampleFir)(const FirStage& stage, const float* in, float* out, int32_t frames);
+    // Down: out[n] = sum over k of c_k (in[2n - 2 taps + 2 + 2k] + in[2n - 2 taps - 2k]), plus
+    // in[2n - 2 taps + 1] / 2: a delay of 2 taps - 1 samples at the higher rate.
+    void (*downsampleFir)(const FirStage& stage, const float* in, float* out, int32_t frames);
+};
+
+// Fused rounding only where processorRounding() says the processor has it.
+const StraightforwardResampling& straightforwardResampling(ResamplingRounding rounding);
+
+// The vector kernels of the first stage down run one or two channels at once.
+inline constexpr int32_t kMaxVectorDownChannels = 2;
+
 inline constexpr int32_t firUpHistory(int32_t taps) {
     return 2 * taps - 1;
 }

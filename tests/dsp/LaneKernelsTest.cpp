@@ -76,7 +76,8 @@ class Session {
           random_(seed),
           reference_(blockSize, channels, rate),
           lanes_(blockSize, channels, rate) {
-        EXPECT_TRUE(reference_.engine.useKernelSet(KernelSet::Reference));
+        // Oversampled, the reference resamples with the rounding of the set it is held against.
+        EXPECT_TRUE(reference_.engine.useKernelSet(KernelSet::Reference, kernelSetRounding(set)));
         EXPECT_TRUE(lanes_.engine.useKernelSet(set));
         EXPECT_EQ(lanes_.engine.kernelSet(), set);
         EXPECT_TRUE(reference_.engine.requestOversampling(factor));

@@ -24,31 +24,36 @@ constexpr double kRate = 44100.0;
 constexpr int32_t kBlock = 256;
 
 // One stage up or down from silence on the straightforward kernels, over the whole signal.
-std::vector<float> upStage(int32_t stage, const std::vector<float>& in) {
+std::vector<float> upStage(int32_t stage, const std::vector<float>& in,
+                           ResamplingRounding rounding = processorRounding()) {
+    const StraightforwardResampling& kernels = straightforwardResampling(rounding);
     std::vector<float> out(2 * in.size());
     const int32_t frames = static_cast<int32_t>(in.size());
     if (stage == 0) {
         HalfbandLanes history{};
-        upsampleLane(firstStage(), history, 0, in.data(), out.data(), frames);
+        kernels.upsample(firstStage(), history, 0, in.data(), out.data(), frames);
     } else {
         std::vector<float> padded(kMaxFirUpHistory, 0.0f);
         padded.insert(padded.end(), in.begin(), in.end());
-        upsampleFirLane(firStages()[stage], padded.data() + kMaxFirUpHistory, out.data(), frames);
+        kernels.upsampleFir(firStages()[stage], padded.data() + kMaxFirUpHistory, out.data(),
+                            frames);
     }
     return out;
 }
 
-std::vector<float> downStage(int32_t stage, const std::vector<float>& in) {
+std::vector<float> downStage(int32_t stage, const std::vector<float>& in,
+                             ResamplingRounding rounding = processorRounding()) {
+    const StraightforwardResampling& kernels = straightforwardResampling(rounding);
     std::vector<float> out(in.size() / 2);
     const int32_t frames = static_cast<int32_t>(out.size());
     if (stage == 0) {
         HalfbandLanes history{};
-        downsampleLane(firstStage(), history, 0, in.data(), out.data(), frames);
+        kernels.downsample(firstStage(), history, 0, in.data(), out.data(), frames);
     } else {
         std::vector<float> padded(kMaxFirDownHistory, 0.0f);
         padded.insert(padded.end(), in.begin(), in.end());
-        downsampleFirLane(firStages()[stage], padded.data() + kMaxFirDownHistory, out.data(),
-                          frames);
+        kernels.downsampleFir(firStages()[stage], padded.data() + kMaxFirDownHistory, out.data(),
+                              frames);
     }
     return out;
 }
@@ -112,6 +117,28 @@ TEST(OversamplingTest, DownSamplingRingsBoundedly) {
         }
         EXPECT_GT(sum, 1.0) << factor;
         EXPECT_LT(sum, kPeakGain) << factor;
+    }
+}
+
+// Fused rounding changes only the last bits: every stage, up and down, over noise, stays within a
+// few float steps of the separately rounded one, and does differ from it somewhere (so the fused
+// kernels are not the separate ones under another name).
+TEST(OversamplingTest, FusedRoundingMovesOnlyTheLastBits) {
+    if (processorRounding() != ResamplingRounding::Fused) GTEST_SKIP() << "no fused multiply-add";
+    constexpr float kMostApart = 4e-6f;
+    const std::vector<float> signal = test::noise(4096, 7, 0.5f);
+    using Stage = std::vector<float> (*)(int32_t, const std::vector<float>&, ResamplingRounding);
+    for (const Stage run : {Stage{&upStage}, Stage{&downStage}}) {
+        for (int32_t stage = 0; stage < kMaxOversamplingStages; ++stage) {
+            SCOPED_TRACE("stage " + std::to_string(stage));
+            const std::vector<float> fused = run(stage, signal, ResamplingRounding::Fused);
+            const std::vector<float> separate = run(stage, signal, ResamplingRounding::Separate);
+            float apart = 0.0f;
+            for (size_t n = 0; n < fused.size(); ++n)
+                apart = std::max(apart, std::fabs(fused[n] - separate[n]));
+            EXPECT_GT(apart, 0.0f);
+            EXPECT_LT(apart, kMostApart);
+        }
     }
 }
 
