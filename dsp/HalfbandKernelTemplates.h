@@ -105,8 +105,7 @@ constexpr auto firstStageUpKernel() {
 
 // The first stage down for one or two channels at once, in 128-bit vectors: the lanes are
 // (channel 0, path 0), (channel 0, path 1), (channel 1, path 0), (channel 1, path 1); vector
-// section j runs section 2j of path 0 and section 2j + 1 of path 1. With an odd count, path 1
-// has no last section: its lanes keep their value.
+// section j runs section 2j of path 0 and section 2j + 1 of path 1.
 constexpr int32_t kPathLanes = 4;
 
 // Lane l of the vector for section pair `pair`: section 2 pair + (l & 1) of channel l / 2. One
@@ -121,38 +120,31 @@ __m128 gatherLanes(Entry entry, int32_t pair, int32_t channels) {
 }
 
 template <typename Entry>
-void scatterLanes(__m128 v, Entry entry, int32_t pair, int32_t channels, int32_t sections) {
+void scatterLanes(__m128 v, Entry entry, int32_t pair, int32_t channels) {
     alignas(16) float lanes[kPathLanes];
     _mm_store_ps(lanes, v);
-    for (int32_t l = 0; l < 2 * channels; ++l) {
-        const int32_t section = 2 * pair + (l & 1);
-        if (section < sections) entry(section, l / 2) = lanes[l];
-    }
+    for (int32_t l = 0; l < 2 * channels; ++l)
+        entry(2 * pair + (l & 1), l / 2) = lanes[l];
 }
 
+// As in the way up, a section pair's last input is the last output of the pair before it (or the
+// last input, for the first), so only the outputs and that input are held in the loop.
 template <int32_t kSections>
 void downsampleVectors(const HalfbandStage& stage, HalfbandLanes& history, int32_t channels,
                        const float* const* in, float* const* out, int32_t frames) {
     static_assert(kMaxVectorDownChannels == 2, "one vector holds both paths of two channels");
-    constexpr int32_t kPairs = (kSections + 1) / 2;
-    constexpr bool kOddLast = (kSections % 2) != 0;
-    const auto coefficient = [&](int32_t k, int32_t) {
-        return k < kSections ? stage.coefficient[k] : 0.0f;
-    };
+    static_assert(kSections % 2 == 0, "every pair holds a section of each path");
+    constexpr int32_t kPairs = kSections / 2;
+    const auto coefficient = [&](int32_t k, int32_t) { return stage.coefficient[k]; };
     const auto x = [&](int32_t k, int32_t ch) -> float& { return history.x[k][ch]; };
     const auto y = [&](int32_t k, int32_t ch) -> float& { return history.y[k][ch]; };
-    const auto readX = [&](int32_t k, int32_t ch) { return k < kSections ? x(k, ch) : 0.0f; };
-    const auto readY = [&](int32_t k, int32_t ch) { return k < kSections ? y(k, ch) : 0.0f; };
     __m128 a[kPairs];
-    __m128 x1[kPairs];
     __m128 y1[kPairs];
     for (int32_t j = 0; j < kPairs; ++j) {
         a[j] = gatherLanes(coefficient, j, channels);
-        x1[j] = gatherLanes(readX, j, channels);
-        y1[j] = gatherLanes(readY, j, channels);
+        y1[j] = gatherLanes(y, j, channels);
     }
-    // Path 0 lanes (0 and 2) take the last section of an odd count; path 1 lanes keep theirs.
-    const __m128 pathZero = _mm_castsi128_ps(_mm_set_epi32(0, -1, 0, -1));
+    __m128 previous = gatherLanes(x, 0, channels);
     const float* second = in[channels - 1];
     const __m128 half = _mm_set1_ps(0.5f);
     for (int32_t n = 0; n < frames; ++n) {
@@ -160,32 +152,26 @@ void downsampleVectors(const HalfbandStage& stage, HalfbandLanes& history, int32
         const __m128 pairs = _mm_loadh_pi(
             _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(in[0] + 2 * n)),
             reinterpret_cast<const __m64*>(second + 2 * n));
-        __m128 value = _mm_shuffle_ps(pairs, pairs, _MM_SHUFFLE(2, 3, 0, 1));
+        const __m128 input = _mm_shuffle_ps(pairs, pairs, _MM_SHUFFLE(2, 3, 0, 1));
+        __m128 value = input;
+        __m128 before = previous;
         for (int32_t j = 0; j < kPairs; ++j) {
             const __m128 result =
-                Floats128::negMulAdd(a[j], y1[j], Floats128::mulAdd(a[j], value, x1[j]));
-            if (kOddLast && j == kPairs - 1) {
-                const __m128 kept =
-                    _mm_or_ps(_mm_and_ps(pathZero, result), _mm_andnot_ps(pathZero, value));
-                x1[j] = _mm_or_ps(_mm_and_ps(pathZero, value), _mm_andnot_ps(pathZero, x1[j]));
-                y1[j] = _mm_or_ps(_mm_and_ps(pathZero, result), _mm_andnot_ps(pathZero, y1[j]));
-                value = kept;
-            } else {
-                x1[j] = value;
-                y1[j] = result;
-                value = result;
-            }
+                Floats128::negMulAdd(a[j], y1[j], Floats128::mulAdd(a[j], value, before));
+            before = y1[j];
+            y1[j] = result;
+            value = result;
         }
+        previous = input;
         const __m128 sum = _mm_add_ps(value, _mm_shuffle_ps(value, value, _MM_SHUFFLE(2, 3, 0, 1)));
         const __m128 scaled = _mm_mul_ps(half, sum);
         out[0][n] = _mm_cvtss_f32(scaled);
         if (channels == 2) out[1][n] = _mm_cvtss_f32(_mm_movehl_ps(scaled, scaled));
     }
     for (int32_t j = 0; j < kPairs; ++j) {
-        scatterLanes(x1[j], x, j, channels, kSections);
-        scatterLanes(y1[j], y, j, channels, kSections);
+        scatterLanes(j == 0 ? previous : y1[j - 1], x, j, channels);
+        scatterLanes(y1[j], y, j, channels);
     }
 }
-
 }  // namespace
 }  // namespace marrowfold
