@@ -72,9 +72,9 @@ void upsampleRowsPaired(const HalfbandStage& stage, HalfbandLanes& history, cons
         a[j] = W::load(pair);
         y1[j] = W::loadHalves(history.y[2 * j], history.y[2 * j + 1]);
     }
-    Vector previous = W::loadHalves(history.x[0], history.x[0]);
+    Vector previous = W::loadTwice(history.x[0]);
     for (int32_t n = 0; n < frames; ++n) {
-        const Vector input = W::loadHalves(in + n * kLanes, in + n * kLanes);
+        const Vector input = W::loadTwice(in + n * kLanes);
         Vector value = input;
         Vector before = previous;
         for (int32_t j = 0; j < kPairs; ++j) {

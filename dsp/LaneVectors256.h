@@ -94,6 +94,10 @@ struct Floats256 {
         return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_loadu_ps(low)), _mm_loadu_ps(high),
                                     1);
     }
+    // The half at p in both halves, loaded as such.
+    static Vector loadTwice(const float* p) {
+        return _mm256_broadcast_ps(reinterpret_cast<const __m128*>(p));
+    }
     static void storeHalves(float* low, float* high, Vector v) {
         _mm_storeu_ps(low, _mm256_castps256_ps128(v));
         _mm_storeu_ps(high, _mm256_extractf128_ps(v, 1));

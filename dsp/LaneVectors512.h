@@ -91,6 +91,11 @@ struct Floats512 {
                                     _mm512_castps256_ps512(_mm256_loadu_ps(high)),
                                     _MM_SHUFFLE(1, 0, 1, 0));
     }
+    // The half at p in both halves, loaded as such.
+    static Vector loadTwice(const float* p) {
+        return _mm512_castpd_ps(
+            _mm512_broadcast_f64x4(_mm256_loadu_pd(reinterpret_cast<const double*>(p))));
+    }
     static void storeHalves(float* low, float* high, Vector v) {
         _mm256_storeu_ps(low, _mm512_castps512_ps256(v));
         _mm256_storeu_ps(high, _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)));
