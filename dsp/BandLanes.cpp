@@ -7,17 +7,6 @@
 
 namespace marrowfold {
 
-namespace {
-
-// Rows are stored in LaneValues units, for their alignment.
-size_t rowUnits(int32_t blockSize, int32_t lanes) {
-    constexpr size_t kFloatsPerUnit = sizeof(LaneValues) / sizeof(float);
-    const size_t floats = static_cast<size_t>(blockSize) * static_cast<size_t>(lanes);
-    return (floats + kFloatsPerUnit - 1) / kFloatsPerUnit;
-}
-
-}  // namespace
-
 bool BandLanes::fits(int32_t bandCount, int32_t channels, int32_t sectionCount,
                      int32_t coefficientCount) {
     return bandCount == kLaneBands && channels >= 1 && channels <= kMaxLaneChannels &&
@@ -32,11 +21,11 @@ BandLanes::BandLanes(const LaneKernelSet& kernels,
       channels_(channels),
       lanes_(channels * kLaneBands),
       state_(std::make_unique<LaneFilterState>()),
-      rows_(std::make_unique<LaneValues[]>(rowUnits(blockSize, lanes_))) {}
+      rows_(static_cast<size_t>(blockSize) * static_cast<size_t>(lanes_)) {}
 
 void BandLanes::filter(const float* const* in, int32_t frames) {
     takeFilterChanges();
-    kernels_.filter(*state_, in, reinterpret_cast<float*>(rows_.get()), frames);
+    kernels_.filter(*state_, in, rows_.get(), frames);
 }
 
 BandLanes::~BandLanes() {
@@ -46,7 +35,7 @@ BandLanes::~BandLanes() {
 bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
                       const std::array<float, kLaneBands>& level, const float* table,
                       int32_t frames) {
-    return shape(drive, level, table, reinterpret_cast<float*>(rows_.get()), frames);
+    return shape(drive, level, table, rows_.get(), frames);
 }
 
 bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
@@ -62,7 +51,7 @@ bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
 }
 
 void BandLanes::sum(float* const* out, int32_t frames, int32_t soloBand) {
-    sum(reinterpret_cast<const float*>(rows_.get()), out, frames, soloBand);
+    sum(rows_.get(), out, frames, soloBand);
 }
 
 void BandLanes::sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand) {
@@ -116,7 +105,7 @@ void measureRows(const float* row, int32_t frames, std::array<float, kMaxLanes>&
 }  // namespace
 
 void BandLanes::measure(int32_t frames, BandLevels& levels) const {
-    measure(reinterpret_cast<const float*>(rows_.get()), frames, 1.0f, levels);
+    measure(rows_.get(), frames, 1.0f, levels);
 }
 
 void BandLanes::measure(const float* rows, int32_t frames, float squareWeight,

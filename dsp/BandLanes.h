@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "dsp/AlignedFloats.h"
 #include "dsp/BandLevels.h"
 #include "dsp/IirFilter.h"
 #include "dsp/LaneKernels.h"
@@ -59,10 +60,8 @@ class BandLanes {
 
     const LaneKernels& kernels() const { return kernels_; }
     // The filtered rows from frame on.
-    const float* rowsAt(int32_t frame) const {
-        return reinterpret_cast<const float*>(rows_.get()) + frame * lanes_;
-    }
-    float* rowsAt(int32_t frame) { return reinterpret_cast<float*>(rows_.get()) + frame * lanes_; }
+    const float* rowsAt(int32_t frame) const { return rows_.get() + frame * lanes_; }
+    float* rowsAt(int32_t frame) { return rows_.get() + frame * lanes_; }
 
   private:
     // How many designs and resets of a filter the lanes have taken.
@@ -81,7 +80,7 @@ class BandLanes {
     int32_t channels_;
     int32_t lanes_;
     std::unique_ptr<LaneFilterState> state_;
-    std::unique_ptr<LaneValues[]> rows_;  // LaneValues only for their alignment
+    AlignedFloats rows_;
     std::array<FilterCounts, kLaneBands> seenCounts_{};
     bool loaded_ = false;  // whether the lanes hold the filters' state yet
 };

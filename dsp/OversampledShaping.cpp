@@ -41,7 +41,7 @@ OversampledShaping::OversampledShaping(int32_t channels, int32_t bandCount)
     for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
         paddings_[s] = oversamplingPadding(1 << s);
     for (int32_t turn = 0; turn < 2; ++turn) {
-        upBuffers_[turn] = std::make_unique<float[]>(count(kUpStretch, lanes()));
+        upBuffers_[turn] = AlignedFloats(count(kUpStretch, lanes()));
         // Band-major pointers into the lane-ordered stretches.
         for (int32_t band = 0; band < bandCount_; ++band) {
             for (int32_t ch = 0; ch < channels_; ++ch)
@@ -50,10 +50,10 @@ OversampledShaping::OversampledShaping(int32_t channels, int32_t bandCount)
         for (int32_t band = 0; band < bandCount_; ++band)
             bandPointers_[turn].push_back(bandChannels_[turn].data() + band * channels_);
         for (int32_t ch = 0; ch < channels_; ++ch)
-            downBuffers_[turn].push_back(std::make_unique<float[]>(kDownStretch));
+            downBuffers_[turn].emplace_back(kDownStretch);
     }
     for (int32_t ch = 0; ch < channels_; ++ch) {
-        sumStorage_.push_back(std::make_unique<float[]>(kSumRoom + kOversampledChunk));
+        sumStorage_.emplace_back(kSumRoom + kOversampledChunk);
         sums_.push_back(sumStorage_.back().get() + kSumRoom);
     }
     downFrom_.resize(static_cast<size_t>(channels_));
@@ -114,7 +114,6 @@ float* OversampledShaping::upsampleRows(const LaneKernels& kernels, const float*
         to = upRows(s & 1);
         upsampleFirRows(kernels.upsampleFir[s], s, from, to, frames << s);
     }
-    settleHistories(upHistories_, lanes());
     return to;
 }
 
@@ -142,7 +141,6 @@ float* const* const* OversampledShaping::upsampleBands(const float* const* const
             }
         }
     }
-    settleHistories(upHistories_, lanes());
     return bandPointers_[(stages_ - 1) & 1].data();
 }
 
@@ -174,7 +172,6 @@ void OversampledShaping::downsample(const LaneKernels* kernels, float* const* ou
                                          downFrom_[ch], out[ch] + offset, frames);
         }
     }
-    settleHistories(downHistories_, channels_);
     // The last padding_ sums wait for the next chunk.
     const int32_t oversampled = frames * factor_;
     for (int32_t ch = 0; ch < channels_; ++ch) {
@@ -200,6 +197,11 @@ void OversampledShaping::downsampleFirStage(FirKernel kernel, int32_t stage, int
     std::copy_n(history, kept, in - kept);
     kernel(later_[stage], in, out, frames);
     std::copy_n(in + 2 * frames - kept, kept, history);
+}
+
+void OversampledShaping::settle() {
+    settleHistories(upHistories_, lanes());
+    settleHistories(downHistories_, channels_);
 }
 
 void OversampledShaping::settleHistories(std::vector<HalfbandLanes>& histories, int32_t lanes) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "dsp/AlignedFloats.h"
 #include "dsp/LaneKernels.h"
 #include "dsp/Oversampling.h"
 
@@ -19,7 +20,7 @@ namespace marrowfold {
 // and everything else runs on the audio thread.
 class OversampledShaping {
   public:
-    static constexpr int32_t kChunkRows = 1024;
+    static constexpr int32_t kChunkRows = 512;
 
     OversampledShaping(int32_t channels, int32_t bandCount);
 
@@ -47,6 +48,9 @@ class OversampledShaping {
     // kernels (for at most two channels), or with the straightforward kernels one channel at a
     // time when kernels is null. The output is the same bit for bit.
     void downsample(const LaneKernels* kernels, float* const* out, int32_t offset, int32_t frames);
+    // Clears the first stage's lanes that broken input has run away; once a block, after its
+    // last chunk, on either path.
+    void settle();
 
     using FirKernel = void (*)(const FirStage&, const float*, float*, int32_t);
 
@@ -90,13 +94,13 @@ class OversampledShaping {
     // Two buffers the up stages take turns on: lane rows, or for the reference path one stretch
     // per lane (lane = channel * bandCount + band), reached band by band through the pointers.
     // Each has room in front for a later stage's kept inputs.
-    std::array<std::unique_ptr<float[]>, 2> upBuffers_;
+    std::array<AlignedFloats, 2> upBuffers_;
     std::array<std::vector<float*>, 2> bandChannels_;
     std::array<std::vector<float* const*>, 2> bandPointers_;
     // Per channel: room for the kept inputs and the padding delay, then the sums.
-    std::vector<std::unique_ptr<float[]>> sumStorage_;
+    std::vector<AlignedFloats> sumStorage_;
     std::vector<float*> sums_;
-    std::array<std::vector<std::unique_ptr<float[]>>, 2> downBuffers_;  // per channel
+    std::array<std::vector<AlignedFloats>, 2> downBuffers_;  // per channel
     std::vector<float*> downFrom_;  // each channel's input to the next stage down
 };
 
