@@ -93,8 +93,7 @@ struct Floats512 {
     }
     // The half at p in both halves, loaded as such.
     static Vector loadTwice(const float* p) {
-        return _mm512_castpd_ps(
-            _mm512_broadcast_f64x4(_mm256_loadu_pd(reinterpret_cast<const double*>(p))));
+        return _mm512_castpd_ps(_mm512_broadcast_f64x4(_mm256_castps_pd(_mm256_loadu_ps(p))));
     }
     static void storeHalves(float* low, float* high, Vector v) {
         _mm256_storeu_ps(low, _mm512_castps512_ps256(v));
