@@ -11,9 +11,9 @@
 // storeFloats (rounded to float and stored), and for the end-of-block care Mask,
 // magnitudeAtMost, magnitudeAtLeast (both false for a NaN), both and keep (zero where clear).
 // Traits F (float lanes of the shaping): Vector, Mask, Index, kWidth, load, store, splat, add, sub,
-// mul, abs, greater, lessEqual, negative, productWhere (a product where the mask is set, else 0),
-// productOr(m, a, b) (a where the mask is set, else a * b), select, flipSign (negate where set),
-// none, either, any, roundHalfEven(position, index) and
+// mul, abs, notGreater (also where either is not a number), lessEqual, negative, productWhere (a
+// product where the mask is set, else 0), productOr(m, a, b) (a * b where the mask is set, else
+// a), select, flipSign (negate where set), every, both, all, roundHalfEven(position, index) and
 // gatherPairs(table, index, left, right) (table[index] and table[index + 1]).
 // Traits R (float lanes of the half-band recursion, no wider than a row): Vector, kWidth, load,
 // store, splat, add, sub, mul, mulAdd(a, b, c) (c + a b) and negMulAdd(a, b, c) (c - a b), both
@@ -234,18 +234,19 @@ void filterLanes(LaneFilterState& state, const float* const* in, float* rows, in
         filterVector<D, kLanes>(state, lane, in, rows, frames);
 }
 
-// The shaping of one vector: v = x * drive, limited to -1..1 (recorded in clipped), else read from
-// the odd curve at |v| with the index rounded half to even; a sample that is not a number gives
-// 0. The result is multiplied by level.
+// The shaping of one vector: v = x * drive, limited to -1..1 (within clears where it is not),
+// else read from the odd curve at |v| with the index rounded half to even; a sample that is not a
+// number gives 0. The result is multiplied by level.
 template <class F>
 typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
                                typename F::Vector level, const float* table,
-                               typename F::Mask& clipped) {
+                               typename F::Mask& within) {
     using Vector = typename F::Vector;
     const Vector one = F::splat(1.0f);
     const Vector v = F::mul(x, drive);
     const Vector magnitude = F::abs(v);
-    const typename F::Mask over = F::greater(magnitude, one);
+    // Not over: at most 1, or not a number.
+    const typename F::Mask notOver = F::notGreater(magnitude, one);
     // Overs and undefined samples read position 0, so the index never leaves the table, and an
     // undefined sample comes out as T[0] = +0.
     const Vector position =
@@ -256,10 +257,10 @@ typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
     Vector right;
     F::gatherPairs(table, index, left, right);
     const Vector curve = F::add(left, F::mul(F::sub(right, left), F::sub(position, whole)));
-    clipped = F::either(clipped, over);
+    within = F::both(within, notOver);
     // The level multiplies the limited curve before its sign is set: the same product, as
     // rounding is symmetric in sign, and an over's 1 * level is level itself.
-    return F::flipSign(F::negative(v), F::productOr(over, level, curve));
+    return F::flipSign(F::negative(v), F::productOr(notOver, level, curve));
 }
 
 template <class F, int32_t kChannels>
@@ -281,12 +282,12 @@ bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
         drive[k] = F::load(drivePattern + k * F::kWidth);
         level[k] = F::load(levelPattern + k * F::kWidth);
     }
-    typename F::Mask clipped = F::none();
+    typename F::Mask within = F::every();
     const float* table = shaping.table;
     const auto shapeSpan = [&](float* span) {
         for (int32_t k = 0; k < kVectors; ++k) {
             float* at = span + k * F::kWidth;
-            F::store(at, shapeVector<F>(F::load(at), drive[k], level[k], table, clipped));
+            F::store(at, shapeVector<F>(F::load(at), drive[k], level[k], table, within));
         }
     };
     int32_t i = 0;
@@ -301,7 +302,7 @@ bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
         for (int32_t j = 0; j < count - i; ++j)
             rows[i + j] = tail[j];
     }
-    return F::any(clipped);
+    return !F::all(within);
 }
 
 // The band sum works on tiles of four samples of the four bands of a channel: one group of four

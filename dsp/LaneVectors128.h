@@ -89,7 +89,7 @@ struct Floats128 {
         odd = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
     }
     static Vector abs(Vector v) { return _mm_andnot_ps(signBit(), v); }
-    static Mask greater(Vector a, Vector b) { return _mm_cmpgt_ps(a, b); }
+    static Mask notGreater(Vector a, Vector b) { return _mm_cmpngt_ps(a, b); }
     static Mask lessEqual(Vector a, Vector b) { return _mm_cmple_ps(a, b); }
     static Mask negative(Vector v) { return _mm_cmplt_ps(v, _mm_setzero_ps()); }
     // Masked before the product, which so never overflows on a lane that is not used.
@@ -99,11 +99,11 @@ struct Floats128 {
     static Vector select(Mask m, Vector set, Vector clear) {
         return _mm_or_ps(_mm_and_ps(m, set), _mm_andnot_ps(m, clear));
     }
-    static Vector productOr(Mask m, Vector a, Vector b) { return select(m, a, mul(a, b)); }
+    static Vector productOr(Mask m, Vector a, Vector b) { return select(m, mul(a, b), a); }
     static Vector flipSign(Mask m, Vector v) { return _mm_xor_ps(v, _mm_and_ps(m, signBit())); }
-    static Mask none() { return _mm_setzero_ps(); }
-    static Mask either(Mask a, Mask b) { return _mm_or_ps(a, b); }
-    static bool any(Mask m) { return _mm_movemask_ps(m) != 0; }
+    static Mask every() { return _mm_castsi128_ps(_mm_set1_epi32(-1)); }
+    static Mask both(Mask a, Mask b) { return _mm_and_ps(a, b); }
+    static bool all(Mask m) { return _mm_movemask_ps(m) == 0xF; }
 
     // Without a rounding instruction: truncate, then step up when the fraction is above one half,
     // or exactly one half from an odd integer. Independent of the rounding mode.

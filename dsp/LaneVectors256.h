@@ -103,7 +103,7 @@ struct Floats256 {
         _mm_storeu_ps(high, _mm256_extractf128_ps(v, 1));
     }
     static Vector abs(Vector v) { return _mm256_andnot_ps(signBit(), v); }
-    static Mask greater(Vector a, Vector b) { return _mm256_cmp_ps(a, b, _CMP_GT_OQ); }
+    static Mask notGreater(Vector a, Vector b) { return _mm256_cmp_ps(a, b, _CMP_NGT_UQ); }
     static Mask lessEqual(Vector a, Vector b) { return _mm256_cmp_ps(a, b, _CMP_LE_OQ); }
     static Mask negative(Vector v) { return _mm256_cmp_ps(v, _mm256_setzero_ps(), _CMP_LT_OQ); }
     // Masked before the product, which so never overflows on a lane that is not used.
@@ -113,13 +113,13 @@ struct Floats256 {
     static Vector select(Mask m, Vector set, Vector clear) {
         return _mm256_blendv_ps(clear, set, m);
     }
-    static Vector productOr(Mask m, Vector a, Vector b) { return select(m, a, mul(a, b)); }
+    static Vector productOr(Mask m, Vector a, Vector b) { return select(m, mul(a, b), a); }
     static Vector flipSign(Mask m, Vector v) {
         return _mm256_xor_ps(v, _mm256_and_ps(m, signBit()));
     }
-    static Mask none() { return _mm256_setzero_ps(); }
-    static Mask either(Mask a, Mask b) { return _mm256_or_ps(a, b); }
-    static bool any(Mask m) { return _mm256_movemask_ps(m) != 0; }
+    static Mask every() { return _mm256_castsi256_ps(_mm256_set1_epi32(-1)); }
+    static Mask both(Mask a, Mask b) { return _mm256_and_ps(a, b); }
+    static bool all(Mask m) { return _mm256_movemask_ps(m) == 0xFF; }
 
     // The rounding instruction is told the mode itself, so the host's mode does not matter.
     static Vector roundHalfEven(Vector position, Index& index) {

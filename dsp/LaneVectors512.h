@@ -100,7 +100,7 @@ struct Floats512 {
         _mm256_storeu_ps(high, _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)));
     }
     static Vector abs(Vector v) { return _mm512_abs_ps(v); }
-    static Mask greater(Vector a, Vector b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
+    static Mask notGreater(Vector a, Vector b) { return _mm512_cmp_ps_mask(a, b, _CMP_NGT_UQ); }
     static Mask lessEqual(Vector a, Vector b) { return _mm512_cmp_ps_mask(a, b, _CMP_LE_OQ); }
     static Mask negative(Vector v) {
         return _mm512_cmp_ps_mask(v, _mm512_setzero_ps(), _CMP_LT_OQ);
@@ -110,17 +110,15 @@ struct Floats512 {
     static Vector select(Mask m, Vector set, Vector clear) {
         return _mm512_mask_blend_ps(m, clear, set);
     }
-    static Vector productOr(Mask m, Vector a, Vector b) {
-        return _mm512_mask_mul_ps(a, _knot_mask16(m), a, b);
-    }
+    static Vector productOr(Mask m, Vector a, Vector b) { return _mm512_mask_mul_ps(a, m, a, b); }
     static Vector flipSign(Mask m, Vector v) {
         const __m512i bits = _mm512_castps_si512(v);
         return _mm512_castsi512_ps(
             _mm512_mask_xor_epi32(bits, m, bits, _mm512_set1_epi32(kSignBit)));
     }
-    static Mask none() { return 0; }
-    static Mask either(Mask a, Mask b) { return _kor_mask16(a, b); }
-    static bool any(Mask m) { return m != 0; }
+    static Mask every() { return 0xFFFF; }
+    static Mask both(Mask a, Mask b) { return _kand_mask16(a, b); }
+    static bool all(Mask m) { return m == 0xFFFF; }
 
     // The conversion is told the rounding mode itself, so the host's mode does not matter; the
     // whole number comes back from the index exactly, as the table's positions are small.
