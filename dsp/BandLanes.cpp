@@ -33,20 +33,20 @@ BandLanes::~BandLanes() {
 }
 
 bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
-                      const std::array<float, kLaneBands>& level, const float* table,
+                      const std::array<float, kLaneBands>& level, const float* segments,
                       int32_t frames) {
-    return shape(drive, level, table, rows_.get(), frames);
+    return shape(drive, level, segments, rows_.get(), frames);
 }
 
 bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
-                      const std::array<float, kLaneBands>& level, const float* table, float* rows,
-                      int32_t frames) {
+                      const std::array<float, kLaneBands>& level, const float* segments,
+                      float* rows, int32_t frames) {
     LaneShaping shaping;
     for (int32_t lane = 0; lane < lanes_; ++lane) {
         shaping.drive[lane] = drive[lane % kLaneBands];
         shaping.level[lane] = level[lane % kLaneBands];
     }
-    shaping.table = table;
+    shaping.segments = segments;
     return kernels_.shape(shaping, rows, frames * lanes_);
 }
 

@@ -39,7 +39,7 @@ class BandLanes {
     void filter(const float* const* in, int32_t frames);
     // Shapes the rows with per-band factors; true if any driven sample lay beyond -1..1.
     bool shape(const std::array<float, kLaneBands>& drive,
-               const std::array<float, kLaneBands>& level, const float* table, int32_t frames);
+               const std::array<float, kLaneBands>& level, const float* segments, int32_t frames);
     // Adds the shaped rows' levels to levels, per band over every channel.
     void measure(int32_t frames, BandLevels& levels) const;
     // Writes the band sum, or band soloBand alone when it lies in 0..3, to out.
@@ -47,7 +47,7 @@ class BandLanes {
 
     // The same two steps on rows held elsewhere, such as oversampled ones.
     bool shape(const std::array<float, kLaneBands>& drive,
-               const std::array<float, kLaneBands>& level, const float* table, float* rows,
+               const std::array<float, kLaneBands>& level, const float* segments, float* rows,
                int32_t frames);
     void sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
     // measure on rows held elsewhere, each sum of squares scaled by squareWeight (1 / factor for

@@ -139,7 +139,7 @@ void BandShaper::processPiece(float* const* in, float* const* out, int32_t frame
     lanes_->filter(in, frames);
     if (gliding()) {
         shapeRowsGliding(lanes_->rowsAt(0), frames);
-    } else if (lanes_->shape(drive, level, shapeTable_->data(), frames)) {
+    } else if (lanes_->shape(drive, level, shapeSegments_->data(), frames)) {
         clipFlag_ = 1.0f;
     }
     if (meter_) lanes_->measure(frames, *meter_);
@@ -161,7 +161,7 @@ void BandShaper::processOversampledLanes(float* const* in, float* const* out, in
         float* rows = oversampled_->upsampleRows(lanes_->kernels(), lanes_->rowsAt(offset), chunk);
         if (gliding()) {
             shapeRowsGliding(rows, chunk * factor);
-        } else if (lanes_->shape(drive, level, shapeTable_->data(), rows, chunk * factor)) {
+        } else if (lanes_->shape(drive, level, shapeSegments_->data(), rows, chunk * factor)) {
             clipFlag_ = 1.0f;
         }
         if (meter_) lanes_->measure(rows, chunk * factor, meterSquareWeight(), *meter_);
@@ -296,6 +296,7 @@ void BandShaper::shapeRowsGliding(float* rows, int32_t frames) {
 void BandShaper::setShape(int32_t shape) {
     if (shape < 0 || shape >= kShapeCount) shape = 0;
     shapeTable_ = &shapeTable(shape);
+    shapeSegments_ = &shapeSegments(shape);
     makeupGain_ = decibelsToGain(-(*shapeTable_)[kShapeMakeupEntry]);
 }
 

@@ -112,6 +112,7 @@ class BandShaper : public BandSplitter {
     float bandLevel(int32_t band) const { return outputGain_ * makeupGain_ * levelGains_[band]; }
 
     const ShapeTable* shapeTable_ = nullptr;
+    const ShapeSegments* shapeSegments_ = nullptr;  // the same curve for the lane kernels
     float makeupGain_ = 1.0f;
     float inputGain_ = 1.0f;
     float outputGain_ = 1.0f;

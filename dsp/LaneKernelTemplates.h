@@ -14,7 +14,7 @@
 // mul, abs, notGreater (also where either is not a number), lessEqual, negative, productWhere (a
 // product where the mask is set, else 0), productOr(m, a, b) (a * b where the mask is set, else
 // a), select, flipSign (negate where set), every, both, all, roundHalfEven(position, index) and
-// gatherPairs(table, index, left, right) (table[index] and table[index + 1]).
+// gatherPairs(pairs, index, first, second) (pairs[2 index] and pairs[2 index + 1]).
 // Traits R (float lanes of the half-band recursion, no wider than a row): Vector, kWidth, load,
 // store, splat, add, sub, mul, mulAdd(a, b, c) (c + a b) and negMulAdd(a, b, c) (c - a b), both
 // rounded once in a file compiled for fused multiply-add; F has these too.
@@ -239,7 +239,7 @@ void filterLanes(LaneFilterState& state, const float* const* in, float* rows, in
 // number gives 0. The result is multiplied by level.
 template <class F>
 typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
-                               typename F::Vector level, const float* table,
+                               typename F::Vector level, const float* segments,
                                typename F::Mask& within) {
     using Vector = typename F::Vector;
     const Vector one = F::splat(1.0f);
@@ -253,10 +253,10 @@ typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
         F::productWhere(F::lessEqual(magnitude, one), magnitude, F::splat(kShapeLookupScale));
     typename F::Index index;
     const Vector whole = F::roundHalfEven(position, index);
-    Vector left;
-    Vector right;
-    F::gatherPairs(table, index, left, right);
-    const Vector curve = F::add(left, F::mul(F::sub(right, left), F::sub(position, whole)));
+    Vector start;
+    Vector rise;
+    F::gatherPairs(segments, index, start, rise);
+    const Vector curve = F::add(start, F::mul(rise, F::sub(position, whole)));
     within = F::both(within, notOver);
     // The level multiplies the limited curve before its sign is set: the same product, as
     // rounding is symmetric in sign, and an over's 1 * level is level itself.
@@ -283,11 +283,11 @@ bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
         level[k] = F::load(levelPattern + k * F::kWidth);
     }
     typename F::Mask within = F::every();
-    const float* table = shaping.table;
+    const float* segments = shaping.segments;
     const auto shapeSpan = [&](float* span) {
         for (int32_t k = 0; k < kVectors; ++k) {
             float* at = span + k * F::kWidth;
-            F::store(at, shapeVector<F>(F::load(at), drive[k], level[k], table, within));
+            F::store(at, shapeVector<F>(F::load(at), drive[k], level[k], segments, within));
         }
     };
     int32_t i = 0;

@@ -40,7 +40,7 @@ struct LaneFilterState {
 struct LaneShaping {
     alignas(64) float drive[kMaxLanes];
     alignas(64) float level[kMaxLanes];
-    const float* table;  // entries 0..255 of the curve
+    const float* segments;  // the shape's ShapeSegments
 };
 
 // Rows hold the band signals of one block sample by sample: row n is lanes floats at

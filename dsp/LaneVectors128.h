@@ -119,15 +119,15 @@ struct Floats128 {
         return _mm_cvtepi32_ps(index);
     }
 
-    // Each pair (T[i], T[i+1]) is read as one 64-bit unit; the even floats of the four pairs
-    // are the left entries, the odd ones the right.
-    static void gatherPairs(const float* table, Index index, Vector& left, Vector& right) {
+    // Pair i is read as one 64-bit unit at pairs + 2 i; the even floats of the four pairs are
+    // the first entries, the odd ones the second.
+    static void gatherPairs(const float* pairs, Index index, Vector& first, Vector& second) {
         alignas(16) int32_t at[kWidth];
         _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
-        const Vector first = loadPairs(table + at[0], table + at[1]);
-        const Vector second = loadPairs(table + at[2], table + at[3]);
-        left = _mm_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0));
-        right = _mm_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1));
+        const Vector low = loadPairs(pairs + 2 * at[0], pairs + 2 * at[1]);
+        const Vector high = loadPairs(pairs + 2 * at[2], pairs + 2 * at[3]);
+        first = _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0));
+        second = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
     }
 
   private:

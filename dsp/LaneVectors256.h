@@ -129,16 +129,15 @@ struct Floats256 {
         return whole;
     }
 
-    // Each pair (T[i], T[i+1]) is one 64-bit element at table + i. The pairs of elements
-    // 0, 1, 4, 5 and of 2, 3, 6, 7 are gathered apart, so that one in-lane shuffle puts each
-    // half back in order.
-    static void gatherPairs(const float* table, Index index, Vector& left, Vector& right) {
+    // Pair i is one 64-bit element at pairs + 2 i. The pairs of elements 0, 1, 4, 5 and of
+    // 2, 3, 6, 7 are gathered apart, so that one in-lane shuffle puts each half back in order.
+    static void gatherPairs(const float* pairs, Index index, Vector& first, Vector& second) {
         const __m256i arranged =
             _mm256_permutevar8x32_epi32(index, _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7));
-        const Vector first = gatherPairs(table, _mm256_castsi256_si128(arranged));
-        const Vector second = gatherPairs(table, _mm256_extracti128_si256(arranged, 1));
-        left = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0));
-        right = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1));
+        const Vector low = gatherPairs(pairs, _mm256_castsi256_si128(arranged));
+        const Vector high = gatherPairs(pairs, _mm256_extracti128_si256(arranged, 1));
+        first = _mm256_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0));
+        second = _mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
     }
 
   private:
@@ -146,13 +145,13 @@ struct Floats256 {
 
     // Four pairs, gathered into a fresh zero register: a gather merges into its destination, and
     // reusing a register would chain every gather to the one before it.
-    static Vector gatherPairs(const float* table, __m128i index) {
+    static Vector gatherPairs(const float* pairs, __m128i index) {
         const __m256i allLanes = _mm256_set1_epi64x(-1);
         // The gather reads raw 64-bit units; no value is read through the cast pointer's type.
         // cppcheck-suppress invalidPointerCast
-        const auto* pairs = reinterpret_cast<const long long*>(table);
-        return _mm256_castsi256_ps(_mm256_mask_i32gather_epi64(_mm256_setzero_si256(), pairs, index,
-                                                               allLanes, sizeof(float)));
+        const auto* units = reinterpret_cast<const long long*>(pairs);
+        return _mm256_castsi256_ps(_mm256_mask_i32gather_epi64(_mm256_setzero_si256(), units, index,
+                                                               allLanes, 2 * sizeof(float)));
     }
 };
 

@@ -127,15 +127,15 @@ struct Floats512 {
         return _mm512_cvtepi32_ps(index);
     }
 
-    // Each pair (T[i], T[i+1]) is one 64-bit element at table + i: two gathers of eight pairs,
-    // then the even and the odd floats of both.
-    static void gatherPairs(const float* table, Index index, Vector& left, Vector& right) {
-        const Vector low = gatherPairs(table, _mm512_castsi512_si256(index));
-        const Vector high = gatherPairs(table, _mm512_extracti64x4_epi64(index, 1));
+    // Pair i is one 64-bit element at pairs + 2 i: two gathers of eight pairs, then the even and
+    // the odd floats of both.
+    static void gatherPairs(const float* pairs, Index index, Vector& first, Vector& second) {
+        const Vector low = gatherPairs(pairs, _mm512_castsi512_si256(index));
+        const Vector high = gatherPairs(pairs, _mm512_extracti64x4_epi64(index, 1));
         const __m512i evens =
             _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
-        left = _mm512_permutex2var_ps(low, evens, high);
-        right = _mm512_permutex2var_ps(low, _mm512_add_epi32(evens, _mm512_set1_epi32(1)), high);
+        first = _mm512_permutex2var_ps(low, evens, high);
+        second = _mm512_permutex2var_ps(low, _mm512_add_epi32(evens, _mm512_set1_epi32(1)), high);
     }
 
   private:
@@ -144,11 +144,11 @@ struct Floats512 {
     // Eight pairs, gathered into a freshly zeroed register: a gather merges into its destination,
     // and reusing a register would chain every gather to the one before it. The compiler drops a
     // zero source under a full mask, so the mask is hidden from it.
-    static Vector gatherPairs(const float* table, __m256i index) {
+    static Vector gatherPairs(const float* pairs, __m256i index) {
         __mmask8 all = 0xFF;
         asm("" : "+k"(all));
-        return _mm512_castsi512_ps(
-            _mm512_mask_i32gather_epi64(_mm512_setzero_si512(), all, index, table, sizeof(float)));
+        return _mm512_castsi512_ps(_mm512_mask_i32gather_epi64(_mm512_setzero_si512(), all, index,
+                                                               pairs, 2 * sizeof(float)));
     }
 };
 

@@ -71,6 +71,20 @@ constexpr std::array<ShapeTable, kShapeCount> buildShapeTables() {
 
 constinit const std::array<ShapeTable, kShapeCount> kShapeTables = buildShapeTables();
 
+constexpr std::array<ShapeSegments, kShapeCount> buildShapeSegments() {
+    const std::array<ShapeTable, kShapeCount> tables = buildShapeTables();
+    std::array<ShapeSegments, kShapeCount> segments{};
+    for (int32_t s = 0; s < kShapeCount; ++s) {
+        for (int32_t i = 0; i < kShapeSegmentCount; ++i) {
+            segments[s][2 * i] = tables[s][i];
+            segments[s][2 * i + 1] = tables[s][i + 1] - tables[s][i];
+        }
+    }
+    return segments;
+}
+
+constinit const std::array<ShapeSegments, kShapeCount> kShapeSegments = buildShapeSegments();
+
 }  // namespace
 
 const ShapeDefiningRows& shapeDefiningRows() {
@@ -79,6 +93,10 @@ const ShapeDefiningRows& shapeDefiningRows() {
 
 const ShapeTable& shapeTable(int32_t shape) {
     return kShapeTables[shape];
+}
+
+const ShapeSegments& shapeSegments(int32_t shape) {
+    return kShapeSegments[shape];
 }
 
 }  // namespace marrowfold

@@ -36,4 +36,11 @@ const ShapeDefiningRows& shapeDefiningRows();
 // compile time, so reading them is safe on any thread.
 const ShapeTable& shapeTable(int32_t shape);
 
+// The same curve as segments for the lane kernels: entry 2i is T[i] and entry 2i + 1 its rise
+// T[i + 1] - T[i], for every index the lookup reads (0..254). Each rise is the float subtraction
+// the lookup would do, so reading it gives the same bits.
+inline constexpr int32_t kShapeSegmentCount = kShapeLastCurveEntry;
+using ShapeSegments = std::array<float, 2 * kShapeSegmentCount>;
+const ShapeSegments& shapeSegments(int32_t shape);
+
 }  // namespace marrowfold

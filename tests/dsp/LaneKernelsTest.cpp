@@ -400,7 +400,7 @@ void compareShaping(const LaneKernels& kernels, int32_t channels, int32_t shape,
         shaping.drive[lane] = 1.0f;
         shaping.level[lane] = shaper.makeupGain();
     }
-    shaping.table = shapeTable(shape).data();
+    shaping.segments = shapeSegments(shape).data();
     std::vector<float> rows(values.begin(), values.begin() + count);
     const bool clipped = kernels.shape(shaping, rows.data(), static_cast<int32_t>(count));
 
