@@ -5,28 +5,15 @@
 
 #include <immintrin.h>
 
+// Every file that holds these traits rounds its resampling fused (see kFileRounding).
+#ifndef __FMA__
+#error "the 256-bit lane traits need fused multiply-add: compile with -mfma"
+#endif
+
 #include <cstdint>
 
 namespace marrowfold {
 namespace {
-
-// c + a * b and c - a * b, rounded once where the file is compiled for fused multiply-add, else
-// product and sum each on its own.
-#ifdef __FMA__
-inline __m256 mulAdd256(__m256 a, __m256 b, __m256 c) {
-    return _mm256_fmadd_ps(a, b, c);
-}
-inline __m256 negMulAdd256(__m256 a, __m256 b, __m256 c) {
-    return _mm256_fnmadd_ps(a, b, c);
-}
-#else
-inline __m256 mulAdd256(__m256 a, __m256 b, __m256 c) {
-    return _mm256_add_ps(c, _mm256_mul_ps(a, b));
-}
-inline __m256 negMulAdd256(__m256 a, __m256 b, __m256 c) {
-    return _mm256_sub_ps(c, _mm256_mul_ps(a, b));
-}
-#endif
 
 struct Doubles256 {
     using Vector = __m256d;
@@ -70,8 +57,8 @@ struct Floats256 {
     static Vector add(Vector a, Vector b) { return _mm256_add_ps(a, b); }
     static Vector sub(Vector a, Vector b) { return _mm256_sub_ps(a, b); }
     static Vector mul(Vector a, Vector b) { return _mm256_mul_ps(a, b); }
-    static Vector mulAdd(Vector a, Vector b, Vector c) { return mulAdd256(a, b, c); }
-    static Vector negMulAdd(Vector a, Vector b, Vector c) { return negMulAdd256(a, b, c); }
+    static Vector mulAdd(Vector a, Vector b, Vector c) { return _mm256_fmadd_ps(a, b, c); }
+    static Vector negMulAdd(Vector a, Vector b, Vector c) { return _mm256_fnmadd_ps(a, b, c); }
     // The even and the odd floats of the 2 kWidth at p.
     static void deinterleave(const float* p, Vector& even, Vector& odd) {
         const Vector low = _mm256_loadu_ps(p);

@@ -5,28 +5,15 @@
 
 #include <immintrin.h>
 
+// Every file that holds these traits rounds its resampling fused (see kFileRounding).
+#ifndef __FMA__
+#error "the 512-bit lane traits need fused multiply-add: compile with -mfma"
+#endif
+
 #include <cstdint>
 
 namespace marrowfold {
 namespace {
-
-// c + a * b and c - a * b, rounded once where the file is compiled for fused multiply-add, else
-// product and sum each on its own.
-#ifdef __FMA__
-inline __m512 mulAdd512(__m512 a, __m512 b, __m512 c) {
-    return _mm512_fmadd_ps(a, b, c);
-}
-inline __m512 negMulAdd512(__m512 a, __m512 b, __m512 c) {
-    return _mm512_fnmadd_ps(a, b, c);
-}
-#else
-inline __m512 mulAdd512(__m512 a, __m512 b, __m512 c) {
-    return _mm512_add_ps(c, _mm512_mul_ps(a, b));
-}
-inline __m512 negMulAdd512(__m512 a, __m512 b, __m512 c) {
-    return _mm512_sub_ps(c, _mm512_mul_ps(a, b));
-}
-#endif
 
 // All eight lanes of a stereo layout: lanes 0..3 take channel 0, lanes 4..7 channel 1.
 struct Doubles512 {
@@ -69,8 +56,8 @@ struct Floats512 {
     static Vector add(Vector a, Vector b) { return _mm512_add_ps(a, b); }
     static Vector sub(Vector a, Vector b) { return _mm512_sub_ps(a, b); }
     static Vector mul(Vector a, Vector b) { return _mm512_mul_ps(a, b); }
-    static Vector mulAdd(Vector a, Vector b, Vector c) { return mulAdd512(a, b, c); }
-    static Vector negMulAdd(Vector a, Vector b, Vector c) { return negMulAdd512(a, b, c); }
+    static Vector mulAdd(Vector a, Vector b, Vector c) { return _mm512_fmadd_ps(a, b, c); }
+    static Vector negMulAdd(Vector a, Vector b, Vector c) { return _mm512_fnmadd_ps(a, b, c); }
     // The even and the odd floats of the 2 kWidth at p.
     static void deinterleave(const float* p, Vector& even, Vector& odd) {
         const Vector low = _mm512_loadu_ps(p);
