@@ -462,5 +462,37 @@ TEST(KernelChoiceTest, LayoutsTheLanesCannotHoldStayOnTheReference) {
     }
 }
 
+// The reference resamples with either rounding the processor can do; a lane set only with the
+// one it was compiled for (SSE2 separate, AVX2 and AVX-512 fused); a refused choice changes
+// nothing.
+TEST(KernelChoiceTest, EachSetResamplesWithTheRoundingItWasBuiltFor) {
+    constexpr auto kSeparate = ResamplingRounding::Separate;
+    constexpr auto kFused = ResamplingRounding::Fused;
+    const bool fusedHere = processorRounding() == kFused;
+    struct Choice {
+        KernelSet set;
+        ResamplingRounding rounding;
+        bool taken;
+    };
+    const Choice kChoices[] = {
+        {KernelSet::Reference, kSeparate, true},
+        {KernelSet::Reference, kFused, fusedHere},
+        {KernelSet::Sse2, kSeparate, true},
+        {KernelSet::Sse2, kFused, false},
+        {KernelSet::Avx2, kFused, kernelSetAvailable(KernelSet::Avx2)},
+        {KernelSet::Avx2, kSeparate, false},
+        {KernelSet::Avx512, kFused, kernelSetAvailable(KernelSet::Avx512)},
+        {KernelSet::Avx512, kSeparate, false},
+    };
+    for (const Choice& choice : kChoices) {
+        SCOPED_TRACE(std::string(kernelSetName(choice.set)) +
+                     (choice.rounding == kFused ? ", fused" : ", separate"));
+        DspEngine engine(64, 2, 44100.0, 0);
+        ASSERT_TRUE(engine.useKernelSet(KernelSet::Reference, kSeparate));
+        EXPECT_EQ(engine.useKernelSet(choice.set, choice.rounding), choice.taken);
+        EXPECT_EQ(engine.kernelSet(), choice.taken ? choice.set : KernelSet::Reference);
+    }
+}
+
 }  // namespace
 }  // namespace marrowfold
