@@ -3,6 +3,7 @@
 
 jobs=$(nproc)
 results=()
+skipped=()
 failed=0
 started=$SECONDS
 
@@ -14,12 +15,20 @@ step() {
     echo "=== $name"
     local begin=$SECONDS
     step_note=
+    step_name=$name
     if "$@"; then
         results+=("$name: ok ($((SECONDS - begin))s)${step_note:+; $step_note}")
     else
         results+=("$name: FAILED")
         failed=1
     fi
+}
+
+# step_skip WHAT: within a step, records that part of it (WHAT, with the reason) did not run; the
+# summary line names it.
+step_skip() {
+    skipped+=("$step_name, $1")
+    step_note="skipped ${1}"
 }
 
 # preset_dir PRESET: the build folder of a configure preset.
@@ -47,14 +56,17 @@ test_preset() {
 }
 
 # finish PASSED FAILED: prints every step's line and one summary line, "PASSED passed in Ns" or
-# "FAILED FAILED after Ns", and exits with the overall status.
+# "FAILED FAILED after Ns", followed by "; skipped: ..." for what did not run, and exits with the
+# overall status.
 finish() {
     echo
     printf '%s\n' "${results[@]}"
+    local skips=
+    [ ${#skipped[@]} -eq 0 ] || printf -v skips '; skipped: %s' "${skipped[@]}"
     if [ $failed -eq 0 ]; then
-        echo "SUMMARY: $1 passed in $((SECONDS - started))s"
+        echo "SUMMARY: $1 passed in $((SECONDS - started))s$skips"
     else
-        echo "SUMMARY: $2 FAILED after $((SECONDS - started))s"
+        echo "SUMMARY: $2 FAILED after $((SECONDS - started))s$skips"
     fi
     exit $failed
 }
