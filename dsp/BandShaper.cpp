@@ -168,7 +168,7 @@ void BandShaper::processOversampledLanes(float* const* in, float* const* out, in
         lanes_->sum(rows, oversampled_->sums(), chunk * factor, solo);
         oversampled_->downsample(&lanes_->kernels(), out, offset, chunk);
     }
-    oversampled_->settle();
+    oversampled_->clearRunaways();
 }
 
 void BandShaper::processOversampledBands(float* const* in, float* const* out, int32_t frames) {
@@ -182,7 +182,7 @@ void BandShaper::processOversampledBands(float* const* in, float* const* out, in
         sumBands(bands, oversampled_->sums(), chunk * factor);
         oversampled_->downsample(nullptr, out, offset, chunk);
     }
-    oversampled_->settle();
+    oversampled_->clearRunaways();
 }
 
 void BandShaper::laneFactors(std::array<float, kLaneBands>& drive,

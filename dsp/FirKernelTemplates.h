@@ -2,7 +2,7 @@
 
 // The later resampling stages' linear-phase filters in vectors, for each instruction set's lane
 // kernels (included by LaneKernelTemplates.h, whose unnamed-namespace rules apply). Each output
-// takes the same operations in the same order, with the same rounding, as the straightforward
+// takes the same operations in the same order, with the same rounding, as the reference
 // kernels, so it is the same bit for bit.
 
 #include <algorithm>
@@ -126,8 +126,8 @@ void downsampleFirSamples(const FirStage& stage, const float* in, float* out, in
                 sum = F::mulAdd(coefficient[k], F::add(evens(k), evens(-1 - k)), sum);
             F::store(out + start + i, F::mulAdd(half, F::load(odd + i + kTaps - 1), sum));
         }
-        // The rest, fewer than a vector, as the straightforward kernel runs it.
-        straightforwardResampling(kFileRounding)
+        // The rest, fewer than a vector, as the reference kernel runs it.
+        referenceResampling(kFileRounding)
             .downsampleFir(stage, in + 2 * (start + i), out + start + i, count - i);
     }
 }

@@ -2,7 +2,7 @@
 
 // The first half-band stage's lane kernels, for each instruction set's lane kernels (included by
 // LaneKernelTemplates.h, whose unnamed-namespace rules apply). Each lane takes the operations of
-// the straightforward kernels in the same order and with the same rounding, so its output is the
+// the reference kernels in the same order and with the same rounding, so its output is the
 // same bit for bit.
 
 #include <cstdint>
@@ -15,11 +15,11 @@ namespace marrowfold {
 namespace {
 
 // The first half-band stage up over rows, each vector of lanes on its own over the block, running
-// y = (x1 + a x) - a y1 as the straightforward kernel does. A section's last input is the last
+// y = (x1 + a x) - a y1 as the reference kernel does. A section's last input is the last
 // output of the section before it on its path (or the last row, for the first two), so only the
 // outputs and that row are held; the histories are stored back whole.
 template <class R, int32_t kChannels, int32_t kSections>
-void upsampleRows(const HalfbandStage& stage, HalfbandLanes& history, const float* in, float* out,
+void upsampleRows(const HalfbandStage& stage, HalfbandHistory& history, const float* in, float* out,
                   int32_t frames) {
     using Vector = typename R::Vector;
     constexpr int32_t kLanes = kChannels * kLaneBands;
@@ -58,7 +58,7 @@ void upsampleRows(const HalfbandStage& stage, HalfbandLanes& history, const floa
 // half, path 1 in its upper, so vector section j runs sections 2j and 2j + 1 and one store
 // writes both output rows.
 template <class W, int32_t kLanes, int32_t kSections>
-void upsampleRowsPaired(const HalfbandStage& stage, HalfbandLanes& history, const float* in,
+void upsampleRowsPaired(const HalfbandStage& stage, HalfbandHistory& history, const float* in,
                         float* out, int32_t frames) {
     using Vector = typename W::Vector;
     static_assert(W::kWidth == 2 * kLanes && kSections % 2 == 0, "a vector holds both paths");
@@ -130,7 +130,7 @@ void scatterLanes(__m128 v, Entry entry, int32_t pair, int32_t channels) {
 // As in the way up, a section pair's last input is the last output of the pair before it (or the
 // last input, for the first), so only the outputs and that input are held in the loop.
 template <int32_t kSections>
-void downsampleVectors(const HalfbandStage& stage, HalfbandLanes& history, int32_t channels,
+void downsampleVectors(const HalfbandStage& stage, HalfbandHistory& history, int32_t channels,
                        const float* const* in, float* const* out, int32_t frames) {
     static_assert(kMaxVectorDownChannels == 2, "one vector holds both paths of two channels");
     static_assert(kSections % 2 == 0, "every pair holds a section of each path");

@@ -57,19 +57,19 @@ struct LaneKernels {
     // lies in 0..3.
     void (*sum)(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
     // The first half-band stage up: frames rows at in become 2 frames rows at out, every lane as
-    // the straightforward kernel of the set's rounding runs it.
-    void (*upsample)(const HalfbandStage& stage, HalfbandLanes& history, const float* in,
+    // the reference kernel of the set's rounding runs it.
+    void (*upsample)(const HalfbandStage& stage, HalfbandHistory& history, const float* in,
                      float* out, int32_t frames);
-    // Later stage s (from 1 on) up over rows, every lane as the straightforward kernel runs it:
+    // Later stage s (from 1 on) up over rows, every lane as the reference kernel runs it:
     // the firUpHistory rows before in hold the last inputs.
     void (*upsampleFir[kMaxOversamplingStages])(const FirStage& stage, const float* in, float* out,
                                                 int32_t frames);
-    // Later stage s down over one channel's samples, as the straightforward kernel runs it.
+    // Later stage s down over one channel's samples, as the reference kernel runs it.
     void (*downsampleFir[kMaxOversamplingStages])(const FirStage& stage, const float* in,
                                                   float* out, int32_t frames);
     // The first stage down for channels (at most kMaxVectorDownChannels) at once, lane =
     // channel: in[ch] at the higher rate, out[ch] at the base rate.
-    void (*downsample)(const HalfbandStage& stage, HalfbandLanes& history, int32_t channels,
+    void (*downsample)(const HalfbandStage& stage, HalfbandHistory& history, int32_t channels,
                        const float* const* in, float* const* out, int32_t frames);
     // How every resampling kernel of the set rounds: fused in the sets compiled for fused
     // multiply-add.

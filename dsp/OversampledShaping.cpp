@@ -67,25 +67,25 @@ void OversampledShaping::setFactor(int32_t factor) {
 }
 
 void OversampledShaping::setRounding(ResamplingRounding rounding) {
-    straightforward_ = &straightforwardResampling(rounding);
+    reference_ = &referenceResampling(rounding);
     for (int32_t s = 1; s < kMaxOversamplingStages; ++s)
-        straightforwardDown_[s] = straightforward_->downsampleFir;
+        referenceDown_[s] = reference_->downsampleFir;
 }
 
 void OversampledShaping::reset() {
-    std::fill(upHistories_.begin(), upHistories_.end(), HalfbandLanes{});
-    std::fill(downHistories_.begin(), downHistories_.end(), HalfbandLanes{});
+    std::fill(upHistories_.begin(), upHistories_.end(), HalfbandHistory{});
+    std::fill(downHistories_.begin(), downHistories_.end(), HalfbandHistory{});
     std::fill(upFirHistories_.begin(), upFirHistories_.end(), 0.0f);
     std::fill(downFirHistories_.begin(), downFirHistories_.end(), 0.0f);
     for (auto& storage : sumStorage_)
         std::fill_n(storage.get(), kSumRoom, 0.0f);
 }
 
-HalfbandLanes& OversampledShaping::upHistory(int32_t lane) {
+HalfbandHistory& OversampledShaping::upHistory(int32_t lane) {
     return upHistories_[lane / kMaxHalfbandLanes];
 }
 
-HalfbandLanes& OversampledShaping::downHistory(int32_t channel) {
+HalfbandHistory& OversampledShaping::downHistory(int32_t channel) {
     return downHistories_[channel / kMaxHalfbandLanes];
 }
 
@@ -132,8 +132,8 @@ float* const* const* OversampledShaping::upsampleBands(const float* const* const
         for (int32_t ch = 0; ch < channels_; ++ch) {
             const int32_t lane = ch * bandCount_ + band;
             float* to = upStretch(0, lane);
-            straightforward_->upsample(first_, upHistory(lane), lane % kMaxHalfbandLanes,
-                                       bands[band][ch] + offset, to, frames);
+            reference_->upsample(first_, upHistory(lane), lane % kMaxHalfbandLanes,
+                                 bands[band][ch] + offset, to, frames);
             for (int32_t s = 1; s < stages_; ++s) {
                 float* from = to;
                 to = upStretch(s & 1, lane);
@@ -151,7 +151,7 @@ void OversampledShaping::upsampleFirStretch(int32_t stage, int32_t lane, float* 
     float* history = upFirHistory(stage) + lane;
     for (int32_t r = 0; r < kept; ++r)
         in[r - kept] = history[r * lanes()];
-    straightforward_->upsampleFir(later_[stage], in, out, frames);
+    reference_->upsampleFir(later_[stage], in, out, frames);
     for (int32_t r = 0; r < kept; ++r)
         history[r * lanes()] = in[frames - kept + r];
 }
@@ -160,7 +160,7 @@ void OversampledShaping::downsample(const LaneKernels* kernels, float* const* ou
                                     int32_t frames) {
     for (int32_t ch = 0; ch < channels_; ++ch)
         downFrom_[ch] = sums_[ch] - padding_;
-    downsampleLaterStages(kernels ? kernels->downsampleFir : straightforwardDown_.data(), frames);
+    downsampleLaterStages(kernels ? kernels->downsampleFir : referenceDown_.data(), frames);
     if (kernels && channels_ <= kMaxVectorDownChannels) {
         std::array<float*, kMaxVectorDownChannels> to{};
         for (int32_t ch = 0; ch < channels_; ++ch)
@@ -168,8 +168,8 @@ void OversampledShaping::downsample(const LaneKernels* kernels, float* const* ou
         kernels->downsample(first_, downHistory(0), channels_, downFrom_.data(), to.data(), frames);
     } else {
         for (int32_t ch = 0; ch < channels_; ++ch) {
-            straightforward_->downsample(first_, downHistory(ch), ch % kMaxHalfbandLanes,
-                                         downFrom_[ch], out[ch] + offset, frames);
+            reference_->downsample(first_, downHistory(ch), ch % kMaxHalfbandLanes, downFrom_[ch],
+                                   out[ch] + offset, frames);
         }
     }
     // The last padding_ sums wait for the next chunk.
@@ -199,15 +199,16 @@ void OversampledShaping::downsampleFirStage(FirKernel kernel, int32_t stage, int
     std::copy_n(in + 2 * frames - kept, kept, history);
 }
 
-void OversampledShaping::settle() {
-    settleHistories(upHistories_, lanes());
-    settleHistories(downHistories_, channels_);
+void OversampledShaping::clearRunaways() {
+    clearRunawayHistories(upHistories_, lanes());
+    clearRunawayHistories(downHistories_, channels_);
 }
 
-void OversampledShaping::settleHistories(std::vector<HalfbandLanes>& histories, int32_t lanes) {
+void OversampledShaping::clearRunawayHistories(std::vector<HalfbandHistory>& histories,
+                                               int32_t lanes) {
     for (int32_t block = 0; block < historyBlocks(lanes); ++block) {
         const int32_t inBlock = std::min(kMaxHalfbandLanes, lanes - block * kMaxHalfbandLanes);
-        settleHalfbandHistory(histories[block], first_.sections, inBlock);
+        clearRunawayLanes(histories[block], first_.sections, inBlock);
     }
 }
 

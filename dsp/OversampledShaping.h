@@ -26,7 +26,7 @@ class OversampledShaping {
 
     // Takes a valid factor and starts it from silence.
     void setFactor(int32_t factor);
-    // How the straightforward kernels round; the lane kernels round as they were compiled, and
+    // How the reference kernels round; the lane kernels round as they were compiled, and
     // the caller keeps the two alike. Fused only where processorRounding() allows it.
     void setRounding(ResamplingRounding rounding);
     int32_t factor() const { return factor_; }
@@ -45,19 +45,19 @@ class OversampledShaping {
     // Where the caller writes the summed channels at the oversampled rate.
     float* const* sums() { return sums_.data(); }
     // Brings frames base-rate frames of sums() down to out[channel] + offset: on the lane
-    // kernels (for at most two channels), or with the straightforward kernels one channel at a
+    // kernels (for at most two channels), or with the reference kernels one channel at a
     // time when kernels is null. The output is the same bit for bit.
     void downsample(const LaneKernels* kernels, float* const* out, int32_t offset, int32_t frames);
     // Clears the first stage's lanes that broken input has run away; once a block, after its
     // last chunk, on either path.
-    void settle();
+    void clearRunaways();
 
     using FirKernel = void (*)(const FirStage&, const float*, float*, int32_t);
 
   private:
     int32_t lanes() const { return channels_ * bandCount_; }
-    HalfbandLanes& upHistory(int32_t lane);
-    HalfbandLanes& downHistory(int32_t channel);
+    HalfbandHistory& upHistory(int32_t lane);
+    HalfbandHistory& downHistory(int32_t channel);
     float* upFirHistory(int32_t stage) { return upFirHistories_.data() + stage * upFirSpan(); }
     float* downFirHistory(int32_t stage, int32_t channel);
     int32_t upFirSpan() const { return kMaxFirUpHistory * lanes(); }
@@ -74,20 +74,20 @@ class OversampledShaping {
     void downsampleFirStage(FirKernel kernel, int32_t stage, int32_t channel, float* in, float* out,
                             int32_t frames);
     // Clears the first stage's lanes that broken input has run away.
-    void settleHistories(std::vector<HalfbandLanes>& histories, int32_t lanes);
+    void clearRunawayHistories(std::vector<HalfbandHistory>& histories, int32_t lanes);
 
     int32_t channels_;
     int32_t bandCount_;
     int32_t factor_ = 1;
     int32_t stages_ = 0;
     int32_t padding_ = 0;
-    const StraightforwardResampling* straightforward_ = nullptr;
-    std::array<FirKernel, kMaxOversamplingStages> straightforwardDown_{};
+    const ReferenceResampling* reference_ = nullptr;
+    std::array<FirKernel, kMaxOversamplingStages> referenceDown_{};
     const HalfbandStage& first_;
     const std::array<FirStage, kMaxOversamplingStages>& later_;
     std::array<int32_t, kMaxOversamplingStages + 1> paddings_{};
-    std::vector<HalfbandLanes> upHistories_;    // the first stage's, one per 8 lanes
-    std::vector<HalfbandLanes> downHistories_;  // the first stage's, one per 8 channels
+    std::vector<HalfbandHistory> upHistories_;    // the first stage's, one per 8 lanes
+    std::vector<HalfbandHistory> downHistories_;  // the first stage's, one per 8 channels
     // The later stages' last inputs: up as rows, down per channel.
     std::vector<float> upFirHistories_;
     std::vector<float> downFirHistories_;

@@ -7,7 +7,7 @@
 
 #include "dsp/FirHalfbandDesign.h"
 #include "dsp/HalfbandDesign.h"
-#include "dsp/StraightforwardResampling.h"
+#include "dsp/ReferenceResampling.h"
 
 namespace marrowfold {
 
@@ -34,9 +34,9 @@ struct SeparateRounding {
 
 // True if any entry of the history is not a number within kRunawayLevel: one pass in vectors
 // over every entry, the usual case being none.
-bool anyRunaway(const HalfbandLanes& history) {
-    static_assert(sizeof(HalfbandLanes) % sizeof(__m128) == 0, "whole vectors of entries");
-    constexpr size_t kVectors = sizeof(HalfbandLanes) / sizeof(__m128);
+bool anyRunaway(const HalfbandHistory& history) {
+    static_assert(sizeof(HalfbandHistory) % sizeof(__m128) == 0, "whole vectors of entries");
+    constexpr size_t kVectors = sizeof(HalfbandHistory) / sizeof(__m128);
     const float* entries = &history.x[0][0];
     const __m128 signBit = _mm_set1_ps(-0.0f);
     const __m128 limit = _mm_set1_ps(kRunawayLevel);
@@ -108,7 +108,7 @@ int32_t oversamplingPadding(int32_t factor) {
     return static_cast<int32_t>(std::lround(missing * factor));
 }
 
-void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lanes) {
+void clearRunawayLanes(HalfbandHistory& history, int32_t sections, int32_t lanes) {
     if (!anyRunaway(history)) return;
     for (int32_t lane = 0; lane < lanes; ++lane) {
         bool sane = true;
@@ -127,10 +127,9 @@ ResamplingRounding processorRounding() {
     return __builtin_cpu_supports("fma") ? ResamplingRounding::Fused : ResamplingRounding::Separate;
 }
 
-const StraightforwardResampling& straightforwardResampling(ResamplingRounding rounding) {
-    static constexpr StraightforwardResampling kSeparate =
-        straightforwardKernels<SeparateRounding>();
-    return rounding == ResamplingRounding::Fused ? fusedStraightforwardKernels() : kSeparate;
+const ReferenceResampling& referenceResampling(ResamplingRounding rounding) {
+    static constexpr ReferenceResampling kSeparate = referenceKernels<SeparateRounding>();
+    return rounding == ResamplingRounding::Fused ? fusedReferenceKernels() : kSeparate;
 }
 
 }  // namespace marrowfold

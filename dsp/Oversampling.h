@@ -58,17 +58,18 @@ double oversamplingDelay(int32_t factor);
 int32_t oversamplingLatency(int32_t factor);
 int32_t oversamplingPadding(int32_t factor);
 
-// The histories of the first stage for up to kMaxHalfbandLanes lanes: section k's last input
-// and output.
+// The history of the first stage for up to kMaxHalfbandLanes lanes: section k's last input and
+// output in each lane.
 inline constexpr int32_t kMaxHalfbandLanes = 8;
-struct alignas(64) HalfbandLanes {
+struct alignas(64) HalfbandHistory {
     float x[kMaxHalfbandSections][kMaxHalfbandLanes];
     float y[kMaxHalfbandSections][kMaxHalfbandLanes];
 };
 
-// Clears lanes 0..lanes-1 of the history wherever an entry is not a number within 1e10: a broken
-// input would otherwise ring in the all-pass recursions for good, silencing the band.
-void settleHalfbandHistory(HalfbandLanes& history, int32_t sections, int32_t lanes);
+// Clears each of lanes 0..lanes-1 of the history in which an entry has run away (is not a number
+// within 1e10): a broken input would otherwise ring in the all-pass recursions for good,
+// silencing the band.
+void clearRunawayLanes(HalfbandHistory& history, int32_t sections, int32_t lanes);
 
 // How the resampling rounds its sums of products: each product and each sum on its own, or each
 // product added in one step (fused multiply-add), which is more exact and, on processors that
@@ -78,16 +79,16 @@ enum class ResamplingRounding : int32_t { Separate, Fused };
 // Fused where the processor can multiply and add in one step, else Separate.
 ResamplingRounding processorRounding();
 
-// The straightforward kernels, one lane of a stage at a time. Each all-pass section runs at the
+// The reference kernels, one lane of a stage at a time. Each all-pass section runs at the
 // lower rate of its stage as y = (x1 + a x) - a y1, and each sum of products is summed from the
 // first term on, every product rounded as the rounding says.
-struct StraightforwardResampling {
+struct ReferenceResampling {
     // The first stage up: frames inputs in[n] give out[2n] (path 0) and out[2n + 1] (path 1),
     // at unit gain in the pass band.
-    void (*upsample)(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
+    void (*upsample)(const HalfbandStage& stage, HalfbandHistory& history, int32_t lane,
                      const float* in, float* out, int32_t frames);
     // The first stage down: frames outputs out[n] = (path 0 of in[2n + 1] + path 1 of in[2n]) / 2.
-    void (*downsample)(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
+    void (*downsample)(const HalfbandStage& stage, HalfbandHistory& history, int32_t lane,
                        const float* in, float* out, int32_t frames);
     // A later stage keeps no state but its last inputs: the caller keeps them in front of in,
     // firUpHistory(taps) samples up and firDownHistory(taps) down.
@@ -100,7 +101,7 @@ struct StraightforwardResampling {
 };
 
 // Fused rounding only where processorRounding() says the processor has it.
-const StraightforwardResampling& straightforwardResampling(ResamplingRounding rounding);
+const ReferenceResampling& referenceResampling(ResamplingRounding rounding);
 
 // The vector kernels of the first stage down run one or two channels at once.
 inline constexpr int32_t kMaxVectorDownChannels = 2;

@@ -1,6 +1,6 @@
-// The straightforward resampling kernels with fused rounding. This file alone is compiled for
+// The reference resampling kernels with fused rounding. This file alone is compiled for
 // fused multiply-add; its code runs only where the processor has it.
-#include "dsp/StraightforwardResampling.h"
+#include "dsp/ReferenceResampling.h"
 
 namespace marrowfold {
 
@@ -15,8 +15,8 @@ struct FusedRounding {
 
 }  // namespace
 
-const StraightforwardResampling& fusedStraightforwardKernels() {
-    static constexpr StraightforwardResampling kKernels = straightforwardKernels<FusedRounding>();
+const ReferenceResampling& fusedReferenceKernels() {
+    static constexpr ReferenceResampling kKernels = referenceKernels<FusedRounding>();
     return kKernels;
 }
 

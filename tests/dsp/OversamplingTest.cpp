@@ -26,14 +26,14 @@ using test::kPi;
 constexpr double kRate = 44100.0;
 constexpr int32_t kBlock = 256;
 
-// One stage up or down from silence on the straightforward kernels, over the whole signal.
+// One stage up or down from silence on the reference kernels, over the whole signal.
 std::vector<float> upStage(int32_t stage, const std::vector<float>& in,
                            ResamplingRounding rounding = processorRounding()) {
-    const StraightforwardResampling& kernels = straightforwardResampling(rounding);
+    const ReferenceResampling& kernels = referenceResampling(rounding);
     std::vector<float> out(2 * in.size());
     const int32_t frames = static_cast<int32_t>(in.size());
     if (stage == 0) {
-        HalfbandLanes history{};
+        HalfbandHistory history{};
         kernels.upsample(firstStage(), history, 0, in.data(), out.data(), frames);
     } else {
         std::vector<float> padded(kMaxFirUpHistory, 0.0f);
@@ -46,11 +46,11 @@ std::vector<float> upStage(int32_t stage, const std::vector<float>& in,
 
 std::vector<float> downStage(int32_t stage, const std::vector<float>& in,
                              ResamplingRounding rounding = processorRounding()) {
-    const StraightforwardResampling& kernels = straightforwardResampling(rounding);
+    const ReferenceResampling& kernels = referenceResampling(rounding);
     std::vector<float> out(in.size() / 2);
     const int32_t frames = static_cast<int32_t>(out.size());
     if (stage == 0) {
-        HalfbandLanes history{};
+        HalfbandHistory history{};
         kernels.downsample(firstStage(), history, 0, in.data(), out.data(), frames);
     } else {
         std::vector<float> padded(kMaxFirDownHistory, 0.0f);

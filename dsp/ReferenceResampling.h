@@ -1,6 +1,6 @@
 #pragma once
 
-// The straightforward resampling kernels, written once over a rounding policy A with
+// The reference resampling kernels, written once over a rounding policy A with
 // mulAdd(a, b, c) = c + a b and negMulAdd(a, b, c) = c - a b. Oversampling.cpp instantiates them
 // with separate rounding, OversamplingFused.cpp (compiled for fused multiply-add) with fused
 // rounding; the policies are distinct types, so neither file can pick up the other's code.
@@ -24,15 +24,15 @@ inline float allpassStep(float a, float x, float& x1, float& y1) {
 
 // Runs the path of one input through sections path, path + 2, ... of lane.
 template <class A>
-inline float runPath(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane, int32_t path,
-                     float value) {
+inline float runPath(const HalfbandStage& stage, HalfbandHistory& history, int32_t lane,
+                     int32_t path, float value) {
     for (int32_t k = path; k < stage.sections; k += 2)
         value = allpassStep<A>(stage.coefficient[k], value, history.x[k][lane], history.y[k][lane]);
     return value;
 }
 
 template <class A>
-void upsampleLaneWith(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
+void upsampleLaneWith(const HalfbandStage& stage, HalfbandHistory& history, int32_t lane,
                       const float* in, float* out, int32_t frames) {
     for (int32_t n = 0; n < frames; ++n) {
         out[2 * n] = runPath<A>(stage, history, lane, 0, in[n]);
@@ -41,7 +41,7 @@ void upsampleLaneWith(const HalfbandStage& stage, HalfbandLanes& history, int32_
 }
 
 template <class A>
-void downsampleLaneWith(const HalfbandStage& stage, HalfbandLanes& history, int32_t lane,
+void downsampleLaneWith(const HalfbandStage& stage, HalfbandHistory& history, int32_t lane,
                         const float* in, float* out, int32_t frames) {
     for (int32_t n = 0; n < frames; ++n) {
         const float odd = runPath<A>(stage, history, lane, 0, in[2 * n + 1]);
@@ -76,13 +76,13 @@ void downsampleFirLaneWith(const FirStage& stage, const float* in, float* out, i
 }
 
 template <class A>
-constexpr StraightforwardResampling straightforwardKernels() {
+constexpr ReferenceResampling referenceKernels() {
     return {&upsampleLaneWith<A>, &downsampleLaneWith<A>, &upsampleFirLaneWith<A>,
             &downsampleFirLaneWith<A>};
 }
 
 // Defined in the file compiled for fused multiply-add: use only where processorRounding() says
 // the processor has it.
-const StraightforwardResampling& fusedStraightforwardKernels();
+const ReferenceResampling& fusedReferenceKernels();
 
 }  // namespace marrowfold
