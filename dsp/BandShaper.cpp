@@ -60,8 +60,8 @@ struct GlidingFactors {
 void shapeGliding(const ShapeTable& table, float* samples, int32_t stride, int32_t frames,
                   const GlidingFactors& factors, const float* weights, bool& clipped) {
     for (int32_t n = 0; n < frames; ++n) {
-        const float drive = factors.fromDrive + (factors.toDrive - factors.fromDrive) * weights[n];
-        const float level = factors.fromLevel + (factors.toLevel - factors.fromLevel) * weights[n];
+        const float drive = glideBetween(factors.fromDrive, factors.toDrive, weights[n]);
+        const float level = glideBetween(factors.fromLevel, factors.toLevel, weights[n]);
         float& sample = samples[static_cast<ptrdiff_t>(n) * stride];
         sample = shapeSample(table, sample * drive, clipped) * level;
     }
@@ -78,8 +78,7 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
     : BandSplitter(sampleRate, channels, blockSize, bandCount, filterOrder),
       driveGains_(static_cast<size_t>(this->bandCount()), 1.0f),
       levelGains_(static_cast<size_t>(this->bandCount()), 1.0f),
-      glideLength_(glideLength(sampleRate)),
-      glidePosition_(glideLength_),
+      glide_(glideLength(sampleRate), 1.0f),
       glideFromDrive_(static_cast<size_t>(this->bandCount()), 1.0f),
       glideFromLevel_(static_cast<size_t>(this->bandCount()), 1.0f),
       glideWeights_(std::make_unique<float[]>(
@@ -196,7 +195,7 @@ void BandShaper::laneFactors(std::array<float, kLaneBands>& drive,
 void BandShaper::reset() {
     BandSplitter::reset();
     heard_ = false;
-    glidePosition_ = glideLength_;
+    glide_.jumpTo(1.0f);
     oversampled_->reset();
 }
 
@@ -259,24 +258,21 @@ float BandShaper::meterSquareWeight() const {
 void BandShaper::beginGlide() {
     if (!smoothing_ || !heard_) return;
     // A glide under way continues from the factors it has reached.
-    float reached = 1.0f;
-    fillGlideWeights(&reached, 1, glidePosition_, 1.0, glideLength_);
+    const float reached = glide_.reached();
     for (int32_t b = 0; b < bandCount(); ++b) {
         if (gliding()) {
-            glideFromDrive_[b] += (bandDrive(b) - glideFromDrive_[b]) * reached;
-            glideFromLevel_[b] += (bandLevel(b) - glideFromLevel_[b]) * reached;
+            glideFromDrive_[b] = glideBetween(glideFromDrive_[b], bandDrive(b), reached);
+            glideFromLevel_[b] = glideBetween(glideFromLevel_[b], bandLevel(b), reached);
         } else {
             glideFromDrive_[b] = bandDrive(b);
             glideFromLevel_[b] = bandLevel(b);
         }
     }
-    glidePosition_ = 0.0;
+    glide_.start(0.0f, 1.0f);
 }
 
 const float* BandShaper::advanceGlide(int32_t frames) {
-    const double step = 1.0 / oversampled_->factor();
-    fillGlideWeights(glideWeights_.get(), frames, glidePosition_, step, glideLength_);
-    glidePosition_ = std::min(glidePosition_ + frames * step, static_cast<double>(glideLength_));
+    glide_.fill(glideWeights_.get(), frames, 1.0 / oversampled_->factor());
     return glideWeights_.get();
 }
 

@@ -8,6 +8,7 @@
 #include "dsp/BandLanes.h"
 #include "dsp/BandLevels.h"
 #include "dsp/BandSplitter.h"
+#include "dsp/Glide.h"
 #include "dsp/KernelSet.h"
 #include "dsp/OversampledShaping.h"
 #include "dsp/ShapeTables.h"
@@ -64,7 +65,7 @@ class BandShaper : public BandSplitter {
     // Called before gain setters that belong to one change: with smoothing on and audio heard,
     // the factors in effect now become the starting point of a glide to the new ones.
     void beginGlide();
-    bool gliding() const { return glidePosition_ < glideLength_; }
+    bool gliding() const { return glide_.moving(); }
     // While levels is not null, every processed piece adds the shaped bands' levels to it, taken
     // where the shaping runs (at the oversampled rate when oversampling) with the sums of squares
     // counted over base-rate frames; the audio is the same either way. Called on the audio
@@ -121,8 +122,9 @@ class BandShaper : public BandSplitter {
     float clipFlag_ = 0.0f;
     bool smoothing_ = false;
     bool heard_ = false;  // audio has passed since construction or reset
-    int32_t glideLength_;
-    double glidePosition_;  // in samples at the sample rate; glideLength_ when no glide runs
+    // The weight of the factors to glide to against the ones glided from, 0 to 1; its position
+    // counts samples at the sample rate.
+    Glide glide_;
     std::vector<float> glideFromDrive_;
     std::vector<float> glideFromLevel_;
     std::unique_ptr<float[]> glideWeights_;  // one piece at the shaping rate

@@ -19,9 +19,8 @@ std::unique_ptr<float[]> silence(int32_t samples) {
 DryWetMix::DryWetMix(int32_t channels, int32_t blockSize, int32_t maxDelay, double sampleRate)
     : channels_(channels),
       maxDelay_(maxDelay),
-      length_(glideLength(sampleRate)),
-      position_(length_),
-      weights_(silence(blockSize)) {
+      share_(glideLength(sampleRate), 1.0f),
+      shares_(silence(blockSize)) {
     for (int32_t ch = 0; ch < channels; ++ch) {
         histories_.push_back(silence(maxDelay));
         dry_.push_back(silence(blockSize));
@@ -29,17 +28,11 @@ DryWetMix::DryWetMix(int32_t channels, int32_t blockSize, int32_t maxDelay, doub
 }
 
 void DryWetMix::setTarget(float wetShare) {
-    if (wetShare == target_) return;
     if (heard_) {
-        // A move that is under way continues from where it has got to.
-        float now = target_;
-        fillGlideWeights(&now, 1, position_, 1.0, length_);
-        from_ = from_ + (target_ - from_) * now;
-        position_ = 0;
+        share_.moveTo(wetShare);
     } else {
-        from_ = wetShare;
+        share_.jumpTo(wetShare);
     }
-    target_ = wetShare;
 }
 
 void DryWetMix::takeInput(const float* const* in, int32_t frames, int32_t delay) {
@@ -67,32 +60,30 @@ void DryWetMix::remember(const float* in, float* history, int32_t frames) const 
 }
 
 void DryWetMix::blend(float* const* wet, int32_t frames) {
-    if (!moving()) {
+    if (!share_.moving()) {
         for (int32_t ch = 0; ch < channels_; ++ch)
             blendConstant(wet[ch], dry_[ch].get(), frames);
         return;
     }
-    float* weights = weights_.get();
-    fillGlideWeights(weights, frames, position_, 1.0, length_);
+    float* shares = shares_.get();
+    share_.fill(shares, frames);
     for (int32_t ch = 0; ch < channels_; ++ch) {
         const float* dry = dry_[ch].get();
-        for (int32_t n = 0; n < frames; ++n) {
-            const float share = from_ + (target_ - from_) * weights[n];
-            wet[ch][n] = wet[ch][n] * share + dry[n] * (1.0f - share);
-        }
+        for (int32_t n = 0; n < frames; ++n)
+            wet[ch][n] = wet[ch][n] * shares[n] + dry[n] * (1.0f - shares[n]);
     }
-    position_ = frames >= length_ - position_ ? length_ : position_ + frames;
 }
 
 // At a share of 0 the output is the delayed input exactly, whatever the processed signal holds.
 void DryWetMix::blendConstant(float* wet, const float* dry, int32_t frames) const {
-    if (target_ == 0.0f) {
+    const float share = share_.to();
+    if (share == 0.0f) {
         copyBlock(wet, dry, frames);
         return;
     }
-    const float dryShare = 1.0f - target_;
+    const float dryShare = 1.0f - share;
     for (int32_t n = 0; n < frames; ++n)
-        wet[n] = wet[n] * target_ + dry[n] * dryShare;
+        wet[n] = wet[n] * share + dry[n] * dryShare;
 }
 
 }  // namespace marrowfold

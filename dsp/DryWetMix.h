@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "dsp/Glide.h"
+
 namespace marrowfold {
 
 // Mixes the processed signal with the input delayed by the processing's latency, so the two
@@ -18,9 +20,9 @@ class DryWetMix {
 
     // The wet share to move to, 0..1 (1: processed signal only).
     void setTarget(float wetShare);
-    float target() const { return target_; }
+    float target() const { return share_.to(); }
     // True while the output is anything but the processed signal alone.
-    bool active() const { return moving() || target_ != 1.0f; }
+    bool active() const { return share_.moving() || share_.to() != 1.0f; }
 
     // Feeds frames samples per channel into the delay lines, delay samples long. While active,
     // frames must not exceed the block size: the delayed input is kept for blend.
@@ -29,7 +31,6 @@ class DryWetMix {
     void blend(float* const* wet, int32_t frames);
 
   private:
-    bool moving() const { return position_ < length_; }
     void keepDelayed(const float* in, const float* history, float* dry, int32_t frames,
                      int32_t delay) const;
     void remember(const float* in, float* history, int32_t frames) const;
@@ -37,15 +38,12 @@ class DryWetMix {
 
     int32_t channels_;
     int32_t maxDelay_;
-    int32_t length_;
-    int32_t position_;  // samples into the current move; length_ once it is done
-    float from_ = 1.0f;
-    float target_ = 1.0f;
+    Glide share_;  // the wet share
     bool heard_ = false;
     // Per channel, the last maxDelay_ input samples, the oldest first.
     std::vector<std::unique_ptr<float[]>> histories_;
     std::vector<std::unique_ptr<float[]>> dry_;  // per channel, one block
-    std::unique_ptr<float[]> weights_;           // one block
+    std::unique_ptr<float[]> shares_;            // one block
 };
 
 }  // namespace marrowfold
