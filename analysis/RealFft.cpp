@@ -65,7 +65,8 @@ void RealFft::complexTransform() {
     }
 }
 
-void RealFft::transform(const float* input, std::complex<float>* bins) {
+template <typename Sample>
+void RealFft::transformSamples(const Sample* input, std::complex<Sample>* bins) {
     for (int32_t n = 0; n < half_; ++n) {
         work_[static_cast<size_t>(bitReversed_[static_cast<size_t>(n)])] = {input[2 * n],
                                                                             input[2 * n + 1]};
@@ -79,8 +80,16 @@ void RealFft::transform(const float* input, std::complex<float>* bins) {
         const std::complex<double> odd = 0.5 * (zk - zm);
         const std::complex<double> w =
             k < half_ ? twiddles_[static_cast<size_t>(k)] : std::complex<double>{-1.0, 0.0};
-        bins[k] = std::complex<float>(even + minusI * w * odd);
+        bins[k] = std::complex<Sample>(even + minusI * w * odd);
     }
+}
+
+void RealFft::transform(const float* input, std::complex<float>* bins) {
+    transformSamples(input, bins);
+}
+
+void RealFft::transform(const double* input, std::complex<double>* bins) {
+    transformSamples(input, bins);
 }
 
 }  // namespace marrowfold

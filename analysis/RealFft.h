@@ -19,10 +19,14 @@ class RealFft {
     int32_t size() const { return size_; }
     int32_t binCount() const { return size_ / 2 + 1; }
 
-    // input: size() samples; bins: binCount() values.
+    // input: size() samples; bins: binCount() values. Either precision computes in double; the
+    // double one keeps what a measurement far below full scale needs.
     void transform(const float* input, std::complex<float>* bins);
+    void transform(const double* input, std::complex<double>* bins);
 
   private:
+    template <typename Sample>
+    void transformSamples(const Sample* input, std::complex<Sample>* bins);
     void complexTransform();
 
     int32_t size_;

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "bench/SideBySide.h"
-#include "dsp/AliasMeter.h"
 #include "dsp/BandShaper.h"
 #include "dsp/DspEngine.h"
 #include "dsp/Oversampling.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
+#include "tests/common/AliasMeter.h"
 
 namespace marrowfold {
 namespace {

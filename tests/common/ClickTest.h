@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "dsp/ClickMeter.h"
+#include "tests/common/ClickMeter.h"
 
 namespace marrowfold::clicktest {
 

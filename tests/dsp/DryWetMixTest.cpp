@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "dsp/ClickMeter.h"
 #include "dsp/DspEngine.h"
 #include "dsp/GlideCurve.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
+#include "tests/common/ClickMeter.h"
 
 namespace marrowfold {
 namespace {

@@ -9,13 +9,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "dsp/AliasMeter.h"
 #include "dsp/DspEngine.h"
 #include "dsp/KernelSet.h"
 #include "dsp/OversampledShaping.h"
 #include "dsp/Oversampling.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
+#include "tests/common/AliasMeter.h"
 #include "tests/dsp/DspTestSupport.h"
 
 namespace marrowfold {

@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "dsp/ClickMeter.h"
 #include "dsp/Oversampling.h"
+#include "tests/common/ClickMeter.h"
 #include "tests/lv2/HostRun.h"
 
 namespace marrowfold::testing {

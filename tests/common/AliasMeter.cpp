@@ -1,12 +1,12 @@
-#include "dsp/AliasMeter.h"
+#include "tests/common/AliasMeter.h"
 
 #include <cmath>
 #include <complex>
 #include <numbers>
 #include <vector>
 
+#include "analysis/RealFft.h"
 #include "dsp/DspEngine.h"
-#include "dsp/Fft.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
 
@@ -58,12 +58,13 @@ std::vector<float> processTone(const AliasCase& measured, KernelSet set, int32_t
 double aliasDecibels(const AliasCase& measured, KernelSet set) {
     const int32_t bin = toneBin(measured.toneHz);
     const std::vector<float> output = processTone(measured, set, bin);
-    std::vector<Complex> spectrum(output.begin(), output.end());
-    fft(spectrum);
+    RealFft fft(kFftSize);
+    std::vector<std::complex<float>> spectrum(static_cast<size_t>(fft.binCount()));
+    fft.transform(output.data(), spectrum.data());
     double harmonic = 0.0;
     double alias = 0.0;
     for (int32_t k = 1; k <= kFftSize / 2; ++k) {
-        const double energy = std::norm(spectrum[k]);
+        const double energy = std::norm(std::complex<double>(spectrum[static_cast<size_t>(k)]));
         (k % bin == 0 ? harmonic : alias) += energy;
     }
     return 10.0 * std::log10(alias / harmonic);
