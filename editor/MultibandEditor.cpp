@@ -5,6 +5,7 @@
 #include "core/Numeric.h"
 #include "editor/BandEditorView.h"
 #include "editor/DisplayFeed.h"
+#include "editor/EmbeddedBitmaps.h"
 #include "editor/PresetNameView.h"
 #include "effect/MultibandEffect.h"
 #include "gui/ButtonGroup.h"
@@ -19,6 +20,16 @@
 
 namespace marrowfold {
 
+namespace {
+
+// The panel's bitmaps, once their source is installed.
+std::unique_ptr<BitmapTable> loadPanelBitmaps() {
+    offerEmbeddedBitmaps();
+    return std::make_unique<BitmapTable>(PanelBitmap, kPanelBitmapCount);
+}
+
+}  // namespace
+
 EditorNotifications* MultibandEditor::create(MultibandEffect& effect, DistortionParameters& model) {
     return new MultibandEditor(effect, model);
 }
@@ -26,7 +37,7 @@ EditorNotifications* MultibandEditor::create(MultibandEffect& effect, Distortion
 MultibandEditor::MultibandEditor(MultibandEffect& owner, DistortionParameters& parameters)
     : EditorBase(&owner),
       model(&parameters),
-      bitmaps(std::make_unique<BitmapTable>(PanelBitmap, kPanelBitmapCount)),
+      bitmaps(loadPanelBitmaps()),
       spectrum(std::make_unique<DisplayFeed>(owner.analysisTap())) {
     bounds = EditorRect{0, 0, static_cast<int16_t>(panelHeight()),
                         static_cast<int16_t>(panelWidth(true))};

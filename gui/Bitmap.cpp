@@ -1,21 +1,11 @@
 #include "gui/Bitmap.h"
 
 #include "gui/Canvas.h"
-#include "gui/EmbeddedBitmaps.h"
 #include "platform/Platform.h"
 
 namespace marrowfold {
 
-namespace {
-
-std::unique_ptr<DrawingSurface> loadResource(int32_t resourceId) {
-    offerEmbeddedBitmaps();
-    return currentPlatform().loadBitmap(resourceId);
-}
-
-}  // namespace
-
-Bitmap::Bitmap(int32_t resourceId) : Bitmap(resourceId, loadResource(resourceId)) {}
+Bitmap::Bitmap(int32_t resourceId) : Bitmap(resourceId, currentPlatform().loadBitmap(resourceId)) {}
 
 Bitmap::Bitmap(int32_t resourceId, std::unique_ptr<DrawingSurface> picture)
     : resourceId_(resourceId), picture_(std::move(picture)) {

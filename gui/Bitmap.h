@@ -14,8 +14,9 @@ class Canvas;
 // every pixel of its key colour left out.
 class Bitmap {
   public:
-    // Loads the resource of that id; a missing or unreadable one gives a 0 x 0 bitmap that
-    // draws nothing.
+    // Loads the resource of that id through the platform (where the platform decodes pictures
+    // itself, from the picture source the code that draws them installed); a missing or
+    // unreadable one gives a 0 x 0 bitmap that draws nothing.
     explicit Bitmap(int32_t resourceId);
     // Takes a picture made in memory; the id is only reported.
     Bitmap(int32_t resourceId, std::unique_ptr<DrawingSurface> picture);

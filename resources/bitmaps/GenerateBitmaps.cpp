@@ -158,20 +158,18 @@ int main(int argc, char** argv) {
             }
         }
     }
-    out << "}  // namespace\n\nBitmapResource findScaledBitmapResource(int32_t id, int32_t scale) "
+    out << "}  // namespace\n\nEmbeddedPicture findScaledBitmapResource(int32_t id, int32_t scale) "
            "{\n    if (scale < 1 || scale > kLargestBitmapScale) return {};\n    switch (id) {\n";
     for (const Picture& picture : pictures()) {
         out << "        case " << picture.id
-            << ": {\n            const BitmapResource scaled[] = {";
+            << ": {\n            const EmbeddedPicture scaled[] = {";
         for (int scale = 1; scale <= kLargestBitmapScale; ++scale) {
             const std::string name = dataName(picture.id, scale);
             out << "{" << name << ", sizeof(" << name << ")}, ";
         }
         out << "};\n            return scaled[scale - 1];\n        }\n";
     }
-    out << "        default: return {};\n    }\n}\n\n"
-        << "BitmapResource findBitmapResource(int32_t id) {\n"
-        << "    return findScaledBitmapResource(id, 1);\n}\n\n}  // namespace marrowfold\n";
+    out << "        default: return {};\n    }\n}\n\n}  // namespace marrowfold\n";
     // Font caches are given back so that a leak checker sees a clean exit.
     cairo_debug_reset_static_data();
     FcFini();

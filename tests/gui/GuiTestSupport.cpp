@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <functional>
 
+#include "platform/PictureSource.h"
+#include "resources/bitmaps/BitmapResources.h"
+
 namespace marrowfold::testing {
 
 namespace {
@@ -33,6 +36,15 @@ class FontCacheRelease : public ::testing::Environment {
 };
 [[maybe_unused]] ::testing::Environment* const fontCacheRelease =
     ::testing::AddGlobalTestEnvironment(new FontCacheRelease);
+
+// The toolkit's tests draw the module's own bitmaps, offered to the platform as the editor offers
+// them.
+class ModuleBitmaps : public ::testing::Environment {
+  public:
+    void SetUp() override { setPictureSource(&findScaledBitmapResource, kLargestBitmapScale); }
+};
+[[maybe_unused]] ::testing::Environment* const moduleBitmaps =
+    ::testing::AddGlobalTestEnvironment(new ModuleBitmaps);
 
 int channel(uint32_t colour, int shift) {
     return static_cast<int>((colour >> shift) & 0xff);

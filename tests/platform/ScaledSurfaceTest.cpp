@@ -17,12 +17,6 @@
 namespace marrowfold {
 namespace {
 
-// The pictures the module compiles in, offered to the platform as the toolkit offers them.
-EmbeddedPicture compiledIn(int32_t resourceId, int32_t scale) {
-    const BitmapResource resource = findScaledBitmapResource(resourceId, scale);
-    return {resource.data, resource.size};
-}
-
 uint32_t pixel(cairo_surface_t* surface, int x, int y) {
     cairo_surface_flush(surface);
     const unsigned char* row =
@@ -76,7 +70,7 @@ TEST(ScaledSurfaceTest, OnePixelLinesAndRectanglesCoverWholeDevicePixelsAtWholeF
 
 // A 1x picture stretched by 2 is made of uniform 2 x 2 blocks; the drawing at 2 is not.
 TEST(ScaledSurfaceTest, ABitmapCopiedAtAFactorIsDrawnAtTheNearestLargerScaleNotStretched) {
-    setPictureSource(&compiledIn, kLargestBitmapScale);
+    setPictureSource(&findScaledBitmapResource, kLargestBitmapScale);
     std::unique_ptr<CairoSurface> bitmap = CairoSurface::embeddedBitmap(SplashBitmap);
     ASSERT_TRUE(bitmap);
     const int32_t width = bitmap->width();
