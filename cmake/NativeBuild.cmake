@@ -5,12 +5,13 @@ include(ExternalProject)
 set(MARROWFOLD_NATIVE_BUILD ${CMAKE_BINARY_DIR}/native)
 set(MARROWFOLD_BITMAP_FOLDER ${MARROWFOLD_NATIVE_BUILD}/resources/bitmaps/generated)
 set(MARROWFOLD_BITMAP_IDS 1000 1001 1002 1003 1004 1005 1006 1007 1008 1009 1010 1011 1012)
-# Each bitmap at 1x, 2x and 3x: bitmap1000.bmp, bitmap1000@2x.bmp, bitmap1000@3x.bmp.
+# The files the module's resources take: each bitmap as BMP at 1x (bitmap1000.bmp) and as PNG at
+# 2x and 3x (bitmap1000@2x.png, bitmap1000@3x.png).
 set(MARROWFOLD_BITMAP_FILES)
-foreach(suffix "" "@2x" "@3x")
+foreach(file_suffix ".bmp" "@2x.png" "@3x.png")
     set(files ${MARROWFOLD_BITMAP_IDS})
     list(TRANSFORM files PREPEND ${MARROWFOLD_BITMAP_FOLDER}/bitmap)
-    list(TRANSFORM files APPEND ${suffix}.bmp)
+    list(TRANSFORM files APPEND ${file_suffix})
     list(APPEND MARROWFOLD_BITMAP_FILES ${files})
 endforeach()
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/ScaleFactor.h"
+#include "platform/win32/PngResource.h"
 
 namespace marrowfold::win32 {
 
@@ -120,14 +122,14 @@ GdiSurface::~GdiSurface() {
 
 namespace {
 
-// A bitmap resource drawn at a whole scale, as a picture of its size divided by the scale.
-std::unique_ptr<GdiSurface> loadResource(HINSTANCE module, int32_t resourceId, int32_t scale) {
+// A bitmap resource at 1x.
+std::unique_ptr<GdiSurface> loadBitmapResource(HINSTANCE module, int32_t resourceId) {
     HBITMAP loaded = LoadBitmapA(module, MAKEINTRESOURCEA(resourceId));
     if (!loaded) return nullptr;
     BITMAP size{};
     std::unique_ptr<GdiSurface> picture;
     if (GetObjectA(loaded, sizeof size, &size) == sizeof size) {
-        picture = std::make_unique<GdiSurface>(size.bmWidth / scale, size.bmHeight / scale, scale);
+        picture = std::make_unique<GdiSurface>(size.bmWidth, size.bmHeight);
         ScratchContext source(picture->dc(), loaded);
         loaded = nullptr;  // the scratch context deletes it
         if (picture->dc() && source.ready()) {
@@ -142,7 +144,7 @@ std::unique_ptr<GdiSurface> loadResource(HINSTANCE module, int32_t resourceId, i
 }  // namespace
 
 std::unique_ptr<GdiSurface> GdiSurface::fromResource(HINSTANCE module, int32_t resourceId) {
-    std::unique_ptr<GdiSurface> picture = loadResource(module, resourceId, 1);
+    std::unique_ptr<GdiSurface> picture = loadBitmapResource(module, resourceId);
     if (picture) {
         picture->module_ = module;
         picture->resourceId_ = resourceId;
@@ -152,9 +154,18 @@ std::unique_ptr<GdiSurface> GdiSurface::fromResource(HINSTANCE module, int32_t r
 
 std::unique_ptr<GdiSurface> GdiSurface::drawnAt(int32_t wholeScale) const {
     if (resourceId_ == 0 || wholeScale <= 1) return nullptr;
-    std::unique_ptr<GdiSurface> drawn =
-        loadResource(module_, scaledBitmapResourceId(resourceId_, wholeScale), wholeScale);
-    if (drawn && (drawn->width_ != width_ || drawn->height_ != height_)) drawn.reset();
+    const std::optional<DecodedPicture> decoded =
+        decodePngResource(module_, scaledBitmapResourceId(resourceId_, wholeScale));
+    if (!decoded || decoded->width != width_ * wholeScale ||
+        decoded->height != height_ * wholeScale) {
+        return nullptr;
+    }
+    auto drawn = std::make_unique<GdiSurface>(width_, height_, wholeScale);
+    if (!drawn->pixels_ || drawn->deviceWidth_ != decoded->width ||
+        drawn->deviceHeight_ != decoded->height) {
+        return nullptr;
+    }
+    std::copy(decoded->pixels.begin(), decoded->pixels.end(), drawn->pixels_);
     return drawn;
 }
 

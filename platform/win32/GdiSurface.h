@@ -38,7 +38,8 @@ class GdiSurface : public DrawingSurface {
 
     // The bitmap resource of that id in module, through LoadBitmapA; null when it has none.
     // Copied onto a surface with a larger scale, it gives the module's drawing at the nearest
-    // whole scale at or above that one instead, filtered down when the scale lies between.
+    // whole scale at or above that one instead (a PNG resource, see PngResource.h), filtered
+    // down when the scale lies between.
     static std::unique_ptr<GdiSurface> fromResource(HINSTANCE module, int32_t resourceId);
 
     int32_t width() const override { return width_; }

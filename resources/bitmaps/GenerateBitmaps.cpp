@@ -1,7 +1,8 @@
-// Build-time tool: draws the editor's bitmaps, writes each as a PNG and as a BMP (for the Windows
-// module's resources) into the output folder, and writes a C++ source that embeds the PNGs by
-// resource id. Each picture is also drawn at the larger scales of high-density displays, from the
-// same drawing code, so that those are as sharp as the 1x picture.
+// Build-time tool: draws the editor's bitmaps, writes each as a PNG and as a BMP into the output
+// folder, and writes a C++ source that embeds the PNGs by resource id. Each picture is also drawn
+// at the larger scales of high-density displays, from the same drawing code, so that those are as
+// sharp as the 1x picture. The Windows module's resources take the 1x BMPs and the larger PNGs;
+// the BMPs of every scale are the pixels its tests hold the module's pictures against.
 // Usage: marrowfold_bitmap_generator <output folder>
 
 #include <cairo.h>
@@ -107,7 +108,7 @@ std::string dataName(int id, int scale) {
     return name.append(std::to_string(id)).append("x").append(std::to_string(scale));
 }
 
-// Every scale also goes out as a BMP for the Windows resources.
+// Every scale goes out as PNG and as BMP (see the top of the file).
 std::string render(const Picture& picture, int scale, const std::string& folder) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.width * scale,
                                                           picture.height * scale);

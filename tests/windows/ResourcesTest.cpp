@@ -1,8 +1,9 @@
 // The resources of marrowfold.dll as Windows loads them: the editor's thirteen bitmaps with
-// their sizes at 1x, 2x and 3x, the name dialog with its controls at their places, and the version
-// block that the about splash reads.
+// their sizes and pixels at 1x, 2x and 3x, the name dialog with its controls at their places, and
+// the version block that the about splash reads.
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -35,8 +36,8 @@ class ModuleResources : public ::testing::Test {
     HMODULE module = nullptr;
 };
 
-// The distinct colours of a bitmap, read back as 32-bit pixels.
-std::set<uint32_t> coloursOf(HBITMAP bitmap, int width, int height) {
+// The pixels of a bitmap, top row first, 0x00RRGGBB each; none when they cannot be read.
+std::vector<uint32_t> pixelsOf(HBITMAP bitmap, int width, int height) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -49,13 +50,39 @@ std::set<uint32_t> coloursOf(HBITMAP bitmap, int width, int height) {
     const int rows = GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (rows != height) return {};
-    std::set<uint32_t> colours;
-    for (uint32_t pixel : pixels)
-        colours.insert(pixel & 0xffffff);
-    return colours;
+    for (uint32_t& pixel : pixels)
+        pixel &= 0xffffff;
+    return pixels;
 }
 
-TEST_F(ModuleResources, EveryBitmapLoadsWithItsSizeAndAPicture) {
+// The picture the bitmap generator drew for the Linux build, which embeds it as PNG and decodes
+// it with cairo, read from the generator's uncompressed copy.
+std::vector<uint32_t> linuxPicture(int id, int scale, int width, int height) {
+    std::string path = std::string(MARROWFOLD_BITMAP_FOLDER) + "/bitmap" + std::to_string(id);
+    if (scale > 1) path.append("@").append(std::to_string(scale)).append("x");
+    path.append(".bmp");
+    auto* bitmap = static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                                   LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!bitmap) return {};
+    std::vector<uint32_t> pixels = pixelsOf(bitmap, width, height);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+// The device pixels of a surface, 0x00RRGGBB each.
+std::vector<uint32_t> pixelsOf(const win32::GdiSurface& surface) {
+    GdiFlush();
+    const size_t count = static_cast<size_t>(surface.deviceWidth()) * surface.deviceHeight();
+    std::vector<uint32_t> pixels(surface.pixels(), surface.pixels() + count);
+    for (uint32_t& pixel : pixels)
+        pixel &= 0xffffff;
+    return pixels;
+}
+
+// Each bitmap, copied onto a surface at 1x (its BMP resource) and at 2x and 3x (its drawing at
+// that scale, a PNG resource that the module decodes with WIC), is pixel for pixel what the
+// Linux build draws at that scale, and not blank.
+TEST_F(ModuleResources, EveryBitmapAtEveryScaleHasTheLinuxBuildsPixels) {
     struct Expected {
         int id, width, height;
     };
@@ -63,23 +90,29 @@ TEST_F(ModuleResources, EveryBitmapLoadsWithItsSizeAndAPicture) {
                                 {1004, 11, 22},   {1005, 15, 30},   {1006, 31, 26}, {1007, 31, 26},
                                 {1008, 31, 26},   {1009, 31, 26},   {1010, 31, 26}, {1011, 27, 13},
                                 {1012, 32, 2016}};
-    // Each is also drawn at 2x and 3x for high-density screens, under the id moved up by 1000
-    // per scale, at that multiple of its size.
-    for (int scale = 1; scale <= 3; ++scale) {
-        for (const Expected& expected : bitmaps) {
-            const int id = expected.id + (scale - 1) * 1000;
-            HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(id));
-            ASSERT_NE(bitmap, nullptr) << id;
-            BITMAP shape = {};
-            ASSERT_NE(GetObjectA(bitmap, sizeof shape, &shape), 0) << id;
-            EXPECT_EQ(shape.bmWidth, expected.width * scale) << id;
-            EXPECT_EQ(shape.bmHeight, expected.height * scale) << id;
-            EXPECT_GT(coloursOf(bitmap, shape.bmWidth, shape.bmHeight).size(), 1u)
-                << "bitmap " << id << " is blank";
-            DeleteObject(bitmap);
+    for (const Expected& expected : bitmaps) {
+        std::unique_ptr<win32::GdiSurface> picture =
+            win32::GdiSurface::fromResource(module, expected.id);
+        ASSERT_NE(picture, nullptr) << expected.id;
+        EXPECT_EQ(picture->width(), expected.width) << expected.id;
+        EXPECT_EQ(picture->height(), expected.height) << expected.id;
+        for (int scale = 1; scale <= 3; ++scale) {
+            SCOPED_TRACE("bitmap " + std::to_string(expected.id) + " at " + std::to_string(scale) +
+                         "x");
+            win32::GdiSurface target(expected.width, expected.height, scale);
+            target.copyFrom(*picture, {0, 0, expected.width, expected.height}, {0, 0});
+            const std::vector<uint32_t> drawn = pixelsOf(target);
+            const std::vector<uint32_t> reference =
+                linuxPicture(expected.id, scale, expected.width * scale, expected.height * scale);
+            ASSERT_EQ(drawn.size(), reference.size());
+            const auto differing = std::mismatch(drawn.begin(), drawn.end(), reference.begin());
+            EXPECT_TRUE(differing.first == drawn.end())
+                << "first differing pixel " << (differing.first - drawn.begin()) << " of "
+                << drawn.size();
+            EXPECT_GT(std::set<uint32_t>(drawn.begin(), drawn.end()).size(), 1u) << "blank";
         }
-        EXPECT_EQ(LoadBitmapA(module, MAKEINTRESOURCEA(1013 + (scale - 1) * 1000)), nullptr);
     }
+    EXPECT_EQ(win32::GdiSurface::fromResource(module, 1013), nullptr);
 }
 
 // The panel copied onto surfaces at each factor takes the drawing at the nearest whole scale at
