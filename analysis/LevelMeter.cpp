@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-namespace marrowfold {
+#include "analysis/Decibels.h"
 
-float magnitudeToDecibels(float magnitude, float floor) {
-    return magnitude > 0.0f ? std::max(20.0f * std::log10(magnitude), floor) : floor;
-}
+namespace marrowfold {
 
 void LevelMeter::reset() {
     meanSquare_ = 0.0f;

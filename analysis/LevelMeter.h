@@ -29,7 +29,4 @@ class LevelMeter {
     float holdLeftSeconds_ = 0.0f;
 };
 
-// 20 log10 of a magnitude, never below floor.
-float magnitudeToDecibels(float magnitude, float floor);
-
 }  // namespace marrowfold

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/Decibels.h"
 #include "analysis/RealFft.h"
 
 namespace marrowfold {
@@ -22,7 +23,7 @@ class SpectrumAnalyser {
     enum Stream : int32_t { Input = 0, Output = 1, kStreamCount = 2 };
 
     static constexpr int32_t kFftSize = 4096;
-    static constexpr float kFloorDecibels = -90.0f;
+    static constexpr float kFloorDecibels = kSilenceFloorDecibels;
     static constexpr float kFallDecibelsPerSecond = 40.0f;
 
     // Allocates everything it will use.

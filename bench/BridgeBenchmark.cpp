@@ -41,8 +41,8 @@ class BundleInstance {
                                                       noFeatures)
                             : nullptr;
         if (handle == nullptr) return;
-        controls[ControlOversampling] = kOversamplingFactors[0];
-        controls[ControlMix] = kMixPortMaximum;
+        controls[ControlOversampling] = kDefaultOversamplingFactor;
+        controls[ControlMix] = kFullMixPercent;
         controls[ControlEnabled] = 1.0f;
         for (int32_t control = 0; control < HostControlCount; ++control)
             descriptor->connect_port(handle, lv2::portOfControl(control),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/EffectRecord.h"
@@ -8,7 +9,8 @@ namespace marrowfold {
 
 // The vendor-specific requests the module answers: index and value are these four-character
 // codes, and the request's float carries the argument. Each answers 1 when it was taken and 0,
-// changing nothing, otherwise.
+// changing nothing, otherwise. A host may send them from any thread, the audio thread between
+// blocks included; where a request changes the audio, the change starts with the next block.
 
 // A mouse-wheel turn over the editor; the float is the number of notches.
 inline constexpr int32_t kWheelRequestIndex = fourCharCode("xpMW");
@@ -18,30 +20,59 @@ inline constexpr int32_t kWheelRequestValue = fourCharCode("Whee");
 inline constexpr int32_t kScaleRequestIndex = fourCharCode("xpMS");
 inline constexpr int32_t kScaleRequestValue = fourCharCode("Scal");
 
-// The oversampling of the shaping: 1, 2, 4, 8 or 16; refused before the engine exists. The
-// record's latency then holds the new delay, and the host is told through tellIoChanged.
+// The oversampling of the shaping: one of kOversamplingFactors. The audio takes the new factor at
+// the next block; the record's latency holds the new delay at once, and the host is told through
+// tellIoChanged on the thread that sent the request, before the request answers.
 inline constexpr int32_t kOversamplingRequestIndex = fourCharCode("mfOS");
 inline constexpr int32_t kOversamplingRequestValue = fourCharCode("Fctr");
 
+// The factors the oversampling takes, each twice the one before; the first, the default, leaves
+// the shaping at the sample rate and the output exactly as without oversampling.
+inline constexpr std::array<int32_t, 5> kOversamplingFactors = {1, 2, 4, 8, 16};
+inline constexpr int32_t kDefaultOversamplingFactor = kOversamplingFactors.front();
+inline constexpr int32_t kMaxOversamplingFactor = kOversamplingFactors.back();
+
+// True for one of kOversamplingFactors; a float must be one exactly (NaN never is).
+constexpr bool validOversamplingFactor(int32_t factor) {
+    for (const int32_t offered : kOversamplingFactors)
+        if (factor == offered) return true;
+    return false;
+}
+constexpr bool validOversamplingFactor(float factor) {
+    for (const int32_t offered : kOversamplingFactors)
+        if (factor == static_cast<float>(offered)) return true;
+    return false;
+}
+
 // Smoothing of In, Out, the band drives and the band levels: 1 makes changes glide over a few
 // milliseconds, 0 (the default) makes them step at the block boundary; nothing else is taken.
+// The audio takes the setting at the next block.
 inline constexpr int32_t kSmoothingRequestIndex = fourCharCode("mfSM");
 inline constexpr int32_t kSmoothingRequestValue = fourCharCode("Glid");
 
-// The dry/wet mix in percent, 0..100 (100, the default, is the processed signal alone); the dry
-// signal is the input delayed by the reported latency.
+// The dry/wet mix in percent, 0 to kFullMixPercent; the dry signal is the input delayed by the
+// reported latency. The audio takes the new mix at the next block and glides to it.
 inline constexpr int32_t kMixRequestIndex = fourCharCode("mfMX");
 inline constexpr int32_t kMixRequestValue = fourCharCode("DrWt");
 
+// The mix of the processed signal alone, the default.
+inline constexpr float kFullMixPercent = 100.0f;
+
+// True for a mix from 0 to kFullMixPercent (the comparisons refuse NaN).
+constexpr bool validMixPercent(float percent) {
+    return percent >= 0.0f && percent <= kFullMixPercent;
+}
+
 // Bypass: 1 crossfades to the latency-aligned input, 0 (the default) back to the processed
-// signal; the latency stays reported either way.
+// signal; the latency stays reported either way. The audio takes it at the next block.
 inline constexpr int32_t kBypassRequestIndex = fourCharCode("mfBP");
 inline constexpr int32_t kBypassRequestValue = fourCharCode("Byps");
 
 // Every request above but the wheel and the scale is refused before the engine exists.
 
 // The meters for hosts: ptr points to one float per host meter, which receives its reading in
-// dB. The first request switches the measuring on, and reads the floor.
+// dB. The first request switches the measuring on, and reads the floor. Readings may be taken on
+// any thread, the audio thread included, while the audio thread measures.
 inline constexpr int32_t kMeterRequestIndex = fourCharCode("Mrwf");
 inline constexpr int32_t kMeterRequestValue = fourCharCode("Levl");
 

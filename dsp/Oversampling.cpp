@@ -50,10 +50,6 @@ bool anyRunaway(const HalfbandHistory& history) {
 
 }  // namespace
 
-bool validOversamplingFactor(int32_t factor) {
-    return factor >= 1 && factor <= kMaxOversamplingFactor && (factor & (factor - 1)) == 0;
-}
-
 int32_t oversamplingStages(int32_t factor) {
     int32_t stages = 0;
     while ((1 << stages) < factor)

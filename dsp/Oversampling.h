@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/VendorRequests.h"
+
 namespace marrowfold {
 
 // Oversampling by factor 2^k runs k half-band stages up and k down. Stage s (0-based) works
@@ -14,8 +16,9 @@ namespace marrowfold {
 // as the processor can multiply, where a recursion waits on every sample before it. Their
 // attenuations, 75, 76 and 62 dB, suffice since what a later stage lets fold is shaped content far
 // above the base band, already weak (see the alias table of bench_dsp).
-inline constexpr int32_t kMaxOversamplingStages = 4;
-inline constexpr int32_t kMaxOversamplingFactor = 1 << kMaxOversamplingStages;
+// Each offered factor takes one stage more than the one before it.
+inline constexpr int32_t kMaxOversamplingStages =
+    static_cast<int32_t>(kOversamplingFactors.size()) - 1;
 inline constexpr int32_t kMaxHalfbandSections = 10;
 inline constexpr int32_t kFirstStageSections = 10;
 // Odd taps on each side of the centre of each later stage's filter (none for the first).
@@ -26,8 +29,12 @@ inline constexpr int32_t kMaxStageTaps = 5;
 // aliases: 20 kHz at 44.1 kHz.
 inline constexpr double kOversamplingPassBand = 20000.0 / 44100.0;
 
-// True for 1, 2, 4, 8 and 16.
-bool validOversamplingFactor(int32_t factor);
+consteval bool oneStagePerFactor() {
+    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages)
+        if (kOversamplingFactors[static_cast<size_t>(stages)] != 1 << stages) return false;
+    return true;
+}
+static_assert(oneStagePerFactor(), "factor 2^k runs k stages");
 
 // 0 for factor 1, else log2(factor); the caller keeps factor valid.
 int32_t oversamplingStages(int32_t factor);

@@ -51,12 +51,12 @@ void DisplayFeed::takeLevels() {
 
 void DisplayFeed::addToMeters(const BlockLevels& block) {
     for (int32_t b = 0; b < kBandCount; ++b) {
-        meters_[static_cast<size_t>(b)].add(block.bands.peak[static_cast<size_t>(b)],
-                                            block.bands.squares[static_cast<size_t>(b)],
-                                            block.frames);
+        meters_[static_cast<size_t>(MeterBand1 + b)].add(
+            block.bands.peak[static_cast<size_t>(b)], block.bands.squares[static_cast<size_t>(b)],
+            block.frames);
     }
-    meters_[kInputMeter].add(block.inputPeak, block.inputSquares, block.frames);
-    meters_[kOutputMeter].add(block.outputPeak, block.outputSquares, block.frames);
+    meters_[MeterInput].add(block.inputPeak, block.inputSquares, block.frames);
+    meters_[MeterOutput].add(block.outputPeak, block.outputSquares, block.frames);
 }
 
 void DisplayFeed::showMeters(LevelMeterView* const* views) const {

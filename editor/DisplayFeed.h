@@ -7,7 +7,7 @@
 
 #include "analysis/LevelMeter.h"
 #include "analysis/SpectrumAnalyser.h"
-#include "params/PresetRecord.h"
+#include "params/HostMeters.h"
 
 namespace marrowfold {
 
@@ -15,11 +15,6 @@ class AnalysisTap;
 class BandEditorView;
 class LevelMeterView;
 struct BlockLevels;
-
-// The meters an editor shows: one per band, then input and output.
-inline constexpr int32_t kMeterCount = kBandCount + 2;
-inline constexpr int32_t kInputMeter = kBandCount;
-inline constexpr int32_t kOutputMeter = kBandCount + 1;
 
 // Brings the audio an open editor window shows from the effect's tap to its views: takes the
 // samples and block levels the audio thread left, feeds the analyser and the meters, and at most
@@ -37,14 +32,11 @@ class DisplayFeed {
     void close();
     void setSampleRate(float rate);
 
-    // Takes what the audio thread left and hands the kMeterCount meter views (null ones left out)
-    // their readings. When a frame is due at nowMs and view is given, the view gets the new
-    // spectrum, and its toggle is shown while there is audio to show; true when the view needs
-    // repainting.
+    // Takes what the audio thread left and hands the meter views, one per host meter in the host
+    // meters' order (null ones left out), their readings. When a frame is due at nowMs and view is
+    // given, the view gets the new spectrum, and its toggle is shown while there is audio to show;
+    // true when the view needs repainting.
     bool refresh(BandEditorView* view, LevelMeterView* const* meterViews, uint32_t nowMs);
-
-    const SpectrumAnalyser& analyser() const { return analyser_; }
-    const LevelMeter& meter(int32_t index) const { return meters_[static_cast<size_t>(index)]; }
 
   private:
     void takeSamples();
@@ -59,7 +51,7 @@ class DisplayFeed {
     std::vector<float> output_;
     std::vector<float> inputColumns_;
     std::vector<float> outputColumns_;
-    std::array<LevelMeter, kMeterCount> meters_;
+    std::array<LevelMeter, HostMeterCount> meters_;
     uint32_t lastFrameMs_ = 0;
     bool frameShown_ = false;
 };

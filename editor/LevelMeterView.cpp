@@ -2,10 +2,18 @@
 
 #include <algorithm>
 
+#include "editor/PanelColours.h"
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 
 namespace marrowfold {
+
+namespace {
+
+constexpr Color kBarColour = colorOf(palette::kLightBlue);
+constexpr Color kPeakColour = colorOf(palette::kPaleCyan);
+
+}  // namespace
 
 LevelMeterView::LevelMeterView(const Rect& size, Bitmap* panel) : View(size), panel_(panel) {}
 
@@ -28,12 +36,12 @@ void LevelMeterView::draw(Canvas* context) {
         if (panel_) panel_->draw(*context, size_, {size_.left, size_.top});
         const int32_t rms = heightOf(rms_);
         if (rms > 0) {
-            context->setFillColour(bar_);
+            context->setFillColour(kBarColour);
             context->fillRect({size_.left, size_.bottom - rms, size_.right, size_.bottom});
         }
         const int32_t peak = heightOf(peak_);
         if (peak > 0) {
-            context->setFillColour(peakLine_);
+            context->setFillColour(kPeakColour);
             context->fillRect(
                 {size_.left, size_.bottom - peak, size_.right, size_.bottom - peak + 1});
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/LevelMeter.h"
 #include "gui/View.h"
 
 namespace marrowfold {
@@ -12,7 +13,7 @@ class Bitmap;
 class LevelMeterView : public View {
   public:
     static constexpr float kTopDecibels = 0.0f;
-    static constexpr float kBottomDecibels = -60.0f;
+    static constexpr float kBottomDecibels = LevelMeter::kFloorDecibels;
 
     // panel: the picture behind the whole frame, of which the meter shows its own rectangle.
     LevelMeterView(const Rect& size, Bitmap* panel);
@@ -31,8 +32,6 @@ class LevelMeterView : public View {
     Bitmap* panel_;
     float rms_ = kBottomDecibels;
     float peak_ = kBottomDecibels;
-    Color bar_{89, 168, 209, 0};
-    Color peakLine_{121, 207, 241, 0};
 };
 
 }  // namespace marrowfold

@@ -66,8 +66,8 @@ struct EditorPanel {
     PresetNameView* presetNameView = nullptr;
     BandEditorView* bandView = nullptr;
     ButtonGroup* shapeGroup = nullptr;
-    // Band1..Band4, In, Out: the order of the feed's meters.
-    std::array<LevelMeterView*, kMeterCount> meters{};
+    // Band1..Band4, In, Out: the host meters' order.
+    std::array<LevelMeterView*, HostMeterCount> meters{};
 };
 
 // The plug-in's editor. The object lives as long as the effect; while its window is closed it
@@ -111,7 +111,6 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     const EditorPanel& panel() const { return views; }
     bool isOpen() const { return opened; }
     bool isEditLocked() const { return editLocked; }
-    const DisplayFeed& displayFeed() const { return *spectrum; }
 
   private:
     // What a control stands for: the parameter whose default a reset restores (-1: none) and

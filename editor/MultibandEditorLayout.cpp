@@ -10,6 +10,7 @@
 #include "editor/DisplayFeed.h"
 #include "editor/LevelMeterView.h"
 #include "editor/MultibandEditor.h"
+#include "editor/PanelColours.h"
 #include "editor/PresetNameView.h"
 #include "editor/VersionText.h"
 #include "effect/MultibandEffect.h"
@@ -25,10 +26,6 @@
 namespace marrowfold {
 
 namespace {
-
-constexpr Color colorOf(PaletteColour colour) {
-    return {colour.red, colour.green, colour.blue, 0};
-}
 
 constexpr Color kPanelBlue = colorOf(palette::kPanelBlue);
 constexpr Color kSlate = colorOf(palette::kSlate);
@@ -222,8 +219,9 @@ void MultibandEditor::addValueFields() {
     }
 }
 
-// Level tags run Band1..Band4, In, Out, as the feed's meters do.
-static_assert(kInputMeter == ParamIn && kOutputMeter == ParamOut, "meters in the knobs' order");
+// Level tags run Band1..Band4, In, Out, as the host meters do.
+static_assert(int32_t{MeterInput} == ParamIn && int32_t{MeterOutput} == ParamOut,
+              "meters in the knobs' order");
 
 void MultibandEditor::addMeters() {
     for (const auto& [tag, spot] : kLevelPlaces) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/SpectrumAnalyser.h"
 #include "gui/View.h"
 
 namespace marrowfold {
@@ -14,7 +15,8 @@ namespace marrowfold {
 class SpectrumPlot : public View {
   public:
     static constexpr float kTopDecibels = 0.0f;
-    static constexpr float kBottomDecibels = -90.0f;
+    // The analyser's floor: levels it reads as silence draw nothing.
+    static constexpr float kBottomDecibels = SpectrumAnalyser::kFloorDecibels;
 
     explicit SpectrumPlot(const Rect& area);
 

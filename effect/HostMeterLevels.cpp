@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/Decibels.h"
+
 namespace marrowfold {
 
 void HostMeterLevels::measureInput(const float* const* channels, int32_t count, int32_t frames) {
@@ -40,8 +42,8 @@ void HostMeterLevels::take(float* decibels) {
     enabled_.store(true, std::memory_order_relaxed);
     for (size_t m = 0; m < peaks_.size(); ++m) {
         const float peak = peaks_[m].exchange(0.0f);
-        const float level = peak > 0.0f ? 20.0f * std::log10(peak) : kMeterFloorDecibels;
-        decibels[m] = std::clamp(level, kMeterFloorDecibels, kMeterCeilingDecibels);
+        decibels[m] =
+            std::min(magnitudeToDecibels(peak, kMeterFloorDecibels), kMeterCeilingDecibels);
     }
 }
 

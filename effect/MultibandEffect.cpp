@@ -20,7 +20,6 @@ constexpr char kVendorText[] = "Pellmoor Acoustics";
 constexpr int32_t kEffectCategory = 1;
 constexpr float kStartSampleRate = 44100.0f;
 constexpr int32_t kStereo = 2;
-constexpr float kFullMixPercent = 100.0f;
 
 // The argument of an on/off request: exactly 0 or 1, anything else is refused.
 bool validSwitch(float value) {
@@ -150,8 +149,7 @@ int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr
         return takeSetting(validSwitch(opt), [&] { smoothingOn = opt == 1.0f; });
     }
     if (index == kMixRequestIndex && value == kMixRequestValue) {
-        return takeSetting(opt >= 0.0f && opt <= kFullMixPercent,
-                           [&] { wetShare = opt / kFullMixPercent; });
+        return takeSetting(validMixPercent(opt), [&] { wetShare = opt / kFullMixPercent; });
     }
     if (index == kBypassRequestIndex && value == kBypassRequestValue) {
         return takeSetting(validSwitch(opt), [&] { bypassed = opt == 1.0f; });
@@ -171,11 +169,8 @@ int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr
 }
 
 int32_t MultibandEffect::changeOversampling(float factor) {
-    // A fraction or a number beyond int32's range is refused before it is converted.
-    if (!(factor >= 1.0f && factor <= static_cast<float>(kMaxOversamplingFactor)) ||
-        factor != std::floor(factor)) {
-        return 0;
-    }
+    // Checked as a float, so that nothing beyond int32's range is ever converted.
+    if (!validOversamplingFactor(factor)) return 0;
     if (engineReady == 0 || !engine->requestOversampling(static_cast<int32_t>(factor))) return 0;
     oversamplingFactor = static_cast<int32_t>(factor);
     publishLatency();

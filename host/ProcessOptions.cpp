@@ -3,7 +3,6 @@
 #include <functional>
 #include <map>
 
-#include "host/BlockSize.h"
 #include "host/ToolError.h"
 
 namespace marrowfold {
@@ -13,18 +12,11 @@ namespace {
 using Setter = std::function<void(ProcessOptions&, const std::string&)>;
 
 const std::map<std::string, Setter>& valueOptions() {
-    static const std::map<std::string, Setter> kOptions{
+    static const std::map<std::string, Setter> kOptions = withSessionOptions<ProcessOptions>({
         {"--program", [](ProcessOptions& o, const std::string& v) { o.program = v; }},
         {"--preset", [](ProcessOptions& o, const std::string& v) { o.preset = v; }},
-        {"--block",
-         [](ProcessOptions& o, const std::string& v) { o.blockSize = parseBlockSize(v); }},
-        {"--module", [](ProcessOptions& o, const std::string& v) { o.modulePath = v; }},
-        {"--oversampling",
-         [](ProcessOptions& o, const std::string& v) { o.oversampling = parseOversampling(v); }},
-        {"--mix",
-         [](ProcessOptions& o, const std::string& v) { o.mixPercent = parseMixPercent(v); }},
         {"--write-demo", [](ProcessOptions& o, const std::string& v) { o.demoOutput = v; }},
-    };
+    });
     return kOptions;
 }
 
@@ -68,7 +60,9 @@ std::string processUsage() {
            "  --program P   program by number from 0 or by name\n"
            "  --preset N    preset of that program, chosen as the editor's selector does\n"
            "  --block B     frames per process call (default 512)\n"
-           "  --oversampling N  shape at N times the rate: 1 (default), 2, 4, 8 or 16; the\n"
+           "  --oversampling N  shape at N times the rate: " +
+           oversamplingChoices(true) +
+           "; the\n"
            "                output stays aligned with the input and as long\n"
            "  --mix PERCENT processed share of the output, 0..100 (default 100); the rest is\n"
            "                the input, aligned with the processed signal\n"

@@ -5,20 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "host/BlockSize.h"
+#include "host/SessionOptions.h"
 
 namespace marrowfold {
 
 // The command line of marrowfold-process: raw interleaved float32 stereo in and out.
-struct ProcessOptions {
+struct ProcessOptions : SessionOptions {
     std::string input;
     std::string output;
     // Set by --write-demo: the built-in demo signal is written here and nothing is processed.
     std::string demoOutput;
-    std::string modulePath;  // empty: the module beside the executable
-    int32_t blockSize = 512;
-    int32_t oversampling = 1;
-    float mixPercent = kFullMixPercent;
     std::optional<std::string> program;
     std::optional<std::string> preset;
     bool help = false;

@@ -49,8 +49,7 @@ void processRawFile(const ProcessOptions& options, const std::string& modulePath
     session.prepare(kRawSampleRate, options.blockSize);
     if (options.program) session.selectProgram(*options.program);
     if (options.preset) session.selectPreset(*options.preset);
-    if (options.oversampling != 1) session.setOversampling(options.oversampling);
-    if (options.mixPercent != kFullMixPercent) session.setMix(options.mixPercent);
+    requestSessionOptions(session, options);
     session.activate();
     std::vector<float> output(input.size());
     const int32_t aligned = session.processAligned(input.data(), output.data(),

@@ -5,7 +5,6 @@
 #include <functional>
 #include <map>
 
-#include "host/BlockSize.h"
 #include "host/RenderPicture.h"
 #include "host/ToolError.h"
 
@@ -35,9 +34,7 @@ double parsePictureScale(const std::string& text) {
 using ValueHandler = std::function<void(RenderOptions&, const std::string&)>;
 
 const std::map<std::string, ValueHandler>& valueOptions() {
-    static const std::map<std::string, ValueHandler> kHandlers{
-        {"--block",
-         [](RenderOptions& o, const std::string& v) { o.blockSize = parseBlockSize(v); }},
+    static const std::map<std::string, ValueHandler> kHandlers = withSessionOptions<RenderOptions>({
         {"--format",
          [](RenderOptions& o, const std::string& v) { o.sampleFormat = parseSampleFormat(v); }},
         {"--program", [](RenderOptions& o, const std::string& v) { o.program = v; }},
@@ -47,11 +44,6 @@ const std::map<std::string, ValueHandler>& valueOptions() {
         {"--state-in", [](RenderOptions& o, const std::string& v) { o.stateIn = v; }},
         {"--state-out", [](RenderOptions& o, const std::string& v) { o.stateOut = v; }},
         {"--bank-out", [](RenderOptions& o, const std::string& v) { o.bankOut = v; }},
-        {"--module", [](RenderOptions& o, const std::string& v) { o.modulePath = v; }},
-        {"--oversampling",
-         [](RenderOptions& o, const std::string& v) { o.oversampling = parseOversampling(v); }},
-        {"--mix",
-         [](RenderOptions& o, const std::string& v) { o.mixPercent = parseMixPercent(v); }},
         {"--picture-scale",
          [](RenderOptions& o, const std::string& v) { o.pictureScale = parsePictureScale(v); }},
         {"--demo",
@@ -59,7 +51,7 @@ const std::map<std::string, ValueHandler>& valueOptions() {
              o.mode = RenderMode::Demo;
              o.demoFolder = v;
          }},
-    };
+    });
     return kHandlers;
 }
 
@@ -115,7 +107,9 @@ std::string renderUsage() {
         "\n"
         "  --block N          frames per process call (default 512)\n"
         "  --format F         float, pcm16 or pcm24 samples in OUT\n"
-        "  --oversampling N   shape at N times the rate: 1 (default), 2, 4, 8 or 16; the\n"
+        "  --oversampling N   shape at N times the rate: " +
+        oversamplingChoices(true) +
+        "; the\n"
         "                     output stays aligned with the input and as long\n"
         "  --mix PERCENT      processed share of the output, 0..100 (default 100); the\n"
         "                     rest is the input, aligned with the processed signal\n"

@@ -6,23 +6,19 @@
 #include <vector>
 
 #include "host/AudioFile.h"
-#include "host/BlockSize.h"
 #include "host/HostParameters.h"
+#include "host/SessionOptions.h"
 
 namespace marrowfold {
 
 enum class RenderMode { Render, List, Demo, Help };
 
 // Everything the command line asks for, checked as far as it can be without the module.
-struct RenderOptions {
+struct RenderOptions : SessionOptions {
     RenderMode mode = RenderMode::Render;
     std::string input;
     std::string output;
     std::string demoFolder;
-    std::string modulePath;  // empty: the module beside the executable
-    int32_t blockSize = 512;
-    int32_t oversampling = 1;
-    float mixPercent = kFullMixPercent;
     SampleFormat sampleFormat = SampleFormat::AsInput;
     std::optional<std::string> program;
     std::optional<std::string> preset;

@@ -38,12 +38,7 @@ void configureSession(EffectSession& session, const RenderOptions& options) {
     if (options.preset) session.selectPreset(*options.preset);
     for (const HostParameterWrite& write : options.settings)
         session.setParameter(write);
-    if (options.oversampling != 1) session.setOversampling(options.oversampling);
-    if (options.mixPercent != kFullMixPercent) session.setMix(options.mixPercent);
-}
-
-std::string modulePathFor(const RenderOptions& options) {
-    return options.modulePath.empty() ? defaultModulePath(programFolder("")) : options.modulePath;
+    requestSessionOptions(session, options);
 }
 
 }  // namespace marrowfold

@@ -13,8 +13,4 @@ namespace marrowfold {
 // a bad choice or file.
 void configureSession(EffectSession& session, const RenderOptions& options);
 
-// The module the tool loads: the one named on the command line, else the one of the running
-// executable (ModuleLocation.h).
-std::string modulePathFor(const RenderOptions& options);
-
 }  // namespace marrowfold

@@ -19,9 +19,9 @@ struct StartedModule {
     PluginHost& host;
     float getParameter(int32_t index) { return host.getParameter(index); }
     int32_t program() { return host.program(); }
-    int32_t oversampling() const { return static_cast<int32_t>(kOversamplingFactors[0]); }
+    int32_t oversampling() const { return kDefaultOversamplingFactor; }
     int32_t latency() const { return host.record()->latency; }
-    float mix() const { return kMixPortMaximum; }
+    float mix() const { return kFullMixPercent; }
     bool enabled() const { return true; }
 };
 

@@ -84,8 +84,8 @@ class ModuleInstance {
     EffectRecord* record = nullptr;
     float rate = 0.0f;
     int32_t blockLimit = 0;
-    int32_t oversamplingFactor = static_cast<int32_t>(kOversamplingFactors[0]);
-    float mixPercent = kMixPortMaximum;
+    int32_t oversamplingFactor = kDefaultOversamplingFactor;
+    float mixPercent = kFullMixPercent;
     bool processing = true;
     std::atomic<EditorLink*> editorLink{nullptr};
     std::string lastError;

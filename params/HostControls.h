@@ -7,6 +7,7 @@
 
 #include "core/KeyedTable.h"
 #include "core/ParameterRange.h"
+#include "core/VendorRequests.h"
 #include "params/ChunkLayout.h"
 #include "params/ParameterTable.h"
 
@@ -82,13 +83,20 @@ struct HostControl {
 // The five transfer curves, from the softest to an almost hard limiter.
 inline constexpr std::string_view kShapeLabels[] = {"Soft", "Warm", "Hot", "Stepped", "Hard"};
 
-// The oversampling factors the module offers; the first is its default, today's exact output.
-inline constexpr float kOversamplingFactors[] = {1.f, 2.f, 4.f, 8.f, 16.f};
+// The oversampling factors as the control's values, and what each is called.
+using OversamplingFactorValues =
+    std::array<float, std::tuple_size_v<decltype(kOversamplingFactors)>>;
+consteval OversamplingFactorValues oversamplingFactorValues() {
+    OversamplingFactorValues values{};
+    for (size_t k = 0; k < values.size(); ++k)
+        values[k] = static_cast<float>(kOversamplingFactors[k]);
+    return values;
+}
+inline constexpr OversamplingFactorValues kOversamplingFactorValues = oversamplingFactorValues();
 inline constexpr std::string_view kOversamplingLabels[] = {"Off", "2x", "4x", "8x", "16x"};
+static_assert(std::size(kOversamplingLabels) == kOversamplingFactors.size(), "a label a factor");
 // The delay at the highest factor stays below this many samples; the latency port's maximum.
 inline constexpr float kLatencyPortMaximum = 64.f;
-// The mix port's top, its default: the processed signal alone.
-inline constexpr float kMixPortMaximum = 100.f;
 
 // A control that is one of the module's parameters, named, measured and ranged as the module
 // registers it.
@@ -113,14 +121,14 @@ inline constexpr KeyedEntry<HostControl> kHostControlEntries[] = {
     {ControlProgram, {"program", "Program", "", {0.f, kProgramCount - 1.f, 1.f},
                       ControlSource::ProgramNumber, -1, kWholeNumbers | kEnumeration, {}, {}}},
     {ControlOversampling, {"oversampling", "Oversampling", "",
-                           {kOversamplingFactors[0], std::end(kOversamplingFactors)[-1]},
+                           {kOversamplingFactorValues.front(), kOversamplingFactorValues.back()},
                            ControlSource::Oversampling, -1,
                            kWholeNumbers | kEnumeration | kSessionOnly, kOversamplingLabels,
-                           kOversamplingFactors}},
+                           kOversamplingFactorValues}},
     {ControlLatency, {"latency", "Latency", "frames", {0.f, kLatencyPortMaximum},
                       ControlSource::Latency, -1, kWholeNumbers | kOutput | kReportsLatency, {},
                       {}}},
-    {ControlMix, {"mix", "Mix", "%", {0.f, kMixPortMaximum}, ControlSource::Mix, -1,
+    {ControlMix, {"mix", "Mix", "%", {0.f, kFullMixPercent}, ControlSource::Mix, -1,
                   kSessionOnly, {}, {}}},
     {ControlEnabled, {"enabled", "Enabled", "", {0.f, 1.f}, ControlSource::Enabled, -1,
                       kWholeNumbers | kToggle | kBypassSwitch | kSessionOnly, {}, {}}},

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "analysis/Decibels.h"
 #include "core/KeyedTable.h"
 #include "params/PresetRecord.h"
 
@@ -29,7 +30,7 @@ struct HostMeter {
 
 // Each meter reads the largest magnitude since the host last read it, in dB, limited to this
 // range.
-inline constexpr float kMeterFloorDecibels = -90.0f;
+inline constexpr float kMeterFloorDecibels = kSilenceFloorDecibels;
 inline constexpr float kMeterCeilingDecibels = 24.0f;
 
 // clang-format off

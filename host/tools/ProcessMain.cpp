@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "host/DemoSignal.h"
-#include "host/ModuleLocation.h"
 #include "host/ProcessOptions.h"
 #include "host/RawProcess.h"
 #include "host/ToolError.h"
@@ -22,9 +21,7 @@ int run(const std::vector<std::string>& arguments, const std::string& program) {
     } else if (!options.demoOutput.empty()) {
         writeRawStereo(options.demoOutput, synthesizeDemoSignal().interleaved);
     } else {
-        processRawFile(options, options.modulePath.empty()
-                                    ? defaultModulePath(programFolder(program))
-                                    : options.modulePath);
+        processRawFile(options, modulePathFor(options, program));
     }
     return 0;
 }

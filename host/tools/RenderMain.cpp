@@ -18,7 +18,7 @@ namespace {
 using namespace marrowfold;
 
 void listPrograms(const RenderOptions& options) {
-    EffectSession session(modulePathFor(options), 2);
+    EffectSession session(modulePathFor(options, ""), 2);
     configureSession(session, options);
     std::fputs(formatProgramListing(session.programs(),
                                     session.parameterUnit(hostControl(ControlIn).parameter))
@@ -30,7 +30,7 @@ void renderOne(const RenderOptions& options) {
     RenderRequest request;
     request.inputPath = options.input;
     request.outputPath = options.output;
-    request.modulePath = modulePathFor(options);
+    request.modulePath = modulePathFor(options, "");
     request.sampleFormat = options.sampleFormat;
     request.blockSize = options.blockSize;
     request.configure = [&options](EffectSession& session) { configureSession(session, options); };
@@ -50,7 +50,7 @@ int run(const std::vector<std::string>& arguments) {
             listPrograms(options);
             break;
         case RenderMode::Demo:
-            runDemo(options.demoFolder, modulePathFor(options), options.pictureScale);
+            runDemo(options.demoFolder, modulePathFor(options, ""), options.pictureScale);
             break;
         case RenderMode::Render:
             renderOne(options);

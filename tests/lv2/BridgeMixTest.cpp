@@ -98,7 +98,7 @@ TEST(BridgeSmoothing, ChangesBetweenBlocksStayBelowTheClickLimit) {
 // a block) is over; before the first delayed sample it is silent.
 TEST(BridgeSmoothing, TheDryAndBypassedOutputIsTheInputDelayedByTheReportedLatency) {
     const std::vector<float> tone = stereoTone();
-    for (const float factor : kOversamplingFactors) {
+    for (const float factor : kOversamplingFactorValues) {
         for (const HostControlKey control : {ControlEnabled, ControlMix}) {
             for (const bool upFront : {true, false}) {
                 const Controls dry = set(control, 0.0f);

@@ -59,7 +59,7 @@ BundleHost::BundleHost(const std::string& bundle, int32_t maxBlock, bool withMap
     if (descriptor == nullptr || std::strcmp(descriptor->URI, kPluginUri) != 0)
         throw std::runtime_error("the bundle's binary has no Marrowfold descriptor");
     uridMap = {this, &BundleHost::mapUri};
-    controls[ControlMix] = kMixPortMaximum;
+    controls[ControlMix] = kFullMixPercent;
     controls[ControlEnabled] = 1.0f;
     uris.emplace_back();  // URID 0 means none
 }
