@@ -71,11 +71,6 @@ class SpscRing {
         return n;
     }
 
-    // Consumer: forgets everything written so far.
-    void discard() {
-        read_.store(write_.load(std::memory_order_acquire), std::memory_order_release);
-    }
-
   private:
     static size_t roundUpToPowerOfTwo(size_t n) {
         size_t p = 1;

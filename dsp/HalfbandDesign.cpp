@@ -1,7 +1,6 @@
 #include "dsp/HalfbandDesign.h"
 
 #include <cmath>
-#include <complex>
 #include <numbers>
 
 namespace marrowfold {
@@ -51,12 +50,6 @@ double thetaDenominator(double q, int32_t order, int32_t c) {
     return sum;
 }
 
-// The all-pass section (a + z^-2) / (1 + a z^-2) at z = e^(j w).
-std::complex<double> allpass(double a, double w) {
-    const std::complex<double> z2 = std::polar(1.0, -2.0 * w);
-    return (a + z2) / (1.0 + a * z2);
-}
-
 }  // namespace
 
 std::vector<double> designHalfband(int32_t count, double transition) {
@@ -73,14 +66,6 @@ std::vector<double> designHalfband(int32_t count, double transition) {
         coefficients.push_back((1.0 - x) / (1.0 + x));
     }
     return coefficients;
-}
-
-double halfbandMagnitude(const std::vector<double>& coefficients, double frequency) {
-    const double w = 2.0 * pi * frequency;
-    std::complex<double> paths[2] = {1.0, std::polar(1.0, -w)};
-    for (size_t i = 0; i < coefficients.size(); ++i)
-        paths[i % 2] *= allpass(coefficients[i], w);
-    return std::abs(0.5 * (paths[0] + paths[1]));
 }
 
 double halfbandDelayAtDc(const std::vector<double>& coefficients) {

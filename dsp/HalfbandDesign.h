@@ -15,9 +15,6 @@ namespace marrowfold {
 // The count coefficients of the elliptic half-band with that transition (0 < transition < 0.25).
 std::vector<double> designHalfband(int32_t count, double transition);
 
-// |H| at frequency (a fraction of the sample rate, 0..0.5).
-double halfbandMagnitude(const std::vector<double>& coefficients, double frequency);
-
 // The group delay of H at DC, in samples of its rate: the mean of the two paths' delays, since
 // both have unit gain and zero phase there.
 double halfbandDelayAtDc(const std::vector<double>& coefficients);

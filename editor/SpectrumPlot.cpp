@@ -6,6 +6,14 @@
 
 namespace marrowfold {
 
+namespace {
+
+// Dim blues under the grid: the output filled, the input's line a little lighter.
+constexpr Color kOutputFill{31, 69, 117, 0};
+constexpr Color kInputLine{73, 130, 171, 0};
+
+}  // namespace
+
 SpectrumPlot::SpectrumPlot(const Rect& area)
     : View(area),
       output_(static_cast<size_t>(std::max(area.width(), 0)), kBottomDecibels),
@@ -34,11 +42,6 @@ int32_t SpectrumPlot::rowOf(float decibels) const {
            static_cast<int32_t>(fraction * static_cast<float>(size_.height()) + 0.5f);
 }
 
-void SpectrumPlot::setColours(const Color& fill, const Color& line) {
-    fill_ = fill;
-    line_ = line;
-}
-
 void SpectrumPlot::draw(Canvas* context) {
     if (!context || empty()) return;
     drawFilledCurve(*context);
@@ -53,13 +56,13 @@ void SpectrumPlot::drawFilledCurve(Canvas& canvas) const {
     for (size_t x = 0; x < output_.size(); ++x)
         outline.push_back({size_.left + static_cast<int32_t>(x), rowOf(output_[x])});
     outline.push_back({size_.left + columns() - 1, size_.bottom});
-    canvas.setFillColour(fill_);
+    canvas.setFillColour(kOutputFill);
     canvas.fillPolygon(outline.data(), static_cast<int32_t>(outline.size()));
 }
 
 // The input's line in pieces, leaving out the columns at the bottom.
 void SpectrumPlot::drawLine(Canvas& canvas) const {
-    canvas.setPenColour(line_);
+    canvas.setPenColour(kInputLine);
     std::vector<Point> piece;
     const auto flush = [&] {
         if (piece.size() >= 2)

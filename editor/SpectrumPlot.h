@@ -29,7 +29,6 @@ class SpectrumPlot : public View {
     // The pixel row a level is drawn at.
     int32_t rowOf(float decibels) const;
 
-    void setColours(const Color& fill, const Color& line);
     void draw(Canvas* context) override;
 
   private:
@@ -39,8 +38,6 @@ class SpectrumPlot : public View {
 
     std::vector<float> output_;
     std::vector<float> input_;
-    Color fill_{31, 69, 117, 0};
-    Color line_{73, 130, 171, 0};
 };
 
 }  // namespace marrowfold
