@@ -40,7 +40,8 @@ void addChannel(const float* x, float* mono, size_t n, bool first, float scale,
             const __m128 v = _mm_loadu_ps(x + at);
             const __m128 sum = first ? v : _mm_add_ps(_mm_loadu_ps(mono + at), v);
             _mm_storeu_ps(mono + at, _mm_mul_ps(sum, factor));
-            peaks[k] = _mm_max_ps(peaks[k], _mm_andnot_ps(signBit, v));
+            // A NaN sample is passed over, as std::max(peak, |x|) passes it over below.
+            peaks[k] = _mm_max_ps(_mm_andnot_ps(signBit, v), peaks[k]);
             sums[k] = _mm_add_ps(sums[k], _mm_mul_ps(v, v));
         }
     }
@@ -101,14 +102,15 @@ BandLevels* AnalysisTap::beginBlock(const float* const* inputs, int32_t channels
     return &block_.bands;
 }
 
-void AnalysisTap::endBlock(const float* const* outputs, int32_t channels, int32_t frames) {
-    if (!capturing_) return;
+bool AnalysisTap::endBlock(const float* const* outputs, int32_t channels, int32_t frames) {
+    if (!capturing_) return false;
     capturing_ = false;
     pushMonoSum(outputRing_, outputs, channels, frames, block_.outputPeak, block_.outputSquares);
     const float perChannel = 1.0f / static_cast<float>(channels);
     for (float& squares : block_.bands.squares)
         squares *= perChannel;
     blockRing_.push(block_);
+    return true;
 }
 
 // The input of a block is pushed before its output, so the output stream may lag: pairs are

@@ -41,9 +41,12 @@ class AnalysisTap {
 
     // Audio thread, around one processed block. beginBlock takes the input and returns the band
     // levels the engine is to fill, or null when this block is not captured; endBlock takes the
-    // output of a captured block.
+    // output of a captured block, and says whether the block was captured.
     BandLevels* beginBlock(const float* const* inputs, int32_t channels, int32_t frames);
-    void endBlock(const float* const* outputs, int32_t channels, int32_t frames);
+    bool endBlock(const float* const* outputs, int32_t channels, int32_t frames);
+    // Audio thread: the levels of the block captured last, from its beginBlock on (its output's
+    // from its endBlock on).
+    const BlockLevels& levels() const { return block_; }
 
     // Editor thread: takes up to count samples of each stream, as pairs; returns how many.
     size_t takeSamples(float* input, float* output, size_t count);

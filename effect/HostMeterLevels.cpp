@@ -7,14 +7,6 @@
 
 namespace marrowfold {
 
-void HostMeterLevels::measureInput(const float* const* channels, int32_t count, int32_t frames) {
-    measure(MeterInput, channels, count, frames);
-}
-
-void HostMeterLevels::measureOutput(const float* const* channels, int32_t count, int32_t frames) {
-    measure(MeterOutput, channels, count, frames);
-}
-
 void HostMeterLevels::addBands(const BandLevels& bands) {
     for (int32_t band = 0; band < kBandCount; ++band)
         raise(MeterBand1 + band, bands.peak[static_cast<size_t>(band)]);

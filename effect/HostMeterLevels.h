@@ -16,9 +16,10 @@ class HostMeterLevels {
   public:
     bool enabled() const { return enabled_.load(std::memory_order_relaxed); }
 
-    // Audio thread, while enabled.
-    void measureInput(const float* const* channels, int32_t count, int32_t frames);
-    void measureOutput(const float* const* channels, int32_t count, int32_t frames);
+    // Audio thread, while enabled: raises a meter (a HostMeterKey) to the largest magnitude of
+    // the channels' frames, or to a magnitude measured elsewhere.
+    void measure(int32_t meter, const float* const* channels, int32_t count, int32_t frames);
+    void raise(int32_t meter, float magnitude);
     void addBands(const BandLevels& bands);
 
     // Writes each meter's reading in dB (HostMeterCount of them) and starts the next; the first
@@ -26,9 +27,6 @@ class HostMeterLevels {
     void take(float* decibels);
 
   private:
-    void measure(int32_t meter, const float* const* channels, int32_t count, int32_t frames);
-    void raise(int32_t meter, float magnitude);
-
     std::atomic<bool> enabled_{false};
     std::array<std::atomic<float>, HostMeterCount> peaks_{};
 };

@@ -57,23 +57,29 @@ void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames,
 }
 
 // An open editor window and a host that reads meters both take the input before processing and
-// the bands' levels during it; the levels are measured once for both.
+// the bands' levels during it; the levels are measured once for both. The peaks of a block that
+// the editor's tap captures are the tap's; the host meters measure only the blocks it leaves out.
 BandLevels* MultibandEffect::startMetering(float** inputs, int32_t channels, int32_t frames) {
     BandLevels* bands = tap->beginBlock(inputs, channels, frames);
     if (!hostMeters.enabled()) return bands;
-    hostMeters.measureInput(inputs, channels, frames);
-    if (bands == nullptr) {
-        hostMeterBands.clear();
-        bands = &hostMeterBands;
+    if (bands != nullptr) {
+        hostMeters.raise(MeterInput, tap->levels().inputPeak);
+        return bands;
     }
-    return bands;
+    hostMeters.measure(MeterInput, inputs, channels, frames);
+    hostMeterBands.clear();
+    return &hostMeterBands;
 }
 
 void MultibandEffect::finishMetering(float** produced, int32_t channels, int32_t frames,
                                      const BandLevels* bands) {
-    tap->endBlock(produced, channels, frames);
+    const bool captured = tap->endBlock(produced, channels, frames);
     if (!hostMeters.enabled() || bands == nullptr) return;
-    hostMeters.measureOutput(produced, channels, frames);
+    if (captured) {
+        hostMeters.raise(MeterOutput, tap->levels().outputPeak);
+    } else {
+        hostMeters.measure(MeterOutput, produced, channels, frames);
+    }
     hostMeters.addBands(*bands);
 }
 
