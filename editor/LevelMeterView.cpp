@@ -31,20 +31,21 @@ void LevelMeterView::setLevels(float rmsDecibels, float peakDecibels) {
     if (changed) setNeedsRedraw(true);
 }
 
+// The canvas fills the inside of a rectangle's outline, right of and below its corner: the outline
+// one pixel up and left of the rows fills them across the meter's whole width.
+void LevelMeterView::fillRows(Canvas& canvas, int32_t top, int32_t bottom,
+                              const Color& colour) const {
+    canvas.setFillColour(colour);
+    canvas.fillRect({size_.left - 1, top - 1, size_.right, bottom});
+}
+
 void LevelMeterView::draw(Canvas* context) {
     if (context) {
         if (panel_) panel_->draw(*context, size_, {size_.left, size_.top});
         const int32_t rms = heightOf(rms_);
-        if (rms > 0) {
-            context->setFillColour(kBarColour);
-            context->fillRect({size_.left, size_.bottom - rms, size_.right, size_.bottom});
-        }
+        if (rms > 0) fillRows(*context, size_.bottom - rms, size_.bottom, kBarColour);
         const int32_t peak = heightOf(peak_);
-        if (peak > 0) {
-            context->setFillColour(kPeakColour);
-            context->fillRect(
-                {size_.left, size_.bottom - peak, size_.right, size_.bottom - peak + 1});
-        }
+        if (peak > 0) fillRows(*context, size_.bottom - peak, size_.bottom - peak + 1, kPeakColour);
     }
     setNeedsRedraw(false);
 }

@@ -28,6 +28,8 @@ class LevelMeterView : public View {
   private:
     // Pixels above the bottom that a level reaches.
     int32_t heightOf(float decibels) const;
+    // Fills rows top..bottom - 1 of the meter's width.
+    void fillRows(Canvas& canvas, int32_t top, int32_t bottom, const Color& colour) const;
 
     Bitmap* panel_;
     float rms_ = kBottomDecibels;

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/LevelMeter.h"
 #include "host/PluginHost.h"
 #include "tests/integration/ModuleFixture.h"
 
@@ -41,6 +42,12 @@ inline constexpr int kMeterCount = 6;
 inline constexpr int kBandTwoMeter = 1, kInMeter = 4, kOutMeter = 5;
 inline constexpr int kMeterColumns[kMeterCount] = {88, 169, 249, 329, 89, 278};
 inline constexpr int kBandMeterTop = 75, kLevelMeterTop = 145, kMeterHeight = 30;
+// Long enough for every reading to fall back to the floor after the last signal: a meter's peak
+// is held, then falls through the meter's whole range, and the spectrum falls faster still.
+inline constexpr float kSilenceSeconds =
+    LevelMeter::kHoldSeconds - LevelMeter::kFloorDecibels / LevelMeter::kPeakFallDecibelsPerSecond +
+    0.5f;
+
 // A tone in the middle of band 2 of the default preset.
 inline constexpr float kBandTwoHz = 300.0f;
 

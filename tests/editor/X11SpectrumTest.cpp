@@ -122,7 +122,7 @@ TEST_F(X11SpectrumTest, SilenceLeavesTheViewAsWithoutAudio) {
     const Shot before(screenshot("x11_spectrum_before_audio.png"));
     playTone(1000.0f, 0.5f);
     const Shot loud(screenshot("x11_spectrum_loud.png"));
-    play(3.0f, [](int64_t) { return 0.0f; });
+    play(kSilenceSeconds, [](int64_t) { return 0.0f; });
     const Shot after(screenshot("x11_spectrum_after_silence.png"));
     ASSERT_TRUE(before.ok() && loud.ok() && after.ok());
     int changedByTone = 0;

@@ -14,8 +14,6 @@ namespace {
 
 using namespace spectrum;
 
-// Long enough for the spectrum to fall back to nothing after the last signal.
-constexpr float kSilenceSeconds = 3.0f;
 // Pixels of the picture the band-two tone changes at least; the meters alone change more.
 constexpr int kLeastChangedByTone = 100;
 // How far band 2's meter rises above the other bands': 10 dB on the meter's scale.

@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "editor/BandEditorView.h"
+#include "editor/PanelColours.h"
 #include "tests/gui/ControlFixture.h"
 
 namespace marrowfold::testing {
 
 // The colours the editor gives the view.
-inline constexpr Color kPanelBlue{0, 15, 67, 0};
-inline constexpr Color kSlate{38, 51, 95, 0};
-inline constexpr Color kLightBlue{89, 168, 209, 0};
-inline constexpr Color kPaleCyan{121, 207, 241, 0};
+inline constexpr Color kPanelBlue = colorOf(palette::kPanelBlue);
+inline constexpr Color kSlate = colorOf(palette::kSlate);
+inline constexpr Color kLightBlue = colorOf(palette::kLightBlue);
+inline constexpr Color kPaleCyan = colorOf(palette::kPaleCyan);
 
 // The editor's view size.
 inline constexpr int32_t kViewWidth = 248;
