@@ -25,7 +25,8 @@ class Glide {
     int32_t length() const { return length_; }
     bool moving() const { return position_ < length_; }
 
-    // The value at the current position.
+    // The value at the current position, as fill gives it: at rest from + (to - from), which
+    // rounding may leave a step of the last bit away from to(); to() is the exact end.
     float reached() const;
     // The curve's weight at the current position, 0..1: 1 once the move is done.
     float weight() const;
