@@ -65,31 +65,4 @@ void RealFft::complexTransform() {
     }
 }
 
-template <typename Sample>
-void RealFft::transformSamples(const Sample* input, std::complex<Sample>* bins) {
-    for (int32_t n = 0; n < half_; ++n) {
-        work_[static_cast<size_t>(bitReversed_[static_cast<size_t>(n)])] = {input[2 * n],
-                                                                            input[2 * n + 1]};
-    }
-    complexTransform();
-    const std::complex<double> minusI{0.0, -1.0};
-    for (int32_t k = 0; k <= half_; ++k) {
-        const std::complex<double> zk = work_[static_cast<size_t>(k % half_)];
-        const std::complex<double> zm = std::conj(work_[static_cast<size_t>((half_ - k) % half_)]);
-        const std::complex<double> even = 0.5 * (zk + zm);
-        const std::complex<double> odd = 0.5 * (zk - zm);
-        const std::complex<double> w =
-            k < half_ ? twiddles_[static_cast<size_t>(k)] : std::complex<double>{-1.0, 0.0};
-        bins[k] = std::complex<Sample>(even + minusI * w * odd);
-    }
-}
-
-void RealFft::transform(const float* input, std::complex<float>* bins) {
-    transformSamples(input, bins);
-}
-
-void RealFft::transform(const double* input, std::complex<double>* bins) {
-    transformSamples(input, bins);
-}
-
 }  // namespace marrowfold
