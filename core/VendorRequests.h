@@ -9,8 +9,9 @@ namespace marrowfold {
 
 // The vendor-specific requests the module answers: index and value are these four-character
 // codes, and the request's float carries the argument. Each answers 1 when it was taken and 0,
-// changing nothing, otherwise. A host may send them from any thread, the audio thread between
-// blocks included; where a request changes the audio, the change starts with the next block.
+// changing nothing, otherwise. The wheel and the scale belong to the editor and come on its
+// thread; the others may come from any thread, the audio thread between blocks included, and
+// where one changes the audio, the change starts with the next block.
 
 // A mouse-wheel turn over the editor; the float is the number of notches.
 inline constexpr int32_t kWheelRequestIndex = fourCharCode("xpMW");

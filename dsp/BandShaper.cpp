@@ -258,7 +258,7 @@ float BandShaper::meterSquareWeight() const {
 void BandShaper::beginGlide() {
     if (!smoothing_ || !heard_) return;
     // A glide under way continues from the factors it has reached.
-    const float reached = glide_.reached();
+    const float reached = glide_.weight();
     for (int32_t b = 0; b < bandCount(); ++b) {
         if (gliding()) {
             glideFromDrive_[b] = glideBetween(glideFromDrive_[b], bandDrive(b), reached);
