@@ -2,6 +2,8 @@
 
 #include <emmintrin.h>
 
+#include "dsp/Glide.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -14,18 +16,79 @@ bool BandLanes::fits(int32_t bandCount, int32_t channels, int32_t sectionCount,
 }
 
 BandLanes::BandLanes(const LaneKernelSet& kernels,
-                     const std::array<IirFilter*, kLaneBands>& filters, int32_t channels,
+                     const std::array<IirFilter*, kLaneBands>& filters,
+                     const std::array<const IirFilter*, kLaneBands>& incoming, int32_t channels,
                      int32_t blockSize)
     : kernels_(channels == 1 ? kernels.mono : kernels.stereo),
       filters_(filters),
+      incomingFilters_(incoming),
       channels_(channels),
       lanes_(channels * kLaneBands),
+      blockSize_(blockSize),
       state_(std::make_unique<LaneFilterState>()),
-      rows_(static_cast<size_t>(blockSize) * static_cast<size_t>(lanes_)) {}
+      incoming_(std::make_unique<LaneFilterState>()),
+      rows_(static_cast<size_t>(blockSize) * static_cast<size_t>(lanes_)),
+      incomingRows_(static_cast<size_t>(blockSize) * static_cast<size_t>(lanes_)) {}
 
-void BandLanes::filter(const float* const* in, int32_t frames) {
+std::array<const float*, kMaxLaneChannels> BandLanes::inputAt(const float* const* in,
+                                                              int32_t offset) const {
+    std::array<const float*, kMaxLaneChannels> at{};
+    for (int32_t ch = 0; ch < channels_; ++ch)
+        at[ch] = in[ch] + offset;
+    return at;
+}
+
+// Every lane runs: the lanes of the other bands start as copies of the running ones and get
+// their histories back after the run.
+void BandLanes::startIncoming(uint32_t bands, const float* const* recent, int32_t frames) {
+    static const LaneFilterState kSilence{};
     takeFilterChanges();
-    kernels_.filter(*state_, in, rows_.get(), frames);
+    *incoming_ = *state_;
+    for (int32_t band = 0; band < kLaneBands; ++band) {
+        if ((bands >> band & 1u) == 0) continue;
+        loadCoefficients(*incoming_, *incomingFilters_[band], band);
+        copyHistories(kSilence, *incoming_, band);
+    }
+    for (int32_t done = 0; done < frames; done += blockSize_) {
+        kernels_.filter(*incoming_, inputAt(recent, done).data(), incomingRows_.get(),
+                        std::min(blockSize_, frames - done));
+    }
+    for (int32_t band = 0; band < kLaneBands; ++band) {
+        if ((bands >> band & 1u) == 0) copyHistories(*state_, *incoming_, band);
+    }
+}
+
+void BandLanes::filterRunning(const float* const* in, int32_t offset, int32_t frames) {
+    takeFilterChanges();
+    kernels_.filter(*state_, inputAt(in, offset).data(), rowsAt(offset), frames);
+}
+
+// The other bands' lanes run the same recursion on the same histories, and are left as they are.
+void BandLanes::blendIncoming(uint32_t bands, const float* const* in, int32_t frames,
+                              const float* weights) {
+    kernels_.filter(*incoming_, in, incomingRows_.get(), frames);
+    std::array<int32_t, kMaxLanes> fading{};
+    int32_t count = 0;
+    for (int32_t lane = 0; lane < lanes_; ++lane) {
+        if ((bands >> (lane % kLaneBands) & 1u) != 0) fading[count++] = lane;
+    }
+    for (int32_t n = 0; n < frames; ++n) {
+        float* row = rowsAt(n);
+        const float* incomingRow = incomingRows_.get() + n * lanes_;
+        for (int32_t k = 0; k < count; ++k)
+            row[fading[k]] = glideBetween(row[fading[k]], incomingRow[fading[k]], weights[n]);
+    }
+}
+
+// The filters take the new designs, which the lanes then load again, unchanged; the histories
+// stay the lanes' own.
+void BandLanes::commitIncoming(uint32_t bands) {
+    for (int32_t band = 0; band < kLaneBands; ++band) {
+        if ((bands >> band & 1u) == 0) continue;
+        loadCoefficients(*state_, *incomingFilters_[band], band);
+        copyHistories(*incoming_, *state_, band);
+        filters_[band]->copyDesign(*incomingFilters_[band]);
+    }
 }
 
 BandLanes::~BandLanes() {
@@ -130,17 +193,18 @@ void BandLanes::takeFilterChanges() {
     for (int32_t band = 0; band < kLaneBands; ++band) {
         const IirFilter& filter = *filters_[band];
         FilterCounts& seen = seenCounts_[band];
-        if (!loaded_ || seen.designs != filter.designCount()) loadCoefficients(band);
-        if (!loaded_ || seen.resets != filter.resetCount()) loadHistories(band);
+        if (!loaded_ || seen.designs != filter.designCount())
+            loadCoefficients(*state_, filter, band);
+        if (!loaded_ || seen.resets != filter.resetCount()) loadHistories(*state_, filter, band);
         seen = {filter.designCount(), filter.resetCount()};
     }
     loaded_ = true;
 }
 
-void BandLanes::loadCoefficients(int32_t band) {
-    const IirFilter& filter = *filters_[band];
+void BandLanes::loadCoefficients(LaneFilterState& state, const IirFilter& filter,
+                                 int32_t band) const {
     for (int32_t s = 0; s < kLaneSections; ++s) {
-        LaneSection& section = state_->section[s];
+        LaneSection& section = state.section[s];
         const Coefficients& b = filter.numerators(s);
         const Coefficients& a = filter.denominators(s);
         for (int32_t ch = 0; ch < channels_; ++ch) {
@@ -156,10 +220,9 @@ void BandLanes::loadCoefficients(int32_t band) {
     }
 }
 
-void BandLanes::loadHistories(int32_t band) {
-    const IirFilter& filter = *filters_[band];
+void BandLanes::loadHistories(LaneFilterState& state, const IirFilter& filter, int32_t band) const {
     for (int32_t s = 0; s < kLaneSections; ++s) {
-        LaneSection& section = state_->section[s];
+        LaneSection& section = state.section[s];
         for (int32_t ch = 0; ch < channels_; ++ch) {
             const int32_t lane = ch * kLaneBands + band;
             const Coefficients& x = filter.inputHistory(ch, s);
@@ -167,6 +230,19 @@ void BandLanes::loadHistories(int32_t band) {
             for (int32_t k = 0; k < kLaneHistory; ++k) {
                 section.x[k].lane[lane] = x[k];
                 section.y[k].lane[lane] = y[k];
+            }
+        }
+    }
+}
+
+void BandLanes::copyHistories(const LaneFilterState& from, LaneFilterState& to,
+                              int32_t band) const {
+    for (int32_t s = 0; s < kLaneSections; ++s) {
+        for (int32_t ch = 0; ch < channels_; ++ch) {
+            const int32_t lane = ch * kLaneBands + band;
+            for (int32_t k = 0; k < kLaneHistory; ++k) {
+                to.section[s].x[k].lane[lane] = from.section[s].x[k].lane[lane];
+                to.section[s].y[k].lane[lane] = from.section[s].y[k].lane[lane];
             }
         }
     }

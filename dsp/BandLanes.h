@@ -6,6 +6,7 @@
 
 #include "dsp/AlignedFloats.h"
 #include "dsp/BandLevels.h"
+#include "dsp/FadingFilters.h"
 #include "dsp/IirFilter.h"
 #include "dsp/LaneKernels.h"
 
@@ -17,26 +18,34 @@ namespace marrowfold {
 // the coefficients and hand their histories to the lanes, which carry them on from block to
 // block, settled exactly as the filters' own process settles them: the lanes take the
 // coefficients again only after a design and the histories only after a reset, and hand the
-// histories back when they go or are asked to. Construction allocates (and may throw
-// std::bad_alloc); nothing else does.
-class BandLanes {
+// histories back when they go or are asked to. For a crossfade to new band designs the lanes
+// run a second state beside the first, every lane of it at once. Construction allocates (and may
+// throw std::bad_alloc); nothing else does.
+class BandLanes final : public FadingFilters {
   public:
     // True when a splitter with this many bands and channels, whose band filters run
     // sectionCount sections of coefficientCount coefficients, fits the lanes.
     static bool fits(int32_t bandCount, int32_t channels, int32_t sectionCount,
                      int32_t coefficientCount);
 
-    // filters: one per band, each with channels histories; they must outlive this object.
+    // filters: one per band, each with channels histories, and incoming: the filters a
+    // crossfade moves each band to; all must outlive this object.
     BandLanes(const LaneKernelSet& kernels, const std::array<IirFilter*, kLaneBands>& filters,
-              int32_t channels, int32_t blockSize);
+              const std::array<const IirFilter*, kLaneBands>& incoming, int32_t channels,
+              int32_t blockSize);
     // Hands the histories back, so the filters carry on where the lanes stopped.
     ~BandLanes();
     BandLanes(const BandLanes&) = delete;
     BandLanes& operator=(const BandLanes&) = delete;
 
     // The steps of one block of at most blockSize frames, in this order; all run on the audio
-    // thread. filter reads in (one pointer per channel) into the rows.
-    void filter(const float* const* in, int32_t frames);
+    // thread. The band filters read in (one pointer per channel) into the rows through the
+    // FadingFilters operations.
+    void startIncoming(uint32_t bands, const float* const* recent, int32_t frames) override;
+    void filterRunning(const float* const* in, int32_t offset, int32_t frames) override;
+    void blendIncoming(uint32_t bands, const float* const* in, int32_t frames,
+                       const float* weights) override;
+    void commitIncoming(uint32_t bands) override;
     // Shapes the rows with per-band factors; true if any driven sample lay beyond -1..1.
     bool shape(const std::array<float, kLaneBands>& drive,
                const std::array<float, kLaneBands>& level, const float* segments, int32_t frames);
@@ -72,15 +81,23 @@ class BandLanes {
 
     // Each filter's band is lane = channel * 4 + band.
     void takeFilterChanges();
-    void loadCoefficients(int32_t band);
-    void loadHistories(int32_t band);
+    void loadCoefficients(LaneFilterState& state, const IirFilter& filter, int32_t band) const;
+    void loadHistories(LaneFilterState& state, const IirFilter& filter, int32_t band) const;
+    void copyHistories(const LaneFilterState& from, LaneFilterState& to, int32_t band) const;
+    // in from frame offset on: at most kMaxLaneChannels pointers.
+    std::array<const float*, kMaxLaneChannels> inputAt(const float* const* in,
+                                                       int32_t offset) const;
 
     const LaneKernels& kernels_;
     std::array<IirFilter*, kLaneBands> filters_;
+    std::array<const IirFilter*, kLaneBands> incomingFilters_;
     int32_t channels_;
     int32_t lanes_;
+    int32_t blockSize_;
     std::unique_ptr<LaneFilterState> state_;
+    std::unique_ptr<LaneFilterState> incoming_;  // the state a crossfade moves to
     AlignedFloats rows_;
+    AlignedFloats incomingRows_;
     std::array<FilterCounts, kLaneBands> seenCounts_{};
     bool loaded_ = false;  // whether the lanes hold the filters' state yet
 };

@@ -94,6 +94,7 @@ bool BandShaper::useKernelSet(KernelSet set, ResamplingRounding rounding) {
     if (rounding == ResamplingRounding::Fused && processorRounding() != rounding) return false;
     if (set == KernelSet::Reference) {
         lanes_.reset();
+        restartEdgeFade();
         kernelSet_ = set;
         oversampled_->setRounding(rounding);
         return true;
@@ -106,9 +107,13 @@ bool BandShaper::useKernelSet(KernelSet set, ResamplingRounding rounding) {
         return false;
     }
     std::array<IirFilter*, kLaneBands> filters{};
-    for (int32_t b = 0; b < kLaneBands; ++b)
+    std::array<const IirFilter*, kLaneBands> incoming{};
+    for (int32_t b = 0; b < kLaneBands; ++b) {
         filters[b] = &mutableBandFilter(b);
-    lanes_ = std::make_unique<BandLanes>(*kernels, filters, channelCount(), blockSize());
+        incoming[b] = &incomingFilter(b);
+    }
+    lanes_ = std::make_unique<BandLanes>(*kernels, filters, incoming, channelCount(), blockSize());
+    restartEdgeFade();
     kernelSet_ = set;
     oversampled_->setRounding(rounding);
     return true;
@@ -119,7 +124,6 @@ void BandShaper::storeLaneHistories() {
 }
 
 void BandShaper::processPiece(float* const* in, float* const* out, int32_t frames) {
-    heard_ = true;
     if (oversampled_->factor() > 1) {
         if (lanes_) {
             processOversampledLanes(in, out, frames);
@@ -135,7 +139,7 @@ void BandShaper::processPiece(float* const* in, float* const* out, int32_t frame
     std::array<float, kLaneBands> drive{};
     std::array<float, kLaneBands> level{};
     laneFactors(drive, level);
-    lanes_->filter(in, frames);
+    filterMoving(*lanes_, in, frames);
     if (gliding()) {
         shapeRowsGliding(lanes_->rowsAt(0), frames);
     } else if (lanes_->shape(drive, level, shapeSegments_->data(), frames)) {
@@ -151,7 +155,7 @@ void BandShaper::processOversampledLanes(float* const* in, float* const* out, in
     std::array<float, kLaneBands> drive{};
     std::array<float, kLaneBands> level{};
     laneFactors(drive, level);
-    lanes_->filter(in, frames);
+    filterMoving(*lanes_, in, frames);
     const int32_t factor = oversampled_->factor();
     const int32_t solo = soloActive() ? soloBand() : -1;
     const int32_t chunkFrames = oversampled_->chunkFrames();
@@ -194,7 +198,6 @@ void BandShaper::laneFactors(std::array<float, kLaneBands>& drive,
 
 void BandShaper::reset() {
     BandSplitter::reset();
-    heard_ = false;
     glide_.jumpTo(1.0f);
     oversampled_->reset();
 }
@@ -256,7 +259,7 @@ float BandShaper::meterSquareWeight() const {
 }
 
 void BandShaper::beginGlide() {
-    if (!smoothing_ || !heard_) return;
+    if (!glidesDue()) return;
     // A glide under way continues from the factors it has reached.
     const float reached = glide_.weight();
     for (int32_t b = 0; b < bandCount(); ++b) {

@@ -59,9 +59,6 @@ class BandShaper : public BandSplitter {
     bool setOversampling(int32_t factor);
     int32_t oversampling() const { return oversampled_->factor(); }
 
-    // Whether gain changes glide (off at construction).
-    void setSmoothing(bool on) { smoothing_ = on; }
-    bool smoothing() const { return smoothing_; }
     // Called before gain setters that belong to one change: with smoothing on and audio heard,
     // the factors in effect now become the starting point of a glide to the new ones.
     void beginGlide();
@@ -120,8 +117,6 @@ class BandShaper : public BandSplitter {
     std::vector<float> driveGains_;
     std::vector<float> levelGains_;
     float clipFlag_ = 0.0f;
-    bool smoothing_ = false;
-    bool heard_ = false;  // audio has passed since construction or reset
     // The weight of the factors to glide to against the ones glided from, 0 to 1; its position
     // counts samples at the sample rate.
     Glide glide_;

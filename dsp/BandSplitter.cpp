@@ -6,6 +6,7 @@
 #include <new>
 
 #include "dsp/BlockMath.h"
+#include "dsp/GlideCurve.h"
 
 namespace marrowfold {
 
@@ -20,6 +21,22 @@ constexpr double kLowerEdgeLimit = 0.48;
 constexpr double kUpperEdgeLimit = 0.49;
 // ...and designs the lower edge 15 % above the stored one.
 constexpr double kLowerEdgeFactor = 1.15;
+// An incoming filter starts from silence this long before the crossfade: long enough for the
+// start of a band above 100 Hz to have died away far below what the crossfade lets through.
+constexpr double kPrimingMilliseconds = 6.0;
+constexpr double kMillisecondsPerSecond = 1000.0;
+// Bands are named by bits in a crossfade; bands beyond the bits of a word move at once.
+constexpr int32_t kFadingBands = 32;
+
+int32_t primingLength(double sampleRate) {
+    return static_cast<int32_t>(
+        std::min(std::round(sampleRate * kPrimingMilliseconds / kMillisecondsPerSecond),
+                 static_cast<double>(std::numeric_limits<int32_t>::max())));
+}
+
+bool inBands(uint32_t bands, int32_t band) {
+    return band < kFadingBands && (bands >> band & 1u) != 0;
+}
 
 // Edge j of count + 1 edges, evenly spaced on a log scale: 20 * (fs / 40)^(j / count).
 double gridEdge(float sampleRate, int32_t j, int32_t count) {
@@ -40,7 +57,11 @@ BandSplitter::BandSplitter(int32_t sampleRate, int32_t channels, int32_t blockSi
       filterOrder_(filterOrder),
       blockSize_(std::max(blockSize, 1)),
       pieceIn_(static_cast<size_t>(channelCount_)),
-      pieceOut_(static_cast<size_t>(channelCount_)) {
+      pieceOut_(static_cast<size_t>(channelCount_)),
+      offsetIn_(static_cast<size_t>(channelCount_)),
+      offsetOut_(static_cast<size_t>(channelCount_)),
+      edgeFade_(glideLength(sampleRate), blockSize_),
+      recent_(channelCount_, primingLength(sampleRate)) {
     const size_t channelCount = static_cast<size_t>(channelCount_);
     const size_t buffers = static_cast<size_t>(bandCount_) * channelCount;
     // A host's block size must not wrap the buffer size around on a 32-bit build.
@@ -49,17 +70,23 @@ BandSplitter::BandSplitter(int32_t sampleRate, int32_t channels, int32_t blockSi
         throw std::bad_alloc();
     }
     bandStorage_ = std::make_unique_for_overwrite<float[]>(buffers * blockSize_);
+    incomingStorage_ = std::make_unique_for_overwrite<float[]>(buffers * blockSize_);
     channelBuffers_.resize(buffers);
-    for (size_t i = 0; i < buffers; ++i)
+    incomingBuffers_.resize(buffers);
+    for (size_t i = 0; i < buffers; ++i) {
         channelBuffers_[i] = &bandStorage_[i * blockSize_];
+        incomingBuffers_[i] = &incomingStorage_[i * blockSize_];
+    }
     for (int32_t b = 0; b < bandCount_; ++b) {
         bandBuffers_.push_back(channelBuffers_.data() + b * channelCount);
         const double lower = gridEdge(sampleRate_, b, bandCount_);
         const double upper = gridEdge(sampleRate_, b + 1, bandCount_);
         bandSpecs_.push_back({BandPass, lower, upper});
-        bandFilters_.push_back(std::make_unique<IirFilter>(channelCount_, sampleRate_, BandPass,
+        for (auto* filters : {&bandFilters_, &incomingFilters_}) {
+            filters->push_back(std::make_unique<IirFilter>(channelCount_, sampleRate_, BandPass,
                                                            static_cast<float>(lower),
                                                            static_cast<float>(upper), filterOrder));
+        }
     }
 }
 
@@ -68,9 +95,19 @@ BandSplitter::~BandSplitter() = default;
 void BandSplitter::reset() {
     for (auto& filter : bandFilters_)
         filter->reset();
+    heard_ = false;
+    edgeFade_.cancel();
+    recent_.clear();
+}
+
+void BandSplitter::setSmoothing(bool on) {
+    // Input kept before smoothing was off may not be followed by what came since.
+    if (on && !smoothing_) recent_.clear();
+    smoothing_ = on;
 }
 
 void BandSplitter::process(float* const* in, float* const* out, int32_t frames) {
+    heard_ = true;
     if (frames <= blockSize_) {
         processPiece(in, out, std::max(frames, 0));
         return;
@@ -93,8 +130,74 @@ void BandSplitter::processPiece(float* const* in, float* const* out, int32_t fra
 }
 
 void BandSplitter::filterBands(float* const* in, int32_t frames) {
-    for (int32_t b = 0; b < bandCount_; ++b)
-        bandFilters_[b]->process(in, bandBuffers_[b], frames);
+    filterMoving(*this, in, frames);
+}
+
+// A crossfade that ends within the piece runs both filters only that far; the rest of the piece
+// runs on the filters it moved to.
+void BandSplitter::filterMoving(FadingFilters& filters, const float* const* in, int32_t frames) {
+    if (const uint32_t bands = edgeFade_.startPending()) {
+        for (int32_t b = 0; b < bandCount_; ++b) {
+            if (inBands(bands, b)) designBand(b, *incomingFilters_[b]);
+        }
+        filters.startIncoming(bands, recent_.samples(), recent_.held());
+    }
+    int32_t faded = 0;
+    if (const uint32_t bands = edgeFade_.fading()) {
+        faded = edgeFade_.advance(frames);
+        filters.filterRunning(in, 0, faded);
+        filters.blendIncoming(bands, in, faded, edgeFade_.weights());
+        if (edgeFade_.reachedEnd()) filters.commitIncoming(edgeFade_.finish());
+    }
+    if (faded < frames) filters.filterRunning(in, faded, frames - faded);
+    if (smoothing_) recent_.remember(in, frames);
+}
+
+void BandSplitter::pointAt(std::vector<float*>& pointers, const float* const* channels,
+                           int32_t offset) const {
+    for (int32_t ch = 0; ch < channelCount_; ++ch)
+        pointers[ch] = const_cast<float*>(channels[ch]) + offset;
+}
+
+void BandSplitter::startIncoming(uint32_t bands, const float* const* recent, int32_t frames) {
+    for (int32_t b = 0; b < bandCount_; ++b) {
+        if (!inBands(bands, b)) continue;
+        IirFilter& filter = *incomingFilters_[b];
+        filter.reset();
+        for (int32_t done = 0; done < frames; done += blockSize_) {
+            pointAt(offsetIn_, recent, done);
+            filter.process(offsetIn_.data(), &incomingBuffers_[b * channelCount_],
+                           std::min(blockSize_, frames - done));
+        }
+    }
+}
+
+void BandSplitter::filterRunning(const float* const* in, int32_t offset, int32_t frames) {
+    pointAt(offsetIn_, in, offset);
+    for (int32_t b = 0; b < bandCount_; ++b) {
+        pointAt(offsetOut_, bandBuffers_[b], offset);
+        bandFilters_[b]->process(offsetIn_.data(), offsetOut_.data(), frames);
+    }
+}
+
+void BandSplitter::blendIncoming(uint32_t bands, const float* const* in, int32_t frames,
+                                 const float* weights) {
+    pointAt(offsetIn_, in, 0);
+    for (int32_t b = 0; b < bandCount_; ++b) {
+        if (!inBands(bands, b)) continue;
+        float* const* incoming = &incomingBuffers_[b * channelCount_];
+        incomingFilters_[b]->process(offsetIn_.data(), incoming, frames);
+        for (int32_t ch = 0; ch < channelCount_; ++ch)
+            blendBlock(bandBuffers_[b][ch], incoming[ch], weights, frames);
+    }
+}
+
+void BandSplitter::commitIncoming(uint32_t bands) {
+    for (int32_t b = 0; b < bandCount_; ++b) {
+        if (!inBands(bands, b)) continue;
+        bandFilters_[b]->copyDesign(*incomingFilters_[b]);
+        bandFilters_[b]->copyHistories(*incomingFilters_[b]);
+    }
 }
 
 void BandSplitter::sumBands(const float* const* const* bands, float* const* out,
@@ -111,32 +214,36 @@ void BandSplitter::sumBands(const float* const* const* bands, float* const* out,
 }
 
 void BandSplitter::setBandEdge(int32_t k, float hz) {
-    if (k == 0) {
-        bandSpecs_[0].lower = hz;
-        redesignBand(0);
-    } else if (k == bandCount_) {
-        bandSpecs_[bandCount_ - 1].upper = hz;
-        redesignBand(bandCount_ - 1);
-    } else if (k > 0 && k < bandCount_) {
-        bandSpecs_[k - 1].upper = hz;
-        bandSpecs_[k].lower = hz;
-        redesignBand(k);
-        redesignBand(k - 1);
+    if (k < 0 || k > bandCount_) return;
+    if (k > 0) bandSpecs_[k - 1].upper = hz;
+    if (k < bandCount_) bandSpecs_[k].lower = hz;
+    // The band above the edge first, then the one below it.
+    for (const int32_t band : {k, k - 1}) {
+        if (band < 0 || band >= bandCount_) continue;
+        limitEdges(band);
+        if (glidesDue() && band < kFadingBands) {
+            edgeFade_.request(1u << band);
+        } else {
+            // A crossfade this band was part of would end on edges it no longer has.
+            if (band < kFadingBands) edgeFade_.drop(1u << band);
+            designBand(band, *bandFilters_[band]);
+            bandFilters_[band]->reset();
+        }
     }
 }
 
-void BandSplitter::redesignBand(int32_t band) {
+void BandSplitter::limitEdges(int32_t band) {
     BandSpec& edges = bandSpecs_[band];
     const double lowerLimit = kLowerEdgeLimit * sampleRate_;
     const double upperLimit = kUpperEdgeLimit * sampleRate_;
-    const double lower = lowerLimit < edges.lower ? lowerLimit : edges.lower;
-    const double upper = upperLimit < edges.upper ? upperLimit : edges.upper;
-    IirFilter& filter = *bandFilters_[band];
-    filter.design(edges.type, static_cast<float>(lower * kLowerEdgeFactor),
-                  static_cast<float>(upper));
-    filter.reset();
-    edges.lower = lower;
-    edges.upper = upper;
+    edges.lower = lowerLimit < edges.lower ? lowerLimit : edges.lower;
+    edges.upper = upperLimit < edges.upper ? upperLimit : edges.upper;
+}
+
+void BandSplitter::designBand(int32_t band, IirFilter& filter) const {
+    const BandSpec& edges = bandSpecs_[band];
+    filter.design(edges.type, static_cast<float>(edges.lower * kLowerEdgeFactor),
+                  static_cast<float>(edges.upper));
 }
 
 void BandSplitter::selectSoloBand(int32_t band) {

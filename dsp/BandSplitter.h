@@ -4,7 +4,10 @@
 #include <memory>
 #include <vector>
 
+#include "dsp/EdgeFade.h"
+#include "dsp/FadingFilters.h"
 #include "dsp/IirFilter.h"
+#include "dsp/RecentInput.h"
 
 namespace marrowfold {
 
@@ -19,8 +22,13 @@ struct BandSpec {
 // the subclass work on the bands in shapeBands, and sums them back, or passes one soloed band.
 // Edge k (0..bandCount) is the lower edge of band k and the upper edge of band k - 1. At
 // construction the edges lie on a logarithmic grid from 20 Hz to half the sample rate.
+//
+// With smoothing on, an edge moved after audio has passed does not restart its bands from
+// silence: each band it touches gets an incoming filter with the new design, started from
+// silence on the last few milliseconds of input, and the band crossfades to it along the glide
+// curve. Before any audio (and after reset), and with smoothing off, a move takes hold at once.
 // Construction allocates (and may throw std::bad_alloc); nothing else does.
-class BandSplitter {
+class BandSplitter : private FadingFilters {
   public:
     BandSplitter(int32_t sampleRate, int32_t channels, int32_t blockSize, int32_t bandCount,
                  int32_t filterOrder);
@@ -38,13 +46,22 @@ class BandSplitter {
     // frames samples each. Called on the audio thread.
     virtual void shapeBands(float* const* const* bands, int32_t frames) = 0;
 
-    // Moves edge k to hz and redesigns (and resets) the bands that touch it; k outside
-    // 0..bandCount is ignored. Called on the audio thread.
+    // Moves edge k to hz and redesigns (and resets) the bands that touch it, or crossfades them
+    // to their new designs (see above); k outside 0..bandCount is ignored. Called on the audio
+    // thread.
     void setBandEdge(int32_t k, float hz);
+
+    // Whether moves glide (off at construction). Called on the audio thread.
+    virtual void setSmoothing(bool on);
+    bool smoothing() const { return smoothing_; }
+    // True while a crossfade to new band filters runs or waits.
+    bool edgesMoving() const { return edgeFade_.fading() != 0 || edgeFade_.waiting(); }
 
     // Solos band (0..bandCount-1); any other value sums all bands. Called on the audio thread.
     void selectSoloBand(int32_t band);
 
+    // The bands' edges as last set; while a crossfade runs, the running filters of its bands
+    // still hold the edges before.
     float sampleRate() const { return sampleRate_; }
     int32_t channelCount() const { return channelCount_; }
     int32_t bandCount() const { return bandCount_; }
@@ -60,15 +77,34 @@ class BandSplitter {
     // Called on the audio thread.
     virtual void processPiece(float* const* in, float* const* out, int32_t frames);
     IirFilter& mutableBandFilter(int32_t band) { return *bandFilters_[band]; }
+    IirFilter& incomingFilter(int32_t band) { return *incomingFilters_[band]; }
 
     // The steps of processPiece: filters in into the band buffers, and writes the sum of
     // bands[band][channel] (or the soloed band) to out. Called on the audio thread.
     void filterBands(float* const* in, int32_t frames);
     void sumBands(const float* const* const* bands, float* const* out, int32_t frames) const;
     float* const* const* bandBuffers() { return bandBuffers_.data(); }
+    // Runs the band filters of a piece through filters (the reference filters or the lanes),
+    // crossfading bands whose edges moved. Called on the audio thread.
+    void filterMoving(FadingFilters& filters, const float* const* in, int32_t frames);
+    // Whether changes made now glide: smoothing is on and audio has passed.
+    bool glidesDue() const { return smoothing_ && heard_; }
+    // The running crossfade starts over, as the filters that held its incoming state are gone.
+    void restartEdgeFade() { edgeFade_.restart(); }
 
   private:
-    void redesignBand(int32_t band);
+    // The reference filters' side of a crossfade (see FadingFilters).
+    void startIncoming(uint32_t bands, const float* const* recent, int32_t frames) override;
+    void filterRunning(const float* const* in, int32_t offset, int32_t frames) override;
+    void blendIncoming(uint32_t bands, const float* const* in, int32_t frames,
+                       const float* weights) override;
+    void commitIncoming(uint32_t bands) override;
+
+    // Keeps the band's edges below the limits of a design; then designs filter for them.
+    void limitEdges(int32_t band);
+    void designBand(int32_t band, IirFilter& filter) const;
+    // Points each channel's entry of pointers at frame offset of channels[channel].
+    void pointAt(std::vector<float*>& pointers, const float* const* channels, int32_t offset) const;
 
     float sampleRate_;
     int32_t channelCount_;
@@ -76,14 +112,25 @@ class BandSplitter {
     int32_t filterOrder_;
     int32_t soloBand_ = -1;
     bool soloActive_ = false;
+    bool smoothing_ = false;
+    bool heard_ = false;  // audio has passed since construction or reset
     int32_t blockSize_;
     std::vector<BandSpec> bandSpecs_;
     std::vector<std::unique_ptr<IirFilter>> bandFilters_;
-    std::unique_ptr<float[]> bandStorage_;    // bandCount x channelCount x blockSize samples
-    std::vector<float*> channelBuffers_;      // bandCount x channelCount pointers into it
+    std::vector<std::unique_ptr<IirFilter>> incomingFilters_;  // per band, its new design
+    // bandCount x channelCount x blockSize samples each: the band signals, and those of the
+    // incoming filters.
+    std::unique_ptr<float[]> bandStorage_;
+    std::unique_ptr<float[]> incomingStorage_;
+    std::vector<float*> channelBuffers_;      // bandCount x channelCount pointers into bandStorage_
+    std::vector<float*> incomingBuffers_;     // the same into incomingStorage_
     std::vector<float* const*> bandBuffers_;  // per band: its channelCount pointers
     std::vector<float*> pieceIn_;             // per channel: offset pointers of an oversized
     std::vector<float*> pieceOut_;            // block that is processed in pieces
+    std::vector<float*> offsetIn_;            // per channel: offset pointers within a piece
+    std::vector<float*> offsetOut_;
+    EdgeFade edgeFade_;
+    RecentInput recent_;  // the input the incoming filters start on
 };
 
 }  // namespace marrowfold

@@ -1,5 +1,7 @@
 #include "dsp/BlockMath.h"
 
+#include "dsp/Glide.h"
+
 namespace marrowfold {
 
 void copyBlock(float* dest, const float* source, int32_t frames) {
@@ -24,6 +26,11 @@ void addBlock(float* dest, const float* source, int32_t frames) {
     }
     for (; n < frames; ++n)
         dest[n] += source[n];
+}
+
+void blendBlock(float* dest, const float* toward, const float* weights, int32_t frames) {
+    for (int32_t n = 0; n < frames; ++n)
+        dest[n] = glideBetween(dest[n], toward[n], weights[n]);
 }
 
 }  // namespace marrowfold

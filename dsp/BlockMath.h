@@ -13,4 +13,9 @@ void copyBlock(float* dest, const float* source, int32_t frames);
 // dest[n] = dest[n] + source[n] for n < frames.
 void addBlock(float* dest, const float* source, int32_t frames);
 
+// A crossfade from dest to toward: dest[n] = glideBetween(dest[n], toward[n], weights[n]) for
+// n < frames. Where both hold the same infinity it gives NaN, so only signals that may differ are
+// blended.
+void blendBlock(float* dest, const float* toward, const float* weights, int32_t frames);
+
 }  // namespace marrowfold

@@ -14,13 +14,16 @@ namespace {
 constexpr int32_t kBandFilterOrder = 4;
 constexpr double kRoundingOffset = 0.5;
 
-// Whether a change touches a factor the shaping multiplies by.
+// Whether a change touches a factor the shaping multiplies by; a preset change that names only
+// an edge does not.
 bool changesGains(const DistortionParameters& model) {
-    for (int32_t k : {ParamBand1, ParamBand2, ParamBand3, ParamBand4, ParamIn, ParamOut, ParamShape,
-                      ParamBank}) {
+    for (int32_t k :
+         {ParamBand1, ParamBand2, ParamBand3, ParamBand4, ParamIn, ParamOut, ParamShape}) {
         if (model.isChanged(k)) return true;
     }
-    return false;
+    if (!model.isChanged(ParamBank)) return false;
+    const int32_t code = truncateToInt32(model.getValue(ParamModify));
+    return code < kFirstEdgeModifyCode || code >= kFirstEdgeModifyCode + kEdgeCount;
 }
 
 }  // namespace

@@ -60,6 +60,20 @@ void IirFilter::process(float* const* in, float* const* out, int32_t frames) {
     }
 }
 
+void IirFilter::copyDesign(const IirFilter& other) {
+    std::copy(other.numerators_.begin(), other.numerators_.end(), numerators_.begin());
+    std::copy(other.denominators_.begin(), other.denominators_.end(), denominators_.begin());
+    coefficientCount_ = other.coefficientCount_;
+    status_ = other.status_;
+    ++designCount_;
+}
+
+void IirFilter::copyHistories(const IirFilter& other) {
+    std::copy(other.inputHistory_.begin(), other.inputHistory_.end(), inputHistory_.begin());
+    std::copy(other.outputHistory_.begin(), other.outputHistory_.end(), outputHistory_.begin());
+    ++resetCount_;
+}
+
 void IirFilter::reset() {
     const auto clear = [this](Coefficients& history) {
         std::fill_n(history.begin(), std::clamp(coefficientCount_, 0, kMaxCoefficients), 0.0);

@@ -27,6 +27,12 @@ class IirFilter {
     // Clears the histories of every channel and section.
     void reset();
 
+    // Take over another filter's coefficients, or its histories, as a crossfade ends on it. The
+    // other filter has the same channels, sample rate and order. Each counts as a design, or as
+    // a reset.
+    void copyDesign(const IirFilter& other);
+    void copyHistories(const IirFilter& other);
+
     int32_t channelCount() const { return channelCount_; }
     double sampleRate() const { return sampleRate_; }
     int32_t order() const { return order_; }

@@ -1,7 +1,8 @@
 // The lane kernels against the reference kernels, on every instruction set the processor has:
 // long scripted sessions through two engines (random signals with silences, overs and broken
-// samples; edge moves, solo, shape and gain changes; blocks of every sampled length in both
-// process modes) must agree bit for bit, and so must the shaping of the curve's edge values.
+// samples; edge moves, solo, shape and gain changes, stepping or gliding; blocks of every sampled
+// length in both process modes) must agree bit for bit, and so must the shaping of the curve's edge
+// values.
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
@@ -127,6 +128,12 @@ class Session {
     }
 
     void changeSomething() {
+        // With smoothing on, edge moves crossfade to new filters and gain changes glide.
+        if (chance(0.2)) {
+            const bool smoothing = chance(0.7);
+            reference_.engine.setSmoothing(smoothing);
+            lanes_.engine.setSmoothing(smoothing);
+        }
         switch (integer(0, oversampled_ ? 6 : 5)) {
             case 0: {
                 const int32_t band = integer(ParamBand1, ParamBand4);
