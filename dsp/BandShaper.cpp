@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/BlockMath.h"
 #include "dsp/GlideCurve.h"
 
 namespace marrowfold {
@@ -10,6 +11,8 @@ namespace marrowfold {
 namespace {
 
 constexpr int32_t kInitialShape = 1;
+// A glide that starts again between two curves goes on from the one with more weight.
+constexpr float kNearerCurveWeight = 0.5f;
 constexpr double kDecibelsToExponent = 0.05;
 
 // Nearest integer to a (0 <= a <= 254), ties to even, whatever rounding mode the host has set.
@@ -47,24 +50,11 @@ float shapeSample(const ShapeTable& table, float v, bool& clipped) {
     return 0.0f;
 }
 
-// A band's factors during a glide: each moves from its start to its end as the weight goes
-// from 0 to 1.
-struct GlidingFactors {
-    float fromDrive;
-    float toDrive;
-    float fromLevel;
-    float toLevel;
-};
-
-// Shapes frames samples spaced stride apart with factors that follow weights.
-void shapeGliding(const ShapeTable& table, float* samples, int32_t stride, int32_t frames,
-                  const GlidingFactors& factors, const float* weights, bool& clipped) {
-    for (int32_t n = 0; n < frames; ++n) {
-        const float drive = glideBetween(factors.fromDrive, factors.toDrive, weights[n]);
-        const float level = glideBetween(factors.fromLevel, factors.toLevel, weights[n]);
-        float& sample = samples[static_cast<ptrdiff_t>(n) * stride];
-        sample = shapeSample(table, sample * drive, clipped) * level;
-    }
+// Shapes frames samples with a band's factors.
+void shapeSamples(const ShapeTable& table, float* samples, int32_t frames, float drive, float level,
+                  bool& clipped) {
+    for (int32_t n = 0; n < frames; ++n)
+        samples[n] = shapeSample(table, samples[n] * drive, clipped) * level;
 }
 
 }  // namespace
@@ -83,8 +73,12 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
       glideFromLevel_(static_cast<size_t>(this->bandCount()), 1.0f),
       glideWeights_(std::make_unique<float[]>(
           static_cast<size_t>(std::max(blockSize, OversampledShaping::kChunkRows)))),
+      glideTo_(static_cast<size_t>(std::max(blockSize, OversampledShaping::kChunkRows)) *
+               static_cast<size_t>(std::max(channels, 1) * kLaneBands)),
       oversampled_(std::make_unique<OversampledShaping>(channelCount(), this->bandCount())) {
     setShape(kInitialShape);
+    glideFromTable_ = shapeTable_;
+    glideFromSegments_ = shapeSegments_;
     useKernelSet(fastestKernelSet());
 }
 
@@ -136,39 +130,26 @@ void BandShaper::processPiece(float* const* in, float* const* out, int32_t frame
         BandSplitter::processPiece(in, out, frames);
         return;
     }
-    std::array<float, kLaneBands> drive{};
-    std::array<float, kLaneBands> level{};
-    laneFactors(drive, level);
     filterMoving(*lanes_, in, frames);
-    if (gliding()) {
-        shapeRowsGliding(lanes_->rowsAt(0), frames);
-    } else if (lanes_->shape(drive, level, shapeSegments_->data(), frames)) {
-        clipFlag_ = 1.0f;
-    }
+    const int32_t summed = summedBand();
+    shapeRows(lanes_->rowsAt(0), frames);
     if (meter_) lanes_->measure(frames, *meter_);
-    lanes_->sum(out, frames, soloActive() ? soloBand() : -1);
+    lanes_->sum(out, frames, summed);
 }
 
 // The whole block is filtered at the sample rate first, so out may be in; the rest goes in chunks
 // whose oversampled rows fit the resampling buffers.
 void BandShaper::processOversampledLanes(float* const* in, float* const* out, int32_t frames) {
-    std::array<float, kLaneBands> drive{};
-    std::array<float, kLaneBands> level{};
-    laneFactors(drive, level);
     filterMoving(*lanes_, in, frames);
     const int32_t factor = oversampled_->factor();
-    const int32_t solo = soloActive() ? soloBand() : -1;
     const int32_t chunkFrames = oversampled_->chunkFrames();
     for (int32_t offset = 0; offset < frames; offset += chunkFrames) {
         const int32_t chunk = std::min(chunkFrames, frames - offset);
         float* rows = oversampled_->upsampleRows(lanes_->kernels(), lanes_->rowsAt(offset), chunk);
-        if (gliding()) {
-            shapeRowsGliding(rows, chunk * factor);
-        } else if (lanes_->shape(drive, level, shapeSegments_->data(), rows, chunk * factor)) {
-            clipFlag_ = 1.0f;
-        }
+        const int32_t summed = summedBand();
+        shapeRows(rows, chunk * factor);
         if (meter_) lanes_->measure(rows, chunk * factor, meterSquareWeight(), *meter_);
-        lanes_->sum(rows, oversampled_->sums(), chunk * factor, solo);
+        lanes_->sum(rows, oversampled_->sums(), chunk * factor, summed);
         oversampled_->downsample(&lanes_->kernels(), out, offset, chunk);
     }
     oversampled_->clearRunaways();
@@ -181,19 +162,12 @@ void BandShaper::processOversampledBands(float* const* in, float* const* out, in
     for (int32_t offset = 0; offset < frames; offset += chunkFrames) {
         const int32_t chunk = std::min(chunkFrames, frames - offset);
         float* const* const* bands = oversampled_->upsampleBands(bandBuffers(), offset, chunk);
+        const int32_t summed = summedBand();
         shapeBands(bands, chunk * factor);
-        sumBands(bands, oversampled_->sums(), chunk * factor);
+        sumBands(bands, oversampled_->sums(), chunk * factor, summed);
         oversampled_->downsample(nullptr, out, offset, chunk);
     }
     oversampled_->clearRunaways();
-}
-
-void BandShaper::laneFactors(std::array<float, kLaneBands>& drive,
-                             std::array<float, kLaneBands>& level) const {
-    for (int32_t b = 0; b < kLaneBands; ++b) {
-        drive[b] = bandDrive(b);
-        level[b] = bandLevel(b);
-    }
 }
 
 void BandShaper::reset() {
@@ -202,34 +176,43 @@ void BandShaper::reset() {
     oversampled_->reset();
 }
 
+void BandShaper::copySettings(const BandShaper& other) {
+    shapeTable_ = other.shapeTable_;
+    shapeSegments_ = other.shapeSegments_;
+    makeupGain_ = other.makeupGain_;
+    inputGain_ = other.inputGain_;
+    outputGain_ = other.outputGain_;
+    std::copy(other.driveGains_.begin(), other.driveGains_.end(), driveGains_.begin());
+    std::copy(other.levelGains_.begin(), other.levelGains_.end(), levelGains_.begin());
+    copyBands(other);
+}
+
 bool BandShaper::setOversampling(int32_t factor) {
     if (!validOversamplingFactor(factor)) return false;
     oversampled_->setFactor(factor);
     return true;
 }
 
+// While a glide runs, each band and channel is shaped with the current setting aside and with the
+// setting glided from in place, and crossfaded until the glide's end.
 void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
-    const ShapeTable& table = *shapeTable_;
+    const bool glided = gliding();
+    const int32_t fading = glided ? advanceGlide(frames) : 0;
     bool clipped = false;
-    if (gliding()) {
-        const float* weights = advanceGlide(frames);
-        for (int32_t b = 0; b < bandCount(); ++b) {
-            const GlidingFactors factors{glideFromDrive_[b], bandDrive(b), glideFromLevel_[b],
-                                         bandLevel(b)};
-            for (int32_t ch = 0; ch < channelCount(); ++ch)
-                shapeGliding(table, bands[b][ch], 1, frames, factors, weights, clipped);
-        }
-        if (clipped) clipFlag_ = 1.0f;
-        return;
-    }
     for (int32_t b = 0; b < bandCount(); ++b) {
-        const float drive = bandDrive(b);
-        const float level = bandLevel(b);
         for (int32_t ch = 0; ch < channelCount(); ++ch) {
             float* samples = bands[b][ch];
-            for (int32_t n = 0; n < frames; ++n) {
-                samples[n] = shapeSample(table, samples[n] * drive, clipped) * level;
+            if (!glided) {
+                shapeSamples(*shapeTable_, samples, frames, bandDrive(b), bandLevel(b), clipped);
+                continue;
             }
+            float* to = glideTo_.get();
+            copyBlock(to, samples, frames);
+            shapeSamples(*shapeTable_, to, frames, bandDrive(b), glidingLevel(b), clipped);
+            shapeSamples(*glideFromTable_, samples, fading, glideFromDrive_[b], glideFromLevel_[b],
+                         clipped);
+            blendBlock(samples, to, glideWeights_.get(), fading);
+            copyBlock(samples + fading, to + fading, frames - fading);
         }
     }
     if (clipped) clipFlag_ = 1.0f;
@@ -260,36 +243,65 @@ float BandShaper::meterSquareWeight() const {
 
 void BandShaper::beginGlide() {
     if (!glidesDue()) return;
-    // A glide under way continues from the factors it has reached.
+    const bool underWay = gliding();
     const float reached = glide_.weight();
     for (int32_t b = 0; b < bandCount(); ++b) {
-        if (gliding()) {
-            glideFromDrive_[b] = glideBetween(glideFromDrive_[b], bandDrive(b), reached);
-            glideFromLevel_[b] = glideBetween(glideFromLevel_[b], bandLevel(b), reached);
-        } else {
-            glideFromDrive_[b] = bandDrive(b);
-            glideFromLevel_[b] = bandLevel(b);
-        }
+        const float drive = bandDrive(b);
+        const float level = glidingLevel(b);
+        glideFromDrive_[b] = underWay ? glideBetween(glideFromDrive_[b], drive, reached) : drive;
+        glideFromLevel_[b] = underWay ? glideBetween(glideFromLevel_[b], level, reached) : level;
+    }
+    if (!underWay || reached >= kNearerCurveWeight) {
+        glideFromTable_ = shapeTable_;
+        glideFromSegments_ = shapeSegments_;
     }
     glide_.start(0.0f, 1.0f);
 }
 
-const float* BandShaper::advanceGlide(int32_t frames) {
-    glide_.fill(glideWeights_.get(), frames, 1.0 / oversampled_->factor());
-    return glideWeights_.get();
+int32_t BandShaper::advanceGlide(int32_t frames) {
+    const double step = 1.0 / oversampled_->factor();
+    const int32_t count = glide_.stepsBeforeEnd(frames, step);
+    glide_.fill(glideWeights_.get(), count, step);
+    return count;
 }
 
-void BandShaper::shapeRowsGliding(float* rows, int32_t frames) {
-    const float* weights = advanceGlide(frames);
-    const int32_t lanes = channelCount() * kLaneBands;
-    bool clipped = false;
-    for (int32_t lane = 0; lane < lanes; ++lane) {
-        const int32_t b = lane % kLaneBands;
-        const GlidingFactors factors{glideFromDrive_[b], bandDrive(b), glideFromLevel_[b],
-                                     bandLevel(b)};
-        shapeGliding(*shapeTable_, rows + lane, lanes, frames, factors, weights, clipped);
+void BandShaper::shapeRows(float* rows, int32_t frames) {
+    if (gliding()) {
+        shapeRowsGliding(rows, frames);
+        return;
     }
-    if (clipped) clipFlag_ = 1.0f;
+    std::array<float, kLaneBands> drive{};
+    std::array<float, kLaneBands> level{};
+    for (int32_t b = 0; b < kLaneBands; ++b) {
+        drive[b] = bandDrive(b);
+        level[b] = bandLevel(b);
+    }
+    if (lanes_->shape(drive, level, shapeSegments_->data(), rows, frames)) clipFlag_ = 1.0f;
+}
+
+// The rows are shaped with the current setting aside and with the setting glided from in place,
+// each by the lane kernels, and crossfaded until the glide's end.
+void BandShaper::shapeRowsGliding(float* rows, int32_t frames) {
+    std::array<float, kLaneBands> fromDrive{};
+    std::array<float, kLaneBands> fromLevel{};
+    std::array<float, kLaneBands> drive{};
+    std::array<float, kLaneBands> level{};
+    for (int32_t b = 0; b < kLaneBands; ++b) {
+        fromDrive[b] = glideFromDrive_[b];
+        fromLevel[b] = glideFromLevel_[b];
+        drive[b] = bandDrive(b);
+        level[b] = glidingLevel(b);
+    }
+    const int32_t lanes = channelCount() * kLaneBands;
+    const int32_t fading = advanceGlide(frames);
+    float* to = glideTo_.get();
+    copyBlock(to, rows, frames * lanes);
+    const bool toClipped = lanes_->shape(drive, level, shapeSegments_->data(), to, frames);
+    const bool fromClipped =
+        lanes_->shape(fromDrive, fromLevel, glideFromSegments_->data(), rows, fading);
+    if (fromClipped || toClipped) clipFlag_ = 1.0f;
+    blendRows(rows, to, glideWeights_.get(), fading, lanes);
+    copyBlock(rows + fading * lanes, to + fading * lanes, (frames - fading) * lanes);
 }
 
 void BandShaper::setShape(int32_t shape) {

@@ -20,9 +20,12 @@ namespace marrowfold {
 // outputGain * makeupGain * levelGains[b]. Gains are given in dB and held as linear factors.
 // The setters run on the audio thread (inside a process call).
 //
-// With smoothing on, a change of the gains after audio has passed glides: every band's drive
-// and level factor moves from where it was to its new value along the glide curve, sample by
-// sample, instead of stepping. Before any audio (and after reset) changes take hold at once.
+// With smoothing on, a change of the gains, the curve or the solo after audio has passed glides:
+// the bands are shaped twice, with the setting in effect before (every band's drive, level and
+// the curve) and with the new one, and the output crossfades from the one to the other along the
+// glide curve instead of stepping. The solo takes part as levels: while a glide runs, every band
+// is summed and a band the solo leaves out has level 0. Before any audio (and after reset)
+// changes take hold at once.
 //
 // Processing runs on the fastest lane kernels the processor has where the layout fits them (four
 // bands, one or two channels, fourth-order band filters), else on the reference kernels; both
@@ -52,6 +55,10 @@ class BandShaper : public BandSplitter {
     // Clears the band filters and the resampling histories.
     void reset() override;
 
+    // Takes over another shaper's setting (gains, curve, solo, edges and smoothing), which has
+    // the same layout, and resets: it then sounds like the other once its filters have run.
+    void copySettings(const BandShaper& other);
+
     // Shapes (and sums) the bands at factor times the sample rate: 1 (the bands at the sample
     // rate, as without oversampling), 2, 4, 8 or 16; any other factor is refused and changes
     // nothing. A new factor starts its resampling from silence. Allocates nothing, so it may run
@@ -59,8 +66,10 @@ class BandShaper : public BandSplitter {
     bool setOversampling(int32_t factor);
     int32_t oversampling() const { return oversampled_->factor(); }
 
-    // Called before gain setters that belong to one change: with smoothing on and audio heard,
-    // the factors in effect now become the starting point of a glide to the new ones.
+    // Called before the setters of one change (gains, curve, solo): with smoothing on and audio
+    // heard, the setting in effect now becomes the starting point of a glide to the new one. A
+    // glide under way goes on from the factors it has reached and, between two curves, from the
+    // nearer one.
     void beginGlide();
     bool gliding() const { return glide_.moving(); }
     // While levels is not null, every processed piece adds the shaped bands' levels to it, taken
@@ -91,23 +100,30 @@ class BandShaper : public BandSplitter {
   protected:
     // Called on the audio thread.
     void processPiece(float* const* in, float* const* out, int32_t frames) override;
+    // Every band while a glide runs, as the levels then hold the solo.
+    int32_t summedBand() const override { return gliding() ? -1 : BandSplitter::summedBand(); }
 
   private:
     // processPiece at a factor above 1, on the lane kernels and on the reference kernels.
     void processOversampledLanes(float* const* in, float* const* out, int32_t frames);
     void processOversampledBands(float* const* in, float* const* out, int32_t frames);
-    void laneFactors(std::array<float, kLaneBands>& drive,
-                     std::array<float, kLaneBands>& level) const;
     bool validBand(int32_t band) const;
-    // The glide weights of the next frames samples at the shaping rate; moves the glide on.
-    const float* advanceGlide(int32_t frames);
-    // Shapes rows of channels * 4 lanes while a glide runs.
+    // Fills the glide weights of the next samples at the shaping rate that lie before the
+    // glide's end, at most frames of them, and answers how many; moves the glide on.
+    int32_t advanceGlide(int32_t frames);
+    // Shapes rows of channels * 4 lanes (frames of them) on the lane kernels: with the current
+    // factors, or while a glide runs, crossfading from the setting glided from.
+    void shapeRows(float* rows, int32_t frames);
     void shapeRowsGliding(float* rows, int32_t frames);
     void measureBands(const float* const* const* bands, int32_t frames) const;
     float meterSquareWeight() const;
-    // The factors of band b: drive before the curve, level after it.
+    // The factors of band b: drive before the curve, level after it; while a glide runs, the
+    // level of a band the solo leaves out is 0.
     float bandDrive(int32_t band) const { return inputGain_ * driveGains_[band]; }
     float bandLevel(int32_t band) const { return outputGain_ * makeupGain_ * levelGains_[band]; }
+    float glidingLevel(int32_t band) const {
+        return soloActive() && band != soloBand() ? 0.0f : bandLevel(band);
+    }
 
     const ShapeTable* shapeTable_ = nullptr;
     const ShapeSegments* shapeSegments_ = nullptr;  // the same curve for the lane kernels
@@ -117,12 +133,18 @@ class BandShaper : public BandSplitter {
     std::vector<float> driveGains_;
     std::vector<float> levelGains_;
     float clipFlag_ = 0.0f;
-    // The weight of the factors to glide to against the ones glided from, 0 to 1; its position
+    // The weight of the setting glided to against the one glided from, 0 to 1; its position
     // counts samples at the sample rate.
     Glide glide_;
+    // The setting glided from: every band's drive and level (solo included), and the curve.
     std::vector<float> glideFromDrive_;
     std::vector<float> glideFromLevel_;
+    const ShapeTable* glideFromTable_ = nullptr;
+    const ShapeSegments* glideFromSegments_ = nullptr;
     std::unique_ptr<float[]> glideWeights_;  // one piece at the shaping rate
+    // One piece of band signals (every lane's rows, or one band and channel at a time) shaped
+    // with the setting glided to.
+    AlignedFloats glideTo_;
     KernelSet kernelSet_ = KernelSet::Reference;
     std::unique_ptr<BandLanes> lanes_;  // null while the reference kernels run
     std::unique_ptr<OversampledShaping> oversampled_;

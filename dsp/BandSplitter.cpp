@@ -100,6 +100,16 @@ void BandSplitter::reset() {
     recent_.clear();
 }
 
+void BandSplitter::copyBands(const BandSplitter& other) {
+    soloBand_ = other.soloBand_;
+    soloActive_ = other.soloActive_;
+    smoothing_ = other.smoothing_;
+    std::copy(other.bandSpecs_.begin(), other.bandSpecs_.end(), bandSpecs_.begin());
+    for (int32_t b = 0; b < bandCount_; ++b)
+        designBand(b, *bandFilters_[b]);
+    reset();
+}
+
 void BandSplitter::setSmoothing(bool on) {
     // Input kept before smoothing was off may not be followed by what came since.
     if (on && !smoothing_) recent_.clear();
@@ -125,8 +135,9 @@ void BandSplitter::process(float* const* in, float* const* out, int32_t frames) 
 
 void BandSplitter::processPiece(float* const* in, float* const* out, int32_t frames) {
     filterBands(in, frames);
+    const int32_t summed = summedBand();
     shapeBands(bandBuffers_.data(), frames);
-    sumBands(bandBuffers_.data(), out, frames);
+    sumBands(bandBuffers_.data(), out, frames, summed);
 }
 
 void BandSplitter::filterBands(float* const* in, int32_t frames) {
@@ -200,11 +211,11 @@ void BandSplitter::commitIncoming(uint32_t bands) {
     }
 }
 
-void BandSplitter::sumBands(const float* const* const* bands, float* const* out,
-                            int32_t frames) const {
+void BandSplitter::sumBands(const float* const* const* bands, float* const* out, int32_t frames,
+                            int32_t summed) const {
     for (int32_t ch = 0; ch < channelCount_; ++ch) {
-        if (soloActive_) {
-            copyBlock(out[ch], bands[soloBand_][ch], frames);
+        if (summed >= 0 && summed < bandCount_) {
+            copyBlock(out[ch], bands[summed][ch], frames);
             continue;
         }
         copyBlock(out[ch], bands[0][ch], frames);
@@ -215,13 +226,16 @@ void BandSplitter::sumBands(const float* const* const* bands, float* const* out,
 
 void BandSplitter::setBandEdge(int32_t k, float hz) {
     if (k < 0 || k > bandCount_) return;
-    if (k > 0) bandSpecs_[k - 1].upper = hz;
-    if (k < bandCount_) bandSpecs_[k].lower = hz;
     // The band above the edge first, then the one below it.
     for (const int32_t band : {k, k - 1}) {
         if (band < 0 || band >= bandCount_) continue;
+        BandSpec& edges = bandSpecs_[band];
+        const BandSpec before = edges;
+        (band == k ? edges.lower : edges.upper) = hz;
         limitEdges(band);
         if (glidesDue() && band < kFadingBands) {
+            // A band whose edges stay where they are keeps its filter.
+            if (before.lower == edges.lower && before.upper == edges.upper) continue;
             edgeFade_.request(1u << band);
         } else {
             // A crossfade this band was part of would end on edges it no longer has.

@@ -47,13 +47,17 @@ class BandSplitter : private FadingFilters {
     virtual void shapeBands(float* const* const* bands, int32_t frames) = 0;
 
     // Moves edge k to hz and redesigns (and resets) the bands that touch it, or crossfades them
-    // to their new designs (see above); k outside 0..bandCount is ignored. Called on the audio
-    // thread.
+    // to their new designs (see above), leaving a band whose edges stay as they were; k outside
+    // 0..bandCount is ignored. Called on the audio thread.
     void setBandEdge(int32_t k, float hz);
 
     // Whether moves glide (off at construction). Called on the audio thread.
     virtual void setSmoothing(bool on);
     bool smoothing() const { return smoothing_; }
+    // Whether changes made now glide: smoothing is on and audio has passed.
+    bool glidesDue() const { return smoothing_ && heard_; }
+    // The last few milliseconds of input, kept while smoothing is on.
+    const RecentInput& recentInput() const { return recent_; }
     // True while a crossfade to new band filters runs or waits.
     bool edgesMoving() const { return edgeFade_.fading() != 0 || edgeFade_.waiting(); }
 
@@ -82,13 +86,19 @@ class BandSplitter : private FadingFilters {
     // The steps of processPiece: filters in into the band buffers, and writes the sum of
     // bands[band][channel] (or the soloed band) to out. Called on the audio thread.
     void filterBands(float* const* in, int32_t frames);
-    void sumBands(const float* const* const* bands, float* const* out, int32_t frames) const;
+    // summed: the band to pass alone, or -1 for the sum of all (see summedBand).
+    void sumBands(const float* const* const* bands, float* const* out, int32_t frames,
+                  int32_t summed) const;
+    // What the sum of the next piece passes: the soloed band, or -1 for every band. Asked before
+    // the piece is shaped.
+    virtual int32_t summedBand() const { return soloActive_ ? soloBand_ : -1; }
     float* const* const* bandBuffers() { return bandBuffers_.data(); }
     // Runs the band filters of a piece through filters (the reference filters or the lanes),
     // crossfading bands whose edges moved. Called on the audio thread.
     void filterMoving(FadingFilters& filters, const float* const* in, int32_t frames);
-    // Whether changes made now glide: smoothing is on and audio has passed.
-    bool glidesDue() const { return smoothing_ && heard_; }
+    // Takes over another splitter's edges, solo and smoothing, as a splitter starts that is to
+    // sound like it; the other has the same layout. Then resets.
+    void copyBands(const BandSplitter& other);
     // The running crossfade starts over, as the filters that held its incoming state are gone.
     void restartEdgeFade() { edgeFade_.restart(); }
 

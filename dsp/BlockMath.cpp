@@ -33,4 +33,13 @@ void blendBlock(float* dest, const float* toward, const float* weights, int32_t 
         dest[n] = glideBetween(dest[n], toward[n], weights[n]);
 }
 
+void blendRows(float* dest, const float* toward, const float* weights, int32_t rows,
+               int32_t lanes) {
+    for (int32_t n = 0; n < rows; ++n) {
+        const float weight = weights[n];
+        for (int32_t lane = 0; lane < lanes; ++lane, ++dest, ++toward)
+            *dest = glideBetween(*dest, *toward, weight);
+    }
+}
+
 }  // namespace marrowfold

@@ -18,4 +18,7 @@ void addBlock(float* dest, const float* source, int32_t frames);
 // blended.
 void blendBlock(float* dest, const float* toward, const float* weights, int32_t frames);
 
+// The same over rows of lanes floats, every lane of row n by weights[n].
+void blendRows(float* dest, const float* toward, const float* weights, int32_t rows, int32_t lanes);
+
 }  // namespace marrowfold

@@ -14,16 +14,26 @@ namespace {
 constexpr int32_t kBandFilterOrder = 4;
 constexpr double kRoundingOffset = 0.5;
 
-// Whether a change touches a factor the shaping multiplies by; a preset change that names only
-// an edge does not.
-bool changesGains(const DistortionParameters& model) {
-    for (int32_t k :
-         {ParamBand1, ParamBand2, ParamBand3, ParamBand4, ParamIn, ParamOut, ParamShape}) {
+// What "Modify" names in a change of the bank; any int32 can arrive here.
+int32_t modifyCode(const DistortionParameters& model) {
+    return truncateToInt32(model.getValue(ParamModify));
+}
+
+// Whether a change touches the shaping: a factor it multiplies by, the curve or the solo; a
+// preset change that names only an edge does not.
+bool changesShaping(const DistortionParameters& model) {
+    for (int32_t k : {ParamBand1, ParamBand2, ParamBand3, ParamBand4, ParamIn, ParamOut, ParamShape,
+                      ParamSolo}) {
         if (model.isChanged(k)) return true;
     }
-    if (!model.isChanged(ParamBank)) return false;
-    const int32_t code = truncateToInt32(model.getValue(ParamModify));
-    return code < kFirstEdgeModifyCode || code >= kFirstEdgeModifyCode + kEdgeCount;
+    const int32_t code = modifyCode(model);
+    return model.isChanged(ParamBank) &&
+           (code < kFirstEdgeModifyCode || code >= kFirstEdgeModifyCode + kEdgeCount);
+}
+
+// A preset or program switch: the whole preset is to be applied again.
+bool switchesPreset(const DistortionParameters& model) {
+    return model.isChanged(ParamBank) && modifyCode(model) == kModifyAll;
 }
 
 }  // namespace
@@ -31,8 +41,7 @@ bool changesGains(const DistortionParameters& model) {
 DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32_t outputs)
     : inputChannels_(inputs),
       outputChannels_(outputs == 0 ? inputs : outputs),
-      shaper_(std::make_unique<BandShaper>(truncateToInt32(sampleRate), inputs, blockSize,
-                                           kBandCount, kBandFilterOrder)),
+      shapers_(truncateToInt32(sampleRate), inputs, blockSize, kBandCount, kBandFilterOrder),
       blockSize_(std::max(blockSize, 1)) {
     for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
         latencies_[s] = oversamplingLatency(1 << s);
@@ -57,7 +66,15 @@ int32_t DspEngine::latency() const {
 
 void DspEngine::takeOversampling() {
     const int32_t factor = requestedFactor_.load(std::memory_order_relaxed);
-    if (factor != shaper_->oversampling()) shaper_->setOversampling(factor);
+    if (factor == shapers_.heard().oversampling()) return;
+    shapers_.forBoth([factor](BandShaper& shaper) { return shaper.setOversampling(factor); });
+}
+
+void DspEngine::setSmoothing(bool on) {
+    shapers_.forBoth([on](BandShaper& shaper) {
+        shaper.setSmoothing(on);
+        return true;
+    });
 }
 
 void DspEngine::setMix(float wetShare, bool bypassed) {
@@ -66,7 +83,7 @@ void DspEngine::setMix(float wetShare, bool bypassed) {
 
 void DspEngine::process(float** in, float** out, int32_t frames, OutputMode mode) {
     takeOversampling();
-    const int32_t delay = latencies_[oversamplingStages(shaper_->oversampling())];
+    const int32_t delay = latencies_[oversamplingStages(shapers_.heard().oversampling())];
     if (!mix_->active()) {
         mix_->takeInput(in, frames, delay);
         processPiece(in, out, frames, mode, false);
@@ -92,52 +109,61 @@ void DspEngine::process(float** in, float** out, int32_t frames, OutputMode mode
 void DspEngine::processPiece(float* const* in, float* const* out, int32_t frames, OutputMode mode,
                              bool blend) {
     float* const* wet = mode == OutputMode::Replace ? out : in;
-    shaper_->process(in, wet, frames);
+    shapers_.process(in, wet, frames);
     if (blend) mix_->blend(wet, frames);
     if (mode == OutputMode::Replace) return;
     for (int32_t ch = 0; ch < outputChannels_; ++ch)
         addBlock(out[ch], in[ch], frames);
 }
 
+// A preset or program switch made while changes glide sets up the second shaper with the new
+// preset and crossfades to it; during that crossfade every change goes to that shaper.
 void DspEngine::applyChanges(DistortionParameters& model) {
     if (model.changedMask() == 0) return;
-    if (changesGains(model)) shaper_->beginGlide();
+    const bool switching =
+        switchesPreset(model) && shapers_.heard().glidesDue() && !shapers_.switching();
+    BandShaper& shaper = switching ? shapers_.beginSwitch() : shapers_.target();
+    if (!switching && changesShaping(model)) shaper.beginGlide();
+    applyTo(shaper, model);
+    if (switching) shapers_.startSwitch();
+}
+
+void DspEngine::applyTo(BandShaper& shaper, DistortionParameters& model) {
     for (int32_t k = ParamBand1; k <= ParamBand4; ++k) {
-        if (model.isChanged(k)) shaper_->setBandLevel(model.takeValue(k), k + 1);
+        if (model.isChanged(k)) shaper.setBandLevel(model.takeValue(k), k + 1);
     }
-    if (model.isChanged(ParamIn)) shaper_->setInputGain(model.takeValue(ParamIn));
-    if (model.isChanged(ParamOut)) shaper_->setOutputGain(model.takeValue(ParamOut));
+    if (model.isChanged(ParamIn)) shaper.setInputGain(model.takeValue(ParamIn));
+    if (model.isChanged(ParamOut)) shaper.setOutputGain(model.takeValue(ParamOut));
     if (model.isChanged(ParamShape)) {
-        shaper_->setShape(truncateToInt32(model.takeValue(ParamShape) + kRoundingOffset));
+        shaper.setShape(truncateToInt32(model.takeValue(ParamShape) + kRoundingOffset));
     }
     if (model.isChanged(ParamSolo)) {
-        shaper_->selectSoloBand(truncateToInt32(model.takeValue(ParamSolo)));
+        shaper.selectSoloBand(truncateToInt32(model.takeValue(ParamSolo)));
     }
     if (model.isChanged(ParamBank)) {
         model.takeData(ParamBank, &presetCopy_, kPresetRecordSize, model.currentPreset());
-        applyPresetFields(truncateToInt32(model.takeValue(ParamModify)));
+        applyPresetFields(shaper, truncateToInt32(model.takeValue(ParamModify)));
     }
 }
 
-void DspEngine::applyPresetFields(int32_t modifyCode) {
+void DspEngine::applyPresetFields(BandShaper& shaper, int32_t modifyCode) {
     // Any int32 can arrive here, so the code is compared before anything is subtracted from it.
     if (modifyCode >= 0 && modifyCode < kBandCount) {
-        shaper_->setBandDrive(presetCopy_.bandDrive[modifyCode], modifyCode + 1);
+        shaper.setBandDrive(presetCopy_.bandDrive[modifyCode], modifyCode + 1);
     } else if (modifyCode >= kFirstEdgeModifyCode &&
                modifyCode < kFirstEdgeModifyCode + kEdgeCount) {
         const int32_t edge = modifyCode - kFirstEdgeModifyCode;
-        shaper_->setBandEdge(edge, presetCopy_.bandEdge[edge]);
+        shaper.setBandEdge(edge, presetCopy_.bandEdge[edge]);
     } else if (modifyCode == kModifyAll) {
-        for (int32_t band = 0; band < kBandCount; ++band) {
-            shaper_->setBandDrive(presetCopy_.bandDrive[band], band + 1);
-        }
+        for (int32_t band = 0; band < kBandCount; ++band)
+            shaper.setBandDrive(presetCopy_.bandDrive[band], band + 1);
         for (int32_t k = 0; k < kEdgeCount; ++k)
-            shaper_->setBandEdge(k, presetCopy_.bandEdge[k]);
+            shaper.setBandEdge(k, presetCopy_.bandEdge[k]);
     }
 }
 
 void DspEngine::publishClip(DistortionParameters& model) {
-    model.setValue(ParamClip, shaper_->takeClipFlag());
+    model.setValue(ParamClip, shapers_.takeClipFlag());
 }
 
 }  // namespace marrowfold

@@ -9,6 +9,7 @@
 #include "dsp/BandShaper.h"
 #include "dsp/DryWetMix.h"
 #include "dsp/Oversampling.h"
+#include "dsp/ShaperPair.h"
 #include "params/DistortionParameters.h"
 #include "params/PresetRecord.h"
 
@@ -26,7 +27,9 @@ enum class OutputMode {
 // The effect's audio processing: four Butterworth bands, each driven through the selected
 // transfer curve and summed, with its settings taken from the parameter model once per block.
 // The result is mixed with the input, delayed to line up with it, by the wet share, and
-// bypassing crossfades to that delayed input alone; both move along the glide curve.
+// bypassing crossfades to that delayed input alone; both move along the glide curve. With
+// smoothing on, changes glide (see BandShaper and BandSplitter), and a preset or program switch
+// crossfades to a second shaper set up with the new preset (see ShaperPair).
 // Construction allocates (and may throw std::bad_alloc); process, applyChanges and publishClip
 // never allocate, lock or print, and all three run on the audio thread.
 class DspEngine {
@@ -40,7 +43,8 @@ class DspEngine {
     virtual void process(float** in, float** out, int32_t frames, OutputMode mode);
 
     // Takes the parameters marked changed in the model and applies them. Through parameter 8 it
-    // copies the current preset and re-applies the drives and edges that "Modify" names.
+    // copies the current preset and re-applies the drives and edges that "Modify" names. This is
+    // where the engine learns of every change of a parameter, a preset or a program.
     void applyChanges(DistortionParameters& model);
 
     // Hands the clip flag to parameter 14 and clears it.
@@ -48,11 +52,14 @@ class DspEngine {
 
     // Chooses the kernels process runs (see BandShaper::useKernelSet); the engine starts on the
     // fastest the processor has. Allocates: not for the audio thread.
-    bool useKernelSet(KernelSet set) { return shaper_->useKernelSet(set); }
-    bool useKernelSet(KernelSet set, ResamplingRounding rounding) {
-        return shaper_->useKernelSet(set, rounding);
+    bool useKernelSet(KernelSet set) {
+        return shapers_.forBoth([set](BandShaper& shaper) { return shaper.useKernelSet(set); });
     }
-    KernelSet kernelSet() const { return shaper_->kernelSet(); }
+    bool useKernelSet(KernelSet set, ResamplingRounding rounding) {
+        return shapers_.forBoth(
+            [=](BandShaper& shaper) { return shaper.useKernelSet(set, rounding); });
+    }
+    KernelSet kernelSet() const { return shapers_.heard().kernelSet(); }
 
     // Asks for shaping at factor times the sample rate (1, 2, 4, 8 or 16; anything else is
     // refused and changes nothing). Safe on any thread while process runs on another: the
@@ -60,36 +67,38 @@ class DspEngine {
     bool requestOversampling(int32_t factor);
     int32_t oversampling() const { return requestedFactor_.load(std::memory_order_relaxed); }
 
-    // Whether gain changes glide (see BandShaper). Audio thread.
-    void setSmoothing(bool on) { shaper_->setSmoothing(on); }
+    // Whether changes glide (see BandShaper). Audio thread.
+    void setSmoothing(bool on);
     // The share of processed signal (0..1) and whether the effect is bypassed, which sets the
     // share to 0 while it holds. Audio thread.
     void setMix(float wetShare, bool bypassed);
     // See BandShaper::meterBandsInto. Called on the audio thread.
-    void meterBandsInto(BandLevels* levels) { shaper_->meterBandsInto(levels); }
+    void meterBandsInto(BandLevels* levels) { shapers_.meterBandsInto(levels); }
 
     int32_t blockSize() const { return blockSize_; }
     // The delay of the output in whole samples: that of the requested factor's resampling.
     int32_t latency() const;
     int32_t inputChannels() const { return inputChannels_; }
     int32_t outputChannels() const { return outputChannels_; }
-    const BandShaper& shaper() const { return *shaper_; }
-    // The shaper with its band filters' histories brought up to date (see
+    // The shaper heard.
+    const BandShaper& shaper() const { return shapers_.heard(); }
+    // The shaper heard with its band filters' histories brought up to date (see
     // BandShaper::storeLaneHistories).
     const BandShaper& settledShaper() {
-        shaper_->storeLaneHistories();
-        return *shaper_;
+        shapers_.heard().storeLaneHistories();
+        return shapers_.heard();
     }
 
   private:
-    void applyPresetFields(int32_t modifyCode);
+    void applyTo(BandShaper& shaper, DistortionParameters& model);
+    void applyPresetFields(BandShaper& shaper, int32_t modifyCode);
     void takeOversampling();
     void processPiece(float* const* in, float* const* out, int32_t frames, OutputMode mode,
                       bool blend);
 
     int32_t inputChannels_;
     int32_t outputChannels_;
-    std::unique_ptr<BandShaper> shaper_;
+    ShaperPair shapers_;
     PresetRecord presetCopy_{};
     int32_t blockSize_;
     std::atomic<int32_t> requestedFactor_{1};

@@ -1,7 +1,6 @@
 #include "dsp/EdgeFade.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace marrowfold {
 
@@ -18,8 +17,7 @@ uint32_t EdgeFade::startPending() {
 }
 
 int32_t EdgeFade::advance(int32_t frames) {
-    const double left = std::ceil(weight_.length() - weight_.position());
-    const auto count = static_cast<int32_t>(std::clamp(left, 0.0, std::max(frames, 0) * 1.0));
+    const int32_t count = weight_.stepsBeforeEnd(frames);
     weight_.fill(weights_.get(), count);
     return count;
 }

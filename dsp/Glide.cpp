@@ -1,6 +1,7 @@
 #include "dsp/Glide.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "dsp/GlideCurve.h"
 
@@ -33,6 +34,11 @@ void Glide::start(float from, float to) {
 void Glide::jumpTo(float value) {
     from_ = to_ = value;
     position_ = length_;
+}
+
+int32_t Glide::stepsBeforeEnd(int32_t count, double step) const {
+    const double steps = std::ceil((length_ - position_) / step);
+    return static_cast<int32_t>(std::clamp(steps, 0.0, static_cast<double>(std::max(count, 0))));
 }
 
 void Glide::fill(float* values, int32_t count, double step) {

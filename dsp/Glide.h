@@ -39,6 +39,9 @@ class Glide {
     // Rests at value from now on, without a move.
     void jumpTo(float value);
 
+    // How many of the next count steps lie before the end of the move: the ones a fill gives
+    // values other than the end for.
+    int32_t stepsBeforeEnd(int32_t count, double step = 1.0) const;
     // Fills values[n] with the value at the position plus n steps, then moves the position on by
     // count steps (to the length at most). Past the length every value is the end of the move.
     void fill(float* values, int32_t count, double step = 1.0);

@@ -11,7 +11,7 @@ namespace marrowfold {
 
 namespace {
 
-constexpr size_t kWindow = 1024;
+constexpr size_t kWindow = kClickWindow;
 constexpr size_t kHop = 64;
 constexpr double kSilence = -400.0;  // dB, below anything a float signal produces
 

@@ -23,6 +23,9 @@ inline constexpr double kClickCutoffHz = 5000.0;
 inline constexpr double kClickLimit = -95.0;  // dBFS
 inline constexpr size_t kStepAt = size_t{kChangeBlock} * kBlock;
 inline constexpr size_t kMeasureSpan = 4096;
+// Ten periods of the tone are a whole number of samples: a settled output repeats after them.
+inline constexpr size_t kTonePeriods = 441;
+static_assert(kTonePeriods * kToneHz == 10 * kRate);
 
 inline std::vector<float> sine(int32_t frames) {
     std::vector<float> signal(static_cast<size_t>(frames));

@@ -111,8 +111,8 @@ class Workload {
 
     // Every sixteenth block a change arrives, and the oversampling factor moves on; the model
     // and the factor are written outside the measurement, as the user-interface thread would,
-    // and taken inside it. Smoothing, the mix and bypass switch on and off, so gains glide and
-    // the dry path mixes and crossfades too.
+    // and taken inside it. Smoothing, the mix and bypass switch on and off, so gains glide, edges
+    // and preset switches crossfade, and the dry path mixes and crossfades too.
     void run(const std::atomic<bool>* measure) {
         for (int32_t block = 0; block < kBlocks; ++block) {
             if (block % 16 == 0) {
@@ -123,7 +123,7 @@ class Workload {
             fill(block);
             if (measure != nullptr) counting.store(true);
             const int32_t step = block / 16;
-            engine_.setSmoothing(step % 4 >= 2);
+            engine_.setSmoothing(step % 5 >= 2);
             engine_.setMix(step % 3 == 0 ? 0.5f : 1.0f, step % 5 == 1);
             engine_.applyChanges(model_);
             // Every fifth block is longer than the engine's and is processed in pieces.
