@@ -63,20 +63,46 @@ void BandLanes::filterRunning(const float* const* in, int32_t offset, int32_t fr
     kernels_.filter(*state_, inputAt(in, offset).data(), rowsAt(offset), frames);
 }
 
+namespace {
+
+// Moves the lanes marked fading towards the incoming rows, four lanes to a vector: a bitwise
+// choice keeps the other lanes' rows exactly (blending could turn their infinities into NaN).
+// The same operations as glideBetween, in the same order.
+template <int32_t kLanes>
+void blendFadingLanes(float* rows, const float* incoming, const float* weights, int32_t frames,
+                      const std::array<bool, kMaxLanes>& fading) {
+    constexpr int32_t kWidth = 4;
+    constexpr int32_t kVectors = kLanes / kWidth;
+    __m128 masks[kVectors];
+    for (int32_t v = 0; v < kVectors; ++v) {
+        const auto bits = [&](int32_t lane) { return fading[v * kWidth + lane] ? -1 : 0; };
+        masks[v] = _mm_castsi128_ps(_mm_set_epi32(bits(3), bits(2), bits(1), bits(0)));
+    }
+    for (int32_t n = 0; n < frames; ++n, rows += kLanes, incoming += kLanes) {
+        const __m128 weight = _mm_set1_ps(weights[n]);
+        for (int32_t v = 0; v < kVectors; ++v) {
+            const __m128 from = _mm_loadu_ps(rows + v * kWidth);
+            const __m128 to = _mm_loadu_ps(incoming + v * kWidth);
+            const __m128 blended = _mm_add_ps(from, _mm_mul_ps(_mm_sub_ps(to, from), weight));
+            _mm_storeu_ps(rows + v * kWidth,
+                          _mm_or_ps(_mm_and_ps(masks[v], blended), _mm_andnot_ps(masks[v], from)));
+        }
+    }
+}
+
+}  // namespace
+
 // The other bands' lanes run the same recursion on the same histories, and are left as they are.
 void BandLanes::blendIncoming(uint32_t bands, const float* const* in, int32_t frames,
                               const float* weights) {
     kernels_.filter(*incoming_, in, incomingRows_.get(), frames);
-    std::array<int32_t, kMaxLanes> fading{};
-    int32_t count = 0;
-    for (int32_t lane = 0; lane < lanes_; ++lane) {
-        if ((bands >> (lane % kLaneBands) & 1u) != 0) fading[count++] = lane;
-    }
-    for (int32_t n = 0; n < frames; ++n) {
-        float* row = rowsAt(n);
-        const float* incomingRow = incomingRows_.get() + n * lanes_;
-        for (int32_t k = 0; k < count; ++k)
-            row[fading[k]] = glideBetween(row[fading[k]], incomingRow[fading[k]], weights[n]);
+    std::array<bool, kMaxLanes> fading{};
+    for (int32_t lane = 0; lane < lanes_; ++lane)
+        fading[lane] = (bands >> (lane % kLaneBands) & 1u) != 0;
+    if (lanes_ == kMaxLanes) {
+        blendFadingLanes<kMaxLanes>(rows_.get(), incomingRows_.get(), weights, frames, fading);
+    } else {
+        blendFadingLanes<kLaneBands>(rows_.get(), incomingRows_.get(), weights, frames, fading);
     }
 }
 

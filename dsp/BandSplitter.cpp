@@ -21,16 +21,19 @@ constexpr double kLowerEdgeLimit = 0.48;
 constexpr double kUpperEdgeLimit = 0.49;
 // ...and designs the lower edge 15 % above the stored one.
 constexpr double kLowerEdgeFactor = 1.15;
-// An incoming filter starts from silence this long before the crossfade: long enough for the
-// start of a band above 100 Hz to have died away far below what the crossfade lets through.
-constexpr double kPrimingMilliseconds = 6.0;
+// The input kept for filters that start from silence before a crossfade. A preset switch runs
+// the whole chain over all of it; an edge's incoming filter only over the last part, enough for
+// the start of a band above 100 Hz to die away far below what the crossfade lets through (a
+// block in which an edge moves then costs less than twice one in which nothing does).
+constexpr double kKeptMilliseconds = 6.0;
+constexpr double kEdgePrimingMilliseconds = 4.0;
 constexpr double kMillisecondsPerSecond = 1000.0;
 // Bands are named by bits in a crossfade; bands beyond the bits of a word move at once.
 constexpr int32_t kFadingBands = 32;
 
-int32_t primingLength(double sampleRate) {
+int32_t samplesIn(double milliseconds, double sampleRate) {
     return static_cast<int32_t>(
-        std::min(std::round(sampleRate * kPrimingMilliseconds / kMillisecondsPerSecond),
+        std::min(std::round(sampleRate * milliseconds / kMillisecondsPerSecond),
                  static_cast<double>(std::numeric_limits<int32_t>::max())));
 }
 
@@ -60,8 +63,10 @@ BandSplitter::BandSplitter(int32_t sampleRate, int32_t channels, int32_t blockSi
       pieceOut_(static_cast<size_t>(channelCount_)),
       offsetIn_(static_cast<size_t>(channelCount_)),
       offsetOut_(static_cast<size_t>(channelCount_)),
-      edgeFade_(glideLength(sampleRate), blockSize_),
-      recent_(channelCount_, primingLength(sampleRate)) {
+      edgeFade_(glideLength(sampleRate)),
+      primingIn_(static_cast<size_t>(channelCount_)),
+      edgePriming_(samplesIn(kEdgePrimingMilliseconds, sampleRate)),
+      recent_(channelCount_, samplesIn(kKeptMilliseconds, sampleRate)) {
     const size_t channelCount = static_cast<size_t>(channelCount_);
     const size_t buffers = static_cast<size_t>(bandCount_) * channelCount;
     // A host's block size must not wrap the buffer size around on a 32-bit build.
@@ -151,7 +156,9 @@ void BandSplitter::filterMoving(FadingFilters& filters, const float* const* in, 
         for (int32_t b = 0; b < bandCount_; ++b) {
             if (inBands(bands, b)) designBand(b, *incomingFilters_[b]);
         }
-        filters.startIncoming(bands, recent_.samples(), recent_.held());
+        const int32_t priming = std::min(edgePriming_, recent_.held());
+        pointAt(primingIn_, recent_.samples(), recent_.held() - priming);
+        filters.startIncoming(bands, primingIn_.data(), priming);
     }
     int32_t faded = 0;
     if (const uint32_t bands = edgeFade_.fading()) {

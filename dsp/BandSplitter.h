@@ -140,7 +140,9 @@ class BandSplitter : private FadingFilters {
     std::vector<float*> offsetIn_;            // per channel: offset pointers within a piece
     std::vector<float*> offsetOut_;
     EdgeFade edgeFade_;
-    RecentInput recent_;  // the input the incoming filters start on
+    std::vector<float*> primingIn_;  // per channel: the input an incoming filter starts on
+    int32_t edgePriming_;            // how many samples of it
+    RecentInput recent_;             // the input the incoming filters start on
 };
 
 }  // namespace marrowfold

@@ -2,23 +2,26 @@
 
 #include <algorithm>
 
+#include "dsp/GlideCurve.h"
+
 namespace marrowfold {
 
-EdgeFade::EdgeFade(int32_t length, int32_t blockSize)
-    : weight_(length, 1.0f),
-      weights_(std::make_unique<float[]>(static_cast<size_t>(std::max(blockSize, 1)))) {}
+EdgeFade::EdgeFade(int32_t length) : weights_(static_cast<size_t>(std::max(length, 1))) {
+    fillGlideWeights(weights_.data(), this->length(), 0.0, 1.0, this->length());
+}
 
 uint32_t EdgeFade::startPending() {
     if (fading_ != 0 || pending_ == 0) return 0;
     fading_ = pending_;
     pending_ = 0;
-    weight_.start(0.0f, 1.0f);
+    position_ = 0;
     return fading_;
 }
 
 int32_t EdgeFade::advance(int32_t frames) {
-    const int32_t count = weight_.stepsBeforeEnd(frames);
-    weight_.fill(weights_.get(), count);
+    const int32_t count = std::clamp(length() - position_, 0, std::max(frames, 0));
+    start_ = position_;
+    position_ += count;
     return count;
 }
 

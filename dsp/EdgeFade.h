@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-
-#include "dsp/Glide.h"
+#include <vector>
 
 namespace marrowfold {
 
@@ -13,8 +11,8 @@ namespace marrowfold {
 // std::bad_alloc); nothing else does, and everything else runs on the audio thread.
 class EdgeFade {
   public:
-    // length: the crossfade in samples; blockSize: the most samples advance is asked for at once.
-    EdgeFade(int32_t length, int32_t blockSize);
+    // length: the crossfade in samples.
+    explicit EdgeFade(int32_t length);
 
     // Bands (bit b for band b) whose edges moved.
     void request(uint32_t bands) { pending_ |= bands; }
@@ -28,13 +26,14 @@ class EdgeFade {
     // The weights of the incoming filters for the next samples of the running crossfade, at most
     // frames of them: answers how many, fewer than frames when the crossfade ends before.
     int32_t advance(int32_t frames);
-    const float* weights() const { return weights_.get(); }
+    const float* weights() const { return weights_.data() + start_; }
     // Whether the running crossfade has reached its end; finish then ends it and answers its
     // bands.
-    bool reachedEnd() const { return !weight_.moving(); }
+    bool reachedEnd() const { return position_ >= length(); }
     uint32_t finish();
     // The running crossfade starts over with the next piece, its incoming filters lost.
     void restart();
+    int32_t length() const { return static_cast<int32_t>(weights_.size()); }
     // Takes bands out of the running crossfade and out of the waiting ones.
     void drop(uint32_t bands) {
         pending_ &= ~bands;
@@ -44,10 +43,12 @@ class EdgeFade {
     void cancel() { pending_ = fading_ = 0; }
 
   private:
-    Glide weight_;  // of the incoming filters, from 0 to 1
+    // The weights of the whole crossfade along the glide curve, worked out once.
+    std::vector<float> weights_;
+    int32_t position_ = 0;  // samples into the running crossfade
+    int32_t start_ = 0;     // where the weights of the last advance start
     uint32_t pending_ = 0;
     uint32_t fading_ = 0;
-    std::unique_ptr<float[]> weights_;  // one block
 };
 
 }  // namespace marrowfold
