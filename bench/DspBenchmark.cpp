@@ -4,12 +4,14 @@
 // second of processor time). Every case is repeated and summarised by its median, which a busy
 // machine disturbs least. The last line printed compares the fastest set with the reference at
 // 512 stereo. Also measures the cost of moving one band edge, the cost of each oversampling
-// factor over factor 1 (512 frames stereo, fastest set), and prints the alias energy of the
-// shaping at every factor.
+// factor over factor 1, plain and anti-aliased (512 frames stereo, on the fastest set or the one
+// named with --isa), and prints the alias energy of the shaping at every factor.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,10 +33,10 @@ constexpr int32_t kSummaryChannels = 2;
 constexpr int kRepetitions = 7;
 constexpr double kMinSecondsPerRepetition = 0.1;
 
-// The replacing process of an engine on set at an oversampling factor, with the model's default
-// preset fully applied.
+// The replacing process of an engine on set at an oversampling factor, anti-aliased or not, with
+// the model's default preset fully applied.
 void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, int32_t frames,
-                      int32_t factor) {
+                      int32_t factor, bool antialiased) {
     DistortionParameters model;
     model.setValue(ParamModify, static_cast<float>(kModifyAll));
     model.markChanged(ParamBank);
@@ -44,6 +46,7 @@ void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, 
         return;
     }
     engine.requestOversampling(factor);
+    engine.requestAntialiasing(antialiased);
     engine.applyChanges(model);
 
     std::vector<std::vector<float>> input, output;
@@ -95,7 +98,7 @@ void registerEngineCases() {
         for (const int32_t frames : kBlockSizes) {
             for (const KernelSet set : measuredSets()) {
                 benchmark::RegisterBenchmark(caseName(set, channels, frames).c_str(),
-                                             processReplacing, set, channels, frames, 1)
+                                             processReplacing, set, channels, frames, 1, false)
                     ->MinTime(kMinSecondsPerRepetition)
                     ->Repetitions(kRepetitions)
                     ->ReportAggregatesOnly(true);
@@ -105,19 +108,39 @@ void registerEngineCases() {
     benchmark::RegisterBenchmark("moveBandEdge", moveBandEdge);
 }
 
-std::string factorCaseName(int32_t factor) {
-    return "oversampling/" + std::to_string(factor);
+std::string factorCaseName(int32_t factor, bool antialiased) {
+    return (antialiased ? "antialiasing/" : "oversampling/") + std::to_string(factor);
 }
 
-// Every factor on the fastest set at 512 stereo, interleaved repetition by repetition.
-void registerOversamplingCases() {
-    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
-        benchmark::RegisterBenchmark(factorCaseName(1 << stages).c_str(), processReplacing,
-                                     fastestKernelSet(), kSummaryChannels, kSummaryBlockSize,
-                                     1 << stages)
-            ->MinTime(kMinSecondsPerRepetition)
-            ->Repetitions(kRepetitions)
-            ->ReportAggregatesOnly(true);
+// The set the factors' costs are measured on: the fastest, unless --isa NAME names another, which
+// is taken out of the arguments. Empty for a set this processor cannot run.
+std::optional<KernelSet> takeCostSet(int& argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--isa") != 0) continue;
+        std::optional<KernelSet> chosen;
+        for (const KernelSet set : kAllKernelSets) {
+            if (std::strcmp(argv[i + 1], kernelSetName(set)) == 0 && kernelSetAvailable(set))
+                chosen = set;
+        }
+        for (int j = i; j + 2 <= argc; ++j)
+            argv[j] = argv[j + 2];
+        argc -= 2;
+        return chosen;
+    }
+    return fastestKernelSet();
+}
+
+// Every factor at 512 stereo, plain and anti-aliased, interleaved repetition by repetition.
+void registerOversamplingCases(KernelSet set) {
+    for (const bool antialiased : {false, true}) {
+        for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+            benchmark::RegisterBenchmark(factorCaseName(1 << stages, antialiased).c_str(),
+                                         processReplacing, set, kSummaryChannels, kSummaryBlockSize,
+                                         1 << stages, antialiased)
+                ->MinTime(kMinSecondsPerRepetition)
+                ->Repetitions(kRepetitions)
+                ->ReportAggregatesOnly(true);
+        }
     }
 }
 
@@ -167,22 +190,27 @@ void printTable(const SummaryReporter& reporter) {
     }
 }
 
-// The time of each oversampling factor over the time of factor 1.
-void printOversamplingCost(const SummaryReporter& reporter) {
-    const double base = reporter.factor(factorCaseName(1));
+// The time of each oversampling factor over the time of factor 1 without anti-aliasing, then
+// the same anti-aliased, each on a line of its own for scripts to read.
+void printOversamplingCost(const SummaryReporter& reporter, KernelSet set) {
+    const double base = reporter.factor(factorCaseName(1, false));
     if (base <= 0.0) return;
-    std::printf("\noversampling cost at 512 stereo (%s), time over factor 1:",
-                kernelSetName(fastestKernelSet()));
+    std::printf("\noversampling cost at 512 stereo (%s), time over factor 1:", kernelSetName(set));
     for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
-        const double speed = reporter.factor(factorCaseName(1 << stages));
+        const double speed = reporter.factor(factorCaseName(1 << stages, false));
         if (speed > 0.0)
             std::printf(" %dx %.2f (%.0f x real time);", 1 << stages, base / speed, speed);
+    }
+    std::printf("\nantialiasing cost at 512 stereo (%s), time over factor 1:", kernelSetName(set));
+    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+        const double speed = reporter.factor(factorCaseName(1 << stages, true));
+        if (speed > 0.0) std::printf(" %dx %.2f;", 1 << stages, base / speed);
     }
     std::printf("\n");
 }
 
 // Alias energy in dBc (every bin that is not a harmonic, over the harmonics) of a bin-centred
-// full-scale tone, for each shape, tone and input gain, at every factor.
+// full-scale tone, for each shape, tone and input gain, at every factor, plain and anti-aliased.
 void printAliasTable() {
     struct Shape {
         const char* name;
@@ -192,16 +220,19 @@ void printAliasTable() {
     constexpr double kTones[] = {1000.0, 2500.0, 5000.0, 10000.0};
     constexpr float kInputs[] = {0.0f, 12.0f};
     std::printf("\nalias energy (dBc), 0 dBFS bin-centred tone, factors 1 2 4 8 16:\n");
-    for (const Shape& shape : kShapes) {
-        for (const double tone : kTones) {
-            for (const float input : kInputs) {
-                std::printf("alias %-4s %5.1f kHz In %+3.0f dB:", shape.name, tone / 1000.0,
-                            static_cast<double>(input));
-                for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
-                    const AliasCase measured{shape.index, tone, input, 1 << stages};
-                    std::printf(" %7.1f", aliasDecibels(measured, fastestKernelSet()));
+    for (const bool antialiased : {false, true}) {
+        for (const Shape& shape : kShapes) {
+            for (const double tone : kTones) {
+                for (const float input : kInputs) {
+                    std::printf("alias%s %-4s %5.1f kHz In %+3.0f dB:", antialiased ? " aa" : "",
+                                shape.name, tone / 1000.0, static_cast<double>(input));
+                    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+                        const AliasCase measured{shape.index, tone, input, 1 << stages,
+                                                 antialiased};
+                        std::printf(" %7.1f", aliasDecibels(measured, fastestKernelSet()));
+                    }
+                    std::printf("\n");
                 }
-                std::printf("\n");
             }
         }
     }
@@ -228,16 +259,21 @@ void printSummary(const SummaryReporter& reporter) {
 
 int main(int argc, char** argv) {
     using namespace marrowfold;
+    const std::optional<KernelSet> costSet = takeCostSet(argc, argv);
+    if (!costSet) {
+        std::fprintf(stderr, "--isa takes a kernel set this processor has\n");
+        return 1;
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     registerEngineCases();
-    registerOversamplingCases();
+    registerOversamplingCases(*costSet);
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::fflush(stdout);
     printTable(reporter);
-    printOversamplingCost(reporter);
+    printOversamplingCost(reporter, *costSet);
     printAliasTable();
     printSummary(reporter);
     return 0;

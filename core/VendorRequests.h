@@ -45,6 +45,14 @@ constexpr bool validOversamplingFactor(float factor) {
     return false;
 }
 
+// Anti-aliasing of the shaping from the curves' antiderivatives, at any oversampling factor: 1
+// switches it on, 0 (the default) off; nothing else is taken. It delays the output by up to two
+// samples more, so, as for the oversampling, the audio takes the setting at the next block, the
+// record's latency holds the new delay at once, and the host is told through tellIoChanged on the
+// thread that sent the request, before the request answers.
+inline constexpr int32_t kAntialiasingRequestIndex = fourCharCode("mfAA");
+inline constexpr int32_t kAntialiasingRequestValue = fourCharCode("Adaa");
+
 // Smoothing of In, Out, the band drives and the band levels: 1 makes changes glide over a few
 // milliseconds, 0 (the default) makes them step at the block boundary; nothing else is taken.
 // The audio takes the setting at the next block.

@@ -130,13 +130,28 @@ bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
 bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
                       const std::array<float, kLaneBands>& level, const float* segments,
                       float* rows, int32_t frames) {
+    return kernels_.shape(laneShaping(drive, level, segments), rows, frames * lanes_);
+}
+
+bool BandLanes::shapeAntialiased(const std::array<float, kLaneBands>& drive,
+                                 const std::array<float, kLaneBands>& level,
+                                 const ShapeAntiderivatives& curve, double compensation,
+                                 float* history, float* rows, int32_t frames) {
+    const LaneAntialiasing antialiasing{&curve, compensation, history};
+    return kernels_.shapeAntialiased(laneShaping(drive, level, nullptr), antialiasing, rows,
+                                     frames * lanes_);
+}
+
+LaneShaping BandLanes::laneShaping(const std::array<float, kLaneBands>& drive,
+                                   const std::array<float, kLaneBands>& level,
+                                   const float* segments) const {
     LaneShaping shaping;
     for (int32_t lane = 0; lane < lanes_; ++lane) {
         shaping.drive[lane] = drive[lane % kLaneBands];
         shaping.level[lane] = level[lane % kLaneBands];
     }
     shaping.segments = segments;
-    return kernels_.shape(shaping, rows, frames * lanes_);
+    return shaping;
 }
 
 void BandLanes::sum(float* const* out, int32_t frames, int32_t soloBand) {

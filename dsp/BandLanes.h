@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "dsp/AlignedFloats.h"
+#include "dsp/AntialiasedShaping.h"
 #include "dsp/BandLevels.h"
 #include "dsp/FadingFilters.h"
 #include "dsp/IirFilter.h"
@@ -59,6 +60,12 @@ class BandLanes final : public FadingFilters {
                const std::array<float, kLaneBands>& level, const float* segments, float* rows,
                int32_t frames);
     void sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
+    // shape anti-aliased (see AntialiasedShaping.h), on the filtered rows or on rows held
+    // elsewhere; history holds kAntialiasingHistory rows of the lanes, which it carries on.
+    bool shapeAntialiased(const std::array<float, kLaneBands>& drive,
+                          const std::array<float, kLaneBands>& level,
+                          const ShapeAntiderivatives& curve, double compensation, float* history,
+                          float* rows, int32_t frames);
     // measure on rows held elsewhere, each sum of squares scaled by squareWeight (1 / factor for
     // rows at factor times the rate, so that it stays a sum over base-rate frames).
     void measure(const float* rows, int32_t frames, float squareWeight, BandLevels& levels) const;
@@ -79,6 +86,9 @@ class BandLanes final : public FadingFilters {
         uint32_t resets = 0;
     };
 
+    LaneShaping laneShaping(const std::array<float, kLaneBands>& drive,
+                            const std::array<float, kLaneBands>& level,
+                            const float* segments) const;
     // Each filter's band is lane = channel * 4 + band.
     void takeFilterChanges();
     void loadCoefficients(LaneFilterState& state, const IirFilter& filter, int32_t band) const;

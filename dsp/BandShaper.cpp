@@ -75,10 +75,14 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
           static_cast<size_t>(std::max(blockSize, OversampledShaping::kChunkRows)))),
       glideTo_(static_cast<size_t>(std::max(blockSize, OversampledShaping::kChunkRows)) *
                static_cast<size_t>(std::max(channels, 1) * kLaneBands)),
+      antialiasingHistory_(
+          static_cast<size_t>(kAntialiasingHistory * channels * this->bandCount())),
+      glidedFromHistory_(antialiasingHistory_.size()),
       oversampled_(std::make_unique<OversampledShaping>(channelCount(), this->bandCount())) {
     setShape(kInitialShape);
     glideFromTable_ = shapeTable_;
     glideFromSegments_ = shapeSegments_;
+    glideFromAntiderivatives_ = antiderivatives_;
     useKernelSet(fastestKernelSet());
 }
 
@@ -173,12 +177,13 @@ void BandShaper::processOversampledBands(float* const* in, float* const* out, in
 void BandShaper::reset() {
     BandSplitter::reset();
     glide_.jumpTo(1.0f);
-    oversampled_->reset();
+    restartShaping(oversampled_->factor());
 }
 
 void BandShaper::copySettings(const BandShaper& other) {
     shapeTable_ = other.shapeTable_;
     shapeSegments_ = other.shapeSegments_;
+    antiderivatives_ = other.antiderivatives_;
     makeupGain_ = other.makeupGain_;
     inputGain_ = other.inputGain_;
     outputGain_ = other.outputGain_;
@@ -189,8 +194,31 @@ void BandShaper::copySettings(const BandShaper& other) {
 
 bool BandShaper::setOversampling(int32_t factor) {
     if (!validOversamplingFactor(factor)) return false;
-    oversampled_->setFactor(factor);
+    restartShaping(factor);
     return true;
+}
+
+void BandShaper::setAntialiasing(bool on) {
+    if (on == antialiasing_) return;
+    antialiasing_ = on;
+    restartShaping(oversampled_->factor());
+}
+
+void BandShaper::restartShaping(int32_t factor) {
+    oversampled_->setFactor(factor, antialiasing_ ? kAntialiasingDelay : 0);
+    std::fill(antialiasingHistory_.begin(), antialiasingHistory_.end(), 0.0f);
+}
+
+double BandShaper::antialiasingCompensation() const {
+    return kAntialiasingCompensation[oversamplingStages(oversampled_->factor())];
+}
+
+float* BandShaper::glidedFromHistory() {
+    if (antialiasing_) {
+        std::copy(antialiasingHistory_.begin(), antialiasingHistory_.end(),
+                  glidedFromHistory_.begin());
+    }
+    return glidedFromHistory_.data();
 }
 
 // While a glide runs, each band and channel is shaped with the current setting aside and with the
@@ -198,25 +226,47 @@ bool BandShaper::setOversampling(int32_t factor) {
 void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
     const bool glided = gliding();
     const int32_t fading = glided ? advanceGlide(frames) : 0;
+    float* fromHistory = glided ? glidedFromHistory() : nullptr;
     bool clipped = false;
     for (int32_t b = 0; b < bandCount(); ++b) {
         for (int32_t ch = 0; ch < channelCount(); ++ch) {
+            const int32_t lane = ch * bandCount() + b;
             float* samples = bands[b][ch];
+            float* history = antialiasingHistory_.data() + lane;
             if (!glided) {
-                shapeSamples(*shapeTable_, samples, frames, bandDrive(b), bandLevel(b), clipped);
+                const SampleShaping current{*shapeTable_, *antiderivatives_, history, bandDrive(b),
+                                            bandLevel(b)};
+                shapeBandSamples(current, samples, frames, clipped);
                 continue;
             }
             float* to = glideTo_.get();
             copyBlock(to, samples, frames);
-            shapeSamples(*shapeTable_, to, frames, bandDrive(b), glidingLevel(b), clipped);
-            shapeSamples(*glideFromTable_, samples, fading, glideFromDrive_[b], glideFromLevel_[b],
-                         clipped);
+            const SampleShaping current{*shapeTable_, *antiderivatives_, history, bandDrive(b),
+                                        glidingLevel(b)};
+            shapeBandSamples(current, to, frames, clipped);
+            const SampleShaping from{*glideFromTable_, *glideFromAntiderivatives_,
+                                     fromHistory + lane, glideFromDrive_[b], glideFromLevel_[b]};
+            shapeBandSamples(from, samples, fading, clipped);
             blendBlock(samples, to, glideWeights_.get(), fading);
             copyBlock(samples + fading, to + fading, frames - fading);
         }
     }
     if (clipped) clipFlag_ = 1.0f;
     if (meter_) measureBands(bands, frames);
+}
+
+void BandShaper::shapeBandSamples(const SampleShaping& shaping, float* samples, int32_t frames,
+                                  bool& clipped) const {
+    if (!antialiasing_) {
+        shapeSamples(shaping.table, samples, frames, shaping.drive, shaping.level, clipped);
+        return;
+    }
+    const int32_t lanes = channelCount() * bandCount();
+    AntialiasedLane lane(shaping.antiderivatives, antialiasingCompensation(), shaping.drive,
+                         shaping.history, lanes);
+    for (int32_t n = 0; n < frames; ++n)
+        samples[n] = static_cast<float>(lane.next(samples[n], clipped)) * shaping.level;
+    lane.storeHistory(shaping.history, lanes);
 }
 
 // Band by band into a local sum first, so that the squares are weighted once.
@@ -254,6 +304,7 @@ void BandShaper::beginGlide() {
     if (!underWay || reached >= kNearerCurveWeight) {
         glideFromTable_ = shapeTable_;
         glideFromSegments_ = shapeSegments_;
+        glideFromAntiderivatives_ = antiderivatives_;
     }
     glide_.start(0.0f, 1.0f);
 }
@@ -276,7 +327,20 @@ void BandShaper::shapeRows(float* rows, int32_t frames) {
         drive[b] = bandDrive(b);
         level[b] = bandLevel(b);
     }
-    if (lanes_->shape(drive, level, shapeSegments_->data(), rows, frames)) clipFlag_ = 1.0f;
+    if (shapeLaneRows(drive, level, *shapeSegments_, *antiderivatives_, antialiasingHistory_.data(),
+                      rows, frames)) {
+        clipFlag_ = 1.0f;
+    }
+}
+
+bool BandShaper::shapeLaneRows(const std::array<float, kLaneBands>& drive,
+                               const std::array<float, kLaneBands>& level,
+                               const ShapeSegments& segments,
+                               const ShapeAntiderivatives& antiderivatives, float* history,
+                               float* rows, int32_t frames) {
+    if (!antialiasing_) return lanes_->shape(drive, level, segments.data(), rows, frames);
+    return lanes_->shapeAntialiased(drive, level, antiderivatives, antialiasingCompensation(),
+                                    history, rows, frames);
 }
 
 // The rows are shaped with the current setting aside and with the setting glided from in place,
@@ -294,11 +358,13 @@ void BandShaper::shapeRowsGliding(float* rows, int32_t frames) {
     }
     const int32_t lanes = channelCount() * kLaneBands;
     const int32_t fading = advanceGlide(frames);
+    float* fromHistory = glidedFromHistory();
     float* to = glideTo_.get();
     copyBlock(to, rows, frames * lanes);
-    const bool toClipped = lanes_->shape(drive, level, shapeSegments_->data(), to, frames);
-    const bool fromClipped =
-        lanes_->shape(fromDrive, fromLevel, glideFromSegments_->data(), rows, fading);
+    const bool toClipped = shapeLaneRows(drive, level, *shapeSegments_, *antiderivatives_,
+                                         antialiasingHistory_.data(), to, frames);
+    const bool fromClipped = shapeLaneRows(fromDrive, fromLevel, *glideFromSegments_,
+                                           *glideFromAntiderivatives_, fromHistory, rows, fading);
     if (fromClipped || toClipped) clipFlag_ = 1.0f;
     blendRows(rows, to, glideWeights_.get(), fading, lanes);
     copyBlock(rows + fading * lanes, to + fading * lanes, (frames - fading) * lanes);
@@ -308,6 +374,7 @@ void BandShaper::setShape(int32_t shape) {
     if (shape < 0 || shape >= kShapeCount) shape = 0;
     shapeTable_ = &shapeTable(shape);
     shapeSegments_ = &shapeSegments(shape);
+    antiderivatives_ = &shapeAntiderivatives(shape);
     makeupGain_ = decibelsToGain(-(*shapeTable_)[kShapeMakeupEntry]);
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "dsp/AntialiasedShaping.h"
 #include "dsp/BandLanes.h"
 #include "dsp/BandLevels.h"
 #include "dsp/BandSplitter.h"
@@ -66,6 +67,16 @@ class BandShaper : public BandSplitter {
     bool setOversampling(int32_t factor);
     int32_t oversampling() const { return oversampled_->factor(); }
 
+    // Anti-aliases the shaping with the curves' antiderivatives (see AntialiasedShaping.h), at
+    // any factor; off at construction. The shaping then delays by kAntialiasingDelay samples at
+    // its rate, which the resampling pads to whole base-rate samples (see oversamplingLatency).
+    // Switching it, like a new factor, starts the resampling and the anti-aliasing from silence.
+    // While a glide runs, the setting glided from is shaped from a copy of the lanes' history
+    // and the one glided to from the history itself, which it carries on. Allocates nothing, so
+    // it may run on the audio thread.
+    void setAntialiasing(bool on);
+    bool antialiasing() const { return antialiasing_; }
+
     // Called before the setters of one change (gains, curve, solo): with smoothing on and audio
     // heard, the setting in effect now becomes the starting point of a glide to the new one. A
     // glide under way goes on from the factors it has reached and, between two curves, from the
@@ -115,6 +126,28 @@ class BandShaper : public BandSplitter {
     // factors, or while a glide runs, crossfading from the setting glided from.
     void shapeRows(float* rows, int32_t frames);
     void shapeRowsGliding(float* rows, int32_t frames);
+    // Shapes rows on the lane kernels with the curve given, anti-aliased from history when that
+    // is on; answers whether a driven sample lay beyond +-1.
+    bool shapeLaneRows(const std::array<float, kLaneBands>& drive,
+                       const std::array<float, kLaneBands>& level, const ShapeSegments& segments,
+                       const ShapeAntiderivatives& antiderivatives, float* history, float* rows,
+                       int32_t frames);
+    // Shapes frames samples of one band and channel, spaced 1 apart, with the factors and curve
+    // given; anti-aliased, from the lane's entry of history, when that is on.
+    struct SampleShaping {
+        const ShapeTable& table;
+        const ShapeAntiderivatives& antiderivatives;
+        float* history;
+        float drive;
+        float level;
+    };
+    void shapeBandSamples(const SampleShaping& shaping, float* samples, int32_t frames,
+                          bool& clipped) const;
+    // A copy of the anti-aliasing history, for the run of the setting glided from.
+    float* glidedFromHistory();
+    double antialiasingCompensation() const;
+    // Starts the resampling and the anti-aliasing from silence, for the factor and setting now.
+    void restartShaping(int32_t factor);
     void measureBands(const float* const* const* bands, int32_t frames) const;
     float meterSquareWeight() const;
     // The factors of band b: drive before the curve, level after it; while a glide runs, the
@@ -126,7 +159,8 @@ class BandShaper : public BandSplitter {
     }
 
     const ShapeTable* shapeTable_ = nullptr;
-    const ShapeSegments* shapeSegments_ = nullptr;  // the same curve for the lane kernels
+    const ShapeSegments* shapeSegments_ = nullptr;           // the same curve for the lane kernels
+    const ShapeAntiderivatives* antiderivatives_ = nullptr;  // and for the anti-aliasing
     float makeupGain_ = 1.0f;
     float inputGain_ = 1.0f;
     float outputGain_ = 1.0f;
@@ -141,12 +175,18 @@ class BandShaper : public BandSplitter {
     std::vector<float> glideFromLevel_;
     const ShapeTable* glideFromTable_ = nullptr;
     const ShapeSegments* glideFromSegments_ = nullptr;
+    const ShapeAntiderivatives* glideFromAntiderivatives_ = nullptr;
     std::unique_ptr<float[]> glideWeights_;  // one piece at the shaping rate
     // One piece of band signals (every lane's rows, or one band and channel at a time) shaped
     // with the setting glided to.
     AlignedFloats glideTo_;
     KernelSet kernelSet_ = KernelSet::Reference;
     std::unique_ptr<BandLanes> lanes_;  // null while the reference kernels run
+    bool antialiasing_ = false;
+    // kAntialiasingHistory rows of channels * bandCount lanes (lane = channel * bandCount + band),
+    // and room for a copy of them.
+    std::vector<float> antialiasingHistory_;
+    std::vector<float> glidedFromHistory_;
     std::unique_ptr<OversampledShaping> oversampled_;
     BandLevels* meter_ = nullptr;
 };

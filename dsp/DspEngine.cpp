@@ -43,10 +43,16 @@ DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32
       outputChannels_(outputs == 0 ? inputs : outputs),
       shapers_(truncateToInt32(sampleRate), inputs, blockSize, kBandCount, kBandFilterOrder),
       blockSize_(std::max(blockSize, 1)) {
-    for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
-        latencies_[s] = oversamplingLatency(1 << s);
-    mix_ = std::make_unique<DryWetMix>(inputChannels_, blockSize_,
-                                       latencies_[kMaxOversamplingStages], sampleRate);
+    int32_t longest = 0;
+    for (const bool antialiased : {false, true}) {
+        for (int32_t s = 0; s <= kMaxOversamplingStages; ++s) {
+            const int32_t latency =
+                oversamplingLatency(1 << s, antialiased ? kAntialiasingDelay : 0);
+            latencies_[antialiased ? 1 : 0][s] = latency;
+            longest = std::max(longest, latency);
+        }
+    }
+    mix_ = std::make_unique<DryWetMix>(inputChannels_, blockSize_, longest, sampleRate);
     const size_t pointers = static_cast<size_t>(std::max(inputChannels_, outputChannels_));
     pieceIn_.resize(pointers);
     pieceOut_.resize(pointers);
@@ -61,13 +67,22 @@ bool DspEngine::requestOversampling(int32_t factor) {
 }
 
 int32_t DspEngine::latency() const {
-    return latencies_[oversamplingStages(oversampling())];
+    return latencyOf(oversampling(), antialiasing());
+}
+
+int32_t DspEngine::latencyOf(int32_t factor, bool antialiased) const {
+    return latencies_[antialiased ? 1 : 0][oversamplingStages(factor)];
 }
 
 void DspEngine::takeOversampling() {
     const int32_t factor = requestedFactor_.load(std::memory_order_relaxed);
-    if (factor == shapers_.heard().oversampling()) return;
-    shapers_.forBoth([factor](BandShaper& shaper) { return shaper.setOversampling(factor); });
+    const bool antialiased = requestedAntialiasing_.load(std::memory_order_relaxed);
+    const BandShaper& heard = shapers_.heard();
+    if (factor == heard.oversampling() && antialiased == heard.antialiasing()) return;
+    shapers_.forBoth([factor, antialiased](BandShaper& shaper) {
+        shaper.setAntialiasing(antialiased);
+        return shaper.setOversampling(factor);
+    });
 }
 
 void DspEngine::setSmoothing(bool on) {
@@ -83,7 +98,8 @@ void DspEngine::setMix(float wetShare, bool bypassed) {
 
 void DspEngine::process(float** in, float** out, int32_t frames, OutputMode mode) {
     takeOversampling();
-    const int32_t delay = latencies_[oversamplingStages(shapers_.heard().oversampling())];
+    const BandShaper& heard = shapers_.heard();
+    const int32_t delay = latencyOf(heard.oversampling(), heard.antialiasing());
     if (!mix_->active()) {
         mix_->takeInput(in, frames, delay);
         processPiece(in, out, frames, mode, false);

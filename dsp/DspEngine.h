@@ -66,6 +66,12 @@ class DspEngine {
     // next process call takes the factor up, and starts its resampling from silence.
     bool requestOversampling(int32_t factor);
     int32_t oversampling() const { return requestedFactor_.load(std::memory_order_relaxed); }
+    // Asks for the shaping to be anti-aliased (see BandShaper::setAntialiasing), at any factor.
+    // Safe on any thread while process runs on another; the next process call takes it up.
+    void requestAntialiasing(bool on) {
+        requestedAntialiasing_.store(on, std::memory_order_relaxed);
+    }
+    bool antialiasing() const { return requestedAntialiasing_.load(std::memory_order_relaxed); }
 
     // Whether changes glide (see BandShaper). Audio thread.
     void setSmoothing(bool on);
@@ -76,7 +82,8 @@ class DspEngine {
     void meterBandsInto(BandLevels* levels) { shapers_.meterBandsInto(levels); }
 
     int32_t blockSize() const { return blockSize_; }
-    // The delay of the output in whole samples: that of the requested factor's resampling.
+    // The delay of the output in whole samples: that of the requested factor's resampling and of
+    // the anti-aliasing when it is asked for.
     int32_t latency() const;
     int32_t inputChannels() const { return inputChannels_; }
     int32_t outputChannels() const { return outputChannels_; }
@@ -93,6 +100,7 @@ class DspEngine {
     void applyTo(BandShaper& shaper, DistortionParameters& model);
     void applyPresetFields(BandShaper& shaper, int32_t modifyCode);
     void takeOversampling();
+    int32_t latencyOf(int32_t factor, bool antialiased) const;
     void processPiece(float* const* in, float* const* out, int32_t frames, OutputMode mode,
                       bool blend);
 
@@ -102,7 +110,9 @@ class DspEngine {
     PresetRecord presetCopy_{};
     int32_t blockSize_;
     std::atomic<int32_t> requestedFactor_{1};
-    std::array<int32_t, kMaxOversamplingStages + 1> latencies_{};  // per number of stages
+    std::atomic<bool> requestedAntialiasing_{false};
+    // Plain and anti-aliased, per number of stages.
+    std::array<std::array<int32_t, kMaxOversamplingStages + 1>, 2> latencies_{};
     std::unique_ptr<DryWetMix> mix_;
     // Offset channel pointers of a block that is mixed in pieces.
     std::vector<float*> pieceIn_;

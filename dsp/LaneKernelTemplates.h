@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "dsp/AntialiasingKernelTemplates.h"
 #include "dsp/FirKernelTemplates.h"
 #include "dsp/HalfbandKernelTemplates.h"
 #include "dsp/LaneKernels.h"
@@ -395,6 +396,7 @@ template <class D, class F, class Q, class R, int32_t kChannels>
 constexpr LaneKernels makeLaneKernels() {
     return {&filterLanes<D, kChannels>,
             &shapeRows<F, kChannels>,
+            &shapeRowsAntialiased<D, kChannels>,
             sumKernel<Q, kChannels>(),
             firstStageUpKernel<F, R, kChannels>(),
             {nullptr, upsampleFirKernel<F, R, kChannels * kLaneBands, kStageTaps[1]>(),

@@ -4,6 +4,7 @@
 
 #include "dsp/KernelSet.h"
 #include "dsp/Oversampling.h"
+#include "dsp/ShapeAntiderivatives.h"
 
 namespace marrowfold {
 
@@ -43,6 +44,15 @@ struct LaneShaping {
     const float* segments;  // the shape's ShapeSegments
 };
 
+// What the anti-aliased shaping (AntialiasedShaping.h) reads besides: the shape's
+// antiderivatives, the treble lift, and every lane's history, kAntialiasingHistory rows of lanes
+// floats, newest first, which it carries on.
+struct LaneAntialiasing {
+    const ShapeAntiderivatives* antiderivatives;
+    double compensation;
+    float* history;
+};
+
 // Rows hold the band signals of one block sample by sample: row n is lanes floats at
 // rows + n * lanes. All kernels run on the audio thread.
 struct LaneKernels {
@@ -53,6 +63,10 @@ struct LaneKernels {
     // Shapes the first count floats of rows in place; true if any driven sample lay beyond
     // -1..1.
     bool (*shape)(const LaneShaping& shaping, float* rows, int32_t count);
+    // The same anti-aliased, as the reference (AntialiasedLane) does it in every lane; count
+    // covers whole rows.
+    bool (*shapeAntialiased)(const LaneShaping& shaping, const LaneAntialiasing& antialiasing,
+                             float* rows, int32_t count);
     // out[ch][n] = the sum of channel ch's bands in band order, or band soloBand alone when it
     // lies in 0..3.
     void (*sum)(const float* rows, float* const* out, int32_t frames, int32_t soloBand);

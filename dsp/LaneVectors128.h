@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "dsp/Oversampling.h"
+#include "dsp/ShapeAntiderivatives.h"
 
 namespace marrowfold {
 namespace {
@@ -63,8 +64,71 @@ struct Doubles128 {
     static Mask both(Mask a, Mask b) { return _mm_and_pd(a, b); }
     static Vector keep(Mask m, Vector v) { return _mm_and_pd(m, v); }
 
+    // The anti-aliased shaping's.
+    using Index = __m128i;
+    static Vector splat(double value) { return _mm_set1_pd(value); }
+    static Vector div(Vector a, Vector b) { return _mm_div_pd(a, b); }
+    static Vector abs(Vector v) { return magnitude(v); }
+    static Vector min(Vector a, Vector b) { return _mm_min_pd(a, b); }
+    static Vector max(Vector a, Vector b) { return _mm_max_pd(a, b); }
+    static Mask less(Vector a, Vector b) { return _mm_cmplt_pd(a, b); }
+    static Mask greater(Vector a, Vector b) { return _mm_cmpgt_pd(a, b); }
+    static Mask greaterEqual(Vector a, Vector b) { return _mm_cmpge_pd(a, b); }
+    static Mask equal(Vector a, Vector b) { return _mm_cmpeq_pd(a, b); }
+    static Mask ordered(Vector v) { return _mm_cmpord_pd(v, v); }
+    static Mask either(Mask a, Mask b) { return _mm_or_pd(a, b); }
+    static Mask butNot(Mask a, Mask b) { return _mm_andnot_pd(b, a); }
+    static Mask every() { return _mm_castsi128_pd(_mm_set1_epi32(-1)); }
+    static Mask none() { return _mm_setzero_pd(); }
+    static bool any(Mask m) { return _mm_movemask_pd(m) != 0; }
+    static Vector select(Mask m, Vector set, Vector clear) {
+        return _mm_or_pd(_mm_and_pd(m, set), _mm_andnot_pd(m, clear));
+    }
+    static Vector flipSign(Mask m, Vector v) {
+        return _mm_xor_pd(v, _mm_and_pd(m, _mm_set1_pd(-0.0)));
+    }
+    // Without a rounding instruction: truncate, then step up when the fraction is above one half,
+    // or exactly one half from an odd integer (v lies within 0..254). Independent of the
+    // rounding mode.
+    static Vector roundHalfEven(Vector v) {
+        const __m128i truncated = _mm_cvttpd_epi32(v);
+        const Vector whole = _mm_cvtepi32_pd(truncated);
+        const Vector fraction = _mm_sub_pd(v, whole);
+        const Vector half = _mm_set1_pd(0.5);
+        const __m128i oneBit = _mm_set1_epi32(1);
+        const __m128i oddWords = _mm_cmpeq_epi32(_mm_and_si128(truncated, oneBit), oneBit);
+        const Vector odd = _mm_castsi128_pd(_mm_shuffle_epi32(oddWords, _MM_SHUFFLE(1, 1, 0, 0)));
+        const Vector up =
+            _mm_or_pd(_mm_cmpgt_pd(fraction, half), _mm_and_pd(_mm_cmpeq_pd(fraction, half), odd));
+        return _mm_add_pd(whole, _mm_and_pd(up, _mm_set1_pd(1.0)));
+    }
+    static Index toIndex(Vector whole) { return _mm_cvttpd_epi32(whole); }
+    // The four fields of both lanes' pieces.
+    static void gatherPieces(const CurvePiece* pieces, Index index, Vector (&fields)[4]) {
+        const CurvePiece& low = pieces[_mm_cvtsi128_si32(index)];
+        const CurvePiece& high = pieces[_mm_cvtsi128_si32(_mm_srli_si128(index, 4))];
+        const Vector lowStart = _mm_load_pd(&low.second);
+        const Vector highStart = _mm_load_pd(&high.second);
+        const Vector lowEnd = _mm_load_pd(&low.value);
+        const Vector highEnd = _mm_load_pd(&high.value);
+        fields[0] = _mm_unpacklo_pd(lowStart, highStart);
+        fields[1] = _mm_unpackhi_pd(lowStart, highStart);
+        fields[2] = _mm_unpacklo_pd(lowEnd, highEnd);
+        fields[3] = _mm_unpackhi_pd(lowEnd, highEnd);
+    }
+    static Vector drivenInput(const float* rows, const float* drive) {
+        return _mm_cvtps_pd(_mm_mul_ps(loadPair(rows), loadPair(drive)));
+    }
+    static Vector loadWidened(const float* p) { return _mm_cvtps_pd(loadPair(p)); }
+    static void storeScaled(float* dest, Vector y, const float* level) {
+        _mm_storel_pi(reinterpret_cast<__m64*>(dest), _mm_mul_ps(_mm_cvtpd_ps(y), loadPair(level)));
+    }
+
   private:
     static Vector magnitude(Vector v) { return _mm_andnot_pd(_mm_set1_pd(-0.0), v); }
+    static __m128 loadPair(const float* p) {
+        return _mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(p));
+    }
 };
 
 struct Floats128 {

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "dsp/ShapeAntiderivatives.h"
+
 namespace marrowfold {
 namespace {
 
@@ -40,6 +42,55 @@ struct Doubles256 {
     }
     static Mask both(Mask a, Mask b) { return _mm256_and_pd(a, b); }
     static Vector keep(Mask m, Vector v) { return _mm256_and_pd(m, v); }
+
+    // The anti-aliased shaping's.
+    using Index = __m128i;
+    static Vector splat(double value) { return _mm256_set1_pd(value); }
+    static Vector div(Vector a, Vector b) { return _mm256_div_pd(a, b); }
+    static Vector abs(Vector v) { return magnitude(v); }
+    static Vector min(Vector a, Vector b) { return _mm256_min_pd(a, b); }
+    static Vector max(Vector a, Vector b) { return _mm256_max_pd(a, b); }
+    static Mask less(Vector a, Vector b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
+    static Mask greater(Vector a, Vector b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
+    static Mask greaterEqual(Vector a, Vector b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
+    static Mask equal(Vector a, Vector b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
+    static Mask ordered(Vector v) { return _mm256_cmp_pd(v, v, _CMP_ORD_Q); }
+    static Mask either(Mask a, Mask b) { return _mm256_or_pd(a, b); }
+    static Mask butNot(Mask a, Mask b) { return _mm256_andnot_pd(b, a); }
+    static Mask every() { return _mm256_castsi256_pd(_mm256_set1_epi64x(-1)); }
+    static Mask none() { return _mm256_setzero_pd(); }
+    static bool any(Mask m) { return _mm256_movemask_pd(m) != 0; }
+    static Vector select(Mask m, Vector set, Vector clear) {
+        return _mm256_blendv_pd(clear, set, m);
+    }
+    static Vector flipSign(Mask m, Vector v) {
+        return _mm256_xor_pd(v, _mm256_and_pd(m, _mm256_set1_pd(-0.0)));
+    }
+    static Vector roundHalfEven(Vector v) {
+        return _mm256_round_pd(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    }
+    static Index toIndex(Vector whole) { return _mm256_cvttpd_epi32(whole); }
+    // The four fields of every lane's piece: one load of each piece, then the 4 x 4 transposed.
+    static void gatherPieces(const CurvePiece* pieces, Index index, Vector (&fields)[4]) {
+        alignas(16) int32_t at[kWidth];
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
+        const auto piece = [&](int32_t lane) { return _mm256_load_pd(&pieces[at[lane]].second); };
+        const __m256d evenLow = _mm256_unpacklo_pd(piece(0), piece(1));
+        const __m256d oddLow = _mm256_unpackhi_pd(piece(0), piece(1));
+        const __m256d evenHigh = _mm256_unpacklo_pd(piece(2), piece(3));
+        const __m256d oddHigh = _mm256_unpackhi_pd(piece(2), piece(3));
+        fields[0] = _mm256_permute2f128_pd(evenLow, evenHigh, 0x20);
+        fields[1] = _mm256_permute2f128_pd(oddLow, oddHigh, 0x20);
+        fields[2] = _mm256_permute2f128_pd(evenLow, evenHigh, 0x31);
+        fields[3] = _mm256_permute2f128_pd(oddLow, oddHigh, 0x31);
+    }
+    static Vector drivenInput(const float* rows, const float* drive) {
+        return _mm256_cvtps_pd(_mm_mul_ps(_mm_loadu_ps(rows), _mm_load_ps(drive)));
+    }
+    static Vector loadWidened(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
+    static void storeScaled(float* dest, Vector y, const float* level) {
+        _mm_storeu_ps(dest, _mm_mul_ps(_mm256_cvtpd_ps(y), _mm_load_ps(level)));
+    }
 
   private:
     static Vector magnitude(Vector v) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), v); }

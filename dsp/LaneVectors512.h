@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "dsp/ShapeAntiderivatives.h"
+
 namespace marrowfold {
 namespace {
 
@@ -42,6 +44,65 @@ struct Doubles512 {
     }
     static Mask both(Mask a, Mask b) { return static_cast<Mask>(a & b); }
     static Vector keep(Mask m, Vector v) { return _mm512_maskz_mov_pd(m, v); }
+
+    // The anti-aliased shaping's.
+    using Index = __m256i;
+    static Vector splat(double value) { return _mm512_set1_pd(value); }
+    static Vector div(Vector a, Vector b) { return _mm512_div_pd(a, b); }
+    static Vector abs(Vector v) { return _mm512_abs_pd(v); }
+    static Vector min(Vector a, Vector b) { return _mm512_min_pd(a, b); }
+    static Vector max(Vector a, Vector b) { return _mm512_max_pd(a, b); }
+    static Mask less(Vector a, Vector b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
+    static Mask greater(Vector a, Vector b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
+    static Mask greaterEqual(Vector a, Vector b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
+    static Mask equal(Vector a, Vector b) { return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ); }
+    static Mask ordered(Vector v) { return _mm512_cmp_pd_mask(v, v, _CMP_ORD_Q); }
+    static Mask either(Mask a, Mask b) { return static_cast<Mask>(a | b); }
+    static Mask butNot(Mask a, Mask b) { return static_cast<Mask>(a & ~b); }
+    static Mask every() { return 0xFF; }
+    static Mask none() { return 0; }
+    static bool any(Mask m) { return m != 0; }
+    static Vector select(Mask m, Vector set, Vector clear) {
+        return _mm512_mask_blend_pd(m, clear, set);
+    }
+    static Vector flipSign(Mask m, Vector v) {
+        const __m512i bits = _mm512_castpd_si512(v);
+        return _mm512_castsi512_pd(
+            _mm512_mask_xor_epi64(bits, m, bits, _mm512_set1_epi64(INT64_MIN)));
+    }
+    static Vector roundHalfEven(Vector v) {
+        return _mm512_roundscale_pd(v, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    }
+    static Index toIndex(Vector whole) { return _mm512_cvttpd_epi32(whole); }
+    // The four fields of every lane's piece: one load of each piece, then the 8 x 4 transposed
+    // (on this processor, faster than four gathers).
+    static void gatherPieces(const CurvePiece* pieces, Index index, Vector (&fields)[4]) {
+        alignas(32) int32_t at[kWidth];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+        const auto piece = [&](int32_t lane) { return _mm256_load_pd(&pieces[at[lane]].second); };
+        // Lanes l and l + 4 share a vector; then in each quarter the fields 0 and 2 of two lanes,
+        // and 1 and 3, which the permutations put in lane order.
+        __m512d pair[4];
+        for (int32_t l = 0; l < 4; ++l)
+            pair[l] = _mm512_insertf64x4(_mm512_castpd256_pd512(piece(l)), piece(l + 4), 1);
+        const __m512d evenLow = _mm512_unpacklo_pd(pair[0], pair[1]);
+        const __m512d oddLow = _mm512_unpackhi_pd(pair[0], pair[1]);
+        const __m512d evenHigh = _mm512_unpacklo_pd(pair[2], pair[3]);
+        const __m512d oddHigh = _mm512_unpackhi_pd(pair[2], pair[3]);
+        const __m512i first = _mm512_setr_epi64(0, 1, 8, 9, 4, 5, 12, 13);
+        const __m512i second = _mm512_setr_epi64(2, 3, 10, 11, 6, 7, 14, 15);
+        fields[0] = _mm512_permutex2var_pd(evenLow, first, evenHigh);
+        fields[1] = _mm512_permutex2var_pd(oddLow, first, oddHigh);
+        fields[2] = _mm512_permutex2var_pd(evenLow, second, evenHigh);
+        fields[3] = _mm512_permutex2var_pd(oddLow, second, oddHigh);
+    }
+    static Vector drivenInput(const float* rows, const float* drive) {
+        return _mm512_cvtps_pd(_mm256_mul_ps(_mm256_loadu_ps(rows), _mm256_load_ps(drive)));
+    }
+    static Vector loadWidened(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
+    static void storeScaled(float* dest, Vector y, const float* level) {
+        _mm256_storeu_ps(dest, _mm256_mul_ps(_mm512_cvtpd_ps(y), _mm256_load_ps(level)));
+    }
 };
 
 struct Floats512 {

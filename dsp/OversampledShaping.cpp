@@ -38,8 +38,10 @@ OversampledShaping::OversampledShaping(int32_t channels, int32_t bandCount)
       upFirHistories_(count(kMaxOversamplingStages, upFirSpan())),
       downFirHistories_(count(kMaxOversamplingStages * channels, kMaxFirDownHistory)) {
     setRounding(ResamplingRounding::Separate);
-    for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
-        paddings_[s] = oversamplingPadding(1 << s);
+    for (int32_t delay = 0; delay <= kMaxShapingDelay; ++delay) {
+        for (int32_t s = 0; s <= kMaxOversamplingStages; ++s)
+            paddings_[delay][s] = oversamplingPadding(1 << s, delay);
+    }
     for (int32_t turn = 0; turn < 2; ++turn) {
         upBuffers_[turn] = AlignedFloats(count(kUpStretch, lanes()));
         // Band-major pointers into the lane-ordered stretches.
@@ -59,10 +61,10 @@ OversampledShaping::OversampledShaping(int32_t channels, int32_t bandCount)
     downFrom_.resize(static_cast<size_t>(channels_));
 }
 
-void OversampledShaping::setFactor(int32_t factor) {
+void OversampledShaping::setFactor(int32_t factor, int32_t shapingDelay) {
     factor_ = factor;
     stages_ = oversamplingStages(factor);
-    padding_ = paddings_[stages_];
+    padding_ = paddings_[shapingDelay][stages_];
     reset();
 }
 

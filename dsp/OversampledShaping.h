@@ -24,8 +24,9 @@ class OversampledShaping {
 
     OversampledShaping(int32_t channels, int32_t bandCount);
 
-    // Takes a valid factor and starts it from silence.
-    void setFactor(int32_t factor);
+    // Takes a valid factor, with the delay the shaping adds at the oversampled rate (0 to
+    // kMaxShapingDelay samples), and starts it from silence.
+    void setFactor(int32_t factor, int32_t shapingDelay = 0);
     // How the reference kernels round; the lane kernels round as they were compiled, and
     // the caller keeps the two alike. Fused only where processorRounding() allows it.
     void setRounding(ResamplingRounding rounding);
@@ -85,7 +86,8 @@ class OversampledShaping {
     std::array<FirKernel, kMaxOversamplingStages> referenceDown_{};
     const HalfbandStage& first_;
     const std::array<FirStage, kMaxOversamplingStages>& later_;
-    std::array<int32_t, kMaxOversamplingStages + 1> paddings_{};
+    // Per shaping delay and number of stages.
+    std::array<std::array<int32_t, kMaxOversamplingStages + 1>, kMaxShapingDelay + 1> paddings_{};
     std::vector<HalfbandHistory> upHistories_;    // the first stage's, one per 8 lanes
     std::vector<HalfbandHistory> downHistories_;  // the first stage's, one per 8 channels
     // The later stages' last inputs: up as rows, down per channel.

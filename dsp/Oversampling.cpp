@@ -83,24 +83,26 @@ const std::array<FirStage, kMaxOversamplingStages>& firStages() {
     return stages;
 }
 
-double oversamplingDelay(int32_t factor) {
+double oversamplingDelay(int32_t factor, int32_t shapingDelay) {
+    const double shaping = static_cast<double>(shapingDelay) / factor;
     const int32_t stages = oversamplingStages(factor);
-    if (stages == 0) return 0.0;
+    if (stages == 0) return shaping;
     // Up, the first stage delays by its filter's delay D at its higher rate; down by D - 1, since
     // the down path reads the odd input with path 0 (one sample ahead of the filter's own form).
     double delay = (2.0 * halfbandDelayAtDc(firstStageCoefficients()) - 1.0) / 2.0;
     // A later stage delays by 2 taps - 1 samples of its higher rate each way.
     for (int32_t s = 1; s < stages; ++s)
         delay += 2.0 * firUpHistory(kStageTaps[s]) / static_cast<double>(2 << s);
-    return delay;
+    return delay + shaping;
 }
 
-int32_t oversamplingLatency(int32_t factor) {
-    return static_cast<int32_t>(std::ceil(oversamplingDelay(factor)));
+int32_t oversamplingLatency(int32_t factor, int32_t shapingDelay) {
+    return static_cast<int32_t>(std::ceil(oversamplingDelay(factor, shapingDelay)));
 }
 
-int32_t oversamplingPadding(int32_t factor) {
-    const double missing = oversamplingLatency(factor) - oversamplingDelay(factor);
+int32_t oversamplingPadding(int32_t factor, int32_t shapingDelay) {
+    const double missing =
+        oversamplingLatency(factor, shapingDelay) - oversamplingDelay(factor, shapingDelay);
     return static_cast<int32_t>(std::lround(missing * factor));
 }
 

@@ -58,12 +58,15 @@ struct FirStage {
 const HalfbandStage& firstStage();
 const std::array<FirStage, kMaxOversamplingStages>& firStages();
 
-// The delay of the resampling at factor, in base-rate samples, and its latency: the delay rounded
-// up to whole samples. The padding (in samples at the oversampled rate) is added to the summed
-// signal before it goes down, so that the delay comes to the latency within 1/(2 factor).
-double oversamplingDelay(int32_t factor);
-int32_t oversamplingLatency(int32_t factor);
-int32_t oversamplingPadding(int32_t factor);
+// The delay of the resampling at factor, plus shapingDelay samples at the oversampled rate that
+// the shaping itself adds, in base-rate samples; and its latency: the delay rounded up to whole
+// samples. The padding (in samples at the oversampled rate) is added to the summed signal before
+// it goes down, so that the delay comes to the latency within 1/(2 factor); at factor 1 the
+// shaping's own delay is whole, and there is nothing to pad.
+inline constexpr int32_t kMaxShapingDelay = 2;
+double oversamplingDelay(int32_t factor, int32_t shapingDelay = 0);
+int32_t oversamplingLatency(int32_t factor, int32_t shapingDelay = 0);
+int32_t oversamplingPadding(int32_t factor, int32_t shapingDelay = 0);
 
 // The history of the first stage for up to kMaxHalfbandLanes lanes: section k's last input and
 // output in each lane.

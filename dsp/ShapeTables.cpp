@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "dsp/MonotoneSpline.h"
+#include "dsp/ShapeAntiderivatives.h"
 
 namespace marrowfold {
 
@@ -79,11 +80,57 @@ constexpr std::array<ShapeSegments, kShapeCount> buildShapeSegments() {
             segments[s][2 * i] = tables[s][i];
             segments[s][2 * i + 1] = tables[s][i + 1] - tables[s][i];
         }
+        segments[s][2 * kShapeLimitSegment] = tables[s][kShapeLastCurveEntry];
     }
     return segments;
 }
 
 constinit const std::array<ShapeSegments, kShapeCount> kShapeSegments = buildShapeSegments();
+
+using Extended = long double;
+
+// A piece's offset of its upper edge from its centre: half a step, none for the last table
+// piece, which ends where the limit begins.
+constexpr Extended upperEdgeOffset(int32_t piece) {
+    return piece == kLimitPiece - 1 ? 0.0L : 0.5L;
+}
+
+// Walks up the pieces: from G1 and G2 at a piece's centre to its upper edge by the piece's own
+// polynomials, then back from that edge to the next piece's centre by the next piece's.
+constexpr ShapeAntiderivatives integrate(const ShapeSegments& segments) {
+    const auto value = [&](int32_t piece) { return static_cast<Extended>(segments[2 * piece]); };
+    const auto rise = [&](int32_t piece) { return static_cast<Extended>(segments[2 * piece + 1]); };
+    ShapeAntiderivatives result{};
+    for (int32_t piece = 0; piece < kCurvePieceCount; ++piece)
+        result[piece] = {0.0, 0.0, segments[2 * piece], segments[2 * piece + 1]};
+    Extended first = 0.0L;
+    Extended second = 0.0L;
+    for (int32_t piece = 0; piece < kLimitPiece; ++piece) {
+        const Extended up = upperEdgeOffset(piece);
+        const Extended firstAtEdge = first + value(piece) * up + rise(piece) * up * up / 2.0L;
+        const Extended secondAtEdge =
+            second + first * up + value(piece) * up * up / 2.0L + rise(piece) * up * up * up / 6.0L;
+        const int32_t next = piece + 1;
+        const Extended down = up - 1.0L;  // the same edge, seen from the next centre
+        first = firstAtEdge - (value(next) * down + rise(next) * down * down / 2.0L);
+        second = secondAtEdge - (first * down + value(next) * down * down / 2.0L +
+                                 rise(next) * down * down * down / 6.0L);
+        result[next].first = static_cast<double>(first);
+        result[next].second = static_cast<double>(second);
+    }
+    return result;
+}
+
+constexpr std::array<ShapeAntiderivatives, kShapeCount> integrateShapes() {
+    const std::array<ShapeSegments, kShapeCount> segments = buildShapeSegments();
+    std::array<ShapeAntiderivatives, kShapeCount> all{};
+    for (int32_t s = 0; s < kShapeCount; ++s)
+        all[s] = integrate(segments[s]);
+    return all;
+}
+
+constinit const std::array<ShapeAntiderivatives, kShapeCount> kShapeAntiderivatives =
+    integrateShapes();
 
 }  // namespace
 
@@ -97,6 +144,10 @@ const ShapeTable& shapeTable(int32_t shape) {
 
 const ShapeSegments& shapeSegments(int32_t shape) {
     return kShapeSegments[shape];
+}
+
+const ShapeAntiderivatives& shapeAntiderivatives(int32_t shape) {
+    return kShapeAntiderivatives[shape];
 }
 
 }  // namespace marrowfold

@@ -38,9 +38,11 @@ const ShapeTable& shapeTable(int32_t shape);
 
 // The same curve as segments for the lane kernels: entry 2i is T[i] and entry 2i + 1 its rise
 // T[i + 1] - T[i], for every index the lookup reads (0..254). Each rise is the float subtraction
-// the lookup would do, so reading it gives the same bits.
+// the lookup would do, so reading it gives the same bits. One more segment, 255, stands for the
+// limit beyond the table: 1 without a rise; only the anti-aliased shaping reads it.
 inline constexpr int32_t kShapeSegmentCount = kShapeLastCurveEntry;
-using ShapeSegments = std::array<float, 2 * kShapeSegmentCount>;
+inline constexpr int32_t kShapeLimitSegment = kShapeSegmentCount;
+using ShapeSegments = std::array<float, 2 * (kShapeSegmentCount + 1)>;
 const ShapeSegments& shapeSegments(int32_t shape);
 
 }  // namespace marrowfold

@@ -107,6 +107,7 @@ void MultibandEffect::changeSampleRate(float rate) {
     activeOutputs = countOutputs();
     if (model && createEngine(activeInputs, rate, activeOutputs) != nullptr) {
         engine->requestOversampling(oversamplingFactor.load());
+        engine->requestAntialiasing(antialiasingOn.load());
         assignLatency(engine->latency());
         engine->applyChanges(*model);
         engineReady = 1;
@@ -138,12 +139,15 @@ bool MultibandEffect::vendorName(char* text) {
     return true;
 }
 
-// The host sets the oversampling, smoothing, mix and bypass, reads the meters, reports mouse-wheel
-// turns over the editor and tells the scale factor of its own user interface through these
-// requests.
+// The host sets the oversampling, anti-aliasing, smoothing, mix and bypass, reads the meters,
+// reports mouse-wheel turns over the editor and tells the scale factor of its own user interface
+// through these requests.
 int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
     if (index == kOversamplingRequestIndex && value == kOversamplingRequestValue) {
         return changeOversampling(opt);
+    }
+    if (index == kAntialiasingRequestIndex && value == kAntialiasingRequestValue) {
+        return changeAntialiasing(opt);
     }
     if (index == kSmoothingRequestIndex && value == kSmoothingRequestValue) {
         return takeSetting(validSwitch(opt), [&] { smoothingOn = opt == 1.0f; });
@@ -173,6 +177,14 @@ int32_t MultibandEffect::changeOversampling(float factor) {
     if (!validOversamplingFactor(factor)) return 0;
     if (engineReady == 0 || !engine->requestOversampling(static_cast<int32_t>(factor))) return 0;
     oversamplingFactor = static_cast<int32_t>(factor);
+    publishLatency();
+    return 1;
+}
+
+int32_t MultibandEffect::changeAntialiasing(float on) {
+    if (!validSwitch(on) || engineReady == 0) return 0;
+    antialiasingOn = on == 1.0f;
+    engine->requestAntialiasing(antialiasingOn);
     publishLatency();
     return 1;
 }

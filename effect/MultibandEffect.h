@@ -72,6 +72,7 @@ class MultibandEffect : public HostEffectExt {
     const std::shared_ptr<AnalysisTap>& analysisTap() const { return tap; }
 
     int32_t oversampling() const { return oversamplingFactor.load(); }
+    bool antialiasing() const { return antialiasingOn.load(); }
     bool smoothing() const { return smoothingOn.load(); }
     float mixShare() const { return wetShare.load(); }
     bool isBypassed() const { return bypassed.load(); }
@@ -79,6 +80,7 @@ class MultibandEffect : public HostEffectExt {
   private:
     bool engineNeedsRebuild(int32_t frames) const;
     int32_t changeOversampling(float factor);
+    int32_t changeAntialiasing(float on);
     template <typename Store>
     int32_t takeSetting(bool valid, Store store);
     void publishLatency();
@@ -97,8 +99,9 @@ class MultibandEffect : public HostEffectExt {
     int32_t activeOutputs = 2;
     // Cleared before the engine is replaced and set once the new engine has its parameters.
     std::atomic<int16_t> engineReady{0};
-    // Lives outside the engine, so that a rebuilt engine keeps it, and outside the chunk.
+    // Live outside the engine, so that a rebuilt engine keeps them, and outside the chunk.
     std::atomic<int32_t> oversamplingFactor{1};
+    std::atomic<bool> antialiasingOn{false};
     // Set on any thread; read by the audio thread at the start of each block.
     std::atomic<bool> smoothingOn{false};
     std::atomic<float> wetShare{1.0f};

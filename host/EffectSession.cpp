@@ -88,6 +88,12 @@ void EffectSession::setOversampling(int32_t factor) {
         throw ToolError("the module refused oversampling by " + std::to_string(factor));
 }
 
+void EffectSession::setAntialiasing() {
+    if (host.dispatch(ReqVendorSpecific, kAntialiasingRequestIndex, kAntialiasingRequestValue,
+                      nullptr, 1.0f) != 1)
+        throw ToolError("the module refused anti-aliasing");
+}
+
 void EffectSession::setMix(float percent) {
     if (host.dispatch(ReqVendorSpecific, kMixRequestIndex, kMixRequestValue, nullptr, percent) != 1)
         throw ToolError("the module refused a mix of " + std::to_string(percent) + " %");

@@ -43,6 +43,8 @@ class EffectSession {
 
     // Asks the module to shape at factor times the rate. Throws ToolError when it refuses.
     void setOversampling(int32_t factor);
+    // Asks the module to anti-alias its shaping. Throws ToolError when it refuses.
+    void setAntialiasing();
     // Asks the module for a dry/wet mix of percent (0..100). Throws ToolError when it refuses.
     void setMix(float percent);
     // The module's delay in frames, as its record reports it.

@@ -31,6 +31,7 @@ ProcessOptions parseProcessOptions(const std::vector<std::string>& arguments) {
             options.help = true;
             return options;
         }
+        if (takeSessionSwitch(options, argument)) continue;
         const auto option = valueOptions().find(argument);
         if (option != valueOptions().end()) {
             if (i + 1 == arguments.size()) throw ToolError(argument + " needs a value");
@@ -64,6 +65,8 @@ std::string processUsage() {
            oversamplingChoices(true) +
            "; the\n"
            "                output stays aligned with the input and as long\n"
+           "  --antialiasing  anti-alias the shaping from the curves' antiderivatives, at any\n"
+           "                factor (a sample or two more delay, also taken out)\n"
            "  --mix PERCENT processed share of the output, 0..100 (default 100); the rest is\n"
            "                the input, aligned with the processed signal\n"
            "  --module PATH the module file (default: the one beside this tool, else the one\n"

@@ -78,6 +78,7 @@ RenderOptions parseRenderOptions(const std::vector<std::string>& arguments) {
             options.mode = RenderMode::List;
             continue;
         }
+        if (takeSessionSwitch(options, argument)) continue;
         const auto handler = valueOptions().find(argument);
         if (handler != valueOptions().end()) {
             if (i + 1 >= arguments.size()) throw ToolError(argument + " needs a value");
@@ -111,6 +112,8 @@ std::string renderUsage() {
         oversamplingChoices(true) +
         "; the\n"
         "                     output stays aligned with the input and as long\n"
+        "  --antialiasing     anti-alias the shaping from the curves' antiderivatives, at\n"
+        "                     any factor (a sample or two more delay, also taken out)\n"
         "  --mix PERCENT      processed share of the output, 0..100 (default 100); the\n"
         "                     rest is the input, aligned with the processed signal\n"
         "  --program P        program by number (from 0) or name\n"

@@ -59,6 +59,12 @@ float parseMixPercent(const std::string& text) {
     return value;
 }
 
+bool takeSessionSwitch(SessionOptions& options, const std::string& argument) {
+    if (argument != "--antialiasing") return false;
+    options.antialiasing = true;
+    return true;
+}
+
 const std::map<std::string, SessionOptionSetter>& sessionOptionSetters() {
     static const std::map<std::string, SessionOptionSetter> kSetters{
         {"--block",
@@ -80,6 +86,7 @@ std::string modulePathFor(const SessionOptions& options, const std::string& prog
 void requestSessionOptions(EffectSession& session, const SessionOptions& options) {
     if (options.oversampling != kDefaultOversamplingFactor)
         session.setOversampling(options.oversampling);
+    if (options.antialiasing) session.setAntialiasing();
     if (options.mixPercent != kFullMixPercent) session.setMix(options.mixPercent);
 }
 

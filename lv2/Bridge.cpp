@@ -173,6 +173,7 @@ void Bridge::takeControls() {
                 [this](float factor) { instance.setOversampling(static_cast<int32_t>(factor)); });
     takeSetting(ControlMix, [this](float percent) { instance.setMix(percent); });
     takeSetting(ControlEnabled, [this](float on) { instance.setEnabled(on != 0.0f); });
+    takeSetting(ControlAntialiasing, [this](float on) { instance.setAntialiasing(on != 0.0f); });
 }
 
 // The port's value when the host changed it since run() last looked; null otherwise.

@@ -13,8 +13,8 @@ namespace {
 constexpr float kFactsSampleRate = 44100.0f;
 constexpr int32_t kFactsBlock = 512;
 
-// The started module as the ports read it. The facts' host never asks for oversampling, mix or
-// bypass, so the module keeps its defaults.
+// The started module as the ports read it. The facts' host never asks for oversampling,
+// anti-aliasing, mix or bypass, so the module keeps its defaults.
 struct StartedModule {
     PluginHost& host;
     float getParameter(int32_t index) { return host.getParameter(index); }
@@ -23,6 +23,7 @@ struct StartedModule {
     int32_t latency() const { return host.record()->latency; }
     float mix() const { return kFullMixPercent; }
     bool enabled() const { return true; }
+    bool antialiasing() const { return false; }
 };
 
 // Every control's value in its port's units.

@@ -96,6 +96,13 @@ bool ModuleInstance::setEnabled(bool on) {
     return true;
 }
 
+bool ModuleInstance::setAntialiasing(bool on) {
+    if (!vendorRequest(kAntialiasingRequestIndex, kAntialiasingRequestValue, on ? 1.0f : 0.0f))
+        return false;
+    antialiased = on;
+    return true;
+}
+
 bool ModuleInstance::setSmoothing(bool on) {
     return vendorRequest(kSmoothingRequestIndex, kSmoothingRequestValue, on ? 1.0f : 0.0f);
 }

@@ -64,6 +64,9 @@ class ModuleInstance {
     float mix() const { return mixPercent; }
     bool setEnabled(bool on);
     bool enabled() const { return processing; }
+    // The shaping's anti-aliasing, as the oversampling above.
+    bool setAntialiasing(bool on);
+    bool antialiasing() const { return antialiased; }
     // Makes changes of the gains, the mix and the bypass glide instead of stepping.
     bool setSmoothing(bool on);
     int32_t latency() const { return record->latency; }
@@ -87,6 +90,7 @@ class ModuleInstance {
     int32_t oversamplingFactor = kDefaultOversamplingFactor;
     float mixPercent = kFullMixPercent;
     bool processing = true;
+    bool antialiased = false;
     std::atomic<EditorLink*> editorLink{nullptr};
     std::string lastError;
 };

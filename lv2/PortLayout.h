@@ -70,8 +70,8 @@ float toPortValue(int32_t control, float normalized);
 float toModuleValue(int32_t control, float portValue);
 
 // A control's current value in its port's units, read from an instance of the module (anything
-// with getParameter, program, oversampling, latency, mix and enabled). Every source of controls has
-// its case here.
+// with getParameter, program, oversampling, latency, mix, enabled and antialiasing). Every source
+// of controls has its case here.
 template <typename Instance>
 float currentPortValue(Instance& instance, int32_t control) {
     const HostControl& info = hostControl(control);
@@ -88,6 +88,8 @@ float currentPortValue(Instance& instance, int32_t control) {
             return instance.mix();
         case ControlSource::Enabled:
             return instance.enabled() ? 1.0f : 0.0f;
+        case ControlSource::Antialiasing:
+            return instance.antialiasing() ? 1.0f : 0.0f;
     }
     return 0.0f;
 }

@@ -14,10 +14,10 @@
 namespace marrowfold {
 
 // The controls that hosts see: the module's host-visible parameters, its program number, its
-// oversampling and the delay that brings. The LV2 plug-in offers them as control ports, the
-// render tool as options, and the editor writes the parameters among them. Each key names a
-// control; the keys' order is the order of the LV2 control ports, which hosts save with their
-// sessions, so a new control takes a new key at the end.
+// oversampling and anti-aliasing and the delay they bring. The LV2 plug-in offers them as control
+// ports, the render tool as options, and the editor writes the parameters among them. Each key
+// names a control; the keys' order is the order of the LV2 control ports, which hosts save with
+// their sessions, so a new control takes a new key at the end.
 enum HostControlKey : int32_t {
     ControlBand1,
     ControlBand2,
@@ -32,6 +32,7 @@ enum HostControlKey : int32_t {
     ControlLatency,
     ControlMix,
     ControlEnabled,
+    ControlAntialiasing,
     HostControlCount
 };
 
@@ -43,6 +44,7 @@ enum class ControlSource : uint8_t {
     Latency,          // the record's latency, in whole samples
     Mix,              // the dry/wet mix in percent, set through the vendor request
     Enabled,          // 1 while the module processes, 0 while it is bypassed (vendor request)
+    Antialiasing,     // 1 while the shaping is anti-aliased, else 0 (vendor request)
 };
 
 // What hosts and tools do with a control beyond its range.
@@ -132,6 +134,9 @@ inline constexpr KeyedEntry<HostControl> kHostControlEntries[] = {
                   kSessionOnly, {}, {}}},
     {ControlEnabled, {"enabled", "Enabled", "", {0.f, 1.f}, ControlSource::Enabled, -1,
                       kWholeNumbers | kToggle | kBypassSwitch | kSessionOnly, {}, {}}},
+    {ControlAntialiasing, {"antialiasing", "Anti-aliasing", "", {0.f, 1.f},
+                           ControlSource::Antialiasing, -1,
+                           kWholeNumbers | kToggle | kSessionOnly, {}, {}}},
 };
 // clang-format on
 

@@ -38,6 +38,7 @@ std::vector<float> processTone(const AliasCase& measured, KernelSet set, int32_t
     DspEngine engine(kBlockSize, 1, kRate, 1);
     engine.useKernelSet(set);
     engine.requestOversampling(measured.factor);
+    engine.requestAntialiasing(measured.antialiased);
     engine.applyChanges(model);
 
     const int32_t total = (kSettlingLengths + 1) * kFftSize;

@@ -9,6 +9,7 @@
 
 #include "ProbeEffect.h"
 #include "core/VendorRequests.h"
+#include "dsp/AntialiasedShaping.h"
 #include "dsp/DspEngine.h"
 #include "effect/EditorNotifications.h"
 #include "effect/MultibandEffect.h"
@@ -301,6 +302,58 @@ TEST_F(MultibandEffectTest, OversamplingRequestSetsTheFactorAndTheLatency) {
         0)
         << "no engine yet";
     EXPECT_EQ(effect.oversampling(), 4);
+}
+
+// Anti-aliasing takes on and off only; its delay counts in the latency at every factor and the
+// host hears of each change, a rebuilt engine keeps it, the chunk does not, and without an
+// engine it is refused.
+TEST_F(MultibandEffectTest, AntialiasingRequestTakesOnOrOffAndCountsInTheLatency) {
+    struct Row {
+        float factor;
+        float argument;
+        intptr_t answer;
+        bool onAfter;
+    };
+    const Row kRows[] = {{1.0f, 1.0f, 1, true},  {1.0f, 0.5f, 0, true},   {4.0f, NAN, 0, true},
+                         {4.0f, 2.0f, 0, true},  {16.0f, 0.0f, 1, false}, {16.0f, 1.0f, 1, true},
+                         {2.0f, -1.0f, 0, true}, {2.0f, 1.0f, 1, true}};
+    void* chunk = nullptr;
+    const int32_t bytes = effect.saveState(&chunk, false);
+    const std::vector<char> plainChunk(static_cast<char*>(chunk),
+                                       static_cast<char*>(chunk) + bytes);
+    for (const Row& row : kRows) {
+        SCOPED_TRACE("factor " + std::to_string(row.factor) + ", " + std::to_string(row.argument));
+        effect.vendorSpecific(kOversamplingRequestIndex, kOversamplingRequestValue, nullptr,
+                              row.factor);
+        const int32_t before = effect.effectRecord()->latency;
+        RecordingHost::reset();
+        EXPECT_EQ(effect.vendorSpecific(kAntialiasingRequestIndex, kAntialiasingRequestValue,
+                                        nullptr, row.argument),
+                  row.answer);
+        EXPECT_EQ(effect.antialiasing(), row.onAfter);
+        const int32_t expected = oversamplingLatency(static_cast<int32_t>(row.factor),
+                                                     row.onAfter ? kAntialiasingDelay : 0);
+        EXPECT_EQ(effect.effectRecord()->latency, expected);
+        size_t told = 0;
+        for (const auto& call : RecordingHost::calls)
+            told += call.opcode == HostIoChanged;
+        EXPECT_EQ(told, expected != before ? 1u : 0u);
+    }
+    chunk = nullptr;
+    ASSERT_EQ(effect.saveState(&chunk, false), bytes);
+    EXPECT_EQ(std::memcmp(chunk, plainChunk.data(), plainChunk.size()), 0);
+
+    effect.changeBlockSize(1024);
+    EXPECT_TRUE(effect.processingEngine()->antialiasing());
+    EXPECT_EQ(effect.effectRecord()->latency, oversamplingLatency(2, kAntialiasingDelay));
+
+    effect.failEngine = true;
+    effect.changeBlockSize(512);
+    EXPECT_EQ(
+        effect.vendorSpecific(kAntialiasingRequestIndex, kAntialiasingRequestValue, nullptr, 0.0f),
+        0)
+        << "no engine yet";
+    EXPECT_TRUE(effect.antialiasing());
 }
 
 // Smoothing, mix and bypass take exactly their valid arguments, reach the engine at the next

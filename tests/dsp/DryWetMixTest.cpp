@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dsp/AntialiasedShaping.h"
 #include "dsp/DspEngine.h"
 #include "dsp/GlideCurve.h"
 #include "params/DistortionParameters.h"
@@ -39,12 +40,14 @@ std::vector<std::vector<float>> music() {
 // Runs the engine over the signal block by block, in place; before block b, setting(b, engine).
 template <typename Setting>
 std::vector<std::vector<float>> run(int32_t factor, std::vector<std::vector<float>> signal,
-                                    Setting setting, int32_t* latency = nullptr) {
+                                    Setting setting, int32_t* latency = nullptr,
+                                    bool antialiased = false) {
     DistortionParameters model;
     model.setValue(ParamIn, 12.0f);
     model.markChanged(ParamIn);
     DspEngine engine(kBlock, 2, kRate, 2);
     engine.requestOversampling(factor);
+    engine.requestAntialiasing(antialiased);
     if (latency != nullptr) *latency = engine.latency();
     engine.applyChanges(model);
     for (int32_t block = 0; block < kBlocks; ++block) {
@@ -64,13 +67,18 @@ std::vector<float> delayed(const std::vector<float>& input, int32_t delay) {
 
 TEST(DryWetMixTest, FullyDryIsTheInputDelayedByTheLatencyAtEveryFactor) {
     const auto input = music();
-    for (const int32_t factor : {1, 2, 4, 8, 16}) {
-        int32_t latency = -1;
-        const auto output = run(
-            factor, input, [](int32_t, DspEngine& e) { e.setMix(0.0f, false); }, &latency);
-        EXPECT_EQ(latency, oversamplingLatency(factor));
-        for (int32_t ch = 0; ch < 2; ++ch)
-            EXPECT_EQ(output[ch], delayed(input[ch], latency)) << "factor " << factor << " " << ch;
+    for (const bool antialiased : {false, true}) {
+        for (const int32_t factor : {1, 2, 4, 8, 16}) {
+            SCOPED_TRACE("factor " + std::to_string(factor) +
+                         (antialiased ? ", anti-aliased" : ""));
+            int32_t latency = -1;
+            const auto output = run(
+                factor, input, [](int32_t, DspEngine& e) { e.setMix(0.0f, false); }, &latency,
+                antialiased);
+            EXPECT_EQ(latency, oversamplingLatency(factor, antialiased ? kAntialiasingDelay : 0));
+            for (int32_t ch = 0; ch < 2; ++ch)
+                EXPECT_EQ(output[ch], delayed(input[ch], latency)) << ch;
+        }
     }
 }
 

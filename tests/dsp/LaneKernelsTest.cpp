@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -70,7 +71,7 @@ class Session {
   public:
     // A factor above 1 starts both twins oversampled and lets the script change the factor too.
     Session(KernelSet set, int32_t channels, int32_t blockSize, double rate, uint32_t seed,
-            int32_t factor = 1)
+            int32_t factor = 1, bool antialiased = false)
         : oversampled_(factor > 1),
           channels_(channels),
           blockSize_(blockSize),
@@ -83,6 +84,8 @@ class Session {
         EXPECT_EQ(lanes_.engine.kernelSet(), set);
         EXPECT_TRUE(reference_.engine.requestOversampling(factor));
         EXPECT_TRUE(lanes_.engine.requestOversampling(factor));
+        reference_.engine.requestAntialiasing(antialiased);
+        lanes_.engine.requestAntialiasing(antialiased);
     }
 
     // Runs the session until both twins have processed frames samples; stops at the first
@@ -134,7 +137,7 @@ class Session {
             reference_.engine.setSmoothing(smoothing);
             lanes_.engine.setSmoothing(smoothing);
         }
-        switch (integer(0, oversampled_ ? 6 : 5)) {
+        switch (integer(0, oversampled_ ? 7 : 6)) {
             case 0: {
                 const int32_t band = integer(ParamBand1, ParamBand4);
                 const float level = uniform(-12.0f, 12.0f);
@@ -159,6 +162,12 @@ class Session {
                 break;
             }
             case 6: {
+                const bool antialiased = chance(0.5);
+                reference_.engine.requestAntialiasing(antialiased);
+                lanes_.engine.requestAntialiasing(antialiased);
+                break;
+            }
+            case 7: {
                 const int32_t factor = 1 << integer(0, kMaxOversamplingStages);
                 EXPECT_TRUE(reference_.engine.requestOversampling(factor));
                 EXPECT_TRUE(lanes_.engine.requestOversampling(factor));
@@ -323,6 +332,24 @@ TEST_P(LaneKernelsTest, OversampledSessionsMatchTheReferenceBitForBit) {
     }
 }
 
+// Anti-aliased from the start, at every factor, with the script switching it as it goes.
+TEST_P(LaneKernelsTest, AntialiasedSessionsMatchTheReferenceBitForBit) {
+    constexpr int64_t kAntialiasedFrames = 12000;
+    uint32_t seed = 900;
+    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+        for (const int32_t channels : {1, 2}) {
+            for (const int32_t blockSize : {1, 64, 511}) {
+                SCOPED_TRACE("factor " + std::to_string(1 << stages) + ", " +
+                             std::to_string(channels) + " channel(s), block size " +
+                             std::to_string(blockSize));
+                Session(GetParam(), channels, blockSize, 44100.0, seed++, 1 << stages, true)
+                    .run(kAntialiasedFrames);
+                if (HasFailure()) return;
+            }
+        }
+    }
+}
+
 // A host may run its audio thread with denormals flushed; both kernels then see the same modes
 // and must still agree, and neither may change them.
 TEST_P(LaneKernelsTest, SessionsMatchUnderFlushToZero) {
@@ -374,15 +401,44 @@ std::vector<float> overs() {
             -std::numeric_limits<float>::max()};
 }
 
-// Shapes values (row-major over lanes) with the reference shaper and with the lane kernel;
-// expects the same bits and the same clip report.
+// Runs of driven samples that take the anti-aliasing through every branch, each lane its own
+// run (rows of lanes floats): nearly meeting at the pieces' edges, with the middle sample close
+// by or half a step and more away, near the limit, far beyond it, and broken.
+std::vector<float> antialiasingRuns(int32_t lanes) {
+    std::mt19937 random(13);
+    const auto tiny = [&] {
+        const float size = std::exp(std::uniform_real_distribution<float>(-20.0f, -4.0f)(random));
+        return std::bernoulli_distribution(0.5)(random) ? size : -size;
+    };
+    std::vector<float> values;
+    for (int32_t k = -255; k <= 255; ++k) {
+        const float edge = std::clamp(k + 0.5f, -254.0f, 254.0f) / kShapeLookupScale;
+        for (int32_t lane = 0; lane < lanes; ++lane) {
+            const float away = static_cast<float>(lane) * 0.3f / kShapeLookupScale;
+            values.insert(values.end(), {edge + tiny(), edge + tiny(), edge + tiny(), edge + away,
+                                         edge + tiny(), edge, edge});
+        }
+    }
+    for (int32_t lane = 0; lane < lanes; ++lane)
+        values.insert(values.end(), {3e5f, -kInf, kNaN, 1.0f, 1e-30f, 2000.0f, -1.0f, 0.5f});
+    // From runs per lane to rows.
+    std::vector<float> rows(values.size());
+    const size_t run = values.size() / static_cast<size_t>(lanes);
+    for (size_t i = 0; i < values.size(); ++i)
+        rows[(i % run) * static_cast<size_t>(lanes) + i / run] = values[i];
+    return rows;
+}
+
+// Shapes values (row-major over lanes) with the reference shaper and with the lane kernel, plain
+// or anti-aliased; expects the same bits and the same clip report.
 void compareShaping(const LaneKernels& kernels, int32_t channels, int32_t shape,
-                    const std::vector<float>& values) {
+                    const std::vector<float>& values, bool antialiased) {
     const int32_t lanes = channels * kLaneBands;
     const int32_t frames = static_cast<int32_t>(values.size()) / lanes;
     const size_t count = static_cast<size_t>(frames) * lanes;
     BandShaper shaper(44100, channels, frames, kLaneBands, 4);
     shaper.setShape(shape);
+    shaper.setAntialiasing(antialiased);
 
     std::vector<std::vector<float>> buffers(lanes, std::vector<float>(frames));
     std::vector<float*> channelPointers(lanes);
@@ -409,14 +465,20 @@ void compareShaping(const LaneKernels& kernels, int32_t channels, int32_t shape,
     }
     shaping.segments = shapeSegments(shape).data();
     std::vector<float> rows(values.begin(), values.begin() + count);
-    const bool clipped = kernels.shape(shaping, rows.data(), static_cast<int32_t>(count));
+    std::vector<float> history(kAntialiasingHistory * kMaxLanes, 0.0f);
+    const LaneAntialiasing antialiasing{&shapeAntiderivatives(shape), kAntialiasingCompensation[0],
+                                        history.data()};
+    const bool clipped = antialiased
+                             ? kernels.shapeAntialiased(shaping, antialiasing, rows.data(),
+                                                        static_cast<int32_t>(count))
+                             : kernels.shape(shaping, rows.data(), static_cast<int32_t>(count));
 
     EXPECT_EQ(clipped, shaper.clipFlag() == 1.0f);
     for (size_t i = 0; i < count; ++i) {
         const float expected = buffers[i % lanes][i / lanes];
         ASSERT_EQ(std::memcmp(&rows[i], &expected, sizeof(float)), 0)
-            << "shape " << shape << ", value " << values[i] << ": " << expected << " vs "
-            << rows[i];
+            << "shape " << shape << (antialiased ? " anti-aliased" : "") << ", value " << values[i]
+            << ": " << expected << " vs " << rows[i];
     }
 }
 
@@ -435,8 +497,13 @@ TEST_P(LaneKernelsTest, ShapingOfEdgeValuesMatchesTheReference) {
                 std::vector<float> oddRows(
                     values.begin(),
                     values.begin() + (values.size() / rowFloats / 2 * 2 - 1) * rowFloats);
-                compareShaping(channels == 1 ? set->mono : set->stereo, channels, shape, oddRows);
+                for (const bool antialiased : {false, true}) {
+                    compareShaping(channels == 1 ? set->mono : set->stereo, channels, shape,
+                                   oddRows, antialiased);
+                }
             }
+            compareShaping(channels == 1 ? set->mono : set->stereo, channels, shape,
+                           antialiasingRuns(channels * kLaneBands), true);
         }
     }
 }

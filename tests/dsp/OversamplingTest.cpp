@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "dsp/AntialiasedShaping.h"
 #include "dsp/DspEngine.h"
 #include "dsp/KernelSet.h"
 #include "dsp/OversampledShaping.h"
@@ -231,6 +232,9 @@ TEST(OversamplingTest, RowsAndSumsStartOnCacheLines) {
 TEST(OversamplingTest, OnlyPowersOfTwoUpToSixteenAreTaken) {
     DspEngine engine(kBlock, 2, kRate, 0);
     EXPECT_EQ(engine.latency(), 0);
+    engine.requestAntialiasing(true);
+    EXPECT_EQ(engine.latency(), kAntialiasingDelay);
+    engine.requestAntialiasing(false);
     ASSERT_TRUE(engine.requestOversampling(8));
     const int32_t latency = engine.latency();
     for (const int32_t refused : {0, -2, 3, 6, 32, 1 << 30}) {
@@ -243,13 +247,15 @@ TEST(OversamplingTest, OnlyPowersOfTwoUpToSixteenAreTaken) {
 }
 
 // The indicator still means that a driven sample went beyond the curve: never for a quiet tone,
-// always for a loud one, at every factor.
+// always for a loud one, at every factor, anti-aliased or not.
 TEST(OversamplingTest, ClipIndicatorKeepsItsMeaning) {
     for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
-        for (const float amplitude : {0.05f, 1.0f}) {
+        for (const float amplitude : {0.05f, 1.0f, -0.05f, -1.0f}) {
+            const bool antialiased = amplitude < 0.0f;
             DistortionParameters model;
             DspEngine engine(kBlock, 1, kRate, 0);
             engine.requestOversampling(1 << stages);
+            engine.requestAntialiasing(antialiased);
             model.setValue(ParamIn, 12.0f);
             engine.applyChanges(model);
             std::vector<float> block(kBlock);
@@ -260,7 +266,7 @@ TEST(OversamplingTest, ClipIndicatorKeepsItsMeaning) {
                 engine.process(&data, &data, kBlock, OutputMode::Replace);
             }
             engine.publishClip(model);
-            EXPECT_EQ(model.getValue(ParamClip), amplitude > 0.5f ? 1.0f : 0.0f)
+            EXPECT_EQ(model.getValue(ParamClip), std::fabs(amplitude) > 0.5f ? 1.0f : 0.0f)
                 << "factor " << (1 << stages) << ", amplitude " << amplitude;
         }
     }

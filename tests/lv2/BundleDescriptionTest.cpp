@@ -44,6 +44,8 @@ const PortExpectation kControlExpectations[] = {
     {22, "enabled", "0.000000", "1.000000",
      {"Default:     1.000000", "Designation: http://lv2plug.in/ns/lv2core#enabled",
       "lv2core#toggled", "lv2core#integer"}},
+    {23, "antialiasing", "0.000000", "1.000000",
+     {"Default:     0.000000", "lv2core#toggled", "lv2core#integer"}},
 };
 // clang-format on
 constexpr auto kPortCount =
@@ -120,8 +122,8 @@ TEST(BundleDescription, Lv2InfoListsThePluginItsPortsAndUi) {
     EXPECT_NE(portSection(run.output, 14).find("#OutputPort"), std::string::npos);
 }
 
-// Factory presets leave the oversampling, the mix and the switch out, so that loading one keeps
-// the user's settings.
+// Factory presets leave the oversampling, the anti-aliasing, the mix and the switch out, so that
+// loading one keeps the user's settings.
 TEST(BundleDescription, FactoryPresetsKeepTheUsersOversampling) {
     const std::string presets = readText(bundleFolder() + "/presets.ttl");
     EXPECT_NE(presets.find("\"shape\""), std::string::npos);
@@ -129,6 +131,7 @@ TEST(BundleDescription, FactoryPresetsKeepTheUsersOversampling) {
     EXPECT_EQ(presets.find("\"latency\""), std::string::npos);
     EXPECT_EQ(presets.find("\"mix\""), std::string::npos);
     EXPECT_EQ(presets.find("\"enabled\""), std::string::npos);
+    EXPECT_EQ(presets.find("\"antialiasing\""), std::string::npos);
 }
 
 TEST(BundleDescription, Lv2InfoListsTheFactoryPresetsAsProgramSlashPreset) {

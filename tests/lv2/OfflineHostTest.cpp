@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
+#include "dsp/AntialiasedShaping.h"
 #include "dsp/Oversampling.h"
 #include "tests/lv2/HostRun.h"
 
@@ -86,30 +88,40 @@ TEST(OfflineHost, Lv2applyOutputEqualsTheRenderToolsForTheSameChoices) {
     }
 }
 
-// Hosts compensate the reported delay, plug-ins do not: at a higher factor lv2apply's output is
-// the render tool's (which takes the delay out) arriving `latency` frames later.
+// Hosts compensate the reported delay, plug-ins do not: at a higher factor, or anti-aliased,
+// lv2apply's output is the render tool's (which takes the delay out) arriving `latency` frames
+// later.
 TEST(OfflineHost, Lv2applyOversampledOutputIsTheRenderToolsDelayedByTheLatency) {
     const BundlePath path;
     const std::string input = path.folder().file("input.wav");
     writeAudio(input, makeSignal(2, kRate, kFrames, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
-    for (const int32_t factor : {2, 8}) {
+    for (const int32_t factor : {2, 8, -1, -4}) {
+        const bool antialiased = factor < 0;
         const std::string viaHost = path.folder().file("lv2apply.wav");
         const std::string viaTool = path.folder().file("render.wav");
-        const std::string text = std::to_string(factor);
-        const RenderCase shaped = {1, 2, 8, {{"oversampling", "", text.c_str()}}};
+        const std::string text = std::to_string(std::abs(factor));
+        RenderCase shaped = {1, 2, 8, {{"oversampling", "", text.c_str()}}};
+        std::vector<std::string> toolWords = {
+            input,      viaTool, "--block",        "1", "--program", "1",
+            "--preset", "2",     "--oversampling", text};
+        if (antialiased) {
+            shaped.settings.push_back({"antialiasing", "", "1"});
+            toolWords.push_back("--antialiasing");
+        }
         const HostRun host = runHost(path, lv2applyWords(shaped, input, viaHost));
         ASSERT_EQ(host.exitCode, 0) << host.output;
-        const ToolRun tool = runTool({input, viaTool, "--block", "1", "--program", "1", "--preset",
-                                      "2", "--oversampling", text});
+        const ToolRun tool = runTool(toolWords);
         ASSERT_EQ(tool.exitCode, 0) << tool.errors;
         const std::vector<float> hostAudio = readAudio(viaHost).samples;
         const std::vector<float> toolAudio = readAudio(viaTool).samples;
         ASSERT_EQ(hostAudio.size(), toolAudio.size());
-        const auto delay = static_cast<size_t>(oversamplingLatency(factor)) * 2;
+        const int32_t latency =
+            oversamplingLatency(std::abs(factor), antialiased ? kAntialiasingDelay : 0);
+        const auto delay = static_cast<size_t>(latency) * 2;
         ASSERT_GT(delay, 0u);
         EXPECT_TRUE(std::equal(hostAudio.begin() + static_cast<std::ptrdiff_t>(delay),
                                hostAudio.end(), toolAudio.begin()))
-            << factor << "x";
+            << text << "x" << (antialiased ? ", anti-aliased" : "");
     }
 }
 

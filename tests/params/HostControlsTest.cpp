@@ -39,6 +39,7 @@ TEST(HostControls, KeepTheSymbolsOrderAndRangesHostsHaveSaved) {
         {ControlLatency, "latency", -1, false, 0.f, 64.f, true},
         {ControlMix, "mix", -1, false, 0.f, 100.f, false},
         {ControlEnabled, "enabled", -1, false, 0.f, 1.f, false},
+        {ControlAntialiasing, "antialiasing", -1, false, 0.f, 1.f, false},
     };
     // clang-format on
     ASSERT_EQ(std::size(saved), static_cast<size_t>(HostControlCount));

@@ -49,7 +49,8 @@ TEST(ProcessTool, GivesTheRenderToolsSamplesForTheSameChoices) {
     EXPECT_NE(processed, demo) << "the preset changed nothing";
 }
 
-// Both tools take the oversampling delay out the same way, so they still agree sample for sample.
+// Both tools take the delay of oversampling and anti-aliasing out the same way, so they still
+// agree sample for sample.
 TEST(ProcessTool, OversampledGivesTheRenderToolsAlignedSamples) {
     const TemporaryFolder folder;
     ASSERT_EQ(runProcess({"--write-demo", folder.file("demo.raw")}).exitCode, 0);
@@ -57,16 +58,18 @@ TEST(ProcessTool, OversampledGivesTheRenderToolsAlignedSamples) {
     writeAudio(folder.file("demo.wav"),
                {2, static_cast<int32_t>(kRawSampleRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT, demo});
     ASSERT_EQ(runTool({folder.file("demo.wav"), folder.file("render.wav"), "--oversampling", "8",
-                       "--block", "100"})
+                       "--antialiasing", "--block", "100"})
                   .exitCode,
               0);
-    const ToolRun run =
-        runProcess({folder.file("demo.raw"), folder.file("process.raw"), "--oversampling", "8"});
+    const ToolRun run = runProcess({folder.file("demo.raw"), folder.file("process.raw"),
+                                    "--oversampling", "8", "--antialiasing"});
     ASSERT_EQ(run.exitCode, 0) << run.errors;
     const std::vector<float> processed = readRawStereo(folder.file("process.raw"));
     EXPECT_EQ(processed.size(), demo.size());
     EXPECT_EQ(processed, readAudio(folder.file("render.wav")).samples);
-    EXPECT_NE(runProcess({"--help"}).output.find("--oversampling N"), std::string::npos);
+    const std::string help = runProcess({"--help"}).output;
+    EXPECT_NE(help.find("--oversampling N"), std::string::npos);
+    EXPECT_NE(help.find("--antialiasing"), std::string::npos);
 }
 
 // A fully dry mix gives back the input sample for sample at every factor, since the dry path is
@@ -86,6 +89,8 @@ TEST(ProcessTool, MixBlendsTheInputAlignedWithTheProcessedSignal) {
     };
     for (const char* factor : {"1", "2", "4", "8", "16"}) {
         EXPECT_EQ(processed({"--mix", "0", "--oversampling", factor}), demo) << "factor " << factor;
+        EXPECT_EQ(processed({"--mix", "0", "--oversampling", factor, "--antialiasing"}), demo)
+            << "factor " << factor << ", anti-aliased";
     }
     const std::vector<float> wet = processed({"--program", "Bass"});
     const std::vector<float> half = processed({"--program", "Bass", "--mix", "50"});

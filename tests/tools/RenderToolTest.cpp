@@ -319,10 +319,10 @@ int32_t correlationPeak(const AudioData& a, const AudioData& b, int32_t maxLag) 
     return best;
 }
 
-// Oversampling delays the module's output; the tool takes the delay out, so the output of a
-// musical signal lines up with the factor-1 output, and is exactly as long, whatever the block
-// size. (The resampling delays high frequencies a little more than low ones, so white noise would
-// line up a sample later.)
+// Oversampling and anti-aliasing delay the module's output; the tool takes the delay out, so the
+// output of a musical signal lines up with the factor-1 output, and is exactly as long, whatever
+// the block size. (The resampling delays high frequencies a little more than low ones, so white
+// noise would line up a sample later.)
 TEST_F(RenderTool, OversampledOutputIsAlignedWithTheInputAndAsLong) {
     constexpr int32_t kMaxLag = 8;
     constexpr size_t kFrames = 30000;
@@ -331,18 +331,29 @@ TEST_F(RenderTool, OversampledOutputIsAlignedWithTheInputAndAsLong) {
     const std::string in = folder.file("demo.wav");
     writeAudio(in, {2, 44100, kWavFloat, demo});
     const AudioData plain = render(in, "plain.wav", {"--set", "In=-12"});
-    for (const char* factor : {"2", "8", "16"}) {
-        for (const char* block : {"1", "512"}) {
-            SCOPED_TRACE(std::string("factor ") + factor + ", block " + block);
-            const AudioData over =
-                render(in, std::string("x") + factor + "-" + block + ".wav",
-                       {"--set", "In=-12", "--oversampling", factor, "--block", block});
-            EXPECT_EQ(over.samples.size(), plain.samples.size());
-            EXPECT_EQ(correlationPeak(plain, over, kMaxLag), 0);
-            EXPECT_NE(over.samples, plain.samples);
-        }
+    struct Setting {
+        const char* factor;
+        const char* block;
+        bool antialiased;
+    };
+    for (const Setting& setting :
+         {Setting{"2", "1", false}, Setting{"8", "512", false}, Setting{"16", "1", false},
+          Setting{"16", "512", false}, Setting{"1", "512", true}, Setting{"2", "1", true},
+          Setting{"4", "512", true}}) {
+        const std::string name = std::string("x") + setting.factor + "-" + setting.block +
+                                 (setting.antialiased ? "-aa" : "");
+        SCOPED_TRACE(name);
+        std::vector<std::string> options = {"--set",        "In=-12",  "--oversampling",
+                                            setting.factor, "--block", setting.block};
+        if (setting.antialiased) options.push_back("--antialiasing");
+        const AudioData over = render(in, name + ".wav", options);
+        EXPECT_EQ(over.samples.size(), plain.samples.size());
+        EXPECT_EQ(correlationPeak(plain, over, kMaxLag), 0);
+        EXPECT_NE(over.samples, plain.samples);
     }
-    EXPECT_NE(runTool({"--help"}).output.find("--oversampling N"), std::string::npos);
+    const std::string help = runTool({"--help"}).output;
+    EXPECT_NE(help.find("--oversampling N"), std::string::npos);
+    EXPECT_NE(help.find("--antialiasing"), std::string::npos);
 }
 
 TEST_F(RenderTool, DemoWritesEachProgramsFirstPresetWithAPicture) {
