@@ -109,15 +109,17 @@ class Workload {
 
     bool available() const { return available_; }
 
-    // Every sixteenth block a change arrives, and the oversampling factor moves on; the model
-    // and the factor are written outside the measurement, as the user-interface thread would,
-    // and taken inside it. Smoothing, the mix and bypass switch on and off, so gains glide, edges
-    // and preset switches crossfade, and the dry path mixes and crossfades too.
+    // Every sixteenth block a change arrives, and the oversampling factor and the anti-aliasing
+    // move on; the model, the factor and the anti-aliasing are written outside the measurement,
+    // as the user-interface thread would, and taken inside it. Smoothing, the mix and bypass
+    // switch on and off, so gains glide, edges and preset switches crossfade, and the dry path
+    // mixes and crossfades too.
     void run(const std::atomic<bool>* measure) {
         for (int32_t block = 0; block < kBlocks; ++block) {
             if (block % 16 == 0) {
                 change(block / 16);
                 engine_.requestOversampling(1 << (block / 16 % (kMaxOversamplingStages + 1)));
+                engine_.requestAntialiasing(block / 16 % 3 == 1);
                 drainTap();
             }
             fill(block);
