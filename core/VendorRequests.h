@@ -79,6 +79,15 @@ inline constexpr int32_t kBypassRequestValue = fourCharCode("Byps");
 
 // Every request above but the wheel and the scale is refused before the engine exists.
 
+// The band editor's values for hosts: ptr points to the module's band controls record (the
+// current preset's edges in Hz and drives in dB, and the soloed band). Read fills it; edit
+// changes the current preset as the band editor would, through the editor's clamps, where the
+// record differs from it, and answers 1 even when nothing differed. Both may come from any
+// thread, the audio thread between blocks included, and need no engine.
+inline constexpr int32_t kBandsRequestIndex = fourCharCode("mfBN");
+inline constexpr int32_t kBandsReadValue = fourCharCode("Read");
+inline constexpr int32_t kBandsEditValue = fourCharCode("Edit");
+
 // The meters for hosts: ptr points to one float per host meter, which receives its reading in
 // dB. The first request switches the measuring on, and reads the floor. Readings may be taken on
 // any thread, the audio thread included, while the audio thread measures.

@@ -53,8 +53,7 @@ BandGeometry::BandGeometry(int32_t bandCount, int32_t sampleRate, const Rect& ha
 // are shown as the lowest rate that does.
 void BandGeometry::applySampleRate(int32_t rate) {
     sampleRate_ = rate;
-    const float lowestMaxFreq = kMinFreq * std::exp2(kMinGap * static_cast<float>(bandCount_));
-    maxFreq_ = std::max(static_cast<float>(rate) / 2.0f, lowestMaxFreq);
+    maxFreq_ = highestEdgeHz(rate, bandCount_);
 }
 
 void BandGeometry::rebuildFrequencyScale(float rightPixel) {
@@ -75,21 +74,13 @@ float BandGeometry::defaultEdge(int32_t e) const {
     return static_cast<float>(std::exp2(low + octaves * e / bandCount_));
 }
 
-// Keeps the edge inside the frequency range and half an octave from both neighbours; when the
-// neighbours leave no room, it keeps clear of the upper one. NaN ends at the lowest frequency.
 void BandGeometry::setEdge(int32_t e, float x) {
-    const float lowest = std::log2(kMinFreq);
-    x = x >= lowest ? x : lowest;
-    x = std::min(x, std::log2(maxFreq_));
-    if (e > 0) x = std::max(x, edgeLog(e - 1) + kMinGap);
-    if (e < bandCount_) x = std::min(x, edgeLog(e + 1) - kMinGap);
-    edgeLog_[static_cast<size_t>(e)] = x;
+    edgeLog_[static_cast<size_t>(e)] = clampedEdge(edgeLog_.data(), bandCount_, e, x, maxFreq_);
     layout();
 }
 
 void BandGeometry::setDrive(int32_t band, float d) {
-    d = d >= kMinDrive ? d : kMinDrive;
-    drive_[static_cast<size_t>(band)] = std::min(d, kMaxDrive);
+    drive_[static_cast<size_t>(band)] = clampedDrive(d);
     layout();
 }
 
@@ -125,8 +116,7 @@ Point BandGeometry::clampIntoHandleArea(Point p) const {
 }
 
 void BandGeometry::layout() {
-    edgeLog_.front() = std::max(edgeLog_.front(), std::log2(kMinFreq));
-    edgeLog_.back() = std::min(edgeLog_.back(), std::log2(maxFreq_));
+    keepOuterEdgesInRange(edgeLog_.data(), bandCount_, maxFreq_);
     for (int32_t e = 0; e <= bandCount_; ++e) {
         const Point p =
             clampIntoHandleArea({toWholePixel(xScale_.toPixel(edgeLog(e))), handleArea_.bottom});

@@ -6,6 +6,7 @@
 
 #include "editor/ValueScale.h"
 #include "gui/Geometry.h"
+#include "params/BandLimits.h"
 
 namespace marrowfold {
 
@@ -17,10 +18,9 @@ namespace marrowfold {
 // handle bandCount + e the handle of edge e. Band i lies between edges i and i + 1.
 class BandGeometry {
   public:
-    static constexpr float kMinFreq = 25.0f;
-    static constexpr float kMinGap = 0.5f;  // octaves between neighbouring edges
-    static constexpr float kMinDrive = -20.0f;
-    static constexpr float kMaxDrive = 20.0f;
+    static constexpr float kMinFreq = kLowestEdgeHz;
+    static constexpr float kMinDrive = kLowestDrive;
+    static constexpr float kMaxDrive = kHighestDrive;
 
     // At least one band. Starts with the default edges and every drive at 0 dB.
     BandGeometry(int32_t bandCount, int32_t sampleRate, const Rect& handleArea);

@@ -106,6 +106,7 @@ void MultibandEditor::idle() {
     ClipReadScope reading(*model);
     clipShown = reading.clipValue();
     if (views.clipLed) views.clipLed->setValue(clipShown);
+    followHostBandEdit();
     if (frame && spectrum->refresh(expandedView ? views.bandView : nullptr, views.meters.data(),
                                    frame->tickCount())) {
         views.bandView->setNeedsRedraw(true);
@@ -130,6 +131,8 @@ void MultibandEditor::parameterChanged(int32_t index, float value) {
             if (views.presetSlider) views.presetSlider->setValue(value);
         } else if (index == ParamEdit) {
             if (views.editButton) views.editButton->setValue(value);
+        } else if (index == ParamBank || index == ParamSolo) {
+            hostEditedBands = true;
         }
     }
     requestRefresh();
@@ -201,6 +204,13 @@ BandLayout MultibandEditor::currentBandLayout() const {
     for (int32_t b = 0; b < kBandCount; ++b)
         layout.drive[b] = views.bandView->drive(b);
     return layout;
+}
+
+void MultibandEditor::followHostBandEdit() {
+    if (!hostEditedBands.exchange(false)) return;
+    presetBuffer = readPreset(*model, editorPreset);
+    loadBandView();
+    if (views.bandView && views.soloButton) showSoloState();
 }
 
 void MultibandEditor::loadBandView() {

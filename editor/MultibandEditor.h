@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -142,6 +143,9 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     void makeBandView();
     void arrangeRightHalf();
     void showInitialState();
+    void showSoloState();
+    // A host's edit of the bands or the solo, shown once the editor's thread comes by.
+    void followHostBandEdit();
     // Adds a new view to the frame; one the frame cannot take is released and ends the build.
     template <typename T>
     T* place(T* view);
@@ -183,6 +187,8 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     bool editLocked = false;
     bool expandedView = false;
     float clipShown = 0.0f;
+    // Set on whatever thread a host edits the bands or the solo on.
+    std::atomic<bool> hostEditedBands{false};
     std::unique_ptr<DisplayFeed> spectrum;
     // Kept over closing and reopening the window.
     bool spectrumShown = true;

@@ -265,11 +265,16 @@ void MultibandEditor::arrangeRightHalf() {
     showRightHalf(expandedView);
 }
 
-void MultibandEditor::showInitialState() {
+void MultibandEditor::showSoloState() {
     const float solo = model->getValue(ParamSolo);
     views.bandView->showSolo(solo > -1.0f);
     if (solo > -1.0f) views.bandView->selectBand(truncateToInt32(solo));
     views.soloButton->setValue(model->getNormalized(ParamSolo));
+}
+
+void MultibandEditor::showInitialState() {
+    followHostBandEdit();
+    showSoloState();
     loadBandView();
     views.presetSlider->setValue(presetFraction(editorPreset));
     views.presetNameView->showName(presetName().c_str());

@@ -5,9 +5,11 @@
 #include <new>
 
 #include "core/HostEditor.h"
+#include "core/Numeric.h"
 #include "core/VendorRequests.h"
 #include "dsp/DspEngine.h"
 #include "effect/EditorNotifications.h"
+#include "params/BandControls.h"
 #include "params/DistortionParameters.h"
 #include "params/ProgramStore.h"
 
@@ -139,9 +141,9 @@ bool MultibandEffect::vendorName(char* text) {
     return true;
 }
 
-// The host sets the oversampling, anti-aliasing, smoothing, mix and bypass, reads the meters,
-// reports mouse-wheel turns over the editor and tells the scale factor of its own user interface
-// through these requests.
+// The host sets the oversampling, anti-aliasing, smoothing, mix and bypass, reads and edits the
+// bands, reads the meters, reports mouse-wheel turns over the editor and tells the scale factor
+// of its own user interface through these requests.
 int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
     if (index == kOversamplingRequestIndex && value == kOversamplingRequestValue) {
         return changeOversampling(opt);
@@ -158,6 +160,9 @@ int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr
     if (index == kBypassRequestIndex && value == kBypassRequestValue) {
         return takeSetting(validSwitch(opt), [&] { bypassed = opt == 1.0f; });
     }
+    if (index == kBandsRequestIndex && ptr != nullptr && model) {
+        return bandsRequest(value, *static_cast<BandControls*>(ptr));
+    }
     if (index == kMeterRequestIndex && value == kMeterRequestValue && ptr != nullptr) {
         hostMeters.take(static_cast<float*>(ptr));
         return 1;
@@ -170,6 +175,18 @@ int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr
         return editor->hostScaleFactor(opt) == 1 ? 1 : 0;
     }
     return 0;
+}
+
+// The editor follows a host's edit of the bands from its idle.
+int32_t MultibandEffect::bandsRequest(intptr_t value, BandControls& controls) {
+    if (value == kBandsReadValue) {
+        controls = readBandControls(*model);
+        return 1;
+    }
+    if (value != kBandsEditValue) return 0;
+    if (editBandControls(*model, controls, truncateToInt32(sampleRate)) && editorEvents)
+        editorEvents->parameterChanged(ParamBank, 0.0f);
+    return 1;
 }
 
 int32_t MultibandEffect::changeOversampling(float factor) {

@@ -11,6 +11,7 @@
 
 namespace marrowfold {
 
+struct BandControls;
 class DistortionParameters;
 class DspEngine;
 enum class OutputMode;
@@ -81,6 +82,7 @@ class MultibandEffect : public HostEffectExt {
     bool engineNeedsRebuild(int32_t frames) const;
     int32_t changeOversampling(float factor);
     int32_t changeAntialiasing(float on);
+    int32_t bandsRequest(intptr_t value, BandControls& controls);
     template <typename Store>
     int32_t takeSetting(bool valid, Store store);
     void publishLatency();

@@ -1,5 +1,6 @@
 #include "host/ParameterProtocol.h"
 
+#include "core/VendorRequests.h"
 #include "params/HostControls.h"
 
 namespace marrowfold {
@@ -38,6 +39,18 @@ void selectPresetAndWriteBack(EffectRecord& record, float selectorValue) {
         const float stored = record.getParameterEntry(&record, control.parameter);
         record.setParameterEntry(&record, control.parameter, stored);
     }
+}
+
+BandControls readModuleBands(EffectRecord& record) {
+    BandControls bands{};
+    record.dispatchEntry(&record, ReqVendorSpecific, kBandsRequestIndex, kBandsReadValue, &bands,
+                         0.0f);
+    return bands;
+}
+
+bool editModuleBands(EffectRecord& record, BandControls& wanted) {
+    return record.dispatchEntry(&record, ReqVendorSpecific, kBandsRequestIndex, kBandsEditValue,
+                                &wanted, 0.0f) == 1;
 }
 
 }  // namespace marrowfold

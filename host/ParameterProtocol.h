@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/EffectRecord.h"
+#include "params/BandControls.h"
 
 namespace marrowfold {
 
@@ -34,5 +35,12 @@ float presetSelectorValue(int32_t index, int32_t count);
 // as stored, as the editor does after a selection. Only record calls, nothing allocated or
 // locked, so the LV2 plug-in runs it on the audio thread.
 void selectPresetAndWriteBack(EffectRecord& record, float selectorValue);
+
+// The band editor's values of the current preset and the solo, through the module's band
+// request; all zero when the module does not answer. Record calls only, like the selection.
+BandControls readModuleBands(EffectRecord& record);
+// Edits them as the band editor does: each value that differs from the module's passes through
+// the editor's clamps. False when the module refused.
+bool editModuleBands(EffectRecord& record, BandControls& wanted);
 
 }  // namespace marrowfold

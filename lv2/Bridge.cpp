@@ -161,7 +161,8 @@ void Bridge::takeSetting(int32_t control, Set set) {
 }
 
 // The program first, then the preset within it, then the preset's values: the order in which
-// the render tool applies --program, --preset and --set.
+// the render tool applies --program, --preset and --set. The bands come after, so that a host's
+// preset file that carries a preset's own edges changes nothing more.
 void Bridge::takeControls() {
     takeProgram();
     takePreset();
@@ -169,6 +170,7 @@ void Bridge::takeControls() {
         const HostControl& info = hostControl(control);
         if (info.isParameter() && !info.has(kSelectsPreset)) takeParameter(control);
     }
+    takeBands();
     takeSetting(ControlOversampling,
                 [this](float factor) { instance.setOversampling(static_cast<int32_t>(factor)); });
     takeSetting(ControlMix, [this](float percent) { instance.setMix(percent); });
@@ -211,6 +213,22 @@ void Bridge::takeParameter(int32_t control) {
     const float value = clampToControl(control, *port);
     if (value == toPortValue(control, instance.getParameter(parameter))) return;
     instance.setParameter(parameter, toModuleValue(control, value));
+}
+
+// The edges, drives and solo the host changed go to the module together, so that a layout a host
+// moves as a whole (a preset file's values) is taken as one edit.
+void Bridge::takeBands() {
+    BandControls wanted{};
+    bool changed = false;
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        if (!hostControl(control).isBandValue()) continue;
+        const float* port = changedPort(portOfControl(control));
+        if (port == nullptr) continue;
+        if (!changed) wanted = instance.bands();
+        bandValue(wanted, control) = clampToControl(control, *port);
+        changed = true;
+    }
+    if (changed) instance.editBands(wanted);
 }
 
 // Written every block: hosts read the delay from the port whenever they like.

@@ -54,6 +54,7 @@ class Bridge {
     void takeProgram();
     void takePreset();
     void takeParameter(int32_t control);
+    void takeBands();
     template <typename Set>
     void takeSetting(int32_t control, Set set);
     void reportLatency();

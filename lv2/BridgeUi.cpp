@@ -78,6 +78,11 @@ BridgeUi::BridgeUi(ModuleInstance& instance, LV2UI_Write_Function write,
             moduleValues[static_cast<size_t>(control)] =
                 module.getParameter(hostControl(control).parameter);
     }
+    BandControls bands = module.bands();
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        if (hostControl(control).isBandValue())
+            moduleValues[static_cast<size_t>(control)] = bandValue(bands, control);
+    }
     moduleProgram = module.program();
 }
 
@@ -126,11 +131,26 @@ void BridgeUi::watchModule() {
         if (!sameValue(portValue, portValues[portOfControl(control)]))
             writePort(portOfControl(control), portValue);
     }
+    watchBands();
     const int32_t program = module.program();
     if (program == moduleProgram) return;
     moduleProgram = program;
     if (clampToProgram(portValues[programPort()]) != program)
         writePort(programPort(), static_cast<float>(program));
+}
+
+// An edge or drive dragged in the editor, or a solo switched there, reaches its port.
+void BridgeUi::watchBands() {
+    BandControls bands = module.bands();
+    for (int32_t control = 0; control < HostControlCount; ++control) {
+        if (!hostControl(control).isBandValue()) continue;
+        const float value = bandValue(bands, control);
+        float& seen = moduleValues[static_cast<size_t>(control)];
+        if (value == seen) continue;
+        seen = value;
+        if (!sameValue(value, portValues[portOfControl(control)]))
+            writePort(portOfControl(control), value);
+    }
 }
 
 void BridgeUi::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer) {

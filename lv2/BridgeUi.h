@@ -40,6 +40,7 @@ class BridgeUi final : public EditorLink {
     bool open(Window parent);
     void takeFeatures(const LV2_Feature* const* features);
     void watchModule();
+    void watchBands();
     void writePort(uint32_t port, float value);
 
     ModuleInstance& module;

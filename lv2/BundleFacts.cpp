@@ -24,6 +24,7 @@ struct StartedModule {
     float mix() const { return kFullMixPercent; }
     bool enabled() const { return true; }
     bool antialiasing() const { return false; }
+    BandControls bands() { return readModuleBands(*host.record()); }
 };
 
 // Every control's value in its port's units.

@@ -107,6 +107,14 @@ bool ModuleInstance::setSmoothing(bool on) {
     return vendorRequest(kSmoothingRequestIndex, kSmoothingRequestValue, on ? 1.0f : 0.0f);
 }
 
+BandControls ModuleInstance::bands() {
+    return readModuleBands(*record);
+}
+
+bool ModuleInstance::editBands(BandControls& wanted) {
+    return editModuleBands(*record, wanted);
+}
+
 void ModuleInstance::detach(const EditorLink* link) {
     EditorLink* expected = const_cast<EditorLink*>(link);
     editorLink.compare_exchange_strong(expected, nullptr);

@@ -6,6 +6,7 @@
 
 #include "core/EffectRecord.h"
 #include "host/PluginModule.h"
+#include "params/BandControls.h"
 #include "params/HostControls.h"
 
 namespace marrowfold::lv2 {
@@ -69,6 +70,10 @@ class ModuleInstance {
     bool antialiasing() const { return antialiased; }
     // Makes changes of the gains, the mix and the bypass glide instead of stepping.
     bool setSmoothing(bool on);
+    // The current preset's edges and drives and the solo, read and edited through the module's
+    // band request, which clamps as the band editor does. Any thread, the audio thread included.
+    BandControls bands();
+    bool editBands(BandControls& wanted);
     int32_t latency() const { return record->latency; }
     bool hasEditor() const { return (record->flags & FlagEditor) != 0; }
     EffectRecord& effectRecord() { return *record; }

@@ -47,4 +47,11 @@ float toModuleValue(int32_t control, float portValue) {
     return hostControl(control).range.linearNormalized(portValue);
 }
 
+float& bandValue(BandControls& bands, int32_t control) {
+    const HostControl& info = hostControl(control);
+    if (info.source == ControlSource::BandEdge) return bands.edgeHz[info.item];
+    if (info.source == ControlSource::BandDrive) return bands.driveDb[info.item];
+    return bands.solo;
+}
+
 }  // namespace marrowfold::lv2

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "params/BandControls.h"
 #include "params/HostControls.h"
 #include "params/HostMeters.h"
 
@@ -69,9 +70,12 @@ int32_t clampToProgram(float value);
 float toPortValue(int32_t control, float normalized);
 float toModuleValue(int32_t control, float portValue);
 
+// Where a band edge, band drive or solo control keeps its value among the band controls.
+float& bandValue(BandControls& bands, int32_t control);
+
 // A control's current value in its port's units, read from an instance of the module (anything
-// with getParameter, program, oversampling, latency, mix, enabled and antialiasing). Every source
-// of controls has its case here.
+// with getParameter, program, oversampling, latency, mix, enabled, antialiasing and bands). Every
+// source of controls has its case here.
 template <typename Instance>
 float currentPortValue(Instance& instance, int32_t control) {
     const HostControl& info = hostControl(control);
@@ -90,6 +94,12 @@ float currentPortValue(Instance& instance, int32_t control) {
             return instance.enabled() ? 1.0f : 0.0f;
         case ControlSource::Antialiasing:
             return instance.antialiasing() ? 1.0f : 0.0f;
+        case ControlSource::BandEdge:
+        case ControlSource::BandDrive:
+        case ControlSource::Solo: {
+            BandControls bands = instance.bands();
+            return bandValue(bands, control);
+        }
     }
     return 0.0f;
 }

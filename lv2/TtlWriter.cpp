@@ -33,6 +33,7 @@ constexpr int kFixedFloatDigits = 12;  // for values whose shortest form has an 
 // The LV2 unit of each unit text the controls use.
 constexpr std::pair<std::string_view, std::string_view> kUnitsOfControls[] = {
     {"dB", "units:db"},
+    {"Hz", "units:hz"},
     {"%", "units:pc"},
     {"frames", "units:frame"},
 };
@@ -107,6 +108,7 @@ std::string portProperties(const HostControl& info) {
     if (info.has(kEnumeration)) add("lv2:enumeration");
     if (info.has(kToggle)) add("lv2:toggled");
     if (info.has(kReportsLatency)) add("lv2:reportsLatency");
+    if (info.has(kLogarithmic)) add("pprops:logarithmic");
     std::string text;
     if (info.has(kReportsLatency)) text += " ;\n        lv2:designation lv2:latency";
     if (info.has(kBypassSwitch)) text += " ;\n        lv2:designation lv2:enabled";

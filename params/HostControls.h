@@ -8,6 +8,7 @@
 #include "core/KeyedTable.h"
 #include "core/ParameterRange.h"
 #include "core/VendorRequests.h"
+#include "params/BandLimits.h"
 #include "params/ChunkLayout.h"
 #include "params/ParameterTable.h"
 
@@ -33,6 +34,16 @@ enum HostControlKey : int32_t {
     ControlMix,
     ControlEnabled,
     ControlAntialiasing,
+    ControlEdge1,
+    ControlEdge2,
+    ControlEdge3,
+    ControlEdge4,
+    ControlEdge5,
+    ControlDrive1,
+    ControlDrive2,
+    ControlDrive3,
+    ControlDrive4,
+    ControlSolo,
     HostControlCount
 };
 
@@ -45,6 +56,9 @@ enum class ControlSource : uint8_t {
     Mix,              // the dry/wet mix in percent, set through the vendor request
     Enabled,          // 1 while the module processes, 0 while it is bypassed (vendor request)
     Antialiasing,     // 1 while the shaping is anti-aliased, else 0 (vendor request)
+    BandEdge,         // an edge of the current preset in Hz, through the band request
+    BandDrive,        // a drive of the current preset in dB, through the band request
+    Solo,             // the soloed band from 1, 0 for none, through the band request
 };
 
 // What hosts and tools do with a control beyond its range.
@@ -58,6 +72,7 @@ enum ControlFlag : uint32_t {
     kReportsLatency = 1u << 6,  // the module's delay, which hosts compensate
     kSessionOnly = 1u << 7,     // saved with the host's session, never in a factory preset
     kBypassSwitch = 1u << 8,    // the host's on/off switch: 1 processes, 0 bypasses
+    kLogarithmic = 1u << 9,     // shown and automated on a logarithmic scale
 };
 
 struct HostControl {
@@ -72,9 +87,16 @@ struct HostControl {
     std::span<const std::string_view> labels;
     // The value each label stands for; empty when label k stands for k.
     std::span<const float> labelValues;
+    // Which edge or band a band edge or drive control is, from 0.
+    int32_t item = 0;
 
     constexpr bool has(ControlFlag flag) const { return (flags & flag) != 0; }
     constexpr bool isParameter() const { return source == ControlSource::ModuleParameter; }
+    // An edge, a drive or the solo: the band editor's values, which the band request carries.
+    constexpr bool isBandValue() const {
+        return source == ControlSource::BandEdge || source == ControlSource::BandDrive ||
+               source == ControlSource::Solo;
+    }
     // Factory presets hold the controls a preset selects, never outputs or session settings.
     constexpr bool inFactoryPresets() const { return (flags & (kOutput | kSessionOnly)) == 0; }
     constexpr float labelValue(size_t label) const {
@@ -99,6 +121,28 @@ inline constexpr std::string_view kOversamplingLabels[] = {"Off", "2x", "4x", "8
 static_assert(std::size(kOversamplingLabels) == kOversamplingFactors.size(), "a label a factor");
 // The delay at the highest factor stays below this many samples; the latency port's maximum.
 inline constexpr float kLatencyPortMaximum = 64.f;
+
+// The band edges' controls reach half of a 48 kHz rate, so that such a session can put the top
+// edge at its own half; the module clamps every edge to the rate in use, as the editor does.
+inline constexpr float kEdgeControlMaximum = 24000.f;
+inline constexpr std::string_view kSoloLabels[] = {"Off", "Band 1", "Band 2", "Band 3", "Band 4"};
+
+consteval HostControl edgeControl(std::string_view symbol, std::string_view name, int32_t edge) {
+    return {symbol,
+            name,
+            "Hz",
+            {kLowestEdgeHz, kEdgeControlMaximum},
+            ControlSource::BandEdge,
+            -1,
+            kLogarithmic,
+            {},
+            {},
+            edge};
+}
+consteval HostControl driveControl(std::string_view symbol, std::string_view name, int32_t band) {
+    return {symbol, name, "dB", {kLowestDrive, kHighestDrive}, ControlSource::BandDrive, -1, 0,
+            {},     {},   band};
+}
 
 // A control that is one of the module's parameters, named, measured and ranged as the module
 // registers it.
@@ -137,6 +181,17 @@ inline constexpr KeyedEntry<HostControl> kHostControlEntries[] = {
     {ControlAntialiasing, {"antialiasing", "Anti-aliasing", "", {0.f, 1.f},
                            ControlSource::Antialiasing, -1,
                            kWholeNumbers | kToggle | kSessionOnly, {}, {}}},
+    {ControlEdge1,  edgeControl("edge1", "Edge 1", 0)},
+    {ControlEdge2,  edgeControl("edge2", "Edge 2", 1)},
+    {ControlEdge3,  edgeControl("edge3", "Edge 3", 2)},
+    {ControlEdge4,  edgeControl("edge4", "Edge 4", 3)},
+    {ControlEdge5,  edgeControl("edge5", "Edge 5", 4)},
+    {ControlDrive1, driveControl("drive1", "Drive 1", 0)},
+    {ControlDrive2, driveControl("drive2", "Drive 2", 1)},
+    {ControlDrive3, driveControl("drive3", "Drive 3", 2)},
+    {ControlDrive4, driveControl("drive4", "Drive 4", 3)},
+    {ControlSolo, {"solo", "Solo", "", {0.f, static_cast<float>(kBandCount)}, ControlSource::Solo,
+                   -1, kWholeNumbers | kEnumeration | kSessionOnly, kSoloLabels, {}}},
 };
 // clang-format on
 

@@ -122,12 +122,17 @@ bool commitBandEdit(DistortionParameters& model, int32_t index, PresetRecord& bu
     return true;
 }
 
-bool commitSampleRateChange(DistortionParameters& model, int32_t index, PresetRecord& buffer,
-                            const BandLayout& bands) {
+bool commitBandLayout(DistortionParameters& model, int32_t index, PresetRecord& buffer,
+                      const BandLayout& bands, int32_t modifyCode) {
     if (!isInBank(index)) return false;
     BusyScope busy(model);
-    commitBands(model, index, buffer, bands, kModifyAll);
+    commitBands(model, index, buffer, bands, modifyCode);
     return true;
+}
+
+bool commitSampleRateChange(DistortionParameters& model, int32_t index, PresetRecord& buffer,
+                            const BandLayout& bands) {
+    return commitBandLayout(model, index, buffer, bands, kModifyAll);
 }
 
 }  // namespace marrowfold

@@ -50,6 +50,11 @@ std::optional<int32_t> deletePreset(DistortionParameters& model, int32_t current
 bool commitBandEdit(DistortionParameters& model, int32_t index, PresetRecord& buffer,
                     const BandLayout& bands, int32_t changeFlags, int32_t selectedBand);
 
+// Stores edges and drives into record index through buffer with "Modify" set to modifyCode. False
+// (and nothing changed) when index lies outside the bank.
+bool commitBandLayout(DistortionParameters& model, int32_t index, PresetRecord& buffer,
+                      const BandLayout& bands, int32_t modifyCode);
+
 // After a sample-rate change the view's edges may have been clamped: stores them and the
 // drives into record index with "Modify" set to all.
 bool commitSampleRateChange(DistortionParameters& model, int32_t index, PresetRecord& buffer,

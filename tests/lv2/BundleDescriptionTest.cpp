@@ -46,6 +46,15 @@ const PortExpectation kControlExpectations[] = {
       "lv2core#toggled", "lv2core#integer"}},
     {23, "antialiasing", "0.000000", "1.000000",
      {"Default:     0.000000", "lv2core#toggled", "lv2core#integer"}},
+    {24, "edge1", "25.000000", "24000.000000", {"Default:     25.000000", "port-props#logarithmic"}},
+    {25, "edge2", "25.000000", "24000.000000", {"port-props#logarithmic"}},
+    {26, "edge3", "25.000000", "24000.000000", {"port-props#logarithmic"}},
+    {27, "edge4", "25.000000", "24000.000000", {"Default:     4046.14", "port-props#logarithmic"}},
+    {28, "edge5", "25.000000", "24000.000000", {"Default:     22050.000000"}},
+    {29, "drive1", "-20.000000", "20.000000"}, {30, "drive2", "-20.000000", "20.000000"},
+    {31, "drive3", "-20.000000", "20.000000"}, {32, "drive4", "-20.000000", "20.000000"},
+    {33, "solo", "0.000000", "4.000000", {"Default:     0.000000", "lv2core#enumeration",
+                                          "4 = \"Band 4\""}},
 };
 // clang-format on
 constexpr auto kPortCount =

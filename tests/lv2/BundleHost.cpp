@@ -9,6 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tests/lv2/ModuleReference.h"
+
 namespace marrowfold::testing {
 
 namespace {
@@ -61,6 +63,9 @@ BundleHost::BundleHost(const std::string& bundle, int32_t maxBlock, bool withMap
     uridMap = {this, &BundleHost::mapUri};
     controls[ControlMix] = kFullMixPercent;
     controls[ControlEnabled] = 1.0f;
+    BandControls bands = startingBands();
+    for (int32_t control = 0; control < HostControlCount; ++control)
+        if (hostControl(control).isBandValue()) controls[control] = lv2::bandValue(bands, control);
     uris.emplace_back();  // URID 0 means none
 }
 

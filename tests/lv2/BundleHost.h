@@ -49,7 +49,8 @@ class BundleHost {
     LV2_Handle handle() const { return instance; }
 
     // Control ports by their place among the controls (their HostControlKey). All start at 0
-    // but the mix and the switch, which start at their defaults: the full processed signal.
+    // but the mix and the switch, which start at their defaults (the full processed signal), and
+    // the band edges, drives and solo, which start at the default preset's, as hosts start them.
     float& control(uint32_t index) { return controls[index]; }
     // Connects the meter ports, which the plug-in writes after each run.
     void connectMeters();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "host/ParameterProtocol.h"
 #include "tests/tools/ToolTestSupport.h"
 
 namespace marrowfold::testing {
@@ -21,6 +22,12 @@ const PluginModule& referenceModule() {
 }
 
 }  // namespace
+
+BandControls startingBands() {
+    PluginHost host;
+    if (!host.create(referenceModule())) throw std::runtime_error("the module did not start");
+    return readModuleBands(*host.record());
+}
 
 std::vector<float> testSignal(int64_t frames) {
     return makeSignal(2, static_cast<int32_t>(kRate), frames, SF_FORMAT_WAV | SF_FORMAT_FLOAT)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/PluginHost.h"
+#include "params/BandControls.h"
 
 namespace marrowfold::testing {
 
@@ -15,6 +16,9 @@ namespace marrowfold::testing {
 // `configure` has made its requests.
 std::vector<float> moduleOutput(const std::vector<float>& stereo, int32_t block,
                                 const std::function<void(PluginHost&)>& configure = {});
+
+// The edges, drives and solo of a freshly started module: the band ports' defaults.
+BandControls startingBands();
 
 // A few seconds of the render tool's test signal, interleaved stereo.
 std::vector<float> testSignal(int64_t frames);

@@ -40,6 +40,16 @@ TEST(HostControls, KeepTheSymbolsOrderAndRangesHostsHaveSaved) {
         {ControlMix, "mix", -1, false, 0.f, 100.f, false},
         {ControlEnabled, "enabled", -1, false, 0.f, 1.f, false},
         {ControlAntialiasing, "antialiasing", -1, false, 0.f, 1.f, false},
+        {ControlEdge1, "edge1", -1, false, 25.f, 24000.f, false},
+        {ControlEdge2, "edge2", -1, false, 25.f, 24000.f, false},
+        {ControlEdge3, "edge3", -1, false, 25.f, 24000.f, false},
+        {ControlEdge4, "edge4", -1, false, 25.f, 24000.f, false},
+        {ControlEdge5, "edge5", -1, false, 25.f, 24000.f, false},
+        {ControlDrive1, "drive1", -1, false, -20.f, 20.f, false},
+        {ControlDrive2, "drive2", -1, false, -20.f, 20.f, false},
+        {ControlDrive3, "drive3", -1, false, -20.f, 20.f, false},
+        {ControlDrive4, "drive4", -1, false, -20.f, 20.f, false},
+        {ControlSolo, "solo", -1, false, 0.f, 4.f, false},
     };
     // clang-format on
     ASSERT_EQ(std::size(saved), static_cast<size_t>(HostControlCount));
@@ -61,12 +71,13 @@ TEST(HostControls, KeepTheSymbolsOrderAndRangesHostsHaveSaved) {
 
 // An enumerated parameter has a label for each of its values; listed values lie in their control's
 // range in rising order, whole where the control takes whole numbers; only the session's own
-// settings and outputs stay out of factory presets.
+// settings (the solo among them) and outputs stay out of factory presets.
 TEST(HostControls, ListedValuesFitTheirControls) {
     for (const HostControl& control : kHostControls) {
-        EXPECT_EQ(control.inFactoryPresets(),
-                  control.isParameter() || control.source == ControlSource::ProgramNumber)
-            << control.symbol;
+        const bool presetValue =
+            control.isParameter() || control.source == ControlSource::ProgramNumber ||
+            control.source == ControlSource::BandEdge || control.source == ControlSource::BandDrive;
+        EXPECT_EQ(control.inFactoryPresets(), presetValue) << control.symbol;
         if (control.isParameter() && control.has(kEnumeration)) {
             EXPECT_EQ(control.labels.size(), static_cast<size_t>(control.range.stepCount()) + 1)
                 << control.symbol;
