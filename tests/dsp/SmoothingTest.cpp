@@ -226,6 +226,7 @@ Script solo(int32_t band) {
 }
 
 constexpr int32_t kAcoustigrel = 9;
+constexpr int32_t kHardShape = 4;
 
 const std::vector<Aim>& aims() {
     static const std::vector<Aim> cases = {
@@ -247,6 +248,9 @@ const std::vector<Aim>& aims() {
          Holds::NoBurst},
         {"edge above the tone dragged an octave down in 60 steps", kNothing, dragEdge(3, -1.0f),
          kSecondOfBlocks, -85, Holds::Limit},
+        {"curve Soft to Hard", kNothing,
+         [](Player& p, int32_t) { p.set(ParamShape, static_cast<float>(kHardShape)); }, 1, -85,
+         Holds::Switch},
         {"solo on the tone's band", kNothing, solo(2), 1, -90, Holds::Limit},
         {"solo moved to the tone's band", solo(1), solo(2), 1, -90, Holds::Limit},
         {"solo off", solo(2), solo(-1), 1, -90, Holds::Limit},
@@ -281,8 +285,14 @@ double idealAddedDecibels(const Rig& setup, const Aim& aim) {
 // Stepping is measured at factor 1 only: it is what the aims are there to improve on. The
 // anti-aliased shaping glides too, shaped from its history once for each setting.
 TEST(SmoothingTest, EveryChangeMeetsItsAimAtEveryFactor) {
-    const std::vector<Rig> rigs = {{1},  {1, KernelSet::Reference},          {2}, {4}, {8},
-                                   {16}, {2, fastestKernelSet(), true, true}};
+    const std::vector<Rig> rigs = {{1},
+                                   {1, KernelSet::Reference},
+                                   {2},
+                                   {4},
+                                   {8},
+                                   {16},
+                                   {2, fastestKernelSet(), true, true},
+                                   {4, KernelSet::Reference, true, true}};
     for (const Rig& setup : rigs) {
         for (const Aim& aim : aims()) {
             SCOPED_TRACE(std::string(aim.change) + ", " + describe(setup));

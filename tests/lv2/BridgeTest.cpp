@@ -12,6 +12,8 @@
 #include <limits>
 
 #include "core/VendorRequests.h"
+#include "host/ParameterProtocol.h"
+#include "lv2/Bridge.h"
 #include "params/HostControls.h"
 #include "tests/lv2/BundleHost.h"
 #include "tests/lv2/HostRun.h"
@@ -184,6 +186,65 @@ TEST(BridgeControls, TheOversamplingPortSetsTheFactorAndTheLatencyPortReportsIts
         EXPECT_EQ(host.control(kLatencyControl), static_cast<float>(latency)) << c.port;
         EXPECT_EQ(latency > 0, c.factor > 1) << c.port;
         EXPECT_LE(static_cast<float>(latency), kLatencyPortMaximum) << c.port;
+    }
+}
+
+using PortValues = std::vector<std::pair<HostControlKey, float>>;
+
+// The band ports edit the current preset through the editor's clamps: a value within reach is
+// taken, one past a neighbour stops half an octave short of it, NaN and values beyond the range
+// end at the nearest limit, and a whole layout moved at once gets past its old neighbours. The
+// module's own band request with the same port values sounds the same.
+TEST(BridgeControls, BandPortsEditThePresetThroughTheEditorsClamps) {
+    const std::vector<float> signal = testSignal(kFrames);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float halfOctave = std::sqrt(2.0f);
+    const BandControls start = startingBands();
+    const float* edge = start.edgeHz;
+    struct Case {
+        const char* what;
+        PortValues ports;
+        PortValues expected;
+    };
+    const Case cases[] = {
+        {"edge 4 at 3 kHz", {{ControlEdge4, 3000.0f}}, {{ControlEdge4, 3000.0f}}},
+        {"edge 4 onto edge 3", {{ControlEdge4, 800.0f}}, {{ControlEdge4, edge[2] * halfOctave}}},
+        {"edge 1 past edge 2", {{ControlEdge1, 5000.0f}}, {{ControlEdge1, edge[1] / halfOctave}}},
+        {"edge 2 NaN", {{ControlEdge2, nan}}, {{ControlEdge2, edge[0] * halfOctave}}},
+        {"edge 5 far above", {{ControlEdge5, 1e6f}}, {{ControlEdge5, 22050.0f}}},
+        {"drives NaN and beyond",
+         {{ControlDrive2, nan}, {ControlDrive3, 100.0f}},
+         {{ControlDrive2, -20.0f}, {ControlDrive3, 20.0f}}},
+        {"solo 2.6", {{ControlSolo, 2.6f}}, {{ControlSolo, 3.0f}}},
+        {"every edge an octave down",
+         {{ControlEdge1, edge[0] / 2},
+          {ControlEdge2, edge[1] / 2},
+          {ControlEdge3, edge[2] / 2},
+          {ControlEdge4, edge[3] / 2},
+          {ControlEdge5, edge[4] / 2}},
+         {{ControlEdge1, 25.0f},
+          {ControlEdge2, edge[1] / 2},
+          {ControlEdge3, edge[2] / 2},
+          {ControlEdge4, edge[3] / 2},
+          {ControlEdge5, edge[4] / 2}}},
+    };
+    for (const Case& c : cases) {
+        BundleHost host(bundleFolder());
+        ASSERT_TRUE(host.instantiate());
+        for (const auto& [control, value] : c.ports)
+            host.control(control) = value;
+        host.activate();
+        const std::vector<float> output = host.process(signal, 512);
+        BandControls held = static_cast<lv2::Bridge*>(host.handle())->module().bands();
+        for (const auto& [control, value] : c.expected)
+            EXPECT_NEAR(lv2::bandValue(held, control), value, 1e-5f * std::fabs(value)) << c.what;
+        const auto request = [&](PluginHost& h) {
+            BandControls wanted = readModuleBands(*h.record());
+            for (const auto& [control, value] : c.ports)
+                lv2::bandValue(wanted, control) = lv2::clampToControl(control, value);
+            EXPECT_TRUE(editModuleBands(*h.record(), wanted));
+        };
+        EXPECT_EQ(output, moduleOutput(signal, kReferenceBlock, request)) << c.what;
     }
 }
 
