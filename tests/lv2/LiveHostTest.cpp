@@ -1,7 +1,8 @@
 // jalv, a real live host, runs the plug-in on JACK's dummy backend: a sine passes through it, a
 // control set from jalv's console changes what comes out, a factory preset applied from the
-// console sets the ports, switching the plug-in off and on from the console passes the sine
-// through without a click, the latency port follows the oversampling, and jalv exits cleanly.
+// console sets the ports (band edges and drives among them), a band edge moved and switching the
+// plug-in off and on from the console pass the sine through without a click, the latency port
+// follows the oversampling, and jalv exits cleanly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -146,6 +147,22 @@ void expectClickFreeSwitches(const AudioData& recorded, Stretch bypassed) {
     }
 }
 
+// The console moves edge 4 at about 1.2 s, give or take its jitter: from 0.9 s to 1.9 s the output
+// clicks no more than in the settled stretch before.
+void expectClickFreeEdgeMove(const AudioData& recorded) {
+    const auto at = [&](double seconds) {
+        return static_cast<int64_t>(seconds * recorded.sampleRate);
+    };
+    for (int32_t channel = 0; channel < kInputChannel; ++channel) {
+        const std::vector<float> output = channelOf(recorded, channel);
+        const double settled = clickOf(output, {at(0.1), at(0.9)}, recorded.sampleRate);
+        const double moved = clickOf(output, {at(0.9), at(1.9)}, recorded.sampleRate);
+        std::printf("channel %d edge 4 moved: settled %.1f, around the move %.1f dBFS\n", channel,
+                    settled, moved);
+        EXPECT_LE(moved, settled + kClickMarginDecibels) << channel;
+    }
+}
+
 TEST(LiveHost, JalvOnJacksDummyBackendRunsThePluginAndItsConsoleControlsIt) {
     for (const char* program : {"jackd", "jalv", "jack_rec", "jack_simple_client"})
         ASSERT_TRUE(programExists(program)) << program;
@@ -165,6 +182,7 @@ TEST(LiveHost, JalvOnJacksDummyBackendRunsThePluginAndItsConsoleControlsIt) {
     EXPECT_NEAR(after / before, 0.1, 0.02);
 
     // Switched off, the plug-in passes the sine through unchanged; on and off, it does not click.
+    expectClickFreeEdgeMove(recorded);
     const Stretch bypassed = longestBypassedStretch(recorded);
     EXPECT_GE(bypassed.end - bypassed.begin, kBypassedSecondsAtLeast * recorded.sampleRate)
         << "longest stretch equal to the input: " << bypassed.begin << " to " << bypassed.end;
@@ -174,6 +192,9 @@ TEST(LiveHost, JalvOnJacksDummyBackendRunsThePluginAndItsConsoleControlsIt) {
     EXPECT_NE(console.find("(Guitar / Clean Licks)"), std::string::npos) << console;
     EXPECT_NE(console.find("program = 1.000000"), std::string::npos) << console;
     EXPECT_NE(console.find("shape = 4.000000"), std::string::npos) << console;
+    // The preset file carries the preset's own edges and drives.
+    EXPECT_NE(console.find("edge4 = 2687.18"), std::string::npos) << console;
+    EXPECT_NE(console.find("drive4 = 13.66"), std::string::npos) << console;
     // jalv reads the latency port once the oversampling is set.
     const std::string latency = "latency = " + std::to_string(oversamplingLatency(8)) + ".000000";
     EXPECT_NE(console.find(latency), std::string::npos) << console;

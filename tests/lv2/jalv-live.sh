@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the plug-in live in jalv on JACK's dummy backend: a sine client feeds it, jack_rec records
-# six seconds of its output and of the sine beside it, after two seconds jalv's console sets Out
-# to -20 dB, and a little later switches the plug-in off for a while and on again. Then the
+# six seconds of its output and of the sine beside it, after 1.2 seconds jalv's console moves band
+# edge 4 to 1500 Hz, after two seconds sets Out to -20 dB, and a little later switches the plug-in
+# off for a while and on again. Then the
 # console lists the presets (jalv needs that before a preset command), applies one, sets the
 # oversampling to 8 and lists the output controls (the latency among them), and jalv is stopped. Every step has a bound; a run that misses one says which and shows the logs' ends.
 # Usage: jalv-live.sh OUTPUT_FOLDER PLUGIN_URI PRESET_URI
@@ -50,7 +51,9 @@ jack_rec -f "$out/live.wav" -d 6 "$jalv_name:out_l" "$jalv_name:out_r" \
     "sine$$:output1" "sine$$:output2" >"$out/rec.log" 2>&1 &
 rec_pid=$!
 step "recording"
-sleep 2
+sleep 1.2
+echo "set edge4 1500" >&3
+sleep 0.8
 echo "set output -20" >&3
 sleep 2.4
 echo "set enabled 0" >&3
