@@ -19,7 +19,7 @@
 #include "params/ParameterIndex.h"
 #include "params/PresetBankEdits.h"
 #include "params/ProgramStore.h"
-#include "tests/common/ClickTest.h"
+#include "tests/common/GlideMeasure.h"
 
 namespace marrowfold {
 namespace {
@@ -98,12 +98,7 @@ constexpr int32_t kSettleBlocks = 40;
 // engine between that block and the one before, as a host's or the editor's change does.
 using Script = std::function<void(Player&, int32_t step)>;
 
-struct Played {
-    std::vector<float> output;
-    size_t lastChange;  // the sample where the last step landed
-};
-
-Played play(const Rig& setup, const Script& before, const Script& change, int32_t steps) {
+PlayedChange play(const Rig& setup, const Script& before, const Script& change, int32_t steps) {
     Player player(setup);
     before(player, 0);
     player.engine.applyChanges(player.model);
@@ -121,68 +116,8 @@ Played play(const Rig& setup, const Script& before, const Script& change, int32_
     return {signal, kStepAt + static_cast<size_t>(steps - 1) * kBlock};
 }
 
-float peakOf(const std::vector<float>& signal, size_t begin, size_t end) {
-    float peak = 0.0f;
-    for (size_t n = begin; n < end; ++n)
-        peak = std::max(peak, std::fabs(signal[n]));
-    return peak;
-}
-
-// The energy above 5 kHz of the meter's window at start, relative to a full-scale sine's.
-double windowPower(const std::vector<float>& signal, size_t start) {
-    return std::pow(
-        10.0, clickDecibels(signal, start, start + kClickWindow, kRate, kClickCutoffHz) / 10.0);
-}
-
-// What addedDecibels answers when a change adds nothing at all.
-constexpr double kNoClick = -400.0;
-
-size_t wholePeriodsFor(size_t distance) {
-    return (distance + kTonePeriods - 1) / kTonePeriods * kTonePeriods;
-}
-
-// What a change adds above 5 kHz to what the settings on either side of it make themselves,
-// which a distorting preset's harmonics fill far above any click: each window from before the
-// first step to after the last, less the louder of the two windows a whole number of tone
-// periods away that lie before the change and after the output has settled (a settled output
-// repeats after kTonePeriods, so they hold the same stretch of it). The largest excess, in dBFS.
-double addedDecibels(const Played& played) {
-    constexpr size_t kHop = 128;
-    const std::vector<float>& out = played.output;
-    const size_t settled = played.lastChange + 3 * kMeasureSpan;
-    double largest = 0.0;
-    // A window that ends before the change is its own reference.
-    for (size_t n = kStepAt - kClickWindow + kHop; n < played.lastChange + 2 * kMeasureSpan;
-         n += kHop) {
-        const size_t back = wholePeriodsFor(std::max(n + kClickWindow, kStepAt) - kStepAt);
-        const size_t ahead = wholePeriodsFor(settled - n);
-        const double reference = std::max(windowPower(out, n - back), windowPower(out, n + ahead));
-        largest = std::max(largest, windowPower(out, n) - reference);
-    }
-    return largest > 0.0 ? 10.0 * std::log10(largest) : kNoClick;
-}
-
-struct Measured {
-    double floor;  // issue 24's meter over the settled stretch before the change
-    double click;  // issue 24's meter from before the first step to after the last
-    double added;  // what the change adds to the settled outputs around it
-    double burst;  // dB of the loudest sample there over the louder settled stretch
-};
-
-Measured measure(const Played& played) {
-    const std::vector<float>& out = played.output;
-    const size_t end = played.lastChange + 2 * kMeasureSpan;
-    const float settled = std::max(peakOf(out, kStepAt - 3 * kMeasureSpan, kStepAt - kMeasureSpan),
-                                   peakOf(out, out.size() - kMeasureSpan, out.size()));
-    return {floorOf(out), clickDecibels(out, kStepAt - kMeasureSpan, end, kRate, kClickCutoffHz),
-            addedDecibels(played),
-            20.0 * std::log10(peakOf(out, kStepAt - kMeasureSpan, end) / settled)};
-}
-
 // The aims: what a change adds above 5 kHz at most limit dBFS, and where it is held, no sample
 // more than kBurstDecibels above the settled output.
-constexpr double kBurstDecibels = 0.5;
-constexpr double kIdealMarginDecibels = 3.0;
 constexpr int32_t kDragSteps = 60;
 // One second of blocks.
 constexpr int32_t kSecondOfBlocks = static_cast<int32_t>(kRate / kBlock) + 1;
@@ -264,22 +199,15 @@ const std::vector<Aim>& aims() {
     return cases;
 }
 
-// What the best a switch can do adds: the settled output of the setting before crossfaded into
-// the settled output of the setting after along the glide curve. Where a preset's own harmonics
-// lie close to 5 kHz, their change alone spreads energy above the meter's cutoff.
+// What the best a switch can do adds. Where a preset's own harmonics lie close to 5 kHz, their
+// change alone spreads energy above the meter's cutoff.
 double idealAddedDecibels(const Rig& setup, const Aim& aim) {
     const Script after = [&](Player& p, int32_t step) {
         aim.before(p, step);
         aim.script(p, step);
     };
-    Played mix = play(setup, aim.before, kNothing, 1);
-    const std::vector<float> settled = play(setup, after, kNothing, 1).output;
-    std::vector<float> weights(mix.output.size() - kStepAt);
-    fillGlideWeights(weights.data(), static_cast<int32_t>(weights.size()), 0.0, 1.0,
-                     glideLength(kRate));
-    for (size_t n = kStepAt; n < mix.output.size(); ++n)
-        mix.output[n] = glideBetween(mix.output[n], settled[n], weights[n - kStepAt]);
-    return addedDecibels(mix);
+    return clicktest::idealAddedDecibels(play(setup, aim.before, kNothing, 1).output,
+                                         play(setup, after, kNothing, 1).output);
 }
 
 // Stepping is measured at factor 1 only: it is what the aims are there to improve on. The
