@@ -5,7 +5,8 @@
 // machine disturbs least. The last line printed compares the fastest set with the reference at
 // 512 stereo. Also measures the cost of moving one band edge, the cost of each oversampling
 // factor over factor 1, plain and anti-aliased (512 frames stereo, on the fastest set or the one
-// named with --isa), and prints the alias energy of the shaping at every factor.
+// named with --isa), what a block in which an edge moves costs against a still one with smoothing
+// on at every factor, and prints the alias energy of the shaping at every factor.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "dsp/Oversampling.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
+#include "params/PresetBankEdits.h"
 #include "tests/common/AliasMeter.h"
 
 namespace marrowfold {
@@ -75,6 +77,71 @@ void moveBandEdge(benchmark::State& state) {
         shaper.setBandEdge(2, hz);
         hz = hz == 1000.0f ? 1200.0f : 1000.0f;
         benchmark::DoNotOptimize(shaper.bandFilter(2).numerators(0)[0]);
+    }
+}
+
+// Edge 4 of a log-even layout, moved by a fifth and back; a smoothing engine crossfades every
+// move to the new filters over a few milliseconds, well within one block.
+constexpr float kEdgeLayout[kEdgeCount] = {25.0f, 136.24f, 742.46f, 4046.15f, 22050.0f};
+constexpr int32_t kMovedEdge = 3;
+constexpr float kEdgeMove = 0.8f;
+
+void writeEdges(DistortionParameters& model, PresetRecord& preset, int32_t modifyCode) {
+    model.setValue(ParamModify, static_cast<float>(modifyCode));
+    model.setData(ParamBank, &preset, kPresetRecordSize, model.currentPreset());
+}
+
+// A smoothing engine at 512 stereo whose edge 4 moves before every block, or stays put: what a
+// block in which an edge moves costs against a still one.
+void edgeGlide(benchmark::State& state, int32_t factor, bool moving) {
+    DistortionParameters model;
+    PresetRecord preset = readPreset(model, model.currentPreset());
+    std::copy(std::begin(kEdgeLayout), std::end(kEdgeLayout), preset.bandEdge);
+    writeEdges(model, preset, kModifyAll);
+    DspEngine engine(kSummaryBlockSize, kSummaryChannels, kRate, kSummaryChannels);
+    engine.requestOversampling(factor);
+    engine.setSmoothing(true);
+    engine.applyChanges(model);
+    std::vector<std::vector<float>> input, output;
+    std::vector<float*> in, out;
+    for (int32_t ch = 0; ch < kSummaryChannels; ++ch) {
+        input.push_back(bench::noise(static_cast<size_t>(kSummaryBlockSize), ch + 1));
+        output.emplace_back(kSummaryBlockSize);
+    }
+    for (int32_t ch = 0; ch < kSummaryChannels; ++ch) {
+        in.push_back(input[ch].data());
+        out.push_back(output[ch].data());
+    }
+    engine.process(in.data(), out.data(), kSummaryBlockSize, OutputMode::Replace);
+    bool moved = false;
+    for (auto _ : state) {
+        if (moving) {
+            moved = !moved;
+            preset.bandEdge[kMovedEdge] = kEdgeLayout[kMovedEdge] * (moved ? kEdgeMove : 1.0f);
+            writeEdges(model, preset, kFirstEdgeModifyCode + kMovedEdge);
+        }
+        engine.applyChanges(model);
+        engine.process(in.data(), out.data(), kSummaryBlockSize, OutputMode::Replace);
+        benchmark::DoNotOptimize(out[0][kSummaryBlockSize - 1]);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kSummaryBlockSize);
+}
+
+std::string glideCaseName(int32_t factor, bool moving) {
+    return (moving ? "edge-moving/" : "edge-still/") + std::to_string(factor);
+}
+
+// Still and moving at every factor, interleaved repetition by repetition.
+void registerEdgeGlideCases() {
+    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+        for (const bool moving : {false, true}) {
+            benchmark::RegisterBenchmark(glideCaseName(1 << stages, moving).c_str(), edgeGlide,
+                                         1 << stages, moving)
+                ->MinTime(kMinSecondsPerRepetition)
+                ->Repetitions(kRepetitions)
+                ->ReportAggregatesOnly(true);
+        }
     }
 }
 
@@ -209,6 +276,17 @@ void printOversamplingCost(const SummaryReporter& reporter, KernelSet set) {
     std::printf("\n");
 }
 
+// The time of a block in which an edge moves over a still one's, at each factor.
+void printEdgeGlideCost(const SummaryReporter& reporter) {
+    std::printf("\nedge move cost at 512 stereo, time of a moving block over a still one:");
+    for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
+        const double still = reporter.factor(glideCaseName(1 << stages, false));
+        const double moving = reporter.factor(glideCaseName(1 << stages, true));
+        if (still > 0.0 && moving > 0.0) std::printf(" %dx %.2f;", 1 << stages, still / moving);
+    }
+    std::printf("\n");
+}
+
 // Alias energy in dBc (every bin that is not a harmonic, over the harmonics) of a bin-centred
 // full-scale tone, for each shape, tone and input gain, at every factor, plain and anti-aliased.
 void printAliasTable() {
@@ -268,12 +346,14 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     registerEngineCases();
     registerOversamplingCases(*costSet);
+    registerEdgeGlideCases();
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::fflush(stdout);
     printTable(reporter);
     printOversamplingCost(reporter, *costSet);
+    printEdgeGlideCost(reporter);
     printAliasTable();
     printSummary(reporter);
     return 0;
