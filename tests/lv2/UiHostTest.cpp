@@ -1,10 +1,10 @@
 // The plug-in's UI in a real host: jalv.gtk3 under Xvfb shows the module's editor in its window.
 // A click on Edit widens the host's window; after the collapse the extra width shows the panel's
-// blue from the bridge's own window; a knob drag in the editor reaches the host's port (seen in
-// the state jalv saves); a preset the host applies moves the knobs. Screenshots stay in the
-// test's output folder. On desktops at 1, 1.5, 2 and 3 times the usual density (Xft.dpi) the
-// editor's rectangle, its window and jalv's window agree on the scaled size, compact and after
-// Edit, and the editor is drawn across all of it.
+// blue from the bridge's own window; a knob drag and a drag of band edge 4's handle in the editor
+// reach the host's ports (seen in the state jalv saves); a preset the host applies moves the knobs.
+// Screenshots stay in the test's output folder. On desktops at 1, 1.5, 2 and 3 times the usual
+// density (Xft.dpi) the editor's rectangle, its window and jalv's window agree on the scaled size,
+// compact and after Edit, and the editor is drawn across all of it.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -65,6 +65,9 @@ void PrintTo(const Density& density, std::ostream* out) {
 constexpr int32_t kEditX = 338, kEditY = 195;
 constexpr int32_t kPanelRowY = 35;  // a row of bare panel at the editor's left edge
 constexpr int32_t kKnobX = 62, kKnobY = 89;
+// Edge 4's handle of the default preset (4046 Hz at 44.1 kHz) on the band editor's axis, and
+// where a drag takes it: to about 2.9 kHz.
+constexpr int32_t kEdge4X = 569, kEdgeHandleY = 159, kEdge4DraggedX = 549;
 // Areas of the editor, blank panel where it is not drawn, and how many of their pixels its
 // controls cover at least at factor 1: the band editor's grid, curve and scale in the right
 // half; the compact editor's lower right corner (Edit and its label) and the expanded one's
@@ -283,6 +286,14 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const ScreenPixels expanded(jalv.screenshot("jalv-gtk3-expanded.png"));
     EXPECT_GT(drawnPixels(expanded, top, kBandEditor, 1.0), kDrawnPixels);
+    // A drag of edge 4's handle with the real pointer lowers the host's edge4 port.
+    const std::string edgeRow = std::to_string(top + kEdgeHandleY);
+    jalv.shell("xdotool mousemove --window " + id + " " + std::to_string(kEdge4X) + " " + edgeRow +
+               " mousedown 1 sleep 0.3 mousemove --window " + id + " 560 " + edgeRow +
+               " sleep 0.3 mousemove --window " + id + " " + std::to_string(kEdge4DraggedX) + " " +
+               edgeRow + " sleep 0.3 mouseup 1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    jalv.screenshot("jalv-gtk3-edge-dragged.png");
 
     jalv.click(id, kEditX, top + kEditY);
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
@@ -298,6 +309,8 @@ TEST(UiHost, JalvGtkShowsTheEditorWhichResizesAndExchangesValuesWithTheHost) {
     const std::string state = saveStateThroughMenu(jalv, id);
     ASSERT_FALSE(state.empty()) << "jalv saved no state";
     EXPECT_GT(savedPortValue(state, "band1"), 1.0f) << state.substr(0, 1200);
+    EXPECT_LT(savedPortValue(state, "edge4"), 3500.0f) << state.substr(0, 1200);
+    EXPECT_GT(savedPortValue(state, "edge4"), 2000.0f) << state.substr(0, 1200);
     EXPECT_NE(state.find("urn:marrowfold:lv2:state#bank"), std::string::npos);
 
     // A preset applied by the host sets its ports; the editor's knobs and fields follow.
