@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/VendorRequests.h"
 #include "editor/BandEditorView.h"
 #include "editor/PresetNameView.h"
 #include "gui/ButtonGroup.h"
@@ -13,6 +14,7 @@
 #include "gui/NumberField.h"
 #include "gui/Slider.h"
 #include "gui/ToggleButton.h"
+#include "params/BandControls.h"
 #include "tests/common/FactoryNames.h"
 #include "tests/editor/EditorFixture.h"
 
@@ -202,6 +204,23 @@ TEST_F(WiringTest, HostChangesReachTheControls) {
     editor->idle();
     EXPECT_EQ(panel().clipLed->getValue(), 1.0f);
     EXPECT_EQ(model->clipRequest(), 1);
+}
+
+// A host's edit of the bands through the module's band request reaches the open editor at its
+// next idle: the handle stands at the new edge, and the solo button and band show the solo.
+TEST_F(WiringTest, AHostsBandEditMovesTheHandleAndShowsTheSoloAtTheNextIdle) {
+    open();
+    BandControls bands{};
+    ASSERT_EQ(effect->vendorSpecific(kBandsRequestIndex, kBandsReadValue, &bands, 0.0f), 1);
+    bands.edgeHz[3] = 3000.0f;
+    bands.solo = 2.0f;
+    ASSERT_EQ(effect->vendorSpecific(kBandsRequestIndex, kBandsEditValue, &bands, 0.0f), 1);
+    EXPECT_NE(std::exp2(panel().bandView->edgeLog(3)), 3000.0f) << "moved before the idle";
+    editor->idle();
+    EXPECT_NEAR(std::exp2(panel().bandView->edgeLog(3)), 3000.0f, 0.01f);
+    EXPECT_NEAR(editor->shownPresetRecord().bandEdge[3], 3000.0f, 0.01f);
+    EXPECT_EQ(panel().bandView->selectedBand(), 1);
+    EXPECT_NE(panel().soloButton->getValue(), 0.0f);
 }
 
 TEST_F(WiringTest, DefaultValuesAreTheParametersDefaults) {
