@@ -35,6 +35,22 @@ constexpr int32_t kSummaryChannels = 2;
 constexpr int kRepetitions = 7;
 constexpr double kMinSecondsPerRepetition = 0.1;
 
+// A block of noise for each channel, a different one each, and room for the output.
+struct NoiseBlock {
+    NoiseBlock(int32_t channels, int32_t frames) {
+        for (int32_t ch = 0; ch < channels; ++ch) {
+            input.push_back(bench::noise(static_cast<size_t>(frames), ch + 1));
+            output.emplace_back(frames);
+        }
+        for (int32_t ch = 0; ch < channels; ++ch) {
+            in.push_back(input[ch].data());
+            out.push_back(output[ch].data());
+        }
+    }
+    std::vector<std::vector<float>> input, output;
+    std::vector<float*> in, out;
+};
+
 // The replacing process of an engine on set at an oversampling factor, anti-aliased or not, with
 // the model's default preset fully applied.
 void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, int32_t frames,
@@ -51,18 +67,11 @@ void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, 
     engine.requestAntialiasing(antialiased);
     engine.applyChanges(model);
 
-    std::vector<std::vector<float>> input, output;
-    std::vector<float*> in, out;
-    for (int32_t ch = 0; ch < channels; ++ch) {
-        input.push_back(bench::noise(static_cast<size_t>(frames), ch + 1));
-        output.emplace_back(frames);
-    }
-    for (int32_t ch = 0; ch < channels; ++ch) {
-        in.push_back(input[ch].data());
-        out.push_back(output[ch].data());
-    }
+    NoiseBlock block(channels, frames);
+    float** in = block.in.data();
+    float** out = block.out.data();
     for (auto _ : state) {
-        engine.process(in.data(), out.data(), frames, OutputMode::Replace);
+        engine.process(in, out, frames, OutputMode::Replace);
         benchmark::DoNotOptimize(out[0][frames - 1]);
         benchmark::ClobberMemory();
     }
@@ -102,17 +111,10 @@ void edgeGlide(benchmark::State& state, int32_t factor, bool moving) {
     engine.requestOversampling(factor);
     engine.setSmoothing(true);
     engine.applyChanges(model);
-    std::vector<std::vector<float>> input, output;
-    std::vector<float*> in, out;
-    for (int32_t ch = 0; ch < kSummaryChannels; ++ch) {
-        input.push_back(bench::noise(static_cast<size_t>(kSummaryBlockSize), ch + 1));
-        output.emplace_back(kSummaryBlockSize);
-    }
-    for (int32_t ch = 0; ch < kSummaryChannels; ++ch) {
-        in.push_back(input[ch].data());
-        out.push_back(output[ch].data());
-    }
-    engine.process(in.data(), out.data(), kSummaryBlockSize, OutputMode::Replace);
+    NoiseBlock block(kSummaryChannels, kSummaryBlockSize);
+    float** in = block.in.data();
+    float** out = block.out.data();
+    engine.process(in, out, kSummaryBlockSize, OutputMode::Replace);
     bool moved = false;
     for (auto _ : state) {
         if (moving) {
@@ -121,7 +123,7 @@ void edgeGlide(benchmark::State& state, int32_t factor, bool moving) {
             writeEdges(model, preset, kFirstEdgeModifyCode + kMovedEdge);
         }
         engine.applyChanges(model);
-        engine.process(in.data(), out.data(), kSummaryBlockSize, OutputMode::Replace);
+        engine.process(in, out, kSummaryBlockSize, OutputMode::Replace);
         benchmark::DoNotOptimize(out[0][kSummaryBlockSize - 1]);
         benchmark::ClobberMemory();
     }
