@@ -41,6 +41,9 @@ class LoudnessMeter {
     // channels >= 1.
     LoudnessMeter(double sampleRate, int32_t channels);
 
+    // The frames of one step of the mean square at the meter's rate.
+    int32_t stepFrames() const { return stepFrames_; }
+
     // Forgets all audio.
     void reset();
     // Measures frames samples of each of the channels given at construction.
@@ -48,7 +51,9 @@ class LoudnessMeter {
 
     // The integrated loudness sums the histogram's bins above the relative gate, up to 10,000
     // additions; the other readings sum 4 or 30 steps.
-    double momentaryLkfs() const { return loudness(meanOfLastSteps(kMomentarySteps)); }
+    double momentaryLkfs() const { return loudness(momentaryMeanSquare()); }
+    // The K-weighted mean square summed over the channels that momentary loudness reads.
+    double momentaryMeanSquare() const { return meanOfLastSteps(kMomentarySteps); }
     double shortTermLkfs() const { return loudness(meanOfLastSteps(kShortTermSteps)); }
     double integratedLkfs() const;
 

@@ -77,6 +77,17 @@ constexpr bool validMixPercent(float percent) {
 inline constexpr int32_t kBypassRequestIndex = fourCharCode("mfBP");
 inline constexpr int32_t kBypassRequestValue = fourCharCode("Byps");
 
+// Auto gain: 1 scales the processed signal, before the mix, so that its loudness follows the
+// input's; 0 (the default) glides back to unity and leaves it alone. The audio takes it at the
+// next block.
+inline constexpr int32_t kAutoGainRequestIndex = fourCharCode("mfAG");
+inline constexpr int32_t kAutoGainRequestValue = fourCharCode("Auto");
+
+// The gain auto gain applies stays within these limits, so that a silent processed signal is
+// not raised without end.
+inline constexpr float kAutoGainLowestDecibels = -48.0f;
+inline constexpr float kAutoGainHighestDecibels = 12.0f;
+
 // Every request above but the wheel and the scale is refused before the engine exists.
 
 // The band editor's values for hosts: ptr points to the module's band controls record (the
@@ -87,6 +98,11 @@ inline constexpr int32_t kBypassRequestValue = fourCharCode("Byps");
 inline constexpr int32_t kBandsRequestIndex = fourCharCode("mfBN");
 inline constexpr int32_t kBandsReadValue = fourCharCode("Read");
 inline constexpr int32_t kBandsEditValue = fourCharCode("Edit");
+
+// The gain auto gain applies: ptr points to one float, which receives it in dB (0 while auto gain
+// is off). Any thread may ask, the audio thread included.
+inline constexpr int32_t kAutoGainReadingIndex = kAutoGainRequestIndex;
+inline constexpr int32_t kAutoGainReadingValue = fourCharCode("Gain");
 
 // The meters for hosts: ptr points to one float per host meter, which receives its reading in
 // dB. The first request switches the measuring on, and reads the floor. Readings may be taken on

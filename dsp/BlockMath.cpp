@@ -42,4 +42,14 @@ void blendRows(float* dest, const float* toward, const float* weights, int32_t r
     }
 }
 
+void multiplyBlock(float* dest, const float* factors, int32_t frames) {
+    for (int32_t n = 0; n < frames; ++n)
+        dest[n] *= factors[n];
+}
+
+void scaleBlock(float* dest, float factor, int32_t frames) {
+    for (int32_t n = 0; n < frames; ++n)
+        dest[n] *= factor;
+}
+
 }  // namespace marrowfold

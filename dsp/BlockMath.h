@@ -21,4 +21,10 @@ void blendBlock(float* dest, const float* toward, const float* weights, int32_t 
 // The same over rows of lanes floats, every lane of row n by weights[n].
 void blendRows(float* dest, const float* toward, const float* weights, int32_t rows, int32_t lanes);
 
+// dest[n] = dest[n] * factors[n] for n < frames.
+void multiplyBlock(float* dest, const float* factors, int32_t frames);
+
+// dest[n] = dest[n] * factor for n < frames.
+void scaleBlock(float* dest, float factor, int32_t frames);
+
 }  // namespace marrowfold

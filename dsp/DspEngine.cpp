@@ -36,6 +36,12 @@ bool switchesPreset(const DistortionParameters& model) {
     return model.isChanged(ParamBank) && modifyCode(model) == kModifyAll;
 }
 
+// Whether a change reaches the sound: any parameter the engine follows but "Modify", which only
+// comes with a change of the bank.
+bool changesSound(const DistortionParameters& model) {
+    return (model.changedMask() & ~(1u << ParamModify)) != 0;
+}
+
 }  // namespace
 
 DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32_t outputs)
@@ -53,6 +59,7 @@ DspEngine::DspEngine(int32_t blockSize, int32_t inputs, double sampleRate, int32
         }
     }
     mix_ = std::make_unique<DryWetMix>(inputChannels_, blockSize_, longest, sampleRate);
+    autoGain_ = std::make_unique<AutoGain>(sampleRate, inputChannels_, blockSize_);
     const size_t pointers = static_cast<size_t>(std::max(inputChannels_, outputChannels_));
     pieceIn_.resize(pointers);
     pieceOut_.resize(pointers);
@@ -100,12 +107,13 @@ void DspEngine::process(float** in, float** out, int32_t frames, OutputMode mode
     takeOversampling();
     const BandShaper& heard = shapers_.heard();
     const int32_t delay = latencyOf(heard.oversampling(), heard.antialiasing());
-    if (!mix_->active()) {
+    const bool blend = mix_->active();
+    if (!blend && !autoGain_->active()) {
         mix_->takeInput(in, frames, delay);
         processPiece(in, out, frames, mode, false);
         return;
     }
-    // The mix keeps one block of delayed input, so a longer block is mixed in pieces. The
+    // The mix and auto gain keep one block of input, so a longer block goes in pieces. The
     // pieces reach the channels a whole block would: replacing writes one output per input,
     // accumulating reads one input per output.
     const bool replace = mode == OutputMode::Replace;
@@ -118,14 +126,16 @@ void DspEngine::process(float** in, float** out, int32_t frames, OutputMode mode
             pieceOut_[ch] = out[ch] + done;
         const int32_t piece = std::min(blockSize_, frames - done);
         mix_->takeInput(pieceIn_.data(), piece, delay);
-        processPiece(pieceIn_.data(), pieceOut_.data(), piece, mode, true);
+        processPiece(pieceIn_.data(), pieceOut_.data(), piece, mode, blend);
     }
 }
 
 void DspEngine::processPiece(float* const* in, float* const* out, int32_t frames, OutputMode mode,
                              bool blend) {
     float* const* wet = mode == OutputMode::Replace ? out : in;
+    autoGain_->takeInput(in, frames);
     shapers_.process(in, wet, frames);
+    if (autoGain_->active()) autoGain_->apply(wet, frames);
     if (blend) mix_->blend(wet, frames);
     if (mode == OutputMode::Replace) return;
     for (int32_t ch = 0; ch < outputChannels_; ++ch)
@@ -136,6 +146,7 @@ void DspEngine::processPiece(float* const* in, float* const* out, int32_t frames
 // preset and crossfades to it; during that crossfade every change goes to that shaper.
 void DspEngine::applyChanges(DistortionParameters& model) {
     if (model.changedMask() == 0) return;
+    if (changesSound(model)) autoGain_->hold();
     const bool switching =
         switchesPreset(model) && shapers_.heard().glidesDue() && !shapers_.switching();
     BandShaper& shaper = switching ? shapers_.beginSwitch() : shapers_.target();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "dsp/AutoGain.h"
 #include "dsp/BandShaper.h"
 #include "dsp/DryWetMix.h"
 #include "dsp/Oversampling.h"
@@ -29,7 +30,8 @@ enum class OutputMode {
 // The result is mixed with the input, delayed to line up with it, by the wet share, and
 // bypassing crossfades to that delayed input alone; both move along the glide curve. With
 // smoothing on, changes glide (see BandShaper and BandSplitter), and a preset or program switch
-// crossfades to a second shaper set up with the new preset (see ShaperPair).
+// crossfades to a second shaper set up with the new preset (see ShaperPair). Auto gain, when on,
+// scales the processed signal before the mix so that it is as loud as the input.
 // Construction allocates (and may throw std::bad_alloc); process, applyChanges and publishClip
 // never allocate, lock or print, and all three run on the audio thread.
 class DspEngine {
@@ -78,6 +80,12 @@ class DspEngine {
     // The share of processed signal (0..1) and whether the effect is bypassed, which sets the
     // share to 0 while it holds. Audio thread.
     void setMix(float wetShare, bool bypassed);
+    // Whether auto gain is on (see AutoGain). Audio thread.
+    void setAutoGain(bool on) { autoGain_->setEnabled(on); }
+    // Starts auto gain at decibels, as a rebuilt engine carries on from the one before.
+    void startAutoGainAt(float decibels) { autoGain_->startAt(decibels); }
+    // The gain auto gain applies, in dB; 0 while it is off.
+    float autoGainDecibels() const { return autoGain_->decibels(); }
     // See BandShaper::meterBandsInto. Called on the audio thread.
     void meterBandsInto(BandLevels* levels) { shapers_.meterBandsInto(levels); }
 
@@ -114,6 +122,7 @@ class DspEngine {
     // Plain and anti-aliased, per number of stages.
     std::array<std::array<int32_t, kMaxOversamplingStages + 1>, 2> latencies_{};
     std::unique_ptr<DryWetMix> mix_;
+    std::unique_ptr<AutoGain> autoGain_;
     // Offset channel pointers of a block that is mixed in pieces.
     std::vector<float*> pieceIn_;
     std::vector<float*> pieceOut_;

@@ -110,6 +110,8 @@ void MultibandEffect::changeSampleRate(float rate) {
     if (model && createEngine(activeInputs, rate, activeOutputs) != nullptr) {
         engine->requestOversampling(oversamplingFactor.load());
         engine->requestAntialiasing(antialiasingOn.load());
+        engine->setAutoGain(autoGainOn.load());
+        engine->startAutoGainAt(appliedGain.load());
         assignLatency(engine->latency());
         engine->applyChanges(*model);
         engineReady = 1;
@@ -141,9 +143,9 @@ bool MultibandEffect::vendorName(char* text) {
     return true;
 }
 
-// The host sets the oversampling, anti-aliasing, smoothing, mix and bypass, reads and edits the
-// bands, reads the meters, reports mouse-wheel turns over the editor and tells the scale factor
-// of its own user interface through these requests.
+// The host sets the oversampling, anti-aliasing, smoothing, mix, bypass and auto gain, reads and
+// edits the bands, reads the meters and the gain auto gain applies, reports mouse-wheel turns over
+// the editor and tells the scale factor of its own user interface through these requests.
 int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
     if (index == kOversamplingRequestIndex && value == kOversamplingRequestValue) {
         return changeOversampling(opt);
@@ -162,6 +164,13 @@ int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr
     }
     if (index == kBandsRequestIndex && ptr != nullptr && model) {
         return bandsRequest(value, *static_cast<BandControls*>(ptr));
+    }
+    if (index == kAutoGainRequestIndex && value == kAutoGainRequestValue) {
+        return takeSetting(validSwitch(opt), [&] { autoGainOn = opt == 1.0f; });
+    }
+    if (index == kAutoGainReadingIndex && value == kAutoGainReadingValue && ptr != nullptr) {
+        *static_cast<float*>(ptr) = appliedGain.load();
+        return 1;
     }
     if (index == kMeterRequestIndex && value == kMeterRequestValue && ptr != nullptr) {
         hostMeters.take(static_cast<float*>(ptr));

@@ -77,6 +77,9 @@ class MultibandEffect : public HostEffectExt {
     bool smoothing() const { return smoothingOn.load(); }
     float mixShare() const { return wetShare.load(); }
     bool isBypassed() const { return bypassed.load(); }
+    bool autoGain() const { return autoGainOn.load(); }
+    // The gain auto gain applied in the last block, in dB; 0 while it is off.
+    float autoGainDecibels() const { return appliedGain.load(); }
 
   private:
     bool engineNeedsRebuild(int32_t frames) const;
@@ -108,6 +111,9 @@ class MultibandEffect : public HostEffectExt {
     std::atomic<bool> smoothingOn{false};
     std::atomic<float> wetShare{1.0f};
     std::atomic<bool> bypassed{false};
+    std::atomic<bool> autoGainOn{false};
+    // Written by the audio thread after each block; a rebuilt engine starts from it.
+    std::atomic<float> appliedGain{0.0f};
     EditorFactory editorFactory;
     EditorNotifications* editorEvents = nullptr;
     EditorRelay editorRelay;

@@ -36,11 +36,13 @@ void MultibandEffect::runEngine(float** inputs, float** outputs, int32_t frames,
     engine->setSmoothing(smoothingOn.load(std::memory_order_relaxed));
     engine->setMix(wetShare.load(std::memory_order_relaxed),
                    bypassed.load(std::memory_order_relaxed));
+    engine->setAutoGain(autoGainOn.load(std::memory_order_relaxed));
     if (model->busyCount() == 0) engine->applyChanges(*model);
     const int32_t channels = engine->inputChannels();
     BandLevels* bands = startMetering(inputs, channels, frames);
     engine->meterBandsInto(bands);
     engine->process(inputs, outputs, frames, mode);
+    appliedGain.store(engine->autoGainDecibels(), std::memory_order_relaxed);
     // A mono engine fills only the first output; the second output gets a copy, if the host
     // wired one.
     if (mode == OutputMode::Replace && activeInputs == 1 && activeOutputs == 2) {

@@ -99,6 +99,20 @@ void EffectSession::setMix(float percent) {
         throw ToolError("the module refused a mix of " + std::to_string(percent) + " %");
 }
 
+void EffectSession::setAutoGain(bool on) {
+    if (host.dispatch(ReqVendorSpecific, kAutoGainRequestIndex, kAutoGainRequestValue, nullptr,
+                      on ? 1.0f : 0.0f) != 1)
+        throw ToolError("the module refused to switch auto gain");
+}
+
+float EffectSession::autoGainDecibels() {
+    float decibels = 0.0f;
+    if (host.dispatch(ReqVendorSpecific, kAutoGainReadingIndex, kAutoGainReadingValue, &decibels,
+                      0.0f) != 1)
+        throw ToolError("the module does not tell its auto gain");
+    return decibels;
+}
+
 int32_t EffectSession::latency() {
     return host.record()->latency;
 }

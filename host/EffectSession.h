@@ -47,6 +47,10 @@ class EffectSession {
     void setAntialiasing();
     // Asks the module for a dry/wet mix of percent (0..100). Throws ToolError when it refuses.
     void setMix(float percent);
+    // Switches the module's auto gain. Throws ToolError when it refuses.
+    void setAutoGain(bool on);
+    // The gain the module's auto gain applied in the last block, in dB.
+    float autoGainDecibels();
     // The module's delay in frames, as its record reports it.
     int32_t latency();
 

@@ -69,6 +69,8 @@ std::string processUsage() {
            "                factor (a sample or two more delay, also taken out)\n"
            "  --mix PERCENT processed share of the output, 0..100 (default 100); the rest is\n"
            "                the input, aligned with the processed signal\n"
+           "  --auto-gain   keep the processed signal as loud as the input: a slow gain\n"
+           "                matched over seconds, applied before the mix\n"
            "  --module PATH the module file (default: the one beside this tool, else the one\n"
            "                the package installs in ../lib/lv2)\n"
            "  --write-demo OUT  write the built-in demo input as raw float32 stereo\n";

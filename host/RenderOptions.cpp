@@ -116,6 +116,8 @@ std::string renderUsage() {
         "                     any factor (a sample or two more delay, also taken out)\n"
         "  --mix PERCENT      processed share of the output, 0..100 (default 100); the\n"
         "                     rest is the input, aligned with the processed signal\n"
+        "  --auto-gain        keep the processed signal as loud as the input: a slow\n"
+        "                     gain matched over seconds, applied before the mix\n"
         "  --program P        program by number (from 0) or name\n"
         "  --preset P         preset of that program by number (from 0) or name\n"
         "  --set NAME=VALUE   set a parameter in its own units (repeatable)\n"

@@ -60,8 +60,13 @@ float parseMixPercent(const std::string& text) {
 }
 
 bool takeSessionSwitch(SessionOptions& options, const std::string& argument) {
-    if (argument != "--antialiasing") return false;
-    options.antialiasing = true;
+    static const std::map<std::string, bool SessionOptions::*> kSwitches{
+        {"--antialiasing", &SessionOptions::antialiasing},
+        {"--auto-gain", &SessionOptions::autoGain},
+    };
+    const auto found = kSwitches.find(argument);
+    if (found == kSwitches.end()) return false;
+    options.*(found->second) = true;
     return true;
 }
 
@@ -88,6 +93,7 @@ void requestSessionOptions(EffectSession& session, const SessionOptions& options
         session.setOversampling(options.oversampling);
     if (options.antialiasing) session.setAntialiasing();
     if (options.mixPercent != kFullMixPercent) session.setMix(options.mixPercent);
+    if (options.autoGain) session.setAutoGain(true);
 }
 
 }  // namespace marrowfold

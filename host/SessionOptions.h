@@ -12,16 +12,19 @@ namespace marrowfold {
 class EffectSession;
 
 // What both tools' command lines say about the module's session: which module, the frames per
-// process call, the oversampling, the anti-aliasing and the mix. Each tool's options extend it.
+// process call, the oversampling, the anti-aliasing, the mix and auto gain. Each tool's options
+// extend it.
 struct SessionOptions {
     std::string modulePath;  // empty: the module beside the executable
     int32_t blockSize = 512;
     int32_t oversampling = kDefaultOversamplingFactor;
     bool antialiasing = false;
     float mixPercent = kFullMixPercent;
+    bool autoGain = false;
 };
 
-// Takes a session option without a value (--antialiasing); false for any other argument.
+// Takes a session option without a value (--antialiasing, --auto-gain); false for any other
+// argument.
 bool takeSessionSwitch(SessionOptions& options, const std::string& argument);
 
 // The frames per process call that a tool's --block option gives. Throws ToolError for anything
@@ -60,8 +63,8 @@ std::map<std::string, std::function<void(Options&, const std::string&)>> withSes
 // own folder (ModuleLocation.h); programName is how the tool was started.
 std::string modulePathFor(const SessionOptions& options, const std::string& programName);
 
-// Asks a prepared session for the oversampling, the anti-aliasing and the mix where they differ
-// from the defaults.
+// Asks a prepared session for the oversampling, the anti-aliasing, the mix and auto gain where
+// they differ from the defaults.
 // Throws ToolError when the module refuses one.
 void requestSessionOptions(EffectSession& session, const SessionOptions& options);
 

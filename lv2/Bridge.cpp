@@ -113,6 +113,7 @@ void Bridge::run(uint32_t frames) {
     for (uint32_t done = 0; done < frames; done += limit)
         processSlice(done, static_cast<int32_t>(std::min(limit, frames - done)));
     reportMeters();
+    reportAutoGain();
 }
 
 // The first request switches the module's measuring on and reads the floor.
@@ -176,6 +177,7 @@ void Bridge::takeControls() {
     takeSetting(ControlMix, [this](float percent) { instance.setMix(percent); });
     takeSetting(ControlEnabled, [this](float on) { instance.setEnabled(on != 0.0f); });
     takeSetting(ControlAntialiasing, [this](float on) { instance.setAntialiasing(on != 0.0f); });
+    takeSetting(ControlAutoGain, [this](float on) { instance.setAutoGain(on != 0.0f); });
 }
 
 // The port's value when the host changed it since run() last looked; null otherwise.
@@ -235,6 +237,12 @@ void Bridge::takeBands() {
 void Bridge::reportLatency() {
     float* port = ports[portOfControl(ControlLatency)];
     if (port != nullptr) *port = static_cast<float>(instance.latency());
+}
+
+// Written every block, as the gain moves with the audio.
+void Bridge::reportAutoGain() {
+    float* port = ports[portOfControl(ControlAutoGainApplied)];
+    if (port != nullptr) *port = instance.autoGainDecibels();
 }
 
 void Bridge::lockRequests() {

@@ -58,6 +58,7 @@ class Bridge {
     template <typename Set>
     void takeSetting(int32_t control, Set set);
     void reportLatency();
+    void reportAutoGain();
     const float* changedPort(uint32_t index);
     void processSlice(uint32_t offset, int32_t frames);
     void reportMeters();

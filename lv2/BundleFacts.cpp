@@ -25,6 +25,8 @@ struct StartedModule {
     bool enabled() const { return true; }
     bool antialiasing() const { return false; }
     BandControls bands() { return readModuleBands(*host.record()); }
+    bool autoGain() const { return false; }
+    float autoGainDecibels() const { return 0.0f; }
 };
 
 // Every control's value in its port's units.

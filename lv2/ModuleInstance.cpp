@@ -103,6 +103,19 @@ bool ModuleInstance::setAntialiasing(bool on) {
     return true;
 }
 
+bool ModuleInstance::setAutoGain(bool on) {
+    if (!vendorRequest(kAutoGainRequestIndex, kAutoGainRequestValue, on ? 1.0f : 0.0f))
+        return false;
+    autoGainOn = on;
+    return true;
+}
+
+float ModuleInstance::autoGainDecibels() {
+    float decibels = 0.0f;
+    dispatch(ReqVendorSpecific, kAutoGainReadingIndex, kAutoGainReadingValue, &decibels);
+    return decibels;
+}
+
 bool ModuleInstance::setSmoothing(bool on) {
     return vendorRequest(kSmoothingRequestIndex, kSmoothingRequestValue, on ? 1.0f : 0.0f);
 }

@@ -68,6 +68,12 @@ class ModuleInstance {
     // The shaping's anti-aliasing, as the oversampling above.
     bool setAntialiasing(bool on);
     bool antialiasing() const { return antialiased; }
+    // Auto gain through the module's vendor request, which only stores the setting for the next
+    // block: the audio thread may ask. False, changing nothing, when the module refuses.
+    bool setAutoGain(bool on);
+    bool autoGain() const { return autoGainOn; }
+    // The gain auto gain applied in the last block, in dB, as the module tells it.
+    float autoGainDecibels();
     // Makes changes of the gains, the mix and the bypass glide instead of stepping.
     bool setSmoothing(bool on);
     // The current preset's edges and drives and the solo, read and edited through the module's
@@ -96,6 +102,7 @@ class ModuleInstance {
     float mixPercent = kFullMixPercent;
     bool processing = true;
     bool antialiased = false;
+    bool autoGainOn = false;
     std::atomic<EditorLink*> editorLink{nullptr};
     std::string lastError;
 };

@@ -74,8 +74,8 @@ float toModuleValue(int32_t control, float portValue);
 float& bandValue(BandControls& bands, int32_t control);
 
 // A control's current value in its port's units, read from an instance of the module (anything
-// with getParameter, program, oversampling, latency, mix, enabled, antialiasing and bands). Every
-// source of controls has its case here.
+// with getParameter, program, oversampling, latency, mix, enabled, antialiasing, bands, autoGain
+// and autoGainDecibels). Every source of controls has its case here.
 template <typename Instance>
 float currentPortValue(Instance& instance, int32_t control) {
     const HostControl& info = hostControl(control);
@@ -100,6 +100,10 @@ float currentPortValue(Instance& instance, int32_t control) {
             BandControls bands = instance.bands();
             return bandValue(bands, control);
         }
+        case ControlSource::AutoGain:
+            return instance.autoGain() ? 1.0f : 0.0f;
+        case ControlSource::AutoGainApplied:
+            return instance.autoGainDecibels();
     }
     return 0.0f;
 }

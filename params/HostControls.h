@@ -44,6 +44,8 @@ enum HostControlKey : int32_t {
     ControlDrive3,
     ControlDrive4,
     ControlSolo,
+    ControlAutoGain,
+    ControlAutoGainApplied,
     HostControlCount
 };
 
@@ -59,6 +61,8 @@ enum class ControlSource : uint8_t {
     BandEdge,         // an edge of the current preset in Hz, through the band request
     BandDrive,        // a drive of the current preset in dB, through the band request
     Solo,             // the soloed band from 1, 0 for none, through the band request
+    AutoGain,         // 1 while auto gain is on (vendor request)
+    AutoGainApplied,  // the gain auto gain applies, in dB (vendor request)
 };
 
 // What hosts and tools do with a control beyond its range.
@@ -192,6 +196,11 @@ inline constexpr KeyedEntry<HostControl> kHostControlEntries[] = {
     {ControlDrive4, driveControl("drive4", "Drive 4", 3)},
     {ControlSolo, {"solo", "Solo", "", {0.f, static_cast<float>(kBandCount)}, ControlSource::Solo,
                    -1, kWholeNumbers | kEnumeration | kSessionOnly, kSoloLabels, {}}},
+    {ControlAutoGain, {"auto_gain", "Auto Gain", "", {0.f, 1.f}, ControlSource::AutoGain, -1,
+                       kWholeNumbers | kToggle | kSessionOnly, {}, {}}},
+    {ControlAutoGainApplied, {"auto_gain_applied", "Auto Gain Applied", "dB",
+                              {kAutoGainLowestDecibels, kAutoGainHighestDecibels},
+                              ControlSource::AutoGainApplied, -1, kOutput, {}, {}}},
 };
 // clang-format on
 

@@ -111,9 +111,9 @@ class Workload {
 
     // Every sixteenth block a change arrives, and the oversampling factor and the anti-aliasing
     // move on; the model, the factor and the anti-aliasing are written outside the measurement,
-    // as the user-interface thread would, and taken inside it. Smoothing, the mix and bypass
-    // switch on and off, so gains glide, edges and preset switches crossfade, and the dry path
-    // mixes and crossfades too.
+    // as the user-interface thread would, and taken inside it. Smoothing, the mix, bypass and
+    // auto gain switch on and off, so gains glide, edges and preset switches crossfade, the dry
+    // path mixes and crossfades, and auto gain measures, follows, holds and glides back too.
     void run(const std::atomic<bool>* measure) {
         for (int32_t block = 0; block < kBlocks; ++block) {
             if (block % 16 == 0) {
@@ -127,6 +127,7 @@ class Workload {
             const int32_t step = block / 16;
             engine_.setSmoothing(step % 5 >= 2);
             engine_.setMix(step % 3 == 0 ? 0.5f : 1.0f, step % 5 == 1);
+            engine_.setAutoGain(step % 6 < 4);
             engine_.applyChanges(model_);
             // Every fifth block is longer than the engine's and is processed in pieces.
             const int32_t frames = block % 5 == 4 ? 3 * kBlock - 7 : kBlock - block % 3;

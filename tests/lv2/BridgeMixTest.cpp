@@ -1,10 +1,11 @@
-// The plug-in's mix and on/off switch and its smoothing, in this process as a host drives them:
-// a tone at -20 dBFS in 512-frame blocks, controls changed between two blocks. Every change
+// The plug-in's mix, on/off switch, auto gain and smoothing, in this process as a host drives
+// them: a tone at -20 dBFS in 512-frame blocks, controls changed between two blocks. Every change
 // must stay below the click limit, and the input the plug-in passes through must arrive delayed
 // by exactly the latency it reports.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -35,6 +36,7 @@ std::vector<float> stereoTone() {
 struct Played {
     std::vector<float> output;  // interleaved stereo
     float latency = -1.0f;      // the latency port's value at the end
+    float autoGain = 1.0f;      // the applied auto gain port's value at the end
 };
 
 // A fresh instance with `before` set ahead of activation plays the tone; `change` runs between
@@ -50,6 +52,7 @@ Played play(const std::vector<float>& tone, const Controls& before, const Contro
     const std::vector<float> rest = host.process({split, tone.end()}, kFrames);
     played.output.insert(played.output.end(), rest.begin(), rest.end());
     played.latency = host.control(ControlLatency);
+    played.autoGain = host.control(ControlAutoGainApplied);
     return played;
 }
 
@@ -78,6 +81,7 @@ TEST(BridgeSmoothing, ChangesBetweenBlocksStayBelowTheClickLimit) {
         {"switched off at 4x", set(ControlOversampling, 4.0f), set(ControlEnabled, 0.0f)},
         {"mix to 0 %", {}, set(ControlMix, 0.0f)},
         {"mix to 50 %", {}, set(ControlMix, 50.0f)},
+        {"auto gain on", {}, set(ControlAutoGain, 1.0f)},
     };
     const std::vector<float> tone = stereoTone();
     for (const Case& c : cases) {
@@ -123,6 +127,28 @@ TEST(BridgeSmoothing, TheDryAndBypassedOutputIsTheInputDelayedByTheReportedLaten
             }
         }
     }
+}
+
+// A preset far louder than its input: switched on, auto gain brings it down, and the output port
+// tells by how much; off, the port reads 0 dB.
+TEST(BridgeSmoothing, AutoGainReportsTheGainItApplies) {
+    const std::vector<float> tone = stereoTone();
+    const Controls loudPreset = [](BundleHost& host) {
+        host.control(ControlProgram) = 1.0f;
+        host.control(ControlPreset) = 5.0f / 8.0f;  // "Heat The Seat"
+    };
+    const Played plain = play(tone, loudPreset, {});
+    const Played matched = play(tone, loudPreset, set(ControlAutoGain, 1.0f));
+    EXPECT_EQ(plain.autoGain, 0.0f);
+    EXPECT_LT(matched.autoGain, -6.0f);
+    const auto loudest = [](const std::vector<float>& output) {
+        float peak = 0.0f;
+        for (auto n = output.end() - 2 * kBlock; n != output.end(); ++n)
+            peak = std::max(peak, std::fabs(*n));
+        return peak;
+    };
+    EXPECT_NEAR(20.0f * std::log10(loudest(matched.output) / loudest(plain.output)),
+                matched.autoGain, 1.0f);
 }
 
 }  // namespace

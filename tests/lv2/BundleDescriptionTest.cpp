@@ -55,6 +55,9 @@ const PortExpectation kControlExpectations[] = {
     {31, "drive3", "-20.000000", "20.000000"}, {32, "drive4", "-20.000000", "20.000000"},
     {33, "solo", "0.000000", "4.000000", {"Default:     0.000000", "lv2core#enumeration",
                                           "4 = \"Band 4\""}},
+    {34, "auto_gain", "0.000000", "1.000000",
+     {"Default:     0.000000", "lv2core#toggled", "#InputPort"}},
+    {35, "auto_gain_applied", "-48.000000", "12.000000", {"#OutputPort"}},
 };
 // clang-format on
 constexpr auto kPortCount =

@@ -50,6 +50,8 @@ TEST(HostControls, KeepTheSymbolsOrderAndRangesHostsHaveSaved) {
         {ControlDrive3, "drive3", -1, false, -20.f, 20.f, false},
         {ControlDrive4, "drive4", -1, false, -20.f, 20.f, false},
         {ControlSolo, "solo", -1, false, 0.f, 4.f, false},
+        {ControlAutoGain, "auto_gain", -1, false, 0.f, 1.f, false},
+        {ControlAutoGainApplied, "auto_gain_applied", -1, false, -48.f, 12.f, true},
     };
     // clang-format on
     ASSERT_EQ(std::size(saved), static_cast<size_t>(HostControlCount));

@@ -3,6 +3,8 @@
 // without an output file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -100,6 +102,37 @@ TEST(ProcessTool, MixBlendsTheInputAlignedWithTheProcessedSignal) {
     EXPECT_NE(wet, demo);
     EXPECT_NE(runProcess({"--help"}).output.find("--mix PERCENT"), std::string::npos);
     EXPECT_NE(runTool({"--help"}).output.find("--mix PERCENT"), std::string::npos);
+}
+
+// A preset some 29 dB louder than its input: with --auto-gain both tools bring it down alike.
+TEST(ProcessTool, AutoGainBringsALoudPresetDownInBothTools) {
+    const TemporaryFolder folder;
+    ASSERT_EQ(runProcess({"--write-demo", folder.file("demo.raw")}).exitCode, 0);
+    const std::vector<float> demo = readRawStereo(folder.file("demo.raw"));
+    writeAudio(folder.file("demo.wav"),
+               {2, static_cast<int32_t>(kRawSampleRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT, demo});
+    const std::vector<std::string> preset = {"--program", "Guitar", "--preset", "Heat The Seat"};
+    const auto loudestOfSecondHalf = [&](std::vector<std::string> options) {
+        std::vector<std::string> arguments = {folder.file("demo.raw"), folder.file("out.raw")};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        EXPECT_EQ(runProcess(arguments).exitCode, 0);
+        const std::vector<float> out = readRawStereo(folder.file("out.raw"));
+        float loudest = 0.0f;
+        for (size_t n = out.size() / 2; n < out.size(); ++n)
+            loudest = std::max(loudest, std::fabs(out[n]));
+        return loudest;
+    };
+    std::vector<std::string> matched = preset;
+    matched.push_back("--auto-gain");
+    const float plain = loudestOfSecondHalf(preset);
+    EXPECT_LT(loudestOfSecondHalf(matched), 0.1f * plain);
+
+    std::vector<std::string> render = {folder.file("demo.wav"), folder.file("render.wav")};
+    render.insert(render.end(), matched.begin(), matched.end());
+    ASSERT_EQ(runTool(render).exitCode, 0);
+    EXPECT_EQ(readRawStereo(folder.file("out.raw")), readAudio(folder.file("render.wav")).samples);
+    EXPECT_NE(runProcess({"--help"}).output.find("--auto-gain"), std::string::npos);
+    EXPECT_NE(runTool({"--help"}).output.find("--auto-gain"), std::string::npos);
 }
 
 TEST(ProcessTool, RefusesBadCommandLinesAndFilesWithoutWriting) {
