@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/Numeric.h"
+#include "editor/AutoGainReadout.h"
 #include "editor/BandEditorView.h"
 #include "editor/DisplayFeed.h"
 #include "editor/EmbeddedBitmaps.h"
@@ -36,6 +37,7 @@ EditorNotifications* MultibandEditor::create(MultibandEffect& effect, Distortion
 
 MultibandEditor::MultibandEditor(MultibandEffect& owner, DistortionParameters& parameters)
     : EditorBase(&owner),
+      owner(owner),
       model(&parameters),
       bitmaps(loadPanelBitmaps()),
       spectrum(std::make_unique<DisplayFeed>(owner.analysisTap())) {
@@ -107,6 +109,7 @@ void MultibandEditor::idle() {
     clipShown = reading.clipValue();
     if (views.clipLed) views.clipLed->setValue(clipShown);
     followHostBandEdit();
+    if (views.autoGain) views.autoGain->show(owner.autoGain(), owner.autoGainDecibels());
     if (frame && spectrum->refresh(expandedView ? views.bandView : nullptr, views.meters.data(),
                                    frame->tickCount())) {
         views.bandView->setNeedsRedraw(true);

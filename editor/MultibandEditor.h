@@ -19,6 +19,7 @@
 namespace marrowfold {
 
 class AboutSplash;
+class AutoGainReadout;
 class BandEditorView;
 class ButtonGroup;
 class DistortionParameters;
@@ -69,6 +70,7 @@ struct EditorPanel {
     ButtonGroup* shapeGroup = nullptr;
     // Band1..Band4, In, Out: the host meters' order.
     std::array<LevelMeterView*, HostMeterCount> meters{};
+    AutoGainReadout* autoGain = nullptr;
 };
 
 // The plug-in's editor. The object lives as long as the effect; while its window is closed it
@@ -139,6 +141,7 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     void addValueFields();
     void addClipIndicator();
     void addMeters();
+    void addAutoGainReadout();
     void addPresetNameView();
     void makeBandView();
     void arrangeRightHalf();
@@ -176,6 +179,8 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     WindowId dialogOwner() const;
 
     int32_t hostFreshFlag = 0;
+    // The effect itself, for what only it knows (auto gain).
+    MultibandEffect& owner;
     DistortionParameters* model;
     EditorPanel views;
     std::unique_ptr<BitmapTable> bitmaps;

@@ -6,6 +6,7 @@
 #include "core/KeyedTable.h"
 #include "core/Numeric.h"
 #include "editor/AboutSplash.h"
+#include "editor/AutoGainReadout.h"
 #include "editor/BandEditorView.h"
 #include "editor/DisplayFeed.h"
 #include "editor/LevelMeterView.h"
@@ -73,6 +74,8 @@ static_assert(keyCoverage<kLevelControlCount>(TagBand1, kLevelPlaces) == KeyCove
               "every level control has one place");
 
 constexpr Rect kPresetNameRect{122, 127, 242, 138};
+// Under Out's knob, clear of its scale dots and of the Edit button.
+constexpr Rect kAutoGainRect{266, 177, 342, 188};
 constexpr Rect kBandViewRect{390, 32, 638, 183};
 
 void formatOneDecimal(float value, char* text) {
@@ -110,6 +113,7 @@ void MultibandEditor::buildPanel(WindowId parent) {
     addValueFields();
     addClipIndicator();
     addMeters();
+    addAutoGainReadout();
     addPresetNameView();
     makeBandView();
     opened = true;
@@ -228,6 +232,10 @@ void MultibandEditor::addMeters() {
         views.meters[levelSlot(tag)] =
             place(new LevelMeterView(spot.meter, bitmaps->bitmap(PanelBitmap)));
     }
+}
+
+void MultibandEditor::addAutoGainReadout() {
+    views.autoGain = place(new AutoGainReadout(kAutoGainRect, bitmaps->bitmap(PanelBitmap)));
 }
 
 void MultibandEditor::addClipIndicator() {

@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
+#include "core/VendorRequests.h"
 #include "editor/AboutSplash.h"
+#include "editor/AutoGainReadout.h"
 #include "editor/BandEditorView.h"
 #include "editor/PresetNameView.h"
 #include "gui/Bitmap.h"
@@ -235,6 +239,58 @@ TEST_F(EditorTest, CompactAndExpandedPanelsLookAsRecorded) {
     EXPECT_NE(pixelAt(surface(), kCompactLastColumn + 1, kPanelHeight / 2), kPanelBlue)
         << "the divider stands right of the compact half";
     expectMatchesGolden(surface(), "editor_expanded", 24);
+}
+
+// While auto gain is on, a readout beside Out shows the gain it applies; switched off, the panel
+// under it looks as before again. (Never switched on, the readout draws nothing: the recorded
+// pictures hold.)
+TEST_F(EditorTest, AutoGainShowsItsGainBesideOutWhileOn) {
+    constexpr int32_t kFrames = 512;
+    constexpr int32_t kBlocks = 100;
+    const auto setAutoGain = [&](bool on) {
+        ASSERT_EQ(effect->vendorSpecific(kAutoGainRequestIndex, kAutoGainRequestValue, nullptr,
+                                         on ? 1.0f : 0.0f),
+                  1);
+    };
+    std::vector<float> left(kFrames);
+    std::vector<float> right(kFrames);
+    const auto play = [&](int32_t blocks) {
+        for (int32_t block = 0; block < blocks; ++block) {
+            for (int32_t n = 0; n < kFrames; ++n)
+                left[n] = right[n] =
+                    0.5f * std::sin(0.05f * static_cast<float>(n + block * kFrames));
+            float* channels[] = {left.data(), right.data()};
+            effect->processReplace(channels, channels, kFrames);
+        }
+    };
+    open();
+    const Rect& readout = panel().autoGain->bounds();
+    const auto pixels = [&] {
+        std::vector<uint32_t> shown;
+        for (int32_t y = readout.top; y < readout.bottom; ++y) {
+            for (int32_t x = readout.left; x < readout.right; ++x)
+                shown.push_back(pixelAt(surface(), x, y));
+        }
+        return shown;
+    };
+    const std::vector<uint32_t> bare = pixels();
+    setAutoGain(true);
+    play(kBlocks);
+    editor->idle();
+    editor->redrawFrame();
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "AUTO %+.1f dB",
+                  static_cast<double>(effect->autoGainDecibels()));
+    EXPECT_LT(effect->autoGainDecibels(), -0.5f);
+    EXPECT_EQ(panel().autoGain->text(), expected);
+    EXPECT_NE(pixels(), bare);
+
+    setAutoGain(false);
+    play(1);
+    editor->idle();
+    editor->redrawFrame();
+    EXPECT_EQ(panel().autoGain->text(), "");
+    EXPECT_EQ(pixels(), bare);
 }
 
 }  // namespace
