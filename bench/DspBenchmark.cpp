@@ -4,9 +4,10 @@
 // second of processor time). Every case is repeated and summarised by its median, which a busy
 // machine disturbs least. The last line printed compares the fastest set with the reference at
 // 512 stereo. Also measures the cost of moving one band edge, the cost of each oversampling
-// factor over factor 1, plain and anti-aliased (512 frames stereo, on the fastest set or the one
-// named with --isa), what a block in which an edge moves costs against a still one with smoothing
-// on at every factor, and prints the alias energy of the shaping at every factor.
+// factor over factor 1, plain and anti-aliased, and of auto gain at factor 1 (512 frames stereo,
+// on the fastest set or the one named with --isa), what a block in which an edge moves costs
+// against a still one with smoothing on at every factor, and prints the alias energy of the
+// shaping at every factor.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -52,9 +53,9 @@ struct NoiseBlock {
 };
 
 // The replacing process of an engine on set at an oversampling factor, anti-aliased or not, with
-// the model's default preset fully applied.
+// or without auto gain, with the model's default preset fully applied.
 void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, int32_t frames,
-                      int32_t factor, bool antialiased) {
+                      int32_t factor, bool antialiased, bool autoGain) {
     DistortionParameters model;
     model.setValue(ParamModify, static_cast<float>(kModifyAll));
     model.markChanged(ParamBank);
@@ -65,6 +66,7 @@ void processReplacing(benchmark::State& state, KernelSet set, int32_t channels, 
     }
     engine.requestOversampling(factor);
     engine.requestAntialiasing(antialiased);
+    engine.setAutoGain(autoGain);
     engine.applyChanges(model);
 
     NoiseBlock block(channels, frames);
@@ -167,7 +169,8 @@ void registerEngineCases() {
         for (const int32_t frames : kBlockSizes) {
             for (const KernelSet set : measuredSets()) {
                 benchmark::RegisterBenchmark(caseName(set, channels, frames).c_str(),
-                                             processReplacing, set, channels, frames, 1, false)
+                                             processReplacing, set, channels, frames, 1, false,
+                                             false)
                     ->MinTime(kMinSecondsPerRepetition)
                     ->Repetitions(kRepetitions)
                     ->ReportAggregatesOnly(true);
@@ -176,6 +179,8 @@ void registerEngineCases() {
     }
     benchmark::RegisterBenchmark("moveBandEdge", moveBandEdge);
 }
+
+constexpr const char* kAutoGainCase = "autogain/1";
 
 std::string factorCaseName(int32_t factor, bool antialiased) {
     return (antialiased ? "antialiasing/" : "oversampling/") + std::to_string(factor);
@@ -205,12 +210,17 @@ void registerOversamplingCases(KernelSet set) {
         for (int32_t stages = 0; stages <= kMaxOversamplingStages; ++stages) {
             benchmark::RegisterBenchmark(factorCaseName(1 << stages, antialiased).c_str(),
                                          processReplacing, set, kSummaryChannels, kSummaryBlockSize,
-                                         1 << stages, antialiased)
+                                         1 << stages, antialiased, false)
                 ->MinTime(kMinSecondsPerRepetition)
                 ->Repetitions(kRepetitions)
                 ->ReportAggregatesOnly(true);
         }
     }
+    benchmark::RegisterBenchmark(kAutoGainCase, processReplacing, set, kSummaryChannels,
+                                 kSummaryBlockSize, 1, false, true)
+        ->MinTime(kMinSecondsPerRepetition)
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true);
 }
 
 // Prints as the console reporter does and keeps the median real-time factor of every case.
@@ -260,7 +270,8 @@ void printTable(const SummaryReporter& reporter) {
 }
 
 // The time of each oversampling factor over the time of factor 1 without anti-aliasing, then
-// the same anti-aliased, each on a line of its own for scripts to read.
+// the same anti-aliased, then auto gain's at factor 1, each on a line of its own for scripts to
+// read.
 void printOversamplingCost(const SummaryReporter& reporter, KernelSet set) {
     const double base = reporter.factor(factorCaseName(1, false));
     if (base <= 0.0) return;
@@ -275,6 +286,8 @@ void printOversamplingCost(const SummaryReporter& reporter, KernelSet set) {
         const double speed = reporter.factor(factorCaseName(1 << stages, true));
         if (speed > 0.0) std::printf(" %dx %.2f;", 1 << stages, base / speed);
     }
+    const double autoGain = reporter.factor(kAutoGainCase);
+    if (autoGain > 0.0) std::printf("\nauto gain cost at 512 stereo, 1x: %.2f", base / autoGain);
     std::printf("\n");
 }
 
