@@ -28,6 +28,16 @@ ToolRun runProcess(const std::vector<std::string>& arguments) {
     return runProgram(MARROWFOLD_PROCESS_TOOL, arguments);
 }
 
+// The demo input as the process tool writes it, in demo.raw, and as a float WAV file for the
+// render tool, in demo.wav; returns its samples.
+std::vector<float> writeDemoFiles(const TemporaryFolder& folder) {
+    EXPECT_EQ(runProcess({"--write-demo", folder.file("demo.raw")}).exitCode, 0);
+    const std::vector<float> demo = readRawStereo(folder.file("demo.raw"));
+    writeAudio(folder.file("demo.wav"),
+               {2, static_cast<int32_t>(kRawSampleRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT, demo});
+    return demo;
+}
+
 TEST(ProcessTool, GivesTheRenderToolsSamplesForTheSameChoices) {
     const TemporaryFolder folder;
     ASSERT_EQ(runProcess({"--write-demo", folder.file("demo.raw")}).exitCode, 0);
@@ -55,10 +65,7 @@ TEST(ProcessTool, GivesTheRenderToolsSamplesForTheSameChoices) {
 // agree sample for sample.
 TEST(ProcessTool, OversampledGivesTheRenderToolsAlignedSamples) {
     const TemporaryFolder folder;
-    ASSERT_EQ(runProcess({"--write-demo", folder.file("demo.raw")}).exitCode, 0);
-    const std::vector<float> demo = readRawStereo(folder.file("demo.raw"));
-    writeAudio(folder.file("demo.wav"),
-               {2, static_cast<int32_t>(kRawSampleRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT, demo});
+    const std::vector<float> demo = writeDemoFiles(folder);
     ASSERT_EQ(runTool({folder.file("demo.wav"), folder.file("render.wav"), "--oversampling", "8",
                        "--antialiasing", "--block", "100"})
                   .exitCode,
@@ -107,10 +114,7 @@ TEST(ProcessTool, MixBlendsTheInputAlignedWithTheProcessedSignal) {
 // A preset some 29 dB louder than its input: with --auto-gain both tools bring it down alike.
 TEST(ProcessTool, AutoGainBringsALoudPresetDownInBothTools) {
     const TemporaryFolder folder;
-    ASSERT_EQ(runProcess({"--write-demo", folder.file("demo.raw")}).exitCode, 0);
-    const std::vector<float> demo = readRawStereo(folder.file("demo.raw"));
-    writeAudio(folder.file("demo.wav"),
-               {2, static_cast<int32_t>(kRawSampleRate), SF_FORMAT_WAV | SF_FORMAT_FLOAT, demo});
+    writeDemoFiles(folder);
     const std::vector<std::string> preset = {"--program", "Guitar", "--preset", "Heat The Seat"};
     const auto loudestOfSecondHalf = [&](std::vector<std::string> options) {
         std::vector<std::string> arguments = {folder.file("demo.raw"), folder.file("out.raw")};
