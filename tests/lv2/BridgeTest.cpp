@@ -248,6 +248,37 @@ TEST(BridgeControls, BandPortsEditThePresetThroughTheEditorsClamps) {
     }
 }
 
+// A host applies a factory preset file as its port values in one go (Ardour, jalv): over
+// another program's preset, "Default / Default" sounds as the module's own selection of it once
+// the switch has glided.
+TEST(BridgeControls, AFactoryPresetFileOverAnotherProgramSoundsAsTheModulesSelection) {
+    const std::vector<float> signal = testSignal(kFrames);
+    const BandControls clean = startingBands();
+    BundleHost host(bundleFolder());
+    ASSERT_TRUE(host.instantiate());
+    host.control(kProgramControl) = 1.0f;
+    host.control(ControlOut) = -6.0f;
+    host.activate();
+    host.process(signal, 512);
+    host.control(kProgramControl) = 0.0f;
+    host.control(ControlPreset) = 0.0f;
+    for (int32_t control = ControlBand1; control <= ControlShape; ++control)
+        host.control(control) = 0.0f;
+    for (int32_t e = 0; e < kEdgeCount; ++e)
+        host.control(ControlEdge1 + e) = clean.edgeHz[e];
+    for (int32_t b = 0; b < kBandCount; ++b)
+        host.control(ControlDrive1 + b) = clean.driveDb[b];
+    host.process(signal, 512);
+    const std::vector<float> output = host.process(signal, 512);
+    const std::vector<float> expected = moduleOutput(signal, kReferenceBlock);
+    float largest = 0.0f, loudest = 0.0f;
+    for (size_t i = output.size() / 2; i < output.size(); ++i) {
+        largest = std::max(largest, std::fabs(output[i] - expected[i]));
+        loudest = std::max(loudest, std::fabs(expected[i]));
+    }
+    EXPECT_LT(largest, 1e-4f * loudest);
+}
+
 void applySession(BundleHost& host) {
     host.control(kProgramControl) = 2.0f;
     host.control(7) = 0.25f;
