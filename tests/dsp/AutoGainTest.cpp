@@ -176,5 +176,55 @@ TEST(AutoGainTest, EngineMatchesAtEveryFactorMixAndBypass) {
     }
 }
 
+// A change through the parameter model while audio runs, Out raised by 6 dB or a preset switch
+// that drives every band 6 dB harder: the engine holds the gain while the change is to be heard,
+// then follows it (Out's 6 dB exactly).
+TEST(AutoGainTest, EngineHoldsAfterAParameterOrPresetChange) {
+    using Change = std::function<void(DistortionParameters&)>;
+    struct Case {
+        const char* name;
+        Change change;
+        float settledMove;  // NaN: not known in advance
+    };
+    const Case cases[] = {
+        {"Out +6 dB", [](DistortionParameters& m) { m.setValue(ParamOut, 6.0f); }, -6.02f},
+        {"preset switch",
+         [](DistortionParameters& m) {
+             PresetRecord record{};
+             m.getData(ParamBank, &record, kPresetRecordSize, m.currentPreset());
+             for (float& drive : record.bandDrive)
+                 drive += 6.0f;
+             m.setData(ParamBank, &record, kPresetRecordSize, m.currentPreset());
+             m.setValue(ParamModify, static_cast<float>(kModifyAll));
+         },
+         std::nanf("")},
+    };
+    const int32_t change = 4 * kSecond;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DistortionParameters model;
+        model.setValue(ParamModify, static_cast<float>(kModifyAll));
+        model.markChanged(ParamBank);
+        DspEngine engine(kBlock, 1, kRate, 1);
+        engine.setAutoGain(true);
+        std::vector<float> signal = pink(10 * kSecond);
+        std::vector<float> decibels;
+        for (int32_t done = 0; done < static_cast<int32_t>(signal.size()); done += kBlock) {
+            if (done == change) c.change(model);
+            engine.applyChanges(model);
+            float* samples = signal.data() + done;
+            engine.process(&samples, &samples, kBlock, OutputMode::Replace);
+            decibels.push_back(engine.autoGainDecibels());
+        }
+        const auto at = [&](int32_t frame) {
+            return decibels[static_cast<size_t>(frame / kBlock)];
+        };
+        EXPECT_EQ(at(change + 14 * kSecond / 10), at(change));
+        if (!std::isnan(c.settledMove)) {
+            EXPECT_NEAR(decibels.back() - at(change), c.settledMove, 0.1f);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace marrowfold
