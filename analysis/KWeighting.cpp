@@ -54,6 +54,42 @@ BiquadCoefficients kWeightingHighPass(double sampleRate) {
     return bilinear(kHighPassHz, kHighPassQ, gain, 0.0, 0.0, sampleRate);
 }
 
+// The histories stay in locals for the run, so that the recursions wait on arithmetic alone and
+// not on stores and loads of the members.
+double KWeighting::sumOfSquares(const float* in, int32_t frames) {
+    History shelf = shelfState_;
+    History highPass = highPassState_;
+    double sum = 0.0;
+    for (int32_t i = 0; i < frames; ++i) {
+        const double y = run(highPass_, highPass, run(shelf_, shelf, in[i]));
+        sum += y * y;
+    }
+    shelfState_ = shelf;
+    highPassState_ = highPass;
+    return sum;
+}
+
+double KWeighting::sumOfSquares(KWeighting& first, const float* firstIn, KWeighting& second,
+                                const float* secondIn, int32_t frames) {
+    History shelf1 = first.shelfState_;
+    History highPass1 = first.highPassState_;
+    History shelf2 = second.shelfState_;
+    History highPass2 = second.highPassState_;
+    double sum1 = 0.0;
+    double sum2 = 0.0;
+    for (int32_t i = 0; i < frames; ++i) {
+        const double y1 = run(first.highPass_, highPass1, run(first.shelf_, shelf1, firstIn[i]));
+        const double y2 = run(second.highPass_, highPass2, run(second.shelf_, shelf2, secondIn[i]));
+        sum1 += y1 * y1;
+        sum2 += y2 * y2;
+    }
+    first.shelfState_ = shelf1;
+    first.highPassState_ = highPass1;
+    second.shelfState_ = shelf2;
+    second.highPassState_ = highPass2;
+    return sum1 + sum2;
+}
+
 void KWeighting::settle() {
     // Far below any audible level, far above the smallest normal double.
     constexpr double kSilence = 1e-15;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace marrowfold {
 
 // One second-order section with a0 = 1:
@@ -29,6 +31,11 @@ class KWeighting {
         : shelf_(kWeightingShelf(sampleRate)), highPass_(kWeightingHighPass(sampleRate)) {}
 
     double process(double x) { return run(highPass_, highPassState_, run(shelf_, shelfState_, x)); }
+    // Filters frames samples and returns the sum of the squares of what comes out.
+    double sumOfSquares(const float* in, int32_t frames);
+    // The same for two channels at once, whose recursions then overlap: about the time of one.
+    static double sumOfSquares(KWeighting& first, const float* firstIn, KWeighting& second,
+                               const float* secondIn, int32_t frames);
 
     // Sets a decayed history to exact zero, so that silence never runs into denormal numbers, and
     // clears the filter when a history is no longer finite, so that a NaN or an infinity in the

@@ -38,13 +38,7 @@ void LoudnessMeter::reset() {
 void LoudnessMeter::process(const float* const* channels, int32_t frames) {
     for (int32_t done = 0; done < frames;) {
         const int32_t run = std::min(frames - done, stepFrames_ - stepFill_);
-        for (size_t c = 0; c < filters_.size(); ++c) {
-            const float* in = channels[c] + done;
-            for (int32_t i = 0; i < run; ++i) {
-                const double y = filters_[c].process(in[i]);
-                stepSquares_ += y * y;
-            }
-        }
+        stepSquares_ += sumOfSquares(channels, done, run);
         done += run;
         stepFill_ += run;
         if (stepFill_ == stepFrames_) finishStep();
@@ -52,6 +46,18 @@ void LoudnessMeter::process(const float* const* channels, int32_t frames) {
     for (KWeighting& filter : filters_) {
         filter.settle();
     }
+}
+
+// Channels go in pairs, whose filters' recursions overlap.
+double LoudnessMeter::sumOfSquares(const float* const* channels, int32_t offset, int32_t frames) {
+    double sum = 0.0;
+    size_t c = 0;
+    for (; c + 1 < filters_.size(); c += 2) {
+        sum += KWeighting::sumOfSquares(filters_[c], channels[c] + offset, filters_[c + 1],
+                                        channels[c + 1] + offset, frames);
+    }
+    if (c < filters_.size()) sum += filters_[c].sumOfSquares(channels[c] + offset, frames);
+    return sum;
 }
 
 void LoudnessMeter::finishStep() {

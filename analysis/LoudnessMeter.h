@@ -65,6 +65,7 @@ class LoudnessMeter {
 
     // -0.691 + 10 log10 meanSquare: the offset makes a 997 Hz sine read its RMS level.
     static double loudness(double meanSquare);
+    double sumOfSquares(const float* const* channels, int32_t offset, int32_t frames);
     void finishStep();
     void addGatingBlock(double meanSquare);
     double meanOfLastSteps(int32_t steps) const;
