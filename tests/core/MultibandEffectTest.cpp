@@ -208,6 +208,36 @@ TEST_F(MultibandEffectTest, LongerBlockRebuildsOnceThenRuns) {
     }
 }
 
+// Auto gain takes 1 or 0 alone; its gain, read through its own request, carries over an engine
+// rebuilt for a longer block instead of starting again from 0 dB.
+TEST_F(MultibandEffectTest, AutoGainTakesOnOrOffAndItsGainOutlivesARebuild) {
+    const auto request = [&](float opt) {
+        return effect.vendorSpecific(kAutoGainRequestIndex, kAutoGainRequestValue, nullptr, opt);
+    };
+    const auto applied = [&] {
+        float decibels = 99.0f;
+        EXPECT_EQ(
+            effect.vendorSpecific(kAutoGainReadingIndex, kAutoGainReadingValue, &decibels, 0.0f),
+            1);
+        return decibels;
+    };
+    for (const float bad : {0.5f, 2.0f, -1.0f, std::nanf("")})
+        EXPECT_EQ(request(bad), 0) << bad;
+    EXPECT_FALSE(effect.autoGain());
+    ASSERT_EQ(request(1.0f), 1);
+    effect.changeBlockSize(1024);
+    for (int32_t block = 0; block < 100; ++block)
+        processTone(1024);
+    const float settled = applied();
+    EXPECT_LT(settled, -0.5f);
+    processTone(2048);
+    EXPECT_EQ(effect.processingEngine()->blockSize(), 2048);
+    EXPECT_NEAR(applied(), settled, 0.5f);
+    ASSERT_EQ(request(0.0f), 1);
+    processTone(1024);
+    EXPECT_EQ(applied(), 0.0f);
+}
+
 TEST_F(MultibandEffectTest, AnnouncedBlockSizeWithoutRebuildStillGetsAnEngineLongEnough) {
     effect.setBlockAndRate(4096, 44100.0f);
     EXPECT_EQ(effect.processingEngine()->blockSize(), 1024);
