@@ -130,7 +130,9 @@ void AutoGain::finishStep() {
 // The gain that would make the processed signal's measured loudness the input's. A silent
 // processed signal asks for the most.
 float AutoGain::matchingDecibels() const {
-    const double difference = 10.0 * std::log10(inputLevel_.mean() / outputLevel_.mean());
+    const double output = outputLevel_.mean();
+    if (!(output > 0.0)) return kAutoGainHighestDecibels;
+    const double difference = 10.0 * std::log10(inputLevel_.mean() / output);
     return std::clamp(static_cast<float>(difference), kAutoGainLowestDecibels,
                       kAutoGainHighestDecibels);
 }
