@@ -129,6 +129,7 @@ void MultibandEditor::parameterChanged(int32_t index, float value) {
         } else if (index == ParamPreset) {
             // A new current preset: the editor shows and edits it, and the engine re-applies
             // every drive and edge of it.
+            const std::lock_guard<std::mutex> shown(shownPresetLock);
             editorPreset = followCurrentPreset(*model, presetBuffer);
             showPresetInViews();
             if (views.presetSlider) views.presetSlider->setValue(value);
@@ -211,6 +212,7 @@ BandLayout MultibandEditor::currentBandLayout() const {
 
 void MultibandEditor::followHostBandEdit() {
     if (!hostEditedBands.exchange(false)) return;
+    const std::lock_guard<std::mutex> shown(shownPresetLock);
     presetBuffer = readPreset(*model, editorPreset);
     loadBandView();
     if (views.bandView && views.soloButton) showSoloState();

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "editor/BitmapTable.h"
@@ -184,6 +185,9 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     DistortionParameters* model;
     EditorPanel views;
     std::unique_ptr<BitmapTable> bitmaps;
+    // A host's new preset reloads the two below on the host's thread while the editor's idle may
+    // reload them after a host's band edit; the lock keeps the two apart.
+    std::mutex shownPresetLock;
     int32_t editorPreset = 0;
     float sampleRate = 0.0f;
     PresetRecord presetBuffer{};
