@@ -1,7 +1,6 @@
 #include "host/ChunkFormat.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <stdexcept>
@@ -22,15 +21,6 @@ constexpr size_t kShapeOffset = offsetof(PresetRecord, shape);
 constexpr size_t kRecordNameOffset = offsetof(PresetRecord, name);
 constexpr size_t kRecordNameSize = kPresetNameSize;
 constexpr size_t kWordSize = kChunkWordSize;
-
-uint32_t bigEndianWord(std::span<const uint8_t> bytes, size_t offset) {
-    return (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
-           (uint32_t{bytes[offset + 2]} << 8) | uint32_t{bytes[offset + 3]};
-}
-
-float bigEndianFloat(std::span<const uint8_t> bytes, size_t offset) {
-    return std::bit_cast<float>(bigEndianWord(bytes, offset));
-}
 
 // Text up to its terminating zero, never past the field.
 std::string fieldText(const char* field, size_t size) {

@@ -24,6 +24,7 @@ constexpr int32_t kFallbackMaxBlock = 4096;
 constexpr int32_t kLargestMaxBlock = 16384;
 constexpr char kBankStateKey[] = "urn:marrowfold:lv2:state#bank";
 constexpr char kProgramStateKey[] = "urn:marrowfold:lv2:state#program";
+constexpr char kPortsStateKey[] = "urn:marrowfold:lv2:state#ports";
 
 const void* findFeature(const LV2_Feature* const* features, const char* uri) {
     for (const LV2_Feature* const* feature = features; feature && *feature; ++feature) {
@@ -60,7 +61,8 @@ std::unique_ptr<Bridge> Bridge::create(double sampleRate, const char* bundlePath
     int32_t maxBlock = kFallbackMaxBlock;
     if (map != nullptr) {
         urids = {map->map(map->handle, kBankStateKey), map->map(map->handle, kProgramStateKey),
-                 map->map(map->handle, LV2_ATOM__Chunk), map->map(map->handle, LV2_ATOM__Int)};
+                 map->map(map->handle, kPortsStateKey), map->map(map->handle, LV2_ATOM__Chunk),
+                 map->map(map->handle, LV2_ATOM__Int)};
         maxBlock = announcedMaxBlock(options, map);
     }
     std::unique_ptr<Bridge> bridge(new Bridge(urids, maxBlock));

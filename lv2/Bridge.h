@@ -8,18 +8,22 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "lv2/ModuleInstance.h"
 #include "lv2/PortLayout.h"
+#include "params/ChunkLayout.h"
 
 namespace marrowfold::lv2 {
 
-// URIDs of the bridge's state: the bank chunk and the current program.
+// URIDs of the bridge's state: the bank chunk, the current program and the port values the bank
+// reflects.
 struct StateUrids {
     LV2_URID bankKey = 0;
     LV2_URID programKey = 0;
+    LV2_URID portsKey = 0;
     LV2_URID chunkType = 0;
     LV2_URID intType = 0;
 };
@@ -50,6 +54,13 @@ class Bridge {
   private:
     Bridge(const StateUrids& urids, int32_t maxBlock);
     void seeModuleValues();
+    // The seen values of the state, stored as the bank is: a big-endian float32 word for each
+    // host control in the order of its key, so that a later version with more controls reads an
+    // earlier one's.
+    static constexpr size_t kPortValueBytes = kChunkWordSize;
+    using SeenValueBytes = std::array<uint8_t, kPortValueBytes * HostControlCount>;
+    SeenValueBytes encodeSeenValues() const;
+    void decodeSeenValues(std::span<const uint8_t> bytes);
     void takeControls();
     void takeProgram();
     void takePreset();
@@ -68,7 +79,7 @@ class Bridge {
     ModuleInstance instance;
     StateUrids urids;
     std::array<float*, PortCount> ports{};
-    // The port values run() last looked at.
+    // The port values run() last looked at: the host's values that the module has taken.
     std::array<float, PortCount> seenValues;
     std::vector<float> inputCopies;
     std::vector<float> silence;

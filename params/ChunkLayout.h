@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "params/ParameterIndex.h"
 #include "params/PresetRecord.h"
@@ -26,5 +28,19 @@ inline constexpr size_t kBankChunkSize = kProgramChunkSize * kProgramCount;
 
 static_assert(kProgramChunkSize == 6500 && kBankChunkSize == 26000,
               "saved projects hold chunks of exactly these sizes");
+
+// One word of a chunk as stored, the most significant byte first.
+inline uint32_t bigEndianWord(std::span<const uint8_t> bytes, size_t offset) {
+    return (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
+           (uint32_t{bytes[offset + 2]} << 8) | uint32_t{bytes[offset + 3]};
+}
+inline float bigEndianFloat(std::span<const uint8_t> bytes, size_t offset) {
+    return std::bit_cast<float>(bigEndianWord(bytes, offset));
+}
+inline void storeBigEndianFloat(float value, std::span<uint8_t> bytes, size_t offset) {
+    const auto word = std::bit_cast<uint32_t>(value);
+    for (size_t k = 0; k < kChunkWordSize; ++k)
+        bytes[offset + k] = static_cast<uint8_t>(word >> (8 * (kChunkWordSize - 1 - k)));
+}
 
 }  // namespace marrowfold

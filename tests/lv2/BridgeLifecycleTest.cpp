@@ -23,6 +23,7 @@ constexpr uint32_t kBlock = 256;
 constexpr int32_t kRandomStates = 300;
 constexpr char kBankKey[] = "urn:marrowfold:lv2:state#bank";
 constexpr char kProgramKey[] = "urn:marrowfold:lv2:state#program";
+constexpr char kPortsKey[] = "urn:marrowfold:lv2:state#ports";
 constexpr size_t kBankBytes = 26000;
 
 void lifetime(int32_t round, const std::vector<float>& signal) {
@@ -65,6 +66,10 @@ bool wellFormed(const StoredState& state) {
     if (bank == state.end()) return true;
     if (bank->second.typeUri != LV2_ATOM__Chunk || bank->second.bytes.size() != kBankBytes)
         return false;
+    const auto ports = state.find(kPortsKey);
+    if (ports != state.end() &&
+        (ports->second.typeUri != LV2_ATOM__Chunk || ports->second.bytes.size() % 4 != 0))
+        return false;
     const auto program = state.find(kProgramKey);
     if (program == state.end()) return true;
     const std::vector<uint8_t>& bytes = program->second.bytes;
@@ -82,6 +87,7 @@ TEST(BridgeLifecycle, RandomStateIsRefusedOrTakenAsItsFormSaysWithoutACrash) {
         StoredState state;
         if (random() % 4) state[kBankKey] = randomProperty(random);
         if (random() % 2) state[kProgramKey] = randomProperty(random);
+        if (random() % 2) state[kPortsKey] = randomProperty(random);
         if (random() % 4 == 0) state["urn:another:plugin#key"] = randomProperty(random);
         const bool accepted = host.restore(state) == LV2_STATE_SUCCESS;
         EXPECT_EQ(accepted, wellFormed(state)) << "state " << i;
