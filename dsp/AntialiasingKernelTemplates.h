@@ -6,8 +6,8 @@
 // in the same order: where the reference picks a branch, the vector computes each branch its
 // lanes need and selects, so its output is the same bit for bit. Lanes that do not take a branch
 // compute it with harmless operands (a division by zero there becomes one by one), so the kernel
-// raises no floating-point flag the reference does not. The branches for samples that nearly
-// meet run only when a lane needs them.
+// raises no floating-point flag the reference does not. A branch that no lane of the vector takes
+// is not worked out at all.
 //
 // Traits D (double lanes), beyond those of the band filters: splat, div, abs, min, max, less,
 // greater, greaterEqual, equal, ordered (not a NaN), either, butNot(a, b) (a and not b), every,
@@ -90,20 +90,29 @@ struct AntialiasingMath {
         return D::select(D::equal(denominator, constant(0.0)), constant(1.0), denominator);
     }
 
-    static Vector dividedDifference(const Points& a, const Points& b) {
-        const Vector alongB = meanFirstAntiderivative(b, b.offset, D::sub(a.position, b.piece));
-        const Mask same = D::equal(a.piece, b.piece);
-        const Vector apart = D::sub(a.position, b.position);
-        const Mask far = D::greaterEqual(D::abs(apart), constant(kPieceSpan));
+    // What a's piece adds beyond the edge to b's, for adjacent pieces (see the reference).
+    static Vector edgeAddition(const Points& a, const Points& b) {
         const Vector edge = edgeBetween(a.piece, b.piece);
         const Vector beyond = D::sub(a.position, edge);
         const Vector jump = D::sub(lineAt(a, edge), lineAt(b, edge));
         const Vector kink = D::sub(a.rise, b.rise);
-        const Vector added = D::mul(
+        return D::mul(
             D::mul(beyond, beyond),
             D::add(D::mul(jump, constant(0.5)), D::mul(D::mul(kink, beyond), constant(kOneSixth))));
-        const Vector numerator = D::select(far, D::sub(a.second, b.second), added);
+    }
+
+    // Each branch is worked out only when some lane takes it; far apart in another piece, the
+    // plain quotient, is the common case.
+    static Vector dividedDifference(const Points& a, const Points& b) {
+        const Mask same = D::equal(a.piece, b.piece);
+        const Vector apart = D::sub(a.position, b.position);
+        const Mask far = D::greaterEqual(D::abs(apart), constant(kPieceSpan));
+        const Mask adjacent = D::butNot(D::butNot(D::every(), far), same);
+        Vector numerator = D::sub(a.second, b.second);
+        if (D::any(adjacent)) numerator = D::select(far, numerator, edgeAddition(a, b));
+        if (!D::any(D::either(same, adjacent))) return D::div(numerator, apart);
         const Vector quotient = D::div(numerator, D::select(same, constant(1.0), apart));
+        const Vector alongB = meanFirstAntiderivative(b, b.offset, D::sub(a.position, b.piece));
         return D::select(same, alongB, D::select(far, quotient, D::add(alongB, quotient)));
     }
 
@@ -177,9 +186,6 @@ struct AntialiasingMath {
                                    Vector older) {
         const Mask allSame =
             D::both(D::equal(newest.piece, middle.piece), D::equal(newest.piece, oldest.piece));
-        const Vector mean = D::mul(D::add(D::add(newest.offset, middle.offset), oldest.offset),
-                                   constant(kOneThird));
-        const Vector sameValue = D::add(newest.value, D::mul(newest.rise, mean));
         const Vector apart = D::sub(newest.position, oldest.position);
         const Mask wide = D::greaterEqual(D::abs(apart), constant(kOuterTolerance));
         Vector value = D::div(D::mul(constant(2.0), D::sub(newer, older)),
@@ -188,6 +194,10 @@ struct AntialiasingMath {
         if (D::any(meeting)) {
             value = D::select(wide, value, nearlyMeeting(curve, meeting, newest, middle, oldest));
         }
+        if (!D::any(allSame)) return value;
+        const Vector mean = D::mul(D::add(D::add(newest.offset, middle.offset), oldest.offset),
+                                   constant(kOneThird));
+        const Vector sameValue = D::add(newest.value, D::mul(newest.rise, mean));
         return D::select(allSame, sameValue, value);
     }
 };
@@ -260,8 +270,17 @@ bool shapeVectorAntialiased(const LaneShaping& shaping, const LaneAntialiasing& 
                 recent[k] = recent[k - 1];
             recent[0] = D::loadWidened(chunk + j * kLanes);
         }
+        // The differences first, then the outputs: two short passes hold fewer values at once.
+        Vector differences[kAntialiasingChunk + 1];
+        differences[0] = older;
+        for (int32_t j = 0; j < count; ++j)
+            differences[j + 1] =
+                Math::dividedDifference(window[kBefore + j], window[kBefore + j - 1]);
+        older = differences[count];
         for (int32_t j = 0; j < count; ++j) {
-            const Vector newest = output(kBefore + j);
+            const Vector newest =
+                Math::antialiasedValue(curve, window[kBefore + j], window[kBefore + j - 1],
+                                       window[kBefore + j - 2], differences[j + 1], differences[j]);
             const Vector lifted =
                 D::sub(D::mul(centre, newerOutput), D::mul(side, D::add(newest, olderOutput)));
             olderOutput = newerOutput;

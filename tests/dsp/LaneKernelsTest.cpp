@@ -403,29 +403,35 @@ std::vector<float> overs() {
 
 // Runs of driven samples that take the anti-aliasing through every branch, each lane its own
 // run (rows of lanes floats): nearly meeting at the pieces' edges, with the middle sample close
-// by or half a step and more away, near the limit, far beyond it, and broken.
-std::vector<float> antialiasingRuns(int32_t lanes) {
-    std::mt19937 random(13);
+// by or half a step and more away, near the limit, far beyond it, and broken. Alike, every lane
+// runs the same samples, so that whole vectors take one branch together (and skip the others).
+std::vector<float> antialiasingRuns(int32_t lanes, bool alike) {
+    constexpr uint32_t kSeed = 13;
+    std::mt19937 random(kSeed);
     const auto tiny = [&] {
         const float size = std::exp(std::uniform_real_distribution<float>(-20.0f, -4.0f)(random));
         return std::bernoulli_distribution(0.5)(random) ? size : -size;
     };
-    std::vector<float> values;
-    for (int32_t k = -255; k <= 255; ++k) {
-        const float edge = std::clamp(k + 0.5f, -254.0f, 254.0f) / kShapeLookupScale;
-        for (int32_t lane = 0; lane < lanes; ++lane) {
+    const auto laneRun = [&](int32_t lane) {
+        std::vector<float> values;
+        for (int32_t k = -255; k <= 255; ++k) {
+            const float edge = std::clamp(k + 0.5f, -254.0f, 254.0f) / kShapeLookupScale;
             const float away = static_cast<float>(lane) * 0.3f / kShapeLookupScale;
             values.insert(values.end(), {edge + tiny(), edge + tiny(), edge + tiny(), edge + away,
                                          edge + tiny(), edge, edge});
         }
-    }
-    for (int32_t lane = 0; lane < lanes; ++lane)
         values.insert(values.end(), {3e5f, -kInf, kNaN, 1.0f, 1e-30f, 2000.0f, -1.0f, 0.5f});
+        return values;
+    };
     // From runs per lane to rows.
-    std::vector<float> rows(values.size());
-    const size_t run = values.size() / static_cast<size_t>(lanes);
-    for (size_t i = 0; i < values.size(); ++i)
-        rows[(i % run) * static_cast<size_t>(lanes) + i / run] = values[i];
+    std::vector<float> rows;
+    for (int32_t lane = 0; lane < lanes; ++lane) {
+        if (alike) random.seed(kSeed);
+        const std::vector<float> values = laneRun(alike ? 1 : lane);
+        rows.resize(values.size() * static_cast<size_t>(lanes));
+        for (size_t i = 0; i < values.size(); ++i)
+            rows[i * static_cast<size_t>(lanes) + static_cast<size_t>(lane)] = values[i];
+    }
     return rows;
 }
 
@@ -502,8 +508,10 @@ TEST_P(LaneKernelsTest, ShapingOfEdgeValuesMatchesTheReference) {
                                    oddRows, antialiased);
                 }
             }
-            compareShaping(channels == 1 ? set->mono : set->stereo, channels, shape,
-                           antialiasingRuns(channels * kLaneBands), true);
+            for (const bool alike : {false, true}) {
+                compareShaping(channels == 1 ? set->mono : set->stereo, channels, shape,
+                               antialiasingRuns(channels * kLaneBands, alike), true);
+            }
         }
     }
 }
