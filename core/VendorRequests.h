@@ -99,6 +99,14 @@ inline constexpr int32_t kBandsRequestIndex = fourCharCode("mfBN");
 inline constexpr int32_t kBandsReadValue = fourCharCode("Read");
 inline constexpr int32_t kBandsEditValue = fourCharCode("Edit");
 
+// A host that asks for them with this request and value (answered 1, and needing no engine) is
+// then told, through host opcode 35 (vendor-specific) with the same index, when the user takes a
+// band edge's or a band drive's handle in the band editor and when the user lets it go, as knobs
+// send their begin and end of an edit: value names the handle (a band control's key among the
+// host controls, an edge or a drive), opt is 1 when taken and 0 when let go.
+inline constexpr int32_t kBandGestureIndex = fourCharCode("mfBG");
+inline constexpr int32_t kBandGestureOnValue = fourCharCode("Tell");
+
 // The gain auto gain applies: ptr points to one float, which receives it in dB (0 while auto gain
 // is off). Any thread may ask, the audio thread included.
 inline constexpr int32_t kAutoGainReadingIndex = kAutoGainRequestIndex;

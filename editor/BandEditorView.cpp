@@ -217,7 +217,10 @@ void BandEditorView::showHandleReadout(int32_t handle) {
 // one, a click selects the band under the point.
 void BandEditorView::dragStep(Canvas* context, Point now, Point previous, uint32_t state) {
     const Point local = bands_.mousePoint({now.h - size_.left, now.v - size_.top});
-    if (activeHandle_ < 0) activeHandle_ = bands_.hitHandle(local);
+    if (activeHandle_ < 0) {
+        activeHandle_ = bands_.hitHandle(local);
+        tellHandleTaken(true);
+    }
     if (activeHandle_ < 0) {
         const int32_t band = bands_.bandAt(local.h);
         if (band < 0) return;
@@ -230,11 +233,10 @@ void BandEditorView::dragStep(Canvas* context, Point now, Point previous, uint32
     const int32_t edge = activeHandle_ - bandCount();
     if (edge < 0) {
         dragDrive(activeHandle_, local, now.v - previous.v, state);
-        changeFlags_ = kDriveChanged + activeHandle_;
     } else {
         dragEdge(edge, local, now.h - previous.h, state);
-        changeFlags_ = kEdgeMoved + edge;
     }
+    changeFlags_ = handleFlags(activeHandle_);
     setNeedsRedraw(true);
     showHandleReadout(activeHandle_);
     reportChange(context);
@@ -246,6 +248,19 @@ bool BandEditorView::pressedSpectrumToggle(Point local) const {
            bands_.hitHandle(bands_.mousePoint(local)) < 0;
 }
 
+// Drive handles come first, then the edges.
+int32_t BandEditorView::handleFlags(int32_t handle) const {
+    const int32_t edge = handle - bandCount();
+    return edge < 0 ? kDriveChanged + handle : kEdgeMoved + edge;
+}
+
+void BandEditorView::tellHandleTaken(bool taken) const {
+    if (gestureListener_ != nullptr && activeHandle_ >= 0)
+        gestureListener_->handleTaken(handleFlags(activeHandle_), taken);
+}
+
+// A handle is announced as taken before its first move and as let go after its last, so that a
+// host records the whole drag as one gesture.
 void BandEditorView::mousePressed(Canvas* context, Point where) {
     if (!mouseEnabled()) return;
     const uint32_t pressState = currentMouseState(context);
@@ -263,6 +278,7 @@ void BandEditorView::mousePressed(Canvas* context, Point where) {
         dragStep(context, round.cursor, round.previous, round.state);
         setNeedsRedraw(true);
     });
+    tellHandleTaken(false);
     activeHandle_ = -1;
     dragging_ = false;
     showReadout_ = false;

@@ -21,6 +21,16 @@ struct ViewReleaser {
 template <typename T>
 using OwnedView = std::unique_ptr<T, ViewReleaser>;
 
+// Told when the user takes an edge's or a drive's handle and lets it go again; the handle is
+// named by the change flags its moves carry (kEdgeMoved + edge, kDriveChanged + band).
+class BandGestureListener {
+  public:
+    virtual void handleTaken(int32_t handleFlags, bool taken) = 0;
+
+  protected:
+    ~BandGestureListener() = default;
+};
+
 // The graphical band editor: the bands of a preset side by side over a logarithmic frequency
 // axis, each a bar as high as its drive in dB. The user drags band edges sideways and bar tops up
 // and down; every change is reported to the listener, which reads it with takeChangeFlags and
@@ -40,6 +50,7 @@ class BandEditorView : public Control {
     void draw(Canvas* context) override;
     // Tracks the mouse until the button is released, letting the editor idle meanwhile.
     void mousePressed(Canvas* context, Point where) override;
+    void setGestureListener(BandGestureListener* listener) { gestureListener_ = listener; }
 
     // The fill of the whole view, also given to both axes.
     void setBackdropColour(const Color& colour);
@@ -90,6 +101,8 @@ class BandEditorView : public Control {
     void dragStep(Canvas* context, Point now, Point previous, uint32_t state);
     void dragDrive(int32_t band, Point local, int32_t dy, uint32_t state);
     void dragEdge(int32_t e, Point local, int32_t dx, uint32_t state);
+    int32_t handleFlags(int32_t handle) const;
+    void tellHandleTaken(bool taken) const;
     void showHandleReadout(int32_t handle);
     void drawBand(Canvas& canvas, int32_t band, const Color& colour, int32_t penWidth) const;
     void drawMarkers(Canvas& canvas) const;
@@ -103,6 +116,7 @@ class BandEditorView : public Control {
     int32_t selectedBand_ = -1;
     int32_t activeHandle_ = -1;
     int32_t changeFlags_ = 0;
+    BandGestureListener* gestureListener_ = nullptr;
     bool soloShown_ = false;
     bool dragging_ = false;
     bool showReadout_ = false;

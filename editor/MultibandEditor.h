@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "editor/BandEditorView.h"
 #include "editor/BitmapTable.h"
 #include "editor/DisplayFeed.h"
 #include "editor/EditorDialogs.h"
@@ -79,7 +80,10 @@ struct EditorPanel {
 // `presetBuffer`) and the sample rate are current whenever the window opens. While open it turns
 // control changes into parameter changes, parameter changes back into control values, and runs
 // the preset bank's edits from its buttons.
-class MultibandEditor : public EditorBase, public EditorNotifications, public ValueListener {
+class MultibandEditor : public EditorBase,
+                        public EditorNotifications,
+                        public ValueListener,
+                        public BandGestureListener {
   public:
     // The factory the effect calls; the editor registers itself with the effect.
     static EditorNotifications* create(MultibandEffect& effect, DistortionParameters& model);
@@ -101,6 +105,8 @@ class MultibandEditor : public EditorBase, public EditorNotifications, public Va
     float defaultValueFor(Control* control) override;
 
     void controlChanged(Canvas* context, Control* control) override;
+    // A band editor handle's drag, one gesture for the host as a knob's drag is.
+    void handleTaken(int32_t handleFlags, bool taken) override;
 
     // The name dialog: true when a name was confirmed, which is then in newPresetName.
     virtual bool askPresetName();

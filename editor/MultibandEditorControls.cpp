@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/KeyedTable.h"
+#include "core/VendorRequests.h"
 #include "editor/BandEditorView.h"
 #include "editor/MultibandEditor.h"
 #include "editor/PresetNameView.h"
@@ -64,6 +65,14 @@ int32_t MultibandEditor::parameterOfTag(int32_t tag) {
 
 size_t MultibandEditor::levelSlot(int32_t tag) {
     return static_cast<size_t>(parameterOfTag(tag));
+}
+
+// Only a host that asked for them hears of the gestures; it takes them as a knob's begin and end
+// of an edit.
+void MultibandEditor::handleTaken(int32_t handleFlags, bool taken) {
+    const int32_t control = controlOfBandHandle(handleFlags);
+    if (control < 0 || !owner.bandGestures()) return;
+    owner.askHostVendorSpecific(kBandGestureIndex, control, nullptr, taken ? 1.0f : 0.0f);
 }
 
 // The audio side applies no parameter change while the editor is in the middle of one. Once the

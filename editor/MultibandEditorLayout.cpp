@@ -259,6 +259,7 @@ void MultibandEditor::addPresetNameView() {
 void MultibandEditor::makeBandView() {
     views.bandView = new BandEditorView(kBandViewRect, this, TagBandView, kBandCount,
                                         truncateToInt32(sampleRate), nullptr);
+    views.bandView->setGestureListener(this);
     views.bandView->setBackdropColour(kPanelBlue);
     views.bandView->setGridColour(kSlate);
     views.bandView->setBandColour(kLightBlue);

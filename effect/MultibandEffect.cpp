@@ -144,8 +144,9 @@ bool MultibandEffect::vendorName(char* text) {
 }
 
 // The host sets the oversampling, anti-aliasing, smoothing, mix, bypass and auto gain, reads and
-// edits the bands, reads the meters and the gain auto gain applies, reports mouse-wheel turns over
-// the editor and tells the scale factor of its own user interface through these requests.
+// edits the bands, asks to hear of band editor drags, reads the meters and the gain auto gain
+// applies, reports mouse-wheel turns over the editor and tells the scale factor of its own user
+// interface through these requests.
 int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) {
     if (index == kOversamplingRequestIndex && value == kOversamplingRequestValue) {
         return changeOversampling(opt);
@@ -161,6 +162,10 @@ int32_t MultibandEffect::vendorSpecific(int32_t index, intptr_t value, void* ptr
     }
     if (index == kBypassRequestIndex && value == kBypassRequestValue) {
         return takeSetting(validSwitch(opt), [&] { bypassed = opt == 1.0f; });
+    }
+    if (index == kBandGestureIndex && value == kBandGestureOnValue) {
+        bandGesturesOn = true;
+        return 1;
     }
     if (index == kBandsRequestIndex && ptr != nullptr && model) {
         return bandsRequest(value, *static_cast<BandControls*>(ptr));

@@ -78,6 +78,8 @@ class MultibandEffect : public HostEffectExt {
     float mixShare() const { return wetShare.load(); }
     bool isBypassed() const { return bypassed.load(); }
     bool autoGain() const { return autoGainOn.load(); }
+    // Whether the host asked to hear when band editor handles are taken and let go.
+    bool bandGestures() const { return bandGesturesOn.load(); }
     // The gain auto gain applied in the last block, in dB; 0 while it is off.
     float autoGainDecibels() const { return appliedGain.load(); }
 
@@ -112,6 +114,7 @@ class MultibandEffect : public HostEffectExt {
     std::atomic<float> wetShare{1.0f};
     std::atomic<bool> bypassed{false};
     std::atomic<bool> autoGainOn{false};
+    std::atomic<bool> bandGesturesOn{false};
     // Written by the audio thread after each block; a rebuilt engine starts from it.
     std::atomic<float> appliedGain{0.0f};
     EditorFactory editorFactory;

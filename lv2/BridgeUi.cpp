@@ -59,6 +59,7 @@ std::unique_ptr<BridgeUi> BridgeUi::create(LV2UI_Write_Function write, LV2UI_Con
     if (bridge == nullptr || !bridge->module().hasEditor() || write == nullptr) return nullptr;
     std::unique_ptr<BridgeUi> ui(new BridgeUi(bridge->module(), write, controller));
     ui->takeFeatures(features);
+    ui->module.dispatch(ReqVendorSpecific, kBandGestureIndex, kBandGestureOnValue);
     if (const float factor = offeredScaleFactor(features); factor > 0.0f) {
         ui->module.dispatch(ReqVendorSpecific, kScaleRequestIndex, kScaleRequestValue, nullptr,
                             factor);
@@ -171,10 +172,8 @@ void BridgeUi::automate(int32_t parameter, float normalized) {
     writePort(portOfControl(control), toPortValue(control, normalized));
 }
 
-void BridgeUi::touch(int32_t parameter, bool grabbed) {
-    const int32_t control = controlOfParameter(parameter);
-    if (hostTouch == nullptr || control < 0) return;
-    hostTouch->touch(hostTouch->handle, portOfControl(control), grabbed);
+void BridgeUi::touch(int32_t control, bool grabbed) {
+    if (hostTouch != nullptr) hostTouch->touch(hostTouch->handle, portOfControl(control), grabbed);
 }
 
 bool BridgeUi::resize(int32_t width, int32_t height) {

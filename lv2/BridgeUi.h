@@ -32,7 +32,7 @@ class BridgeUi final : public EditorLink {
     void portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer);
 
     void automate(int32_t parameter, float normalized) override;
-    void touch(int32_t parameter, bool grabbed) override;
+    void touch(int32_t control, bool grabbed) override;
     bool resize(int32_t width, int32_t height) override;
 
   private:

@@ -133,6 +133,15 @@ void ModuleInstance::detach(const EditorLink* link) {
     editorLink.compare_exchange_strong(expected, nullptr);
 }
 
+// A band editor handle taken or let go, named by its band control.
+intptr_t ModuleInstance::tellBandGesture(EditorLink* link, intptr_t control, float taken) {
+    if (link == nullptr || control < 0 || control >= HostControlCount ||
+        !hostControl(static_cast<int32_t>(control)).isBandValue())
+        return 0;
+    link->touch(static_cast<int32_t>(control), taken != 0.0f);
+    return 1;
+}
+
 intptr_t ModuleInstance::receive(EffectRecord* from, int32_t opcode, int32_t index, intptr_t value,
                                  void* ptr, float opt) {
     ModuleInstance* instance = from != nullptr && from->hostData != 0
@@ -166,8 +175,11 @@ intptr_t ModuleInstance::answer(int32_t opcode, int32_t index, intptr_t value, v
         case HostBeginEdit:
         case HostEndEdit:
             if (link == nullptr) return 0;
-            link->touch(index, opcode == HostBeginEdit);
+            if (controlOfParameter(index) >= 0)
+                link->touch(controlOfParameter(index), opcode == HostBeginEdit);
             return 1;
+        case HostVendorSpecific:
+            return index == kBandGestureIndex ? tellBandGesture(link, value, opt) : 0;
         case HostResizeWindow:
             return link != nullptr && link->resize(index, static_cast<int32_t>(value)) ? 1 : 0;
         default:

@@ -18,7 +18,9 @@ class EditorLink {
   public:
     virtual ~EditorLink() = default;
     virtual void automate(int32_t parameter, float normalized) = 0;
-    virtual void touch(int32_t parameter, bool grabbed) = 0;
+    // The user took a host control in the editor (a knob, an edge's or a drive's handle) or let
+    // it go; control is its key.
+    virtual void touch(int32_t control, bool grabbed) = 0;
     virtual bool resize(int32_t width, int32_t height) = 0;
 };
 
@@ -93,6 +95,7 @@ class ModuleInstance {
     intptr_t answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     bool checkRecord();
     bool vendorRequest(int32_t index, int32_t value, float argument);
+    static intptr_t tellBandGesture(EditorLink* link, intptr_t control, float taken);
 
     PluginModule module;
     EffectRecord* record = nullptr;

@@ -10,6 +10,7 @@
 #include "core/VendorRequests.h"
 #include "params/BandLimits.h"
 #include "params/ChunkLayout.h"
+#include "params/ParameterIndex.h"
 #include "params/ParameterTable.h"
 
 namespace marrowfold {
@@ -215,6 +216,21 @@ constexpr const HostControl& hostControl(int32_t key) {
 constexpr int32_t controlOfParameter(int32_t parameter) {
     for (int32_t key = 0; key < HostControlCount; ++key)
         if (hostControl(key).isParameter() && hostControl(key).parameter == parameter) return key;
+    return -1;
+}
+
+// The edge or drive control of a band editor handle, named by the change flags its moves carry;
+// -1 for any other flags.
+constexpr int32_t controlOfBandHandle(int32_t changeFlags) {
+    const int32_t item = changeFlags & kFlagIndexMask;
+    for (int32_t key = 0; key < HostControlCount; ++key) {
+        const HostControl& control = hostControl(key);
+        const bool edge =
+            (changeFlags & kEdgeMovedFlag) != 0 && control.source == ControlSource::BandEdge;
+        const bool drive =
+            (changeFlags & kDriveChangedFlag) != 0 && control.source == ControlSource::BandDrive;
+        if ((edge || drive) && control.item == item) return key;
+    }
     return -1;
 }
 

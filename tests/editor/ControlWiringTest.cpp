@@ -15,6 +15,7 @@
 #include "gui/Slider.h"
 #include "gui/ToggleButton.h"
 #include "params/BandControls.h"
+#include "params/HostControls.h"
 #include "tests/common/FactoryNames.h"
 #include "tests/editor/EditorFixture.h"
 
@@ -177,6 +178,52 @@ TEST_F(WiringTest, BandEditsAreStoredInTheShownPresetWithTheirModifyCode) {
     EXPECT_TRUE(model->isChanged(ParamBank));
     const PresetRecord after = record(4);
     EXPECT_EQ(std::memcmp(&after, &neighbour, sizeof after), 0) << "other presets untouched";
+}
+
+// A drag of an edge's or a drive's handle reaches a host that asked for band gestures as one
+// gesture, taken and let go once, named by the handle's band control; a host that did not ask
+// hears nothing of it.
+TEST_F(WiringTest, BandHandleDragsAreOneGestureForAHostThatAskedForThem) {
+    constexpr int32_t kVendorOpcode = 35;
+    open();
+    click(kEditButton);
+    const BandEditorView& view = *panel().bandView;
+    struct Case {
+        bool asked;
+        bool edge;
+        int32_t item;
+        Point by;
+        int32_t control;
+    };
+    const Case cases[] = {
+        {false, true, 2, {-30, 0}, ControlEdge3},
+        {true, true, 2, {-30, 0}, ControlEdge3},
+        {true, false, 1, {0, 20}, ControlDrive2},
+    };
+    for (const Case& c : cases) {
+        if (c.asked) {
+            ASSERT_EQ(effect->vendorSpecific(kBandGestureIndex, kBandGestureOnValue, nullptr, 0.0f),
+                      1);
+        }
+        const Point handle = c.edge ? view.edgePoint(c.item) : view.drivePoint(c.item);
+        const Point from{view.bounds().left + handle.h, view.bounds().top + handle.v};
+        const Point to{from.h + c.by.h, from.v + c.by.v};
+        const PresetRecord before = record(0);
+        events().clear();
+        drag(from, {{to.h, to.v, kMouseLeft, 1}, {to.h, to.v, 0, 1}});
+        const PresetRecord after = record(0);
+        EXPECT_NE(std::memcmp(&before, &after, sizeof after), 0) << c.control;
+        std::vector<float> gestures;
+        for (const HostEvent& e : events()) {
+            if (e.opcode != kVendorOpcode) continue;
+            EXPECT_EQ(e.index, kBandGestureIndex);
+            EXPECT_EQ(e.value, c.control);
+            gestures.push_back(e.opt);
+        }
+        const std::vector<float> expected =
+            c.asked ? std::vector<float>{1.0f, 0.0f} : std::vector<float>{};
+        EXPECT_EQ(gestures, expected) << c.control;
+    }
 }
 
 TEST_F(WiringTest, ALowerSampleRateClampsTheShownPresetsTopEdge) {
