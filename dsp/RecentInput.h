@@ -8,6 +8,10 @@ namespace marrowfold {
 // The last samples of each channel's input, up to a fixed count, oldest first and contiguous, so
 // that a filter can be run over them again. Construction allocates (and may throw
 // std::bad_alloc); nothing else does, and everything else runs on the audio thread.
+//
+// New samples go after the kept ones in a buffer several times the capacity, and the kept run
+// moves to the buffer's front only when no room is left after it: at short blocks a call copies
+// its own samples and, now and then, one capacity's worth, not a capacity's worth every call.
 class RecentInput {
   public:
     RecentInput(int32_t channels, int32_t capacity);
@@ -28,8 +32,13 @@ class RecentInput {
   private:
     void pointAtOldest();
 
+    // How many times the capacity each channel's buffer holds.
+    static constexpr int32_t kRoomInCapacities = 4;
+
     int32_t capacity_;
+    int32_t length_;
     int32_t held_ = 0;
+    int32_t end_ = 0;  // one past the newest sample, the same in every channel
     std::vector<std::vector<float>> channels_;
     std::vector<float*> oldest_;
 };

@@ -47,6 +47,21 @@ int32_t announcedMaxBlock(const LV2_Options_Option* options, LV2_URID_Map* map) 
     return kFallbackMaxBlock;
 }
 
+// The ports of the controls hosts set (every control that is not an output), in key order.
+constexpr size_t kSettableControlCount = [] {
+    size_t count = 0;
+    for (int32_t control = 0; control < HostControlCount; ++control)
+        if (!hostControl(control).has(kOutput)) ++count;
+    return count;
+}();
+constexpr auto kSettableControlPorts = [] {
+    std::array<uint32_t, kSettableControlCount> settable{};
+    size_t next = 0;
+    for (int32_t control = 0; control < HostControlCount; ++control)
+        if (!hostControl(control).has(kOutput)) settable[next++] = portOfControl(control);
+    return settable;
+}();
+
 }  // namespace
 
 // Without the URID map (lv2apply offers no features at all) the bridge runs with the fallback
@@ -167,6 +182,7 @@ void Bridge::takeSetting(int32_t control, Set set) {
 // the render tool applies --program, --preset and --set. The bands come after, so that a host's
 // preset file that carries a preset's own edges changes nothing more.
 void Bridge::takeControls() {
+    if (!anyControlMoved()) return;
     takeProgram();
     takePreset();
     for (int32_t control = 0; control < HostControlCount; ++control) {
@@ -180,6 +196,16 @@ void Bridge::takeControls() {
     takeSetting(ControlEnabled, [this](float on) { instance.setEnabled(on != 0.0f); });
     takeSetting(ControlAntialiasing, [this](float on) { instance.setAntialiasing(on != 0.0f); });
     takeSetting(ControlAutoGain, [this](float on) { instance.setAutoGain(on != 0.0f); });
+}
+
+// Most blocks move no control: one pass over the ports tells so sooner than each control's own
+// handling would.
+bool Bridge::anyControlMoved() const {
+    return std::any_of(kSettableControlPorts.begin(), kSettableControlPorts.end(),
+                       [this](uint32_t index) {
+                           const float* port = ports[index];
+                           return port != nullptr && *port != seenValues[index];
+                       });
 }
 
 // The port's value when the host changed it since run() last looked; null otherwise.

@@ -70,6 +70,7 @@ class Bridge {
     void takeSetting(int32_t control, Set set);
     void reportLatency();
     void reportAutoGain();
+    bool anyControlMoved() const;
     const float* changedPort(uint32_t index);
     void processSlice(uint32_t offset, int32_t frames);
     void reportMeters();

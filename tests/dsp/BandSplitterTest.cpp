@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dsp/BandSplitter.h"
+#include "dsp/RecentInput.h"
 #include "tests/dsp/DspTestSupport.h"
 
 namespace marrowfold {
@@ -21,6 +22,38 @@ class PlainSplitter : public BandSplitter {
     explicit PlainSplitter(int32_t rate = 44100) : BandSplitter(rate, 1, 1000, 4, 4) {}
     void shapeBands(float* const* const*, int32_t) override {}
 };
+
+// The kept input is always the stream's last samples, oldest first, whatever the block lengths:
+// short blocks that fill the buffer's room, blocks longer than the capacity, and a clear.
+TEST(BandSplitterTest, RecentInputKeepsTheLastSamplesOfTheStream) {
+    constexpr int32_t kCapacity = 50;
+    constexpr int32_t kChannels = 2;
+    const int32_t blocks[] = {1, 7, 32, 32, 32, 32, 32, 32, 49, 50, 51, 3, 200, 5, 0, 31, 33};
+    RecentInput recent(kChannels, kCapacity);
+    std::vector<float> stream[kChannels];
+    int32_t since = 0;  // first stream index after the last clear
+    for (size_t call = 0; call < std::size(blocks); ++call) {
+        const int32_t frames = blocks[call];
+        std::vector<float> block[kChannels];
+        for (int32_t ch = 0; ch < kChannels; ++ch)
+            for (int32_t i = 0; i < frames; ++i) {
+                block[ch].push_back(static_cast<float>(stream[ch].size()) + 0.5f * ch);
+                stream[ch].push_back(block[ch].back());
+            }
+        const float* in[kChannels] = {block[0].data(), block[1].data()};
+        recent.remember(in, frames);
+        const auto total = static_cast<int32_t>(stream[0].size());
+        ASSERT_EQ(recent.held(), std::min(total - since, kCapacity)) << "call " << call;
+        for (int32_t ch = 0; ch < kChannels; ++ch)
+            for (int32_t i = 0; i < recent.held(); ++i)
+                ASSERT_EQ(recent.samples()[ch][i], stream[ch][total - recent.held() + i])
+                    << "call " << call << ", channel " << ch << ", sample " << i;
+        if (call == 12) {
+            recent.clear();
+            since = total;
+        }
+    }
+}
 
 TEST(BandSplitterTest, EdgesStartOnALogarithmicGridToHalfTheRate) {
     // 20 x (rate / 40)^(j / 4) with the ratio and the exponent rounded to float on the way;
