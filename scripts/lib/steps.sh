@@ -70,3 +70,9 @@ finish() {
     fi
     exit $failed
 }
+
+# Leak checking in the sanitizer builds' programs: our suppressions, and threads' local storage
+# not scanned (see cmake/Testing.cmake for why).
+export_leak_options() {
+    export LSAN_OPTIONS="suppressions=$1/cmake/lsan.supp:use_tls=0"
+}
