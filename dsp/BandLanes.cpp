@@ -123,14 +123,10 @@ BandLanes::~BandLanes() {
 
 bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
                       const std::array<float, kLaneBands>& level, const float* segments,
-                      int32_t frames) {
-    return shape(drive, level, segments, rows_.get(), frames);
-}
-
-bool BandLanes::shape(const std::array<float, kLaneBands>& drive,
-                      const std::array<float, kLaneBands>& level, const float* segments,
-                      float* rows, int32_t frames) {
-    return kernels_.shape(laneShaping(drive, level, segments), rows, frames * lanes_);
+                      const SmoothCurve* smooth, float* rows, int32_t frames) {
+    const LaneShaping shaping = laneShaping(drive, level, segments, smooth);
+    const auto kernel = smooth != nullptr ? kernels_.shapeSmoothly : kernels_.shape;
+    return kernel(shaping, rows, frames * lanes_);
 }
 
 bool BandLanes::shapeAntialiased(const std::array<float, kLaneBands>& drive,
@@ -138,19 +134,20 @@ bool BandLanes::shapeAntialiased(const std::array<float, kLaneBands>& drive,
                                  const ShapeAntiderivatives& curve, double compensation,
                                  float* history, float* rows, int32_t frames) {
     const LaneAntialiasing antialiasing{&curve, compensation, history};
-    return kernels_.shapeAntialiased(laneShaping(drive, level, nullptr), antialiasing, rows,
-                                     frames * lanes_);
+    return kernels_.shapeAntialiased(laneShaping(drive, level, nullptr, nullptr), antialiasing,
+                                     rows, frames * lanes_);
 }
 
 LaneShaping BandLanes::laneShaping(const std::array<float, kLaneBands>& drive,
                                    const std::array<float, kLaneBands>& level,
-                                   const float* segments) const {
+                                   const float* segments, const SmoothCurve* smooth) const {
     LaneShaping shaping;
     for (int32_t lane = 0; lane < lanes_; ++lane) {
         shaping.drive[lane] = drive[lane % kLaneBands];
         shaping.level[lane] = level[lane % kLaneBands];
     }
     shaping.segments = segments;
+    shaping.smooth = smooth;
     return shaping;
 }
 

@@ -47,18 +47,18 @@ class BandLanes final : public FadingFilters {
     void blendIncoming(uint32_t bands, const float* const* in, int32_t frames,
                        const float* weights) override;
     void commitIncoming(uint32_t bands) override;
-    // Shapes the rows with per-band factors; true if any driven sample lay beyond -1..1.
+    // Shapes rows (the filtered ones or rows held elsewhere, such as oversampled ones) with
+    // per-band factors, reading the table's segments, or the smooth curve where one is given;
+    // true if any driven sample lay beyond -1..1.
     bool shape(const std::array<float, kLaneBands>& drive,
-               const std::array<float, kLaneBands>& level, const float* segments, int32_t frames);
+               const std::array<float, kLaneBands>& level, const float* segments,
+               const SmoothCurve* smooth, float* rows, int32_t frames);
     // Adds the shaped rows' levels to levels, per band over every channel.
     void measure(int32_t frames, BandLevels& levels) const;
     // Writes the band sum, or band soloBand alone when it lies in 0..3, to out.
     void sum(float* const* out, int32_t frames, int32_t soloBand);
 
-    // The same two steps on rows held elsewhere, such as oversampled ones.
-    bool shape(const std::array<float, kLaneBands>& drive,
-               const std::array<float, kLaneBands>& level, const float* segments, float* rows,
-               int32_t frames);
+    // The same on rows held elsewhere.
     void sum(const float* rows, float* const* out, int32_t frames, int32_t soloBand);
     // shape anti-aliased (see AntialiasedShaping.h), on the filtered rows or on rows held
     // elsewhere; history holds kAntialiasingHistory rows of the lanes, which it carries on.
@@ -87,8 +87,8 @@ class BandLanes final : public FadingFilters {
     };
 
     LaneShaping laneShaping(const std::array<float, kLaneBands>& drive,
-                            const std::array<float, kLaneBands>& level,
-                            const float* segments) const;
+                            const std::array<float, kLaneBands>& level, const float* segments,
+                            const SmoothCurve* smooth) const;
     // Each filter's band is lane = channel * 4 + band.
     void takeFilterChanges();
     void loadCoefficients(LaneFilterState& state, const IirFilter& filter, int32_t band) const;

@@ -31,30 +31,12 @@ float lookup(const ShapeTable& table, float a) {
     return table[i] + (table[i + 1] - table[i]) * (position - static_cast<float>(i));
 }
 
-// The odd transfer curve limited to -1..1; an undefined sample gives 0.
-float shapeSample(const ShapeTable& table, float v, bool& clipped) {
-    if (v >= 0.0f) {
-        if (v > 1.0f) {
-            clipped = true;
-            return 1.0f;
-        }
-        return lookup(table, v);
-    }
-    if (v < 0.0f) {
-        if (-v > 1.0f) {
-            clipped = true;
-            return -1.0f;
-        }
-        return -lookup(table, -v);
-    }
-    return 0.0f;
-}
-
 // Shapes frames samples with a band's factors.
 void shapeSamples(const ShapeTable& table, float* samples, int32_t frames, float drive, float level,
                   bool& clipped) {
+    const auto curveAt = [&table](float a) { return lookup(table, a); };
     for (int32_t n = 0; n < frames; ++n)
-        samples[n] = shapeSample(table, samples[n] * drive, clipped) * level;
+        samples[n] = limitedOddCurve(samples[n] * drive, clipped, curveAt) * level;
 }
 
 }  // namespace
@@ -80,9 +62,7 @@ BandShaper::BandShaper(int32_t sampleRate, int32_t channels, int32_t blockSize, 
       glidedFromHistory_(antialiasingHistory_.size()),
       oversampled_(std::make_unique<OversampledShaping>(channelCount(), this->bandCount())) {
     setShape(kInitialShape);
-    glideFromTable_ = shapeTable_;
-    glideFromSegments_ = shapeSegments_;
-    glideFromAntiderivatives_ = antiderivatives_;
+    glideFromCurves_ = curves_;
     useKernelSet(fastestKernelSet());
 }
 
@@ -181,9 +161,7 @@ void BandShaper::reset() {
 }
 
 void BandShaper::copySettings(const BandShaper& other) {
-    shapeTable_ = other.shapeTable_;
-    shapeSegments_ = other.shapeSegments_;
-    antiderivatives_ = other.antiderivatives_;
+    curves_ = other.curves_;
     makeupGain_ = other.makeupGain_;
     inputGain_ = other.inputGain_;
     outputGain_ = other.outputGain_;
@@ -234,18 +212,16 @@ void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
             float* samples = bands[b][ch];
             float* history = antialiasingHistory_.data() + lane;
             if (!glided) {
-                const SampleShaping current{*shapeTable_, *antiderivatives_, history, bandDrive(b),
-                                            bandLevel(b)};
+                const SampleShaping current{*curves_, history, bandDrive(b), bandLevel(b)};
                 shapeBandSamples(current, samples, frames, clipped);
                 continue;
             }
             float* to = glideTo_.get();
             copyBlock(to, samples, frames);
-            const SampleShaping current{*shapeTable_, *antiderivatives_, history, bandDrive(b),
-                                        glidingLevel(b)};
+            const SampleShaping current{*curves_, history, bandDrive(b), glidingLevel(b)};
             shapeBandSamples(current, to, frames, clipped);
-            const SampleShaping from{*glideFromTable_, *glideFromAntiderivatives_,
-                                     fromHistory + lane, glideFromDrive_[b], glideFromLevel_[b]};
+            const SampleShaping from{*glideFromCurves_, fromHistory + lane, glideFromDrive_[b],
+                                     glideFromLevel_[b]};
             shapeBandSamples(from, samples, fading, clipped);
             blendBlock(samples, to, glideWeights_.get(), fading);
             copyBlock(samples + fading, to + fading, frames - fading);
@@ -258,11 +234,17 @@ void BandShaper::shapeBands(float* const* const* bands, int32_t frames) {
 void BandShaper::shapeBandSamples(const SampleShaping& shaping, float* samples, int32_t frames,
                                   bool& clipped) const {
     if (!antialiasing_) {
-        shapeSamples(shaping.table, samples, frames, shaping.drive, shaping.level, clipped);
+        if (oversampled_->factor() > 1) {
+            oversampled_->shapeSmoothly(*shaping.curves.smooth, samples, frames, shaping.drive,
+                                        shaping.level, clipped);
+        } else {
+            shapeSamples(*shaping.curves.table, samples, frames, shaping.drive, shaping.level,
+                         clipped);
+        }
         return;
     }
     const int32_t lanes = channelCount() * bandCount();
-    AntialiasedLane lane(shaping.antiderivatives, antialiasingCompensation(), shaping.drive,
+    AntialiasedLane lane(*shaping.curves.antiderivatives, antialiasingCompensation(), shaping.drive,
                          shaping.history, lanes);
     for (int32_t n = 0; n < frames; ++n)
         samples[n] = static_cast<float>(lane.next(samples[n], clipped)) * shaping.level;
@@ -301,11 +283,7 @@ void BandShaper::beginGlide() {
         glideFromDrive_[b] = underWay ? glideBetween(glideFromDrive_[b], drive, reached) : drive;
         glideFromLevel_[b] = underWay ? glideBetween(glideFromLevel_[b], level, reached) : level;
     }
-    if (!underWay || reached >= kNearerCurveWeight) {
-        glideFromTable_ = shapeTable_;
-        glideFromSegments_ = shapeSegments_;
-        glideFromAntiderivatives_ = antiderivatives_;
-    }
+    if (!underWay || reached >= kNearerCurveWeight) glideFromCurves_ = curves_;
     glide_.start(0.0f, 1.0f);
 }
 
@@ -327,20 +305,21 @@ void BandShaper::shapeRows(float* rows, int32_t frames) {
         drive[b] = bandDrive(b);
         level[b] = bandLevel(b);
     }
-    if (shapeLaneRows(drive, level, *shapeSegments_, *antiderivatives_, antialiasingHistory_.data(),
-                      rows, frames)) {
+    if (shapeLaneRows(drive, level, *curves_, antialiasingHistory_.data(), rows, frames)) {
         clipFlag_ = 1.0f;
     }
 }
 
 bool BandShaper::shapeLaneRows(const std::array<float, kLaneBands>& drive,
                                const std::array<float, kLaneBands>& level,
-                               const ShapeSegments& segments,
-                               const ShapeAntiderivatives& antiderivatives, float* history,
-                               float* rows, int32_t frames) {
-    if (!antialiasing_) return lanes_->shape(drive, level, segments.data(), rows, frames);
-    return lanes_->shapeAntialiased(drive, level, antiderivatives, antialiasingCompensation(),
-                                    history, rows, frames);
+                               const ShapeCurves& curves, float* history, float* rows,
+                               int32_t frames) {
+    if (!antialiasing_) {
+        const SmoothCurve* smooth = oversampled_->factor() > 1 ? curves.smooth : nullptr;
+        return lanes_->shape(drive, level, curves.segments->data(), smooth, rows, frames);
+    }
+    return lanes_->shapeAntialiased(drive, level, *curves.antiderivatives,
+                                    antialiasingCompensation(), history, rows, frames);
 }
 
 // The rows are shaped with the current setting aside and with the setting glided from in place,
@@ -361,10 +340,10 @@ void BandShaper::shapeRowsGliding(float* rows, int32_t frames) {
     float* fromHistory = glidedFromHistory();
     float* to = glideTo_.get();
     copyBlock(to, rows, frames * lanes);
-    const bool toClipped = shapeLaneRows(drive, level, *shapeSegments_, *antiderivatives_,
-                                         antialiasingHistory_.data(), to, frames);
-    const bool fromClipped = shapeLaneRows(fromDrive, fromLevel, *glideFromSegments_,
-                                           *glideFromAntiderivatives_, fromHistory, rows, fading);
+    const bool toClipped =
+        shapeLaneRows(drive, level, *curves_, antialiasingHistory_.data(), to, frames);
+    const bool fromClipped =
+        shapeLaneRows(fromDrive, fromLevel, *glideFromCurves_, fromHistory, rows, fading);
     if (fromClipped || toClipped) clipFlag_ = 1.0f;
     blendRows(rows, to, glideWeights_.get(), fading, lanes);
     copyBlock(rows + fading * lanes, to + fading * lanes, (frames - fading) * lanes);
@@ -372,10 +351,8 @@ void BandShaper::shapeRowsGliding(float* rows, int32_t frames) {
 
 void BandShaper::setShape(int32_t shape) {
     if (shape < 0 || shape >= kShapeCount) shape = 0;
-    shapeTable_ = &shapeTable(shape);
-    shapeSegments_ = &shapeSegments(shape);
-    antiderivatives_ = &shapeAntiderivatives(shape);
-    makeupGain_ = decibelsToGain(-(*shapeTable_)[kShapeMakeupEntry]);
+    curves_ = &shapeCurves(shape);
+    makeupGain_ = decibelsToGain(-(*curves_->table)[kShapeMakeupEntry]);
 }
 
 void BandShaper::setInputGain(float decibels) {

@@ -12,13 +12,14 @@
 #include "dsp/Glide.h"
 #include "dsp/KernelSet.h"
 #include "dsp/OversampledShaping.h"
-#include "dsp/ShapeTables.h"
+#include "dsp/ShapeCurves.h"
 
 namespace marrowfold {
 
 // Drives each band through a transfer curve: v = band sample * inputGain * driveGains[b], limited
 // to -1..1 (recording clipFlag when it had to be), looked up in the shape table, then scaled by
 // outputGain * makeupGain * levelGains[b]. Gains are given in dB and held as linear factors.
+// Oversampled, the shaping reads the smooth curve the table samples (SmoothCurve.h) instead.
 // The setters run on the audio thread (inside a process call).
 //
 // With smoothing on, a change of the gains, the curve or the solo after audio has passed glides:
@@ -129,14 +130,12 @@ class BandShaper : public BandSplitter {
     // Shapes rows on the lane kernels with the curve given, anti-aliased from history when that
     // is on; answers whether a driven sample lay beyond +-1.
     bool shapeLaneRows(const std::array<float, kLaneBands>& drive,
-                       const std::array<float, kLaneBands>& level, const ShapeSegments& segments,
-                       const ShapeAntiderivatives& antiderivatives, float* history, float* rows,
-                       int32_t frames);
+                       const std::array<float, kLaneBands>& level, const ShapeCurves& curves,
+                       float* history, float* rows, int32_t frames);
     // Shapes frames samples of one band and channel, spaced 1 apart, with the factors and curve
     // given; anti-aliased, from the lane's entry of history, when that is on.
     struct SampleShaping {
-        const ShapeTable& table;
-        const ShapeAntiderivatives& antiderivatives;
+        const ShapeCurves& curves;
         float* history;
         float drive;
         float level;
@@ -158,9 +157,9 @@ class BandShaper : public BandSplitter {
         return soloActive() && band != soloBand() ? 0.0f : bandLevel(band);
     }
 
-    const ShapeTable* shapeTable_ = nullptr;
-    const ShapeSegments* shapeSegments_ = nullptr;           // the same curve for the lane kernels
-    const ShapeAntiderivatives* antiderivatives_ = nullptr;  // and for the anti-aliasing
+    // The curve in use: the table at the sample rate, its smooth form at oversampled rates, or
+    // its antiderivatives with anti-aliasing on.
+    const ShapeCurves* curves_ = nullptr;
     float makeupGain_ = 1.0f;
     float inputGain_ = 1.0f;
     float outputGain_ = 1.0f;
@@ -173,9 +172,7 @@ class BandShaper : public BandSplitter {
     // The setting glided from: every band's drive and level (solo included), and the curve.
     std::vector<float> glideFromDrive_;
     std::vector<float> glideFromLevel_;
-    const ShapeTable* glideFromTable_ = nullptr;
-    const ShapeSegments* glideFromSegments_ = nullptr;
-    const ShapeAntiderivatives* glideFromAntiderivatives_ = nullptr;
+    const ShapeCurves* glideFromCurves_ = nullptr;
     std::unique_ptr<float[]> glideWeights_;  // one piece at the shaping rate
     // One piece of band signals (every lane's rows, or one band and channel at a time) shaped
     // with the setting glided to.

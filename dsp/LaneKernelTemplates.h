@@ -13,8 +13,12 @@
 // Traits F (float lanes of the shaping): Vector, Mask, Index, kWidth, load, store, splat, add, sub,
 // mul, abs, notGreater (also where either is not a number), lessEqual, negative, productWhere (a
 // product where the mask is set, else 0), productOr(m, a, b) (a * b where the mask is set, else
-// a), select, flipSign (negate where set), every, both, all, roundHalfEven(position, index) and
-// gatherPairs(pairs, index, first, second) (pairs[2 index] and pairs[2 index + 1]).
+// a), select, flipSign (negate where set), every, both, all, less, roundHalfEven(position, index),
+// max (of numbers), truncate(v, index) (toward zero, as a whole number and as an index),
+// gatherPairs(pairs, index, first, second) (pairs[2 index] and pairs[2 index + 1]), and for
+// sixteen floats held at hand Sixteen, loadSixteen (from 64-byte aligned floats), kSixteenParts,
+// pickPart(sixteen, index, part) (element index of the sixteen, for the indices that part holds)
+// and joinParts(parts, index) (each lane from the part that holds its index).
 // Traits R (float lanes of the half-band recursion, no wider than a row): Vector, kWidth, load,
 // store, splat, add, sub, mul, mulAdd(a, b, c) (c + a b) and negMulAdd(a, b, c) (c - a b), both
 // rounded once in a file compiled for fused multiply-add; F has these too.
@@ -31,6 +35,7 @@
 #include "dsp/LaneKernels.h"
 #include "dsp/SectionKernels.h"
 #include "dsp/ShapeTables.h"
+#include "dsp/SmoothCurve.h"
 
 namespace marrowfold {
 namespace {
@@ -235,12 +240,64 @@ void filterLanes(LaneFilterState& state, const float* const* in, float* rows, in
         filterVector<D, kLanes>(state, lane, in, rows, frames);
 }
 
-// The shaping of one vector: v = x * drive, limited to -1..1 (within clears where it is not),
-// else read from the odd curve at |v| with the index rounded half to even; a sample that is not a
-// number gives 0. The result is multiplied by level.
+// The table's line through the entries around each position, the index rounded half to even.
 template <class F>
+struct TableReader {
+    using Vector = typename F::Vector;
+    const float* segments;
+
+    Vector operator()(Vector position) const {
+        typename F::Index index;
+        const Vector whole = F::roundHalfEven(position, index);
+        Vector start;
+        Vector rise;
+        F::gatherPairs(segments, index, start, rise);
+        return F::add(start, F::mul(rise, F::sub(position, whole)));
+    }
+};
+
+// The smooth curve at each position, as smoothCurveAt evaluates it: every lane's piece picked
+// from the coefficients held in registers, where the table needs a gather.
+template <class F>
+struct SmoothReader {
+    using Vector = typename F::Vector;
+
+    explicit SmoothReader(const SmoothCurve& curve) : startSlope(F::splat(curve.startSlope)) {
+        for (int32_t n = 0; n <= kSmoothDegree; ++n)
+            coefficient[n] = F::loadSixteen(curve.coefficient[n].data());
+    }
+
+    Vector operator()(Vector position) const {
+        // Lanes on the line work out a piece at the line's end instead: a tiny position would
+        // raise floating-point flags in the products that the reference never computes.
+        const Vector lineEnd = F::splat(kSmoothLineEnd);
+        const Vector scaled = F::mul(F::max(position, lineEnd), F::splat(kSmoothPieceScale));
+        typename F::Index piece;
+        const Vector t = F::sub(scaled, F::truncate(scaled, piece));
+        // Each part of the coefficients gives every lane a cubic; the part that holds the lane's
+        // piece is kept, so each lane gets its own piece's cubic, worked out as the reference
+        // does it.
+        Vector parts[F::kSixteenParts];
+        for (int32_t part = 0; part < F::kSixteenParts; ++part) {
+            Vector value = F::pickPart(coefficient[3], piece, part);
+            value = F::mulAdd(value, t, F::pickPart(coefficient[2], piece, part));
+            value = F::mulAdd(value, t, F::pickPart(coefficient[1], piece, part));
+            parts[part] = F::mulAdd(value, t, F::pickPart(coefficient[0], piece, part));
+        }
+        return F::select(F::less(position, lineEnd), F::mul(startSlope, position),
+                         F::joinParts(parts, piece));
+    }
+
+    typename F::Sixteen coefficient[kSmoothDegree + 1];
+    Vector startSlope;
+};
+
+// The shaping of one vector: v = x * drive, limited to -1..1 (within clears where it is not),
+// else read from the odd curve at |v| by curveAt; a sample that is not a number gives 0. The
+// result is multiplied by level.
+template <class F, class CurveAt>
 typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
-                               typename F::Vector level, const float* segments,
+                               typename F::Vector level, const CurveAt& curveAt,
                                typename F::Mask& within) {
     using Vector = typename F::Vector;
     const Vector one = F::splat(1.0f);
@@ -248,24 +305,19 @@ typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
     const Vector magnitude = F::abs(v);
     // Not over: at most 1, or not a number.
     const typename F::Mask notOver = F::notGreater(magnitude, one);
-    // Overs and undefined samples read position 0, so the index never leaves the table, and an
-    // undefined sample comes out as T[0] = +0.
+    // Overs and undefined samples read position 0, so no index leaves the curve, and an
+    // undefined sample comes out as the curve's +0 there.
     const Vector position =
         F::productWhere(F::lessEqual(magnitude, one), magnitude, F::splat(kShapeLookupScale));
-    typename F::Index index;
-    const Vector whole = F::roundHalfEven(position, index);
-    Vector start;
-    Vector rise;
-    F::gatherPairs(segments, index, start, rise);
-    const Vector curve = F::add(start, F::mul(rise, F::sub(position, whole)));
+    const Vector curve = curveAt(position);
     within = F::both(within, notOver);
     // The level multiplies the limited curve before its sign is set: the same product, as
     // rounding is symmetric in sign, and an over's 1 * level is level itself.
     return F::flipSign(F::negative(v), F::productOr(notOver, level, curve));
 }
 
-template <class F, int32_t kChannels>
-bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
+template <class F, int32_t kChannels, class CurveAt>
+bool shapeRowsWith(const LaneShaping& shaping, const CurveAt& curveAt, float* rows, int32_t count) {
     using Vector = typename F::Vector;
     constexpr int32_t kLanes = kChannels * kLaneBands;
     // The per-lane factors repeat every kLanes floats; kSpan covers whole vectors and whole rows.
@@ -284,11 +336,10 @@ bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
         level[k] = F::load(levelPattern + k * F::kWidth);
     }
     typename F::Mask within = F::every();
-    const float* segments = shaping.segments;
     const auto shapeSpan = [&](float* span) {
         for (int32_t k = 0; k < kVectors; ++k) {
             float* at = span + k * F::kWidth;
-            F::store(at, shapeVector<F>(F::load(at), drive[k], level[k], segments, within));
+            F::store(at, shapeVector<F>(F::load(at), drive[k], level[k], curveAt, within));
         }
     };
     int32_t i = 0;
@@ -304,6 +355,16 @@ bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
             rows[i + j] = tail[j];
     }
     return !F::all(within);
+}
+
+template <class F, int32_t kChannels>
+bool shapeRows(const LaneShaping& shaping, float* rows, int32_t count) {
+    return shapeRowsWith<F, kChannels>(shaping, TableReader<F>{shaping.segments}, rows, count);
+}
+
+template <class F, int32_t kChannels>
+bool shapeRowsSmoothly(const LaneShaping& shaping, float* rows, int32_t count) {
+    return shapeRowsWith<F, kChannels>(shaping, SmoothReader<F>(*shaping.smooth), rows, count);
 }
 
 // The band sum works on tiles of four samples of the four bands of a channel: one group of four
@@ -396,6 +457,7 @@ template <class D, class F, class Q, class R, int32_t kChannels>
 constexpr LaneKernels makeLaneKernels() {
     return {&filterLanes<D, kChannels>,
             &shapeRows<F, kChannels>,
+            &shapeRowsSmoothly<F, kChannels>,
             &shapeRowsAntialiased<D, kChannels>,
             sumKernel<Q, kChannels>(),
             firstStageUpKernel<F, R, kChannels>(),

@@ -41,7 +41,8 @@ struct LaneFilterState {
 struct LaneShaping {
     alignas(64) float drive[kMaxLanes];
     alignas(64) float level[kMaxLanes];
-    const float* segments;  // the shape's ShapeSegments
+    const float* segments;      // the shape's ShapeSegments, for shape
+    const SmoothCurve* smooth;  // the shape's smooth curve, for shapeSmoothly
 };
 
 // What the anti-aliased shaping (AntialiasedShaping.h) reads besides: the shape's
@@ -63,6 +64,9 @@ struct LaneKernels {
     // Shapes the first count floats of rows in place; true if any driven sample lay beyond
     // -1..1.
     bool (*shape)(const LaneShaping& shaping, float* rows, int32_t count);
+    // The same at an oversampled rate, from the smooth curve, with products and sums rounded as
+    // the resampling rounds them.
+    bool (*shapeSmoothly)(const LaneShaping& shaping, float* rows, int32_t count);
     // The same anti-aliased, as the reference (AntialiasedLane) does it in every lane; count
     // covers whole rows.
     bool (*shapeAntialiased)(const LaneShaping& shaping, const LaneAntialiasing& antialiasing,

@@ -168,6 +168,23 @@ struct Floats128 {
     static Mask every() { return _mm_castsi128_ps(_mm_set1_epi32(-1)); }
     static Mask both(Mask a, Mask b) { return _mm_and_ps(a, b); }
     static bool all(Mask m) { return _mm_movemask_ps(m) == 0xF; }
+    static Mask less(Vector a, Vector b) { return _mm_cmplt_ps(a, b); }
+    static Vector max(Vector a, Vector b) { return _mm_max_ps(a, b); }
+    static Vector truncate(Vector v, Index& index) {
+        index = _mm_cvttps_epi32(v);
+        return _mm_cvtepi32_ps(index);
+    }
+
+    // Without a permutation across registers, each lane's float is read on its own.
+    using Sixteen = const float*;
+    static constexpr int32_t kSixteenParts = 1;
+    static Sixteen loadSixteen(const float* p) { return p; }
+    static Vector pickPart(Sixteen sixteen, Index index, int32_t) {
+        alignas(16) int32_t at[kWidth];
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
+        return _mm_setr_ps(sixteen[at[0]], sixteen[at[1]], sixteen[at[2]], sixteen[at[3]]);
+    }
+    static Vector joinParts(const Vector (&parts)[kSixteenParts], Index) { return parts[0]; }
 
     // Without a rounding instruction: truncate, then step up when the fraction is above one half,
     // or exactly one half from an odd integer. Independent of the rounding mode.

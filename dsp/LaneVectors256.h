@@ -158,6 +158,26 @@ struct Floats256 {
     static Mask every() { return _mm256_castsi256_ps(_mm256_set1_epi32(-1)); }
     static Mask both(Mask a, Mask b) { return _mm256_and_ps(a, b); }
     static bool all(Mask m) { return _mm256_movemask_ps(m) == 0xFF; }
+    static Mask less(Vector a, Vector b) { return _mm256_cmp_ps(a, b, _CMP_LT_OQ); }
+    static Vector max(Vector a, Vector b) { return _mm256_max_ps(a, b); }
+    static Vector truncate(Vector v, Index& index) {
+        index = _mm256_cvttps_epi32(v);
+        return _mm256_cvtepi32_ps(index);
+    }
+
+    // Two parts of eight, each permuted by the index's low three bits; its fourth bit, shifted
+    // up to the sign, picks the part. The parts stay in memory, read by the permutations
+    // themselves: held in registers, they would crowd out the shaping's own.
+    using Sixteen = const float*;
+    static constexpr int32_t kSixteenParts = 2;
+    static Sixteen loadSixteen(const float* p) { return p; }
+    static Vector pickPart(Sixteen sixteen, Index index, int32_t part) {
+        return _mm256_permutevar8x32_ps(_mm256_load_ps(sixteen + part * kWidth), index);
+    }
+    static Vector joinParts(const Vector (&parts)[kSixteenParts], Index index) {
+        return _mm256_blendv_ps(parts[0], parts[1],
+                                _mm256_castsi256_ps(_mm256_slli_epi32(index, 28)));
+    }
 
     // The rounding instruction is told the mode itself, so the host's mode does not matter.
     static Vector roundHalfEven(Vector position, Index& index) {

@@ -167,6 +167,21 @@ struct Floats512 {
     static Mask every() { return 0xFFFF; }
     static Mask both(Mask a, Mask b) { return _kand_mask16(a, b); }
     static bool all(Mask m) { return m == 0xFFFF; }
+    static Mask less(Vector a, Vector b) { return _mm512_cmp_ps_mask(a, b, _CMP_LT_OQ); }
+    static Vector max(Vector a, Vector b) { return _mm512_max_ps(a, b); }
+    static Vector truncate(Vector v, Index& index) {
+        index = _mm512_cvttps_epi32(v);
+        return _mm512_cvtepi32_ps(index);
+    }
+
+    // One register of sixteen, permuted by the index.
+    using Sixteen = __m512;
+    static constexpr int32_t kSixteenParts = 1;
+    static Sixteen loadSixteen(const float* p) { return _mm512_load_ps(p); }
+    static Vector pickPart(Sixteen sixteen, Index index, int32_t) {
+        return _mm512_permutexvar_ps(index, sixteen);
+    }
+    static Vector joinParts(const Vector (&parts)[kSixteenParts], Index) { return parts[0]; }
 
     // The conversion is told the rounding mode itself, so the host's mode does not matter; the
     // whole number comes back from the index exactly, as the table's positions are small.

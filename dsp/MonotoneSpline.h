@@ -42,6 +42,16 @@ class MonotoneSpline {
                width * ((t3 - 2.0 * t2 + t) * tangent_[k] + (t3 - t2) * tangent_[k + 1]);
     }
 
+    // Interval k (from x[k] to x[k + 1]) as a0 + a1 u + a2 u^2 + a3 u^3 in its own unit
+    // coordinate u = (at - x[k]) / (x[k + 1] - x[k]): the same cubic that operator() evaluates.
+    constexpr std::array<double, 4> interval(size_t k) const {
+        const double width = x_[k + 1] - x_[k];
+        const double rise = y_[k + 1] - y_[k];
+        const double start = width * tangent_[k];
+        const double end = width * tangent_[k + 1];
+        return {y_[k], start, 3.0 * rise - 2.0 * start - end, start + end - 2.0 * rise};
+    }
+
   private:
     // Solves the tridiagonal system of the natural spline for the tangents:
     //   width[k] m[k-1] + 2 (width[k-1] + width[k]) m[k] + width[k-1] m[k+1]

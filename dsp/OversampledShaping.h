@@ -43,6 +43,13 @@ class OversampledShaping {
     float* const* const* upsampleBands(const float* const* const* bands, int32_t offset,
                                        int32_t frames);
 
+    // Shapes frames samples of one band at the oversampled rate as the reference kernels of the
+    // rounding do it (see ReferenceResampling::shapeSmoothly).
+    void shapeSmoothly(const SmoothCurve& curve, float* samples, int32_t frames, float drive,
+                       float level, bool& clipped) const {
+        reference_->shapeSmoothly(curve, samples, frames, drive, level, clipped);
+    }
+
     // Where the caller writes the summed channels at the oversampled rate.
     float* const* sums() { return sums_.data(); }
     // Brings frames base-rate frames of sums() down to out[channel] + offset: on the lane

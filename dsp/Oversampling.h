@@ -7,6 +7,8 @@
 
 namespace marrowfold {
 
+struct SmoothCurve;
+
 // Oversampling by factor 2^k runs k half-band stages up and k down. Stage s (0-based) works
 // between 2^s and 2^(s+1) times the base rate. The first stage passes up to 20 kHz at 44.1 kHz
 // and stops from 24.1 kHz: a transition that narrow takes an all-pass pair (ten coefficients for
@@ -108,6 +110,11 @@ struct ReferenceResampling {
     // Down: out[n] = sum over k of c_k (in[2n - 2 taps + 2 + 2k] + in[2n - 2 taps - 2k]), plus
     // in[2n - 2 taps + 1] / 2: a delay of 2 taps - 1 samples at the higher rate.
     void (*downsampleFir)(const FirStage& stage, const float* in, float* out, int32_t frames);
+    // The shaping at the oversampled rate: frames samples of one band driven by drive, read from
+    // the smooth curve (limited and odd as the table is) and scaled by level; clipped is set when
+    // a driven sample lay beyond -1..1.
+    void (*shapeSmoothly)(const SmoothCurve& curve, float* samples, int32_t frames, float drive,
+                          float level, bool& clipped);
 };
 
 // Fused rounding only where processorRounding() says the processor has it.

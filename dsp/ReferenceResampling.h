@@ -1,13 +1,15 @@
 #pragma once
 
-// The reference resampling kernels, written once over a rounding policy A with
-// mulAdd(a, b, c) = c + a b and negMulAdd(a, b, c) = c - a b. Oversampling.cpp instantiates them
-// with separate rounding, OversamplingFused.cpp (compiled for fused multiply-add) with fused
-// rounding; the policies are distinct types, so neither file can pick up the other's code.
+// The reference resampling kernels and the shaping between them, written once over a rounding
+// policy A with mulAdd(a, b, c) = c + a b and negMulAdd(a, b, c) = c - a b. Oversampling.cpp
+// instantiates them with separate rounding, OversamplingFused.cpp (compiled for fused
+// multiply-add) with fused rounding; the policies are distinct types, so neither file can pick up
+// the other's code.
 
 #include <cstdint>
 
 #include "dsp/Oversampling.h"
+#include "dsp/SmoothCurve.h"
 
 namespace marrowfold {
 
@@ -76,9 +78,19 @@ void downsampleFirLaneWith(const FirStage& stage, const float* in, float* out, i
 }
 
 template <class A>
+void shapeSmoothlyWith(const SmoothCurve& curve, float* samples, int32_t frames, float drive,
+                       float level, bool& clipped) {
+    const auto curveAt = [&curve](float a) {
+        return smoothCurveAt<A>(curve, a * kShapeLookupScale);
+    };
+    for (int32_t n = 0; n < frames; ++n)
+        samples[n] = limitedOddCurve(samples[n] * drive, clipped, curveAt) * level;
+}
+
+template <class A>
 constexpr ReferenceResampling referenceKernels() {
     return {&upsampleLaneWith<A>, &downsampleLaneWith<A>, &upsampleFirLaneWith<A>,
-            &downsampleFirLaneWith<A>};
+            &downsampleFirLaneWith<A>, &shapeSmoothlyWith<A>};
 }
 
 // Defined in the file compiled for fused multiply-add: use only where processorRounding() says

@@ -4,6 +4,8 @@
 
 #include "dsp/MonotoneSpline.h"
 #include "dsp/ShapeAntiderivatives.h"
+#include "dsp/ShapeCurves.h"
+#include "dsp/SmoothCurve.h"
 
 namespace marrowfold {
 
@@ -47,14 +49,18 @@ constexpr ShapeTable cubicTable() {
     return table;
 }
 
-constexpr ShapeTable listedTable(size_t column) {
+constexpr MonotoneSpline<kListedRows> listedCurve(size_t column) {
     std::array<double, kListedRows> x{};
     std::array<double, kListedRows> y{};
     for (size_t k = 0; k < kListedRows; ++k) {
         x[k] = kRows[k].index;
         y[k] = kRows[k].value[column];
     }
-    const MonotoneSpline<kListedRows> curve(x, y);
+    return MonotoneSpline<kListedRows>(x, y);
+}
+
+constexpr ShapeTable listedTable(size_t column) {
+    const MonotoneSpline<kListedRows> curve = listedCurve(column);
     ShapeTable table{};
     for (int32_t i = 0; i <= kShapeLastCurveEntry; ++i) {
         table[i] = static_cast<float>(curve(static_cast<double>(i)));
@@ -86,6 +92,69 @@ constexpr std::array<ShapeSegments, kShapeCount> buildShapeSegments() {
 }
 
 constinit const std::array<ShapeSegments, kShapeCount> kShapeSegments = buildShapeSegments();
+
+using Cubic = std::array<double, 4>;
+
+// p(alpha t + beta) as coefficients of t, for p given by its coefficients.
+constexpr Cubic substituted(const Cubic& p, double alpha, double beta) {
+    Cubic result{p[3], 0.0, 0.0, 0.0};
+    for (int32_t n = 2; n >= 0; --n) {
+        Cubic next{};
+        for (int32_t j = 0; j < 3; ++j) {
+            next[j] += result[j] * beta;
+            next[j + 1] += result[j] * alpha;
+        }
+        next[0] += p[n];
+        result = next;
+    }
+    return result;
+}
+
+constexpr double kSmoothPieceWidth = 1.0 / kSmoothPieceScale;
+
+// Piece k's cubic in t, given the curve's cubic in u and u = alpha t + beta over that piece.
+template <class CubicAt>
+constexpr SmoothCurve smoothCurveOf(const ShapeTable& table, CubicAt cubicAt) {
+    SmoothCurve curve{};
+    for (int32_t k = 0; k < kSmoothPieceCount; ++k) {
+        const Cubic c = cubicAt(k);
+        for (int32_t n = 0; n <= kSmoothDegree; ++n)
+            curve.coefficient[n][k] = static_cast<float>(c[n]);
+    }
+    curve.startSlope = table[1];
+    return curve;
+}
+
+// Shape 0 in x = P / 255.
+constexpr SmoothCurve smoothCubic(const ShapeTable& table) {
+    return smoothCurveOf(table, [](int32_t k) {
+        const Cubic softClip = {0.0, 1.5, 0.0, -0.5};
+        const double scale = kSmoothPieceWidth / kShapeLastCurveEntry;
+        return substituted(softClip, scale, k * scale);
+    });
+}
+
+// Piece k lies in the interval between rows k + 1 and k + 2: the rows stand 16 positions apart
+// from row 1 on, but for the first and the last interval, which are 15 wide.
+constexpr SmoothCurve smoothListed(const ShapeTable& table, size_t column) {
+    static_assert(kListedRows == kSmoothPieceCount + 2, "one interval of rows per piece");
+    return smoothCurveOf(table, [column](int32_t k) {
+        const MonotoneSpline<kListedRows> spline = listedCurve(column);
+        const auto interval = static_cast<size_t>(k) + 1;
+        const double start = kRows[interval].index;
+        const double width = kRows[interval + 1].index - start;
+        return substituted(spline.interval(interval), kSmoothPieceWidth / width,
+                           (k * kSmoothPieceWidth - start) / width);
+    });
+}
+
+constexpr std::array<SmoothCurve, kShapeCount> buildSmoothCurves() {
+    const std::array<ShapeTable, kShapeCount> tables = buildShapeTables();
+    return {smoothCubic(tables[0]), smoothListed(tables[1], 0), smoothListed(tables[2], 1),
+            smoothListed(tables[3], 2), smoothListed(tables[4], 3)};
+}
+
+constinit const std::array<SmoothCurve, kShapeCount> kSmoothCurves = buildSmoothCurves();
 
 using Extended = long double;
 
@@ -132,6 +201,17 @@ constexpr std::array<ShapeAntiderivatives, kShapeCount> integrateShapes() {
 constinit const std::array<ShapeAntiderivatives, kShapeCount> kShapeAntiderivatives =
     integrateShapes();
 
+constexpr std::array<ShapeCurves, kShapeCount> gatherCurves() {
+    std::array<ShapeCurves, kShapeCount> curves{};
+    for (size_t s = 0; s < kShapeCount; ++s) {
+        curves[s] = {&kShapeTables[s], &kShapeSegments[s], &kShapeAntiderivatives[s],
+                     &kSmoothCurves[s]};
+    }
+    return curves;
+}
+
+constinit const std::array<ShapeCurves, kShapeCount> kShapeCurves = gatherCurves();
+
 }  // namespace
 
 const ShapeDefiningRows& shapeDefiningRows() {
@@ -148,6 +228,14 @@ const ShapeSegments& shapeSegments(int32_t shape) {
 
 const ShapeAntiderivatives& shapeAntiderivatives(int32_t shape) {
     return kShapeAntiderivatives[shape];
+}
+
+const SmoothCurve& smoothCurve(int32_t shape) {
+    return kSmoothCurves[shape];
+}
+
+const ShapeCurves& shapeCurves(int32_t shape) {
+    return kShapeCurves[shape];
 }
 
 }  // namespace marrowfold

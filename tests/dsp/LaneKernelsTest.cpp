@@ -16,6 +16,7 @@
 
 #include "dsp/DspEngine.h"
 #include "dsp/LaneKernels.h"
+#include "dsp/SmoothCurve.h"
 #include "params/DistortionParameters.h"
 #include "params/ParameterIndex.h"
 #include "params/PresetBankEdits.h"
@@ -437,14 +438,21 @@ std::vector<float> antialiasingRuns(int32_t lanes, bool alike) {
 
 // Shapes values (row-major over lanes) with the reference shaper and with the lane kernel, plain
 // or anti-aliased; expects the same bits and the same clip report.
+// How the shaping reads the curve: from the table at the sample rate, from the smooth curve at an
+// oversampled rate, or anti-aliased.
+enum class Reading { Table, Smooth, Antialiased };
+
 void compareShaping(const LaneKernels& kernels, int32_t channels, int32_t shape,
-                    const std::vector<float>& values, bool antialiased) {
+                    const std::vector<float>& values, Reading reading) {
+    const bool antialiased = reading == Reading::Antialiased;
     const int32_t lanes = channels * kLaneBands;
     const int32_t frames = static_cast<int32_t>(values.size()) / lanes;
     const size_t count = static_cast<size_t>(frames) * lanes;
     BandShaper shaper(44100, channels, frames, kLaneBands, 4);
+    ASSERT_TRUE(shaper.useKernelSet(KernelSet::Reference, kernels.rounding));
     shaper.setShape(shape);
     shaper.setAntialiasing(antialiased);
+    if (reading == Reading::Smooth) shaper.setOversampling(2);
 
     std::vector<std::vector<float>> buffers(lanes, std::vector<float>(frames));
     std::vector<float*> channelPointers(lanes);
@@ -470,21 +478,31 @@ void compareShaping(const LaneKernels& kernels, int32_t channels, int32_t shape,
         shaping.level[lane] = shaper.makeupGain();
     }
     shaping.segments = shapeSegments(shape).data();
+    shaping.smooth = &smoothCurve(shape);
     std::vector<float> rows(values.begin(), values.begin() + count);
     std::vector<float> history(kAntialiasingHistory * kMaxLanes, 0.0f);
     const LaneAntialiasing antialiasing{&shapeAntiderivatives(shape), kAntialiasingCompensation[0],
                                         history.data()};
-    const bool clipped = antialiased
-                             ? kernels.shapeAntialiased(shaping, antialiasing, rows.data(),
-                                                        static_cast<int32_t>(count))
-                             : kernels.shape(shaping, rows.data(), static_cast<int32_t>(count));
+    const auto rowCount = static_cast<int32_t>(count);
+    bool clipped = false;
+    switch (reading) {
+        case Reading::Table:
+            clipped = kernels.shape(shaping, rows.data(), rowCount);
+            break;
+        case Reading::Smooth:
+            clipped = kernels.shapeSmoothly(shaping, rows.data(), rowCount);
+            break;
+        case Reading::Antialiased:
+            clipped = kernels.shapeAntialiased(shaping, antialiasing, rows.data(), rowCount);
+            break;
+    }
 
     EXPECT_EQ(clipped, shaper.clipFlag() == 1.0f);
     for (size_t i = 0; i < count; ++i) {
         const float expected = buffers[i % lanes][i / lanes];
         ASSERT_EQ(std::memcmp(&rows[i], &expected, sizeof(float)), 0)
-            << "shape " << shape << (antialiased ? " anti-aliased" : "") << ", value " << values[i]
-            << ": " << expected << " vs " << rows[i];
+            << "shape " << shape << ", reading " << static_cast<int>(reading) << ", value "
+            << values[i] << ": " << expected << " vs " << rows[i];
     }
 }
 
@@ -503,14 +521,16 @@ TEST_P(LaneKernelsTest, ShapingOfEdgeValuesMatchesTheReference) {
                 std::vector<float> oddRows(
                     values.begin(),
                     values.begin() + (values.size() / rowFloats / 2 * 2 - 1) * rowFloats);
-                for (const bool antialiased : {false, true}) {
+                for (const Reading reading :
+                     {Reading::Table, Reading::Smooth, Reading::Antialiased}) {
                     compareShaping(channels == 1 ? set->mono : set->stereo, channels, shape,
-                                   oddRows, antialiased);
+                                   oddRows, reading);
                 }
             }
             for (const bool alike : {false, true}) {
                 compareShaping(channels == 1 ? set->mono : set->stereo, channels, shape,
-                               antialiasingRuns(channels * kLaneBands, alike), true);
+                               antialiasingRuns(channels * kLaneBands, alike),
+                               Reading::Antialiased);
             }
         }
     }

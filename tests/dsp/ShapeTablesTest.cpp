@@ -1,10 +1,14 @@
-// Transfer-curve tables: shape 0's formula, the listed rows of shapes 1 to 4, monotony, and
-// shapes 1 and 2 against their closed-form approximations.
+// Transfer-curve tables: shape 0's formula, the listed rows of shapes 1 to 4, monotony, shapes 1
+// and 2 against their closed-form approximations, and the smooth curves the tables sample.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
+#include "dsp/MonotoneSpline.h"
 #include "dsp/ShapeTables.h"
+#include "dsp/SmoothCurve.h"
 
 namespace marrowfold {
 namespace {
@@ -57,6 +61,59 @@ TEST(ShapeTablesTest, SaturationShapesFollowTheirClosedForms) {
             EXPECT_NEAR(shapeTable(shape)[i], 1.0 - std::pow(1.0 - x, fit.first), fit.second)
                 << "shape " << shape << " at " << i;
         }
+    }
+}
+
+struct SeparateRounding {
+    static float mulAdd(float a, float b, float c) { return c + a * b; }
+};
+struct FusedRounding {
+    static float mulAdd(float a, float b, float c) { return std::fma(a, b, c); }
+};
+
+// The curve a shape is defined by, in double, at table position p.
+double definingCurve(int32_t shape, double position) {
+    if (shape == 0) return softClipCurve(position / kShapeLastCurveEntry);
+    std::array<double, kShapeDefiningRowCount> x{};
+    std::array<double, kShapeDefiningRowCount> y{};
+    for (size_t k = 0; k < kShapeDefiningRowCount; ++k) {
+        x[k] = shapeDefiningRows()[k].index;
+        y[k] = shapeDefiningRows()[k].value[static_cast<size_t>(shape) - 1];
+    }
+    return MonotoneSpline<kShapeDefiningRowCount>(x, y)(position);
+}
+
+// Within a few roundings of a float near 1 of the defining curve everywhere from position 1 on,
+// through every table entry, and below position 1 the table's first line to the bit, with the
+// products and sums rounded either way.
+template <class Rounding>
+void checkSmoothCurve(int32_t shape) {
+    constexpr double kTolerance = 3e-7;
+    constexpr int32_t kSteps = 64;  // positions per table step, exact in float
+    const SmoothCurve& curve = smoothCurve(shape);
+    const ShapeTable& table = shapeTable(shape);
+    double worst = 0.0;
+    for (int32_t n = kSteps; n <= kShapeSegmentCount * kSteps; ++n) {
+        const float position = static_cast<float>(n) / kSteps;
+        const double error = smoothCurveAt<Rounding>(curve, position) -
+                             definingCurve(shape, static_cast<double>(position));
+        worst = std::max(worst, std::fabs(error));
+    }
+    EXPECT_LT(worst, kTolerance) << "shape " << shape;
+    for (int32_t i = 1; i < kShapeLastCurveEntry; ++i) {
+        EXPECT_NEAR(smoothCurveAt<Rounding>(curve, static_cast<float>(i)), table[i], kTolerance)
+            << "shape " << shape << " at entry " << i;
+    }
+    for (const float position : {0.0f, 1e-30f, 0.25f, 0.5f, 0.75f, 0.999f}) {
+        EXPECT_EQ(smoothCurveAt<Rounding>(curve, position), table[1] * position)
+            << "shape " << shape << " at " << position;
+    }
+}
+
+TEST(ShapeTablesTest, SmoothCurvesFollowTheirDefinitionThroughEveryEntry) {
+    for (int32_t shape = 0; shape < kShapeCount; ++shape) {
+        checkSmoothCurve<SeparateRounding>(shape);
+        checkSmoothCurve<FusedRounding>(shape);
     }
 }
 
