@@ -15,10 +15,10 @@
 // product where the mask is set, else 0), productOr(m, a, b) (a * b where the mask is set, else
 // a), select, flipSign (negate where set), every, both, all, less, roundHalfEven(position, index),
 // max (of numbers), truncate(v, index) (toward zero, as a whole number and as an index),
-// gatherPairs(pairs, index, first, second) (pairs[2 index] and pairs[2 index + 1]), and for
-// sixteen floats held at hand Sixteen, loadSixteen (from 64-byte aligned floats), kSixteenParts,
-// pickPart(sixteen, index, part) (element index of the sixteen, for the indices that part holds)
-// and joinParts(parts, index) (each lane from the part that holds its index).
+// gatherPairs(pairs, index, first, second) (pairs[2 index] and pairs[2 index + 1]), and for the
+// smooth curve's pieces Pieces, loadPieces(curve), kPieceParts, pickPiece(pieces, index, part,
+// coefficients) (the coefficients of each lane's piece, for the pieces that part holds) and
+// joinParts(parts, index) (each lane from the part that holds its piece).
 // Traits R (float lanes of the half-band recursion, no wider than a row): Vector, kWidth, load,
 // store, splat, add, sub, mul, mulAdd(a, b, c) (c + a b) and negMulAdd(a, b, c) (c - a b), both
 // rounded once in a file compiled for fused multiply-add; F has these too.
@@ -246,7 +246,7 @@ struct TableReader {
     using Vector = typename F::Vector;
     const float* segments;
 
-    Vector operator()(Vector position) const {
+    __attribute__((always_inline)) Vector operator()(Vector position) const {
         typename F::Index index;
         const Vector whole = F::roundHalfEven(position, index);
         Vector start;
@@ -262,12 +262,10 @@ template <class F>
 struct SmoothReader {
     using Vector = typename F::Vector;
 
-    explicit SmoothReader(const SmoothCurve& curve) : startSlope(F::splat(curve.startSlope)) {
-        for (int32_t n = 0; n <= kSmoothDegree; ++n)
-            coefficient[n] = F::loadSixteen(curve.coefficient[n].data());
-    }
+    explicit SmoothReader(const SmoothCurve& curve)
+        : pieces(F::loadPieces(curve)), startSlope(F::splat(curve.startSlope)) {}
 
-    Vector operator()(Vector position) const {
+    __attribute__((always_inline)) Vector operator()(Vector position) const {
         // Lanes on the line work out a piece at the line's end instead: a tiny position would
         // raise floating-point flags in the products that the reference never computes.
         const Vector lineEnd = F::splat(kSmoothLineEnd);
@@ -277,28 +275,31 @@ struct SmoothReader {
         // Each part of the coefficients gives every lane a cubic; the part that holds the lane's
         // piece is kept, so each lane gets its own piece's cubic, worked out as the reference
         // does it.
-        Vector parts[F::kSixteenParts];
-        for (int32_t part = 0; part < F::kSixteenParts; ++part) {
-            Vector value = F::pickPart(coefficient[3], piece, part);
-            value = F::mulAdd(value, t, F::pickPart(coefficient[2], piece, part));
-            value = F::mulAdd(value, t, F::pickPart(coefficient[1], piece, part));
-            parts[part] = F::mulAdd(value, t, F::pickPart(coefficient[0], piece, part));
+        Vector parts[F::kPieceParts];
+        for (int32_t part = 0; part < F::kPieceParts; ++part) {
+            Vector c[kSmoothCoefficients];
+            F::pickPiece(pieces, piece, part, c);
+            Vector value = F::mulAdd(c[3], t, c[2]);
+            value = F::mulAdd(value, t, c[1]);
+            parts[part] = F::mulAdd(value, t, c[0]);
         }
         return F::select(F::less(position, lineEnd), F::mul(startSlope, position),
                          F::joinParts(parts, piece));
     }
 
-    typename F::Sixteen coefficient[kSmoothDegree + 1];
+    typename F::Pieces pieces;
     Vector startSlope;
 };
 
 // The shaping of one vector: v = x * drive, limited to -1..1 (within clears where it is not),
 // else read from the odd curve at |v| by curveAt; a sample that is not a number gives 0. The
-// result is multiplied by level.
+// result is multiplied by level. Always inlined, so that the kernel's loop holds the whole of it.
 template <class F, class CurveAt>
-typename F::Vector shapeVector(typename F::Vector x, typename F::Vector drive,
-                               typename F::Vector level, const CurveAt& curveAt,
-                               typename F::Mask& within) {
+inline __attribute__((always_inline)) typename F::Vector shapeVector(typename F::Vector x,
+                                                                     typename F::Vector drive,
+                                                                     typename F::Vector level,
+                                                                     const CurveAt& curveAt,
+                                                                     typename F::Mask& within) {
     using Vector = typename F::Vector;
     const Vector one = F::splat(1.0f);
     const Vector v = F::mul(x, drive);

@@ -12,6 +12,7 @@
 
 #include "dsp/Oversampling.h"
 #include "dsp/ShapeAntiderivatives.h"
+#include "dsp/SmoothCurve.h"
 
 namespace marrowfold {
 namespace {
@@ -175,16 +176,20 @@ struct Floats128 {
         return _mm_cvtepi32_ps(index);
     }
 
-    // Without a permutation across registers, each lane's float is read on its own.
-    using Sixteen = const float*;
-    static constexpr int32_t kSixteenParts = 1;
-    static Sixteen loadSixteen(const float* p) { return p; }
-    static Vector pickPart(Sixteen sixteen, Index index, int32_t) {
+    // Without a permutation across registers, each lane's piece is loaded whole, four
+    // coefficients in one vector, and the four lanes' pieces are transposed into coefficients.
+    using Pieces = const SmoothCurve*;
+    static constexpr int32_t kPieceParts = 1;
+    static Pieces loadPieces(const SmoothCurve& curve) { return &curve; }
+    static void pickPiece(Pieces pieces, Index index, int32_t,
+                          Vector (&coefficients)[kSmoothCoefficients]) {
         alignas(16) int32_t at[kWidth];
         _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
-        return _mm_setr_ps(sixteen[at[0]], sixteen[at[1]], sixteen[at[2]], sixteen[at[3]]);
+        for (int32_t lane = 0; lane < kWidth; ++lane)
+            coefficients[lane] = _mm_load_ps(pieces->piece[static_cast<size_t>(at[lane])].data());
+        _MM_TRANSPOSE4_PS(coefficients[0], coefficients[1], coefficients[2], coefficients[3]);
     }
-    static Vector joinParts(const Vector (&parts)[kSixteenParts], Index) { return parts[0]; }
+    static Vector joinParts(const Vector (&parts)[kPieceParts], Index) { return parts[0]; }
 
     // Without a rounding instruction: truncate, then step up when the fraction is above one half,
     // or exactly one half from an odd integer. Independent of the rounding mode.

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "dsp/ShapeAntiderivatives.h"
+#include "dsp/SmoothCurve.h"
 
 namespace marrowfold {
 namespace {
@@ -165,16 +166,21 @@ struct Floats256 {
         return _mm256_cvtepi32_ps(index);
     }
 
-    // Two parts of eight, each permuted by the index's low three bits; its fourth bit, shifted
-    // up to the sign, picks the part. The parts stay in memory, read by the permutations
-    // themselves: held in registers, they would crowd out the shaping's own.
-    using Sixteen = const float*;
-    static constexpr int32_t kSixteenParts = 2;
-    static Sixteen loadSixteen(const float* p) { return p; }
-    static Vector pickPart(Sixteen sixteen, Index index, int32_t part) {
-        return _mm256_permutevar8x32_ps(_mm256_load_ps(sixteen + part * kWidth), index);
+    // Each coefficient's sixteen pieces in two parts of eight, each permuted by the index's low
+    // three bits; its fourth bit, shifted up to the sign, picks the part. The parts stay in
+    // memory, read by the permutations themselves: held in registers, they would crowd out the
+    // shaping's own.
+    using Pieces = const SmoothCurve*;
+    static constexpr int32_t kPieceParts = 2;
+    static Pieces loadPieces(const SmoothCurve& curve) { return &curve; }
+    static void pickPiece(Pieces pieces, Index index, int32_t part,
+                          Vector (&coefficients)[kSmoothCoefficients]) {
+        for (size_t n = 0; n < kSmoothCoefficients; ++n) {
+            const float* sixteen = pieces->coefficient[n].data() + part * kWidth;
+            coefficients[n] = _mm256_permutevar8x32_ps(_mm256_load_ps(sixteen), index);
+        }
     }
-    static Vector joinParts(const Vector (&parts)[kSixteenParts], Index index) {
+    static Vector joinParts(const Vector (&parts)[kPieceParts], Index index) {
         return _mm256_blendv_ps(parts[0], parts[1],
                                 _mm256_castsi256_ps(_mm256_slli_epi32(index, 28)));
     }

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "dsp/ShapeAntiderivatives.h"
+#include "dsp/SmoothCurve.h"
 
 namespace marrowfold {
 namespace {
@@ -174,14 +175,23 @@ struct Floats512 {
         return _mm512_cvtepi32_ps(index);
     }
 
-    // One register of sixteen, permuted by the index.
-    using Sixteen = __m512;
-    static constexpr int32_t kSixteenParts = 1;
-    static Sixteen loadSixteen(const float* p) { return _mm512_load_ps(p); }
-    static Vector pickPart(Sixteen sixteen, Index index, int32_t) {
-        return _mm512_permutexvar_ps(index, sixteen);
+    // Each coefficient's sixteen pieces in a register, permuted by the index.
+    struct Pieces {
+        Vector coefficient[kSmoothCoefficients];
+    };
+    static constexpr int32_t kPieceParts = 1;
+    static Pieces loadPieces(const SmoothCurve& curve) {
+        Pieces pieces;
+        for (size_t n = 0; n < kSmoothCoefficients; ++n)
+            pieces.coefficient[n] = _mm512_load_ps(curve.coefficient[n].data());
+        return pieces;
     }
-    static Vector joinParts(const Vector (&parts)[kSixteenParts], Index) { return parts[0]; }
+    static void pickPiece(const Pieces& pieces, Index index, int32_t,
+                          Vector (&coefficients)[kSmoothCoefficients]) {
+        for (size_t n = 0; n < kSmoothCoefficients; ++n)
+            coefficients[n] = _mm512_permutexvar_ps(index, pieces.coefficient[n]);
+    }
+    static Vector joinParts(const Vector (&parts)[kPieceParts], Index) { return parts[0]; }
 
     // The conversion is told the rounding mode itself, so the host's mode does not matter; the
     // whole number comes back from the index exactly, as the table's positions are small.

@@ -118,8 +118,10 @@ constexpr SmoothCurve smoothCurveOf(const ShapeTable& table, CubicAt cubicAt) {
     SmoothCurve curve{};
     for (int32_t k = 0; k < kSmoothPieceCount; ++k) {
         const Cubic c = cubicAt(k);
-        for (int32_t n = 0; n <= kSmoothDegree; ++n)
+        for (size_t n = 0; n < kSmoothCoefficients; ++n) {
             curve.coefficient[n][k] = static_cast<float>(c[n]);
+            curve.piece[k][n] = curve.coefficient[n][k];
+        }
     }
     curve.startSlope = table[1];
     return curve;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "dsp/ShapeTables.h"
@@ -17,12 +18,15 @@ namespace marrowfold {
 // at the cost of a few table reads' worth of arithmetic that vectors do without gathers.
 inline constexpr int32_t kSmoothPieceCount = 16;
 inline constexpr int32_t kSmoothDegree = 3;
+inline constexpr size_t kSmoothCoefficients = kSmoothDegree + 1;
 inline constexpr float kSmoothPieceScale = 1.0f / 16.0f;  // exact, so t is exact
 inline constexpr float kSmoothLineEnd = 1.0f;
 
 struct SmoothCurve {
     // coefficient[n][k]: of t^n in piece k; each row is one vector of sixteen floats.
-    alignas(64) std::array<std::array<float, kSmoothPieceCount>, kSmoothDegree + 1> coefficient;
+    alignas(64) std::array<std::array<float, kSmoothPieceCount>, kSmoothCoefficients> coefficient;
+    // The same by piece, piece[k][n], for vectors that read each lane's piece whole.
+    alignas(16) std::array<std::array<float, kSmoothCoefficients>, kSmoothPieceCount> piece;
     float startSlope;  // T[1]
 };
 
