@@ -256,8 +256,8 @@ struct TableReader {
     }
 };
 
-// The smooth curve at each position, as smoothCurveAt evaluates it: every lane's piece picked
-// from the coefficients held in registers, where the table needs a gather.
+// The smooth curve at each position, as smoothCurveAt evaluates it: every lane's piece picked by
+// permutation (or, without one, loaded whole), where the table needs a gather.
 template <class F>
 struct SmoothReader {
     using Vector = typename F::Vector;
