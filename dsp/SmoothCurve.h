@@ -14,8 +14,9 @@ namespace marrowfold {
 // the table's position scale P = 254 a. Piece k covers 16 positions from 16 k and is evaluated in
 // t = P / 16 - k. Below position 1 the curve is the table's first line, T[1] P, so small signals
 // see the same gain as from the table. It passes through every table entry and leaves out the
-// steps the table's rounded index makes halfway between entries (see lookup in BandShaper.cpp),
-// at the cost of a few table reads' worth of arithmetic that vectors do without gathers.
+// steps the table's rounded index makes halfway between entries (see lookup in BandShaper.cpp).
+// A lane reads four coefficients where the table gives two floats, but vectors pick them by
+// permutation where the table needs a gather.
 inline constexpr int32_t kSmoothPieceCount = 16;
 inline constexpr int32_t kSmoothDegree = 3;
 inline constexpr size_t kSmoothCoefficients = kSmoothDegree + 1;
