@@ -79,10 +79,62 @@ install_problem() {
     echo "${dependency:+$dependency; }${error:-apt-get could not install it}"
 }
 
+candidate() {
+    apt-cache policy "$1" 2>/dev/null | awk '/Candidate:/ { print $2 }'
+}
+
+# The names of the packages that PACKAGE (name:arch) depends on, directly or not.
+dependency_names() {
+    apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks \
+        --no-replaces --no-enhances "$1" 2>/dev/null | grep -E '^[a-z0-9]' | sed 's/:.*//' | sort -u
+}
+
+# A library built for two architectures must have one version on both, and apt offers each
+# architecture the version its own index lists. While one index lags the other (a security index
+# in the middle of a sync, say), a package of the foreign architecture cannot be installed.
+# fetch_matching_libraries PACKAGE DIR fetches into DIR, over HTTPS from where apt would fetch the
+# native one, each package among PACKAGE's dependencies whose candidates differ between the two
+# architectures, built for the foreign one at the native candidate's version. Fails when one of
+# them is not there.
+fetch_matching_libraries() {
+    local arch=${1#*:} native name version foreign uri file
+    native=$(dpkg --print-architecture)
+    while read -r name; do
+        version=$(candidate "$name:$native")
+        foreign=$(candidate "$name:$arch")
+        [[ -n $version && $version != "(none)" && -n $foreign && $foreign != "(none)" ]] || continue
+        [ "$version" = "$foreign" ] && continue
+        read -r uri file _ < <(apt-get download --print-uris "$name:$native=$version" 2>/dev/null)
+        uri=${uri//\'/}
+        [[ $uri == *_$native.deb ]] || return 1
+        uri=https:${uri#*:}
+        echo "Fetching $name:$arch $version"
+        curl -sSfL --proto =https -o "$2/${file%_"$native".deb}_$arch.deb" \
+            "${uri%_"$native".deb}_$arch.deb" || return 1
+    done < <(dependency_names "$1")
+}
+
+# install_with_matching_libraries PACKAGE: installs a foreign-architecture package with the
+# libraries fetch_matching_libraries fetches; apt upgrades the native ones to the same versions.
+install_with_matching_libraries() {
+    installed curl && installed ca-certificates || apt_install curl ca-certificates || return 1
+    local dir status=1
+    dir=$(mktemp -d) || return 1
+    # apt reads local packages as its own unprivileged user.
+    chmod 755 "$dir"
+    if fetch_matching_libraries "$1" "$dir" && compgen -G "$dir/*.deb" >/dev/null; then
+        echo "Installing $1 with the libraries above"
+        apt_install "$dir"/*.deb "$1" && status=0
+    fi
+    rm -rf "$dir"
+    return $status
+}
+
 # install_packages PACKAGE...: installs those that are missing. When apt cannot install them all
 # together, each that it cannot install is named with apt's reason and left out, the rest are
-# installed, and unavailable_packages lists what was left out. Fails only when apt fails with
-# every named package left out.
+# installed, and unavailable_packages lists what was left out. A foreign-architecture package
+# left out gets one more try, with its libraries matched to the native ones. Fails only when apt
+# fails with every named package left out.
 install_packages() {
     local missing=() package
     for package in "$@"; do
@@ -95,14 +147,22 @@ install_packages() {
     refresh_package_lists
     apt_install "${missing[@]}" 2>/dev/null && return 0
 
-    local installable=() reason
+    local installable=() foreign=() reason
     for package in "${missing[@]}"; do
         if reason=$(install_problem "$package"); then
             echo "Cannot install $package: $reason"
-            unavailable_packages+=("$package: $reason")
+            if [[ $package == *:* ]]; then
+                foreign+=("$package: $reason")
+            else
+                unavailable_packages+=("$package: $reason")
+            fi
         else
             installable+=("$package")
         fi
     done
-    [ ${#installable[@]} -eq 0 ] || apt_install "${installable[@]}"
+    [ ${#installable[@]} -eq 0 ] || apt_install "${installable[@]}" || return 1
+    local entry
+    for entry in "${foreign[@]}"; do
+        install_with_matching_libraries "${entry%%: *}" || unavailable_packages+=("$entry")
+    done
 }
